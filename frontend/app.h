@@ -1,0 +1,49 @@
+// The program's top level: start-up, the calculation flow behind the
+// substance list, the input of concentration and temperature, the result
+// display and the end button. Written against the platform operations only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "catalogue.h"
+#include "correlations.h"
+#include "platform.h"
+#include "run_log.h"
+
+namespace elprops::frontend {
+
+class App final : public platform::WindowEvents {
+ public:
+  explicit App(platform::Platform& platform);
+
+  // Window events.
+  void Form_Load() override;
+  void List1_Click() override;
+  void List1_KeyPress(std::int16_t keyAscii) override;
+  void Command1_Click() override;
+
+  // True once the program has been ended (No at a message, or the end
+  // button); no further event does anything then.
+  [[nodiscard]] bool Ended() const { return ended_; }
+
+  // Typed text with a decimal comma as text with a decimal point; empty
+  // text becomes "0". Only the first comma is replaced.
+  static std::string NormalizeDecimal(std::string_view text);
+
+  // The module-level state of the run, under the names the program uses.
+  model::SubstanceTables Tables;
+  std::uint8_t SubstanceIndex = 0;
+  float Concentration = 0.0f;
+  float Temperature = 0.0f;
+  float TemperatureLimit = 0.0f;
+  model::PropertySet Properties;
+  RunLog Log;
+
+ private:
+  platform::Platform& platform_;
+  bool ended_ = false;
+};
+
+}  // namespace elprops::frontend
