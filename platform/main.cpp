@@ -1,0 +1,32 @@
+// The window program: start-up, then the event loop until the program ends.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app.h"
+#include "qt_platform.h"
+
+int main(int argc, char* argv[]) {
+#ifndef _WIN32
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const char* qpa = std::getenv("QT_QPA_PLATFORM");
+  if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0') &&
+      (qpa == nullptr || *qpa == '\0')) {
+    std::fputs("elprops: no display found (DISPLAY is not set); to run without a screen use: xvfb-run -a elprops\n",
+               stderr);
+    return 1;
+  }
+#endif
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("elprops"));
+
+  elprops::platform::QtPlatform platform;
+  elprops::frontend::App app(platform);
+  platform.SetEvents(&app);
+  app.Form_Load();
+  if (app.Ended()) return 0;
+  platform.Window().show();
+  platform.Window().Command1()->setFocus();
+  return QApplication::exec();
+}

@@ -1,0 +1,161 @@
+#include "qt_platform.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace elprops::platform {
+namespace {
+
+// A carriage return starts a new line in the program's texts.
+QString ToDisplay(std::string_view text) {
+  QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return s;
+}
+
+QPoint ScreenPointFromTwips(int leftTwips, int topTwips) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const double dpiX = screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
+  const double dpiY = screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
+  const QPoint origin = screen != nullptr ? screen->geometry().topLeft() : QPoint();
+  return origin + QPoint(TwipsToPixels(leftTwips, dpiX), TwipsToPixels(topTwips, dpiY));
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform() : window_(std::make_unique<MainWindow>()) {}
+
+QtPlatform::~QtPlatform() = default;
+
+void QtPlatform::SetEvents(WindowEvents* events) {
+  events_ = events;
+  QObject::connect(window_->List1(), &SubstanceList::listClicked, window_.get(), [this] {
+    if (events_ != nullptr) events_->List1_Click();
+  });
+  QObject::connect(window_->List1(), &SubstanceList::keyPressed, window_.get(), [this](int keyAscii) {
+    if (events_ != nullptr) events_->List1_KeyPress(static_cast<std::int16_t>(keyAscii));
+  });
+  QObject::connect(window_->Command1(), &QPushButton::clicked, window_.get(), [this] {
+    if (events_ != nullptr) events_->Command1_Click();
+  });
+}
+
+void QtPlatform::SetWindowWidth(int twips) { window_->SetOuterWidth(twips); }
+void QtPlatform::SetWindowHeight(int twips) { window_->SetOuterHeight(twips); }
+void QtPlatform::SetWindowTop(int twips) { window_->SetOuterTop(twips); }
+void QtPlatform::SetWindowLeft(int twips) { window_->SetOuterLeft(twips); }
+
+void QtPlatform::AppendListEntry(std::string_view text) {
+  window_->List1()->addItem(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+int QtPlatform::ListSelection() const {
+  const auto selected = window_->List1()->selectedItems();
+  if (selected.isEmpty()) return -1;
+  return window_->List1()->row(selected.first());
+}
+
+void QtPlatform::ShowControl(Control control) { window_->control(control)->setVisible(true); }
+
+void QtPlatform::HideControl(Control control) { window_->control(control)->setVisible(false); }
+
+void QtPlatform::SetCaption(Control label, std::string_view text) {
+  if (auto* widget = qobject_cast<QLabel*>(window_->control(label))) widget->setText(ToDisplay(text));
+}
+
+std::string QtPlatform::InputBox(std::string_view prompt, std::string_view title) {
+  QDialog dialog(window_.get());
+  dialog.setObjectName(QStringLiteral("InputBox"));
+  dialog.setWindowTitle(ToDisplay(title));
+  dialog.setModal(true);
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* label = new QLabel(ToDisplay(prompt), &dialog);
+  label->setObjectName(QStringLiteral("InputPrompt"));
+  label->setTextFormat(Qt::PlainText);
+  layout->addWidget(label);
+  auto* edit = new QLineEdit(&dialog);
+  edit->setObjectName(QStringLiteral("InputText"));
+  layout->addWidget(edit);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+  layout->addWidget(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  dialog.adjustSize();
+  dialog.move(ScreenPointFromTwips(3000, 4000));
+  edit->setFocus();
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return edit->text().toStdString();
+}
+
+Answer QtPlatform::MessageBox(std::string_view text, std::string_view title) {
+  QMessageBox box(window_.get());
+  box.setObjectName(QStringLiteral("MessageBox"));
+  box.setWindowTitle(ToDisplay(title));
+  box.setText(ToDisplay(text));
+  box.setTextFormat(Qt::PlainText);
+  box.setIcon(QMessageBox::NoIcon);
+  QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+  yes->setObjectName(QStringLiteral("Yes"));
+  no->setObjectName(QStringLiteral("No"));
+  box.setDefaultButton(yes);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+}
+
+void QtPlatform::Notify(std::string_view text, std::string_view title) {
+  QMessageBox box(window_.get());
+  box.setObjectName(QStringLiteral("Notice"));
+  box.setWindowTitle(ToDisplay(title));
+  box.setText(ToDisplay(text));
+  box.setTextFormat(Qt::PlainText);
+  box.setIcon(QMessageBox::Information);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
+void QtPlatform::Beep() { QApplication::beep(); }
+
+void QtPlatform::EndProgram() {
+  endRequested_ = true;
+  window_->hide();
+  QCoreApplication::exit(0);
+}
+
+void QtPlatform::SetFontName(std::string_view name) { printer_.SetFontName(name); }
+void QtPlatform::SetFontSize(float points) { printer_.SetFontSize(points); }
+void QtPlatform::PrintLine(std::string_view text) { printer_.PrintLine(text); }
+PrintOutcome QtPlatform::EndDocument() { return printer_.EndDocument(); }
+
+LocalDateTime QtPlatform::Now() const { return clock_.Now(); }
+
+std::string QtPlatform::DecimalSeparator() const { return locale_.DecimalSeparator(); }
+std::string QtPlatform::ShortDateDay(int day) const { return locale_.ShortDateDay(day); }
+std::string QtPlatform::TimeText(const LocalDateTime& when) const { return locale_.TimeText(when); }
+
+void QtPlatform::ActivateKeyboardLayout(std::uint32_t layout, std::uint32_t flags) {
+#ifdef _WIN32
+  ::ActivateKeyboardLayout(reinterpret_cast<HKL>(static_cast<std::uintptr_t>(layout)), flags);
+#else
+  // There is no per-program layout switch on X11 or Wayland; the user's
+  // layout is theirs to choose, so nothing is changed here.
+  static_cast<void>(layout);
+  static_cast<void>(flags);
+#endif
+}
+
+}  // namespace elprops::platform

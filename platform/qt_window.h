@@ -1,0 +1,75 @@
+// The main window Form1 and its controls, laid out in twips.
+#pragma once
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QWidget>
+
+#include "platform.h"
+
+namespace elprops::platform {
+
+// Twips (1440 per inch) to pixels and back, with the screen's logical DPI.
+int TwipsToPixels(int twips, double dotsPerInch);
+int PixelsToTwips(int pixels, double dotsPerInch);
+
+// The substance list: arrow keys that move the selection raise a click, as
+// a mouse click does; character keys are passed on as key presses.
+class SubstanceList final : public QListWidget {
+  Q_OBJECT
+ public:
+  using QListWidget::QListWidget;
+
+ signals:
+  void listClicked();
+  void keyPressed(int keyAscii);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+class MainWindow final : public QWidget {
+  Q_OBJECT
+ public:
+  MainWindow();
+
+  // The credit line shown in Label4.
+  static const char* CreditCaption();
+
+  // Outer size and place of the window, in twips.
+  void SetOuterWidth(int twips);
+  void SetOuterHeight(int twips);
+  void SetOuterTop(int twips);
+  void SetOuterLeft(int twips);
+
+  QWidget* control(Control which) const;
+  SubstanceList* List1() const { return list1_; }
+  QPushButton* Command1() const { return command1_; }
+  QLabel* label(int number) const;
+
+  // Logical DPI of the screen the window is on.
+  double DpiX() const;
+  double DpiY() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void PlaceControl(QWidget* widget, int left, int top, int width, int height);
+  void ApplyOuterGeometry();
+
+  SubstanceList* list1_;
+  QPushButton* command1_;
+  QLabel* label1_;
+  QLabel* label2_;
+  QLabel* label3_;
+  QLabel* label4_;
+  int outerWidth_ = 8000;
+  int outerHeight_ = 6500;
+  int outerTop_ = 1000;
+  int outerLeft_ = 2000;
+};
+
+}  // namespace elprops::platform
