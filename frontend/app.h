@@ -42,8 +42,25 @@ class App final : public platform::WindowEvents {
   RunLog Log;
 
  private:
+  // The calculation flow shared by the two list handlers.
+  void RunCalculation();
+  // The internal procedures return false when the user ended the program;
+  // the caller then returns to the event loop without touching the
+  // platform again.
+  bool InputConcentration();
+  bool InputTemperature();
+  void ShowResults();
+  // Beep, hide the instruction, the list and the end button, and ask. On
+  // No the program is ended and false comes back.
+  bool WarnAndAsk(std::string_view text, std::string_view title);
+  void End();
+
   platform::Platform& platform_;
   bool ended_ = false;
 };
+
+// The saturation mass fraction of calcium chloride at a temperature, as
+// the nearest single.
+float SaturationConcentration(float temperature);
 
 }  // namespace elprops::frontend

@@ -1,0 +1,50 @@
+#include "display_text.h"
+
+#include <array>
+
+#include "text.h"
+
+namespace elprops::frontend {
+
+std::string InputLabelText(std::uint8_t substance, float concentration, float temperature) {
+  std::string text;
+  if (substance != model::kWater) {
+    text += "КОНЦЕНТРАЦИЯ - ";
+    text += platform::GeneralNumberForm(concentration);
+    text += " Кг/Кг";
+  }
+  text += "\r";
+  text += "ТЕМПЕРАТУРА - ";
+  text += platform::GeneralNumberForm(temperature);
+  text += " Град. Цельсия";
+  return text;
+}
+
+std::string ResultLabelText(const model::PropertySet& properties, std::string_view decimalSeparator) {
+  using platform::FormatPicture;
+  // The unit of density is written with a Latin capital M.
+  const std::array<std::string, 14> lines{
+      "ПЛОТНОСТЬ -",
+      FormatPicture(properties.Density, 1, decimalSeparator) + "  КГ/(M^3)",
+      "",
+      "ВЯЗКОСТЬ - ",
+      FormatPicture(properties.Viscosity, 6, decimalSeparator) + " ПА*С",
+      "",
+      "ПОВЕРХНОСТНОЕ НАТЯЖЕНИЕ - ",
+      FormatPicture(properties.SurfaceTension, 5, decimalSeparator) + "  Н/М",
+      "",
+      "ТЕПЛОЁМКОСТЬ - ",
+      platform::FormatWhole(properties.HeatCapacity) + "  ДЖ/(КГ*К)",
+      "",
+      "ТЕПЛОПРОВОДНОСТЬ -",
+      FormatPicture(properties.ThermalConductivity, 3, decimalSeparator) + "  ВТ/(М*К)",
+  };
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += "\r";
+    text += lines[i];
+  }
+  return text;
+}
+
+}  // namespace elprops::frontend
