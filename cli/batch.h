@@ -1,0 +1,32 @@
+// The batch run: points from a CSV stream, one result row per point, in
+// input order, with memory that does not grow with the input.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "catalogue.h"
+#include "csv_reader.h"
+#include "point_output.h"
+
+namespace elprops::cli {
+
+// Exit statuses of the command-line tool.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitPointFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+struct BatchOutcome {
+  int exitStatus = kExitOk;
+  std::size_t points = 0;  // rows written
+  std::size_t failed = 0;  // rows with an error
+  std::string message;     // for standard error; empty when all went well
+};
+
+// Reads `source` (CSV with the header substance,concentration,temperature)
+// and writes CSV or JSON lines to `out`. A refused or failing point gets an
+// error cell and the run goes on (exit status 1); a malformed line or an
+// unreadable input stops it (exit status 2) after the rows before it.
+BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out);
+
+}  // namespace elprops::cli

@@ -1,0 +1,130 @@
+// elprops-cli compute: one point, or a sweep over concentration and
+// temperature (concentration outer).
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "batch.h"
+#include "command_support.h"
+#include "commands.h"
+#include "point_input.h"
+#include "point_output.h"
+#include "sweep.h"
+
+namespace elprops::cli {
+namespace {
+
+struct ComputeOptions {
+  std::string substance;
+  std::optional<std::string> concentration;
+  std::string temperature;
+  std::string format = "text";
+};
+
+std::string Describe(const PointOutcome& point) {
+  std::string text(point.substanceText);
+  if (point.concentration) text += " at concentration " + ShortestText(*point.concentration);
+  if (point.temperature)
+    text += (point.concentration ? " and temperature " : " at temperature ") + ShortestText(*point.temperature);
+  return text;
+}
+
+int RunCompute(const ComputeOptions& options) {
+  const std::optional<std::uint8_t> substance = FindSubstance(options.substance);
+  if (!substance) {
+    ReportError("unknown substance \"" + options.substance +
+                "\": give its index 1 to 19 or its formula (see elprops-cli list)");
+    return kExitUsage;
+  }
+  const std::string_view formula = model::kCatalogue[*substance - 1u].Formula;
+  std::string error;
+  std::optional<Sweep> concentrations;
+  if (options.concentration) {
+    concentrations = Sweep::Parse(*options.concentration, error);
+    if (!concentrations) {
+      ReportError("--concentration " + error);
+      return kExitUsage;
+    }
+  } else if (*substance == model::kWater) {
+    concentrations = Sweep::Single(ParsedNumber{});
+  } else {
+    ReportError("--concentration is required for " + std::string(formula));
+    return kExitUsage;
+  }
+  const std::optional<Sweep> temperatures = Sweep::Parse(options.temperature, error);
+  if (!temperatures) {
+    ReportError("--temperature " + error);
+    return kExitUsage;
+  }
+
+  const Format format = *FormatNamed(options.format);
+  const std::string separator = format == Format::Text ? UserDecimalSeparator() : ".";
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  OutputBuffer out(StandardOutput());
+  if (format == Format::Csv) WriteCsvHeader(out);
+  PointOutcome point;
+  std::size_t points = 0;
+  std::size_t failed = 0;
+  for (std::size_t i = 0; i < concentrations->Count(); ++i) {
+    const ParsedNumber x = concentrations->At(i);
+    for (std::size_t k = 0; k < temperatures->Count(); ++k) {
+      EvaluatePoint(tables, formula, x, temperatures->At(k), point);
+      ++points;
+      if (!point.ok()) ++failed;
+      switch (format) {
+        case Format::Csv:
+          WriteCsvRow(out, point);
+          break;
+        case Format::Json:
+          WriteJsonRow(out, point);
+          break;
+        case Format::Text:
+          if (point.ok()) {
+            if (points - failed > 1) out.Append('\n');
+            WriteTextBlock(out, point, separator);
+          } else {
+            // Keep the order of the messages and the results on a terminal.
+            out.Flush();
+            ReportError(Describe(point) + ": " + point.error);
+          }
+          break;
+      }
+    }
+  }
+  if (!out.Flush()) {
+    ReportError("cannot write the results");
+    return kExitUsage;
+  }
+  if (failed == 0) return kExitOk;
+  if (format != Format::Text) {
+    ReportError(std::to_string(failed) + " of " + std::to_string(points) +
+                " points were not computed (see the error column)");
+  }
+  return kExitPointFailed;
+}
+
+}  // namespace
+
+void AddComputeCommand(CLI::App& app, int& status) {
+  auto options = std::make_shared<ComputeOptions>();
+  CLI::App* compute = app.add_subcommand(
+      "compute",
+      "Compute the five properties of one point, or of every combination of a concentration range and a "
+      "temperature range (concentration outer).");
+  compute->add_option("-s,--substance", options->substance, "Substance: index 1-19 or formula (NaCl, K2CO3, H2O, ...)")
+      ->required();
+  compute->add_option_function<std::string>(
+      "-c,--concentration", [options](const std::string& v) { options->concentration = v; },
+      "Mass fraction, kg/kg, strictly between 0 and 1 (water: 0 or leave out); decimal point or comma; or a range "
+      "FROM:TO:STEP");
+  compute
+      ->add_option("-t,--temperature", options->temperature,
+                   "Degrees Celsius, strictly between 1e-20 and 270 (water 200); or a range FROM:TO:STEP")
+      ->required();
+  compute->add_option("-f,--format", options->format, "Output format")
+      ->check(CLI::IsMember({"text", "csv", "json"}))
+      ->capture_default_str();
+  compute->callback([options, &status] { status = RunCompute(*options); });
+}
+
+}  // namespace elprops::cli

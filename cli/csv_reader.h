@@ -1,0 +1,95 @@
+// Streaming input of points: a byte source, its lines, and the CSV point
+// reader with the header "substance,concentration,temperature". Memory use
+// does not grow with the number of lines.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace elprops::cli {
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Up to `size` bytes into `buffer`; 0 at the end of the input or on a
+  // read error (then Failed() is true).
+  virtual std::size_t Read(char* buffer, std::size_t size) = 0;
+  [[nodiscard]] virtual bool Failed() const { return false; }
+};
+
+class FileSource final : public ByteSource {
+ public:
+  explicit FileSource(std::FILE* file) : file_(file) {}
+  std::size_t Read(char* buffer, std::size_t size) override;
+  [[nodiscard]] bool Failed() const override;
+
+ private:
+  std::FILE* file_;
+};
+
+class MemorySource final : public ByteSource {
+ public:
+  explicit MemorySource(std::string_view data) : data_(data) {}
+  std::size_t Read(char* buffer, std::size_t size) override;
+
+ private:
+  std::string_view data_;
+};
+
+// Splits the input into lines ending in "\n" or "\r\n"; the last line may
+// lack its line break. A line longer than the buffer is an error.
+class LineReader {
+ public:
+  enum class Result { Line, End, TooLong, ReadError };
+
+  explicit LineReader(ByteSource& source, std::size_t bufferSize = std::size_t{1} << 18);
+  Result Next(std::string_view& line);
+  // 1-based number of the line last returned.
+  [[nodiscard]] std::size_t LineNumber() const { return lineNumber_; }
+  [[nodiscard]] std::size_t MaxLineLength() const { return buffer_.size(); }
+
+ private:
+  ByteSource& source_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  std::size_t lineNumber_ = 0;
+  bool atEnd_ = false;
+};
+
+// The three cells of one input row, valid until the next call of Next.
+struct CsvPoint {
+  std::string_view substance;
+  std::string_view concentration;
+  std::string_view temperature;
+  std::size_t line = 0;
+};
+
+inline constexpr std::string_view kInputHeader = "substance,concentration,temperature";
+
+// Reads the header, then one point a line. Cells may be quoted ("0,5" with
+// a decimal comma); blank lines are skipped.
+class PointReader {
+ public:
+  enum class Result { Point, End, Error };
+
+  explicit PointReader(ByteSource& source) : lines_(source) {}
+  Result Next(CsvPoint& point);
+  // After Error: what is wrong, with the line number ("line 4: ...").
+  [[nodiscard]] const std::string& ErrorMessage() const { return error_; }
+
+ private:
+  Result Fail(std::size_t line, std::string_view what);
+  bool SplitCells(std::string_view line, std::string_view& what);
+
+  LineReader lines_;
+  bool headerRead_ = false;
+  std::string error_;
+  std::string_view cells_[3];
+  std::string unquoted_[3];
+};
+
+}  // namespace elprops::cli

@@ -1,0 +1,68 @@
+// elprops-cli list: the nineteen substances.
+#include <string>
+
+#include "batch.h"
+#include "catalogue.h"
+#include "commands.h"
+#include "point_input.h"
+#include "point_output.h"
+
+namespace elprops::cli {
+namespace {
+
+std::string_view WithoutLeadingBlanks(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  return text;
+}
+
+void Pad(std::string& line, std::string_view text, std::size_t width) {
+  line += text;
+  if (text.size() < width) line.append(width - text.size(), ' ');
+}
+
+int RunList(Format format) {
+  OutputBuffer out(StandardOutput());
+  if (format == Format::Csv) out.Append("index,formula,name,caption\n");
+  for (std::size_t i = 0; i < model::kCatalogue.size(); ++i) {
+    const model::CatalogueRow& row = model::kCatalogue[i];
+    const std::string index = std::to_string(i + 1);
+    const std::string_view caption = WithoutLeadingBlanks(row.Caption);
+    std::string line;
+    switch (format) {
+      case Format::Text:
+        line.assign(index.size() < 2 ? 1 : 0, ' ');
+        line += index;
+        line += "  ";
+        Pad(line, row.Formula, 11);
+        Pad(line, row.EnglishName, 22);
+        line += caption;
+        break;
+      case Format::Csv:
+        // Caption 3 ends with a blank; quoting keeps it.
+        line = index + "," + std::string(row.Formula) + "," + std::string(row.EnglishName) + ",\"" +
+               std::string(caption) + "\"";
+        break;
+      case Format::Json:
+        line = "{\"index\":" + index + ",\"formula\":\"" + std::string(row.Formula) + "\",\"name\":\"" +
+               std::string(row.EnglishName) + "\",\"caption\":\"" + std::string(caption) + "\"}";
+        break;
+    }
+    line += '\n';
+    out.Append(line);
+  }
+  return out.Flush() ? kExitOk : kExitUsage;
+}
+
+}  // namespace
+
+void AddListCommand(CLI::App& app, int& status) {
+  CLI::App* list =
+      app.add_subcommand("list", "List the nineteen substances: index, formula, English name and Russian caption.");
+  auto format = std::make_shared<std::string>("text");
+  list->add_option("--format", *format, "Output format")
+      ->check(CLI::IsMember({"text", "csv", "json"}))
+      ->capture_default_str();
+  list->callback([format, &status] { status = RunList(*FormatNamed(*format)); });
+}
+
+}  // namespace elprops::cli

@@ -1,0 +1,129 @@
+#include "point_input.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+#include "catalogue.h"
+#include "correlations.h"
+
+namespace elprops::cli {
+namespace {
+
+// Formulas are ASCII; no C locale is consulted.
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool AsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+std::string_view TrimBlanks(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
+  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+  return text.substr(begin, end - begin);
+}
+
+ParsedDecimal ParseDecimal(std::string_view text) {
+  text = TrimBlanks(text);
+  if (text.empty()) return {};
+  // A copy with the decimal comma turned into a point; numbers are short,
+  // anything longer is not one.
+  char buf[64];
+  if (text.size() >= sizeof buf) return {0.0, NumberError::NotANumber};
+  std::size_t n = 0;
+  bool separatorSeen = false;
+  for (const char c : text) {
+    char d = c;
+    if (c == ',' || c == '.') {
+      if (separatorSeen) return {0.0, NumberError::NotANumber};
+      separatorSeen = true;
+      d = '.';
+    } else if (!(AsciiDigit(c) || c == '+' || c == '-' || c == 'e' || c == 'E')) {
+      // from_chars would also take "inf", "nan" and hexadecimal digits.
+      return {0.0, NumberError::NotANumber};
+    }
+    buf[n++] = d;
+  }
+  const char* first = buf;
+  const char* last = buf + n;
+  bool negative = false;
+  if (*first == '+' || *first == '-') {
+    negative = *first == '-';
+    ++first;
+  }
+  if (first == last || !(AsciiDigit(*first) || *first == '.')) return {0.0, NumberError::NotANumber};
+  double value = 0.0;
+  const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
+  if (end != last) return {0.0, NumberError::NotANumber};
+  if (ec == std::errc::result_out_of_range) {
+    // Too large for a double, or so small that it is 0 anyway.
+    const char* e = std::find_if(first, last, [](char c) { return c == 'e' || c == 'E'; });
+    const bool tiny = std::all_of(first, e, [](char c) { return c == '0' || c == '.'; }) ||
+                      (e != last && e + 1 != last && e[1] == '-');
+    if (!tiny) return {0.0, NumberError::OutOfRange};
+    return {negative ? -0.0 : 0.0};
+  }
+  if (ec != std::errc()) return {0.0, NumberError::NotANumber};
+  return {negative ? -value : value};
+}
+
+ParsedNumber RoundToSingle(ParsedDecimal decimal) {
+  if (!decimal.ok()) return {0.0f, decimal.error};
+  const double value = decimal.value;
+  // Rounded to the nearest single; from halfway above the largest single on
+  // it does not fit.
+  constexpr double kOverflow = static_cast<double>(FLT_MAX) + 0x1p103;
+  if (std::fabs(value) >= kOverflow) return {0.0f, NumberError::OutOfRange};
+  if (std::fabs(value) > static_cast<double>(FLT_MAX)) return {std::signbit(value) ? -FLT_MAX : FLT_MAX};
+  return {static_cast<float>(value)};
+}
+
+ParsedNumber ParseSingle(std::string_view text) { return RoundToSingle(ParseDecimal(text)); }
+
+std::optional<std::uint8_t> FindSubstance(std::string_view text) {
+  text = TrimBlanks(text);
+  if (text.empty()) return std::nullopt;
+  unsigned index = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), index);
+  if (ec == std::errc() && end == text.data() + text.size()) {
+    if (index >= 1 && index <= model::kSubstanceCount) return static_cast<std::uint8_t>(index);
+    return std::nullopt;
+  }
+  for (std::size_t i = 0; i < model::kCatalogue.size(); ++i) {
+    const std::string_view formula = model::kCatalogue[i].Formula;
+    if (formula.size() != text.size()) continue;
+    bool same = true;
+    for (std::size_t k = 0; k < text.size() && same; ++k) same = AsciiLower(text[k]) == AsciiLower(formula[k]);
+    if (same) return static_cast<std::uint8_t>(i + 1);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> InadmissibleReason(std::uint8_t substance, float concentration, float temperature) {
+  const bool water = substance == model::kWater;
+  if (water) {
+    if (concentration != 0.0f) return "water takes no concentration: leave it empty or 0";
+  } else if (!(concentration > 0.0f && concentration < 1.0f)) {
+    return "concentration " + ShortestText(concentration) + " is not between 0 and 1 (both excluded)";
+  }
+  // The window keeps its lower limit as a single.
+  constexpr float kLowest = 1e-20f;
+  const float limit = water ? model::kWaterTemperatureLimit : model::kSolutionTemperatureLimit;
+  if (!(temperature > kLowest && temperature < limit)) {
+    return "temperature " + ShortestText(temperature) + " is not between 1e-20 and " + ShortestText(limit) +
+           " (both excluded)";
+  }
+  return std::nullopt;
+}
+
+char* WriteShortest(char* out, float value) { return std::to_chars(out, out + 32, value).ptr; }
+
+std::string ShortestText(float value) {
+  char buf[32];
+  return std::string(buf, WriteShortest(buf, value));
+}
+
+}  // namespace elprops::cli

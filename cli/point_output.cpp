@@ -1,0 +1,218 @@
+#include "point_output.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "display_text.h"
+
+namespace elprops::cli {
+
+std::optional<Format> FormatNamed(std::string_view name) {
+  if (name == "text") return Format::Text;
+  if (name == "csv") return Format::Csv;
+  if (name == "json") return Format::Json;
+  return std::nullopt;
+}
+
+OutputBuffer::OutputBuffer(Sink sink, std::size_t capacity) : sink_(std::move(sink)), buffer_(capacity) {}
+
+OutputBuffer::~OutputBuffer() { Flush(); }
+
+void OutputBuffer::Append(std::string_view text) {
+  while (!text.empty()) {
+    if (size_ == buffer_.size()) Flush();
+    const std::size_t n = std::min(text.size(), buffer_.size() - size_);
+    std::memcpy(buffer_.data() + size_, text.data(), n);
+    size_ += n;
+    text.remove_prefix(n);
+  }
+}
+
+void OutputBuffer::AppendShortest(float value) {
+  if (buffer_.size() - size_ < 32) Flush();
+  size_ = static_cast<std::size_t>(WriteShortest(buffer_.data() + size_, value) - buffer_.data());
+}
+
+bool OutputBuffer::Flush() {
+  if (size_ > 0 && !failed_) failed_ = !sink_(std::string_view(buffer_.data(), size_));
+  size_ = 0;
+  return !failed_;
+}
+
+OutputBuffer::Sink StandardOutput() {
+  return [](std::string_view data) {
+    return std::fwrite(data.data(), 1, data.size(), stdout) == data.size() && std::fflush(stdout) == 0;
+  };
+}
+
+void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substanceText,
+                   const ParsedNumber& concentration, const ParsedNumber& temperature, PointOutcome& outcome) {
+  outcome.error.clear();
+  outcome.properties.reset();
+  outcome.concentration.reset();
+  outcome.temperature.reset();
+  const std::optional<std::uint8_t> substance = FindSubstance(substanceText);
+  outcome.substance = substance.value_or(0);
+  outcome.substanceText = substance ? model::kCatalogue[*substance - 1u].Formula : TrimBlanks(substanceText);
+  if (concentration.ok()) outcome.concentration = concentration.value;
+  if (temperature.ok()) outcome.temperature = temperature.value;
+
+  if (!substance) {
+    outcome.error = "unknown substance \"" + std::string(TrimBlanks(substanceText)) +
+                    "\": give its index 1 to 19 or its formula (see the list command)";
+    return;
+  }
+  if (!concentration.ok()) {
+    outcome.error = "concentration beyond the single-precision range";
+    return;
+  }
+  if (!temperature.ok()) {
+    outcome.error = "temperature beyond the single-precision range";
+    return;
+  }
+  if (auto reason = InadmissibleReason(*substance, concentration.value, temperature.value)) {
+    outcome.error = std::move(*reason);
+    return;
+  }
+  float x = concentration.value;
+  float limit = 0.0f;
+  model::PropertySet properties;
+  const model::ComputeStatus status =
+      model::ComputeProperties(tables, *substance, x, temperature.value, limit, properties);
+  outcome.concentration = x;
+  if (!status.ok()) {
+    outcome.error = "arithmetic error: " + status.Message();
+    return;
+  }
+  outcome.properties = properties;
+}
+
+namespace {
+
+bool NeedsQuotes(std::string_view text) { return text.find_first_of(",\"\r\n") != std::string_view::npos; }
+
+void AppendCsvCell(OutputBuffer& out, std::string_view text) {
+  if (!NeedsQuotes(text)) {
+    out.Append(text);
+    return;
+  }
+  out.Append('"');
+  for (const char c : text) {
+    if (c == '"') out.Append('"');
+    out.Append(c);
+  }
+  out.Append('"');
+}
+
+void AppendJsonString(OutputBuffer& out, std::string_view text) {
+  out.Append('"');
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out.Append('\\');
+      out.Append(c);
+    } else if (u < 0x20) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      out.Append("\\u00");
+      out.Append(kHex[u >> 4]);
+      out.Append(kHex[u & 15]);
+    } else {
+      out.Append(c);
+    }
+  }
+  out.Append('"');
+}
+
+void AppendOptional(OutputBuffer& out, const std::optional<float>& value, std::string_view absent) {
+  if (value) {
+    out.AppendShortest(*value);
+  } else {
+    out.Append(absent);
+  }
+}
+
+}  // namespace
+
+void WriteCsvHeader(OutputBuffer& out) {
+  out.Append(kOutputHeader);
+  out.Append('\n');
+}
+
+void WriteCsvRow(OutputBuffer& out, const PointOutcome& point) {
+  AppendCsvCell(out, point.substanceText);
+  out.Append(',');
+  AppendOptional(out, point.concentration, "");
+  out.Append(',');
+  AppendOptional(out, point.temperature, "");
+  if (point.properties) {
+    const model::PropertySet& p = *point.properties;
+    for (const float v : {p.Density, p.Viscosity, p.SurfaceTension, p.HeatCapacity, p.ThermalConductivity}) {
+      out.Append(',');
+      out.AppendShortest(v);
+    }
+    out.Append(",\n");
+  } else {
+    out.Append(",,,,,");
+    AppendCsvCell(out, point.error);
+    out.Append('\n');
+  }
+}
+
+void WriteJsonRow(OutputBuffer& out, const PointOutcome& point) {
+  out.Append("{\"substance\":");
+  AppendJsonString(out, point.substanceText);
+  out.Append(",\"concentration\":");
+  AppendOptional(out, point.concentration, "null");
+  out.Append(",\"temperature\":");
+  AppendOptional(out, point.temperature, "null");
+  static constexpr std::string_view kNames[5] = {
+      ",\"density\":", ",\"viscosity\":", ",\"surface_tension\":", ",\"heat_capacity\":", ",\"thermal_conductivity\":"};
+  if (point.properties) {
+    const model::PropertySet& p = *point.properties;
+    const float values[5] = {p.Density, p.Viscosity, p.SurfaceTension, p.HeatCapacity, p.ThermalConductivity};
+    for (std::size_t k = 0; k < 5; ++k) {
+      out.Append(kNames[k]);
+      out.AppendShortest(values[k]);
+    }
+    out.Append(",\"error\":null}\n");
+  } else {
+    for (const std::string_view name : kNames) {
+      out.Append(name);
+      out.Append("null");
+    }
+    out.Append(",\"error\":");
+    AppendJsonString(out, point.error);
+    out.Append("}\n");
+  }
+}
+
+namespace {
+
+// The labels join their lines with a carriage return; a terminal wants
+// line feeds.
+void AppendLines(OutputBuffer& out, std::string_view text) {
+  for (const char c : text) out.Append(c == '\r' ? '\n' : c);
+  out.Append('\n');
+}
+
+}  // namespace
+
+void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator) {
+  if (!point.properties || point.substance == 0) return;
+  const model::CatalogueRow& row = model::kCatalogue[point.substance - 1u];
+  out.Append(TrimBlanks(row.Caption));
+  out.Append(" (");
+  out.Append(row.Formula);
+  out.Append(", ");
+  out.Append(row.EnglishName);
+  out.Append(")\n");
+  std::string inputs =
+      frontend::InputLabelText(point.substance, point.concentration.value_or(0.0f), point.temperature.value_or(0.0f));
+  // Water's input label keeps its first line empty; here it is left out.
+  if (inputs.starts_with('\r')) inputs.erase(0, 1);
+  AppendLines(out, inputs);
+  out.Append('\n');
+  AppendLines(out, frontend::ResultLabelText(*point.properties, decimalSeparator));
+}
+
+}  // namespace elprops::cli

@@ -1,0 +1,279 @@
+// elprops-cli protocol [FILE|-] [--pdf OUT.pdf | --print]: the printed
+// protocol of a run of points, read in recording order from the CSV of the
+// batch command. Each point is checked and computed as the window does; a
+// refused or failing point is reported with its line number and left out.
+// The protocol goes to standard output as the printer receives it (UTF-8,
+// one line per printed line), into a PDF, or to the default printer.
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "batch.h"
+#include "catalogue.h"
+#include "command_support.h"
+#include "commands.h"
+#include "csv_reader.h"
+#include "line_printer.h"
+#include "point_input.h"
+#include "point_output.h"
+#include "protocol.h"
+#include "run_log.h"
+
+#ifdef ELPROPS_WITH_PDF
+#include <QByteArray>
+#include <QGuiApplication>
+
+#include "qt_locale.h"
+#include "qt_printer.h"
+#endif
+
+namespace elprops::cli {
+namespace {
+
+struct ProtocolOptions {
+  std::string input = "-";
+  std::string pdf;
+  bool print = false;
+};
+
+// The clock of the stamp: SOURCE_DATE_EPOCH (seconds, read as UTC) when
+// set, otherwise the local time now.
+class StampClock final : public platform::ClockOps {
+ public:
+  explicit StampClock(std::optional<std::int64_t> epoch) : epoch_(epoch) {}
+
+  [[nodiscard]] platform::LocalDateTime Now() const override {
+    if (epoch_) return FromUtcSeconds(*epoch_);
+#ifdef ELPROPS_WITH_PDF
+    return platform::SystemClock().Now();
+#else
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+#endif
+  }
+
+ private:
+  static platform::LocalDateTime FromUtcSeconds(std::int64_t seconds) {
+    using namespace std::chrono;
+    const sys_seconds moment{std::chrono::seconds{seconds}};
+    const sys_days day = floor<days>(moment);
+    const year_month_day date{day};
+    const hh_mm_ss time{moment - day};
+    return {static_cast<int>(date.year()),
+            static_cast<int>(static_cast<unsigned>(date.month())),
+            static_cast<int>(static_cast<unsigned>(date.day())),
+            static_cast<int>(time.hours().count()),
+            static_cast<int>(time.minutes().count()),
+            static_cast<int>(time.seconds().count())};
+  }
+
+  std::optional<std::int64_t> epoch_;
+};
+
+#ifndef ELPROPS_WITH_PDF
+// Without the Qt binding: a decimal point and a 24-hour clock.
+class PlainLocale final : public platform::LocaleOps {
+ public:
+  [[nodiscard]] std::string DecimalSeparator() const override { return "."; }
+  [[nodiscard]] std::string ShortDateDay(int day) const override {
+    return (day < 10 ? "0" : "") + std::to_string(day);
+  }
+  [[nodiscard]] std::string TimeText(const platform::LocalDateTime& when) const override {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", when.hour, when.minute, when.second);
+    return text;
+  }
+};
+#endif
+
+// SOURCE_DATE_EPOCH as seconds; nothing when unset or empty, an error
+// message when it is not a whole number.
+bool ReadSourceDateEpoch(std::optional<std::int64_t>& epoch, std::string& error) {
+  const char* text = std::getenv("SOURCE_DATE_EPOCH");
+  if (text == nullptr || *text == '\0') return true;
+  const std::string_view value(text);
+  std::int64_t seconds = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+  // Years beyond 9999 are refused, so that the stamp keeps four digits.
+  if (ec != std::errc() || end != value.data() + value.size() || seconds < 0 || seconds > 253402300799) {
+    error = "SOURCE_DATE_EPOCH \"" + std::string(value) + "\" is not a number of seconds from 1970 to 9999";
+    return false;
+  }
+  epoch = seconds;
+  return true;
+}
+
+// Reads the points into `log`. Returns kExitOk, kExitPointFailed when some
+// point was left out, or kExitUsage when the input cannot be read (then the
+// log is of no use).
+int RecordPoints(const model::SubstanceTables& tables, ByteSource& source, frontend::RunLog& log) {
+  PointReader reader(source);
+  CsvPoint point;
+  PointOutcome outcome;
+  int status = kExitOk;
+  for (;;) {
+    const PointReader::Result next = reader.Next(point);
+    if (next == PointReader::Result::End) break;
+    if (next == PointReader::Result::Error) {
+      ReportError(reader.ErrorMessage());
+      return kExitUsage;
+    }
+    const ParsedNumber concentration = ParseSingle(point.concentration);
+    const ParsedNumber temperature = ParseSingle(point.temperature);
+    const std::string where = "line " + std::to_string(point.line) + ": ";
+    if (!concentration.ok() && concentration.error == NumberError::NotANumber) {
+      ReportError(where + "concentration \"" + std::string(TrimBlanks(point.concentration)) +
+                  "\" is not a number; the point is left out");
+      status = kExitPointFailed;
+      continue;
+    }
+    if (!temperature.ok() && temperature.error == NumberError::NotANumber) {
+      ReportError(where + "temperature \"" + std::string(TrimBlanks(point.temperature)) +
+                  "\" is not a number; the point is left out");
+      status = kExitPointFailed;
+      continue;
+    }
+    EvaluatePoint(tables, point.substance, concentration, temperature, outcome);
+    if (!outcome.ok()) {
+      ReportError(where + outcome.error + "; the point is left out");
+      status = kExitPointFailed;
+      continue;
+    }
+    log.RecordPoint(outcome.substance, outcome.concentration.value_or(0.0f), *outcome.temperature);
+  }
+  if (source.Failed()) {
+    ReportError("cannot read the input");
+    return kExitUsage;
+  }
+  return status;
+}
+
+bool WriteStandardOutput(std::string_view text) {
+  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) return false;
+  return std::fflush(stdout) == 0;
+}
+
+#ifdef ELPROPS_WITH_PDF
+// Qt's printing needs a GUI application; the command line never shows a
+// window, so it runs offscreen unless told otherwise.
+std::unique_ptr<QGuiApplication> MakeGuiApplication() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+  static int argc = 1;
+  static char name[] = "elprops-cli";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+#endif
+
+int RunProtocol(const ProtocolOptions& options) {
+  std::optional<std::int64_t> epoch;
+  std::string error;
+  if (!ReadSourceDateEpoch(epoch, error)) {
+    ReportError(error);
+    return kExitUsage;
+  }
+#ifndef ELPROPS_WITH_PDF
+  if (!options.pdf.empty() || options.print) {
+    ReportError("this build has no printer and no PDF writer");
+    return kExitUsage;
+  }
+#endif
+
+  std::FILE* file = stdin;
+  if (options.input != "-") {
+    file = std::fopen(options.input.c_str(), "rb");
+    if (file == nullptr) {
+      ReportError("cannot open \"" + options.input + "\"");
+      return kExitUsage;
+    }
+  }
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  frontend::RunLog log;
+  log.Clear();
+  FileSource source(file);
+  int status = RecordPoints(tables, source, log);
+  if (file != stdin) std::fclose(file);
+  if (status == kExitUsage) return status;
+
+  const StampClock clock(epoch);
+#ifdef ELPROPS_WITH_PDF
+  const platform::SystemLocale locale;
+#else
+  const PlainLocale locale;
+#endif
+
+#ifdef ELPROPS_WITH_PDF
+  if (options.print) {
+    const auto application = MakeGuiApplication();
+    platform::QtPrinter printer;
+    const platform::PrintOutcome outcome = report::PrintProtocol(tables, log, printer, clock, locale);
+    switch (outcome.kind) {
+      case platform::PrintOutcome::Kind::Printed:
+        ReportError("protocol: " + outcome.detail);
+        return status;
+      case platform::PrintOutcome::Kind::SavedAsPdf:
+        // The path on standard output, for scripts; the reason on standard error.
+        ReportError("protocol: " + outcome.detail + "; saved as " + outcome.path);
+        return WriteStandardOutput(outcome.path + "\n") ? status : kExitUsage;
+      case platform::PrintOutcome::Kind::Failed:
+        ReportError("protocol not printed: " + outcome.detail);
+        return kExitUsage;
+    }
+  }
+#endif
+
+  report::LinePrinter printer;
+  report::PrintProtocol(tables, log, printer, clock, locale);
+
+#ifdef ELPROPS_WITH_PDF
+  if (!options.pdf.empty()) {
+    if (printer.Items().empty()) {
+      ReportError("protocol: no point to print, no PDF written");
+      return status;
+    }
+    const auto application = MakeGuiApplication();
+    platform::PrintDocument document{printer.Items(), printer.FontName(), printer.FontSize()};
+    const platform::PrintOutcome outcome = platform::RenderPdf(document, options.pdf);
+    if (outcome.kind != platform::PrintOutcome::Kind::SavedAsPdf) {
+      ReportError(outcome.detail);
+      return kExitUsage;
+    }
+    return status;
+  }
+#endif
+
+  if (!WriteStandardOutput(printer.Text())) {
+    ReportError("cannot write the protocol");
+    return kExitUsage;
+  }
+  return status;
+}
+
+}  // namespace
+
+void AddProtocolCommand(CLI::App& app, int& status) {
+  auto options = std::make_shared<ProtocolOptions>();
+  CLI::App* command = app.add_subcommand(
+      "protocol",
+      "The printed protocol of a run: points in recording order from a CSV file (header "
+      "substance,concentration,temperature), sorted into one table per substance. Written as text "
+      "to standard output, as a PDF (--pdf) or to the default printer (--print). SOURCE_DATE_EPOCH "
+      "replaces the clock of the date stamp.");
+  command->add_option("FILE", options->input, "the points; - or nothing for standard input");
+  CLI::Option* pdf = command->add_option("--pdf", options->pdf, "write the protocol as a PDF file");
+  CLI::Option* print = command->add_flag(
+      "--print", options->print,
+      "print on the default printer; where there is none, save a PDF in the documents folder and write its path");
+  pdf->excludes(print);
+  command->callback([options, &status] { status = RunProtocol(*options); });
+}
+
+}  // namespace elprops::cli

@@ -1,0 +1,67 @@
+#include "sweep.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace elprops::cli {
+
+Sweep Sweep::Single(ParsedNumber value) {
+  Sweep s;
+  s.single_ = value;
+  return s;
+}
+
+std::optional<Sweep> Sweep::Parse(std::string_view text, std::string& error) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos) {
+    const ParsedNumber value = ParseSingle(text);
+    if (value.error == NumberError::NotANumber) {
+      error = "\"" + std::string(text) + "\" is not a number";
+      return std::nullopt;
+    }
+    return Single(value);
+  }
+  const std::size_t colon2 = text.find(':', colon + 1);
+  if (colon2 == std::string_view::npos || text.find(':', colon2 + 1) != std::string_view::npos) {
+    error = "\"" + std::string(text) + "\" is not a range FROM:TO:STEP";
+    return std::nullopt;
+  }
+  const ParsedDecimal from = ParseDecimal(text.substr(0, colon));
+  const ParsedDecimal to = ParseDecimal(text.substr(colon + 1, colon2 - colon - 1));
+  const ParsedDecimal step = ParseDecimal(text.substr(colon2 + 1));
+  if (!from.ok() || !to.ok() || !step.ok() || TrimBlanks(text.substr(0, colon)).empty() ||
+      TrimBlanks(text.substr(colon + 1, colon2 - colon - 1)).empty() || TrimBlanks(text.substr(colon2 + 1)).empty()) {
+    error = "\"" + std::string(text) + "\": FROM, TO and STEP must be numbers";
+    return std::nullopt;
+  }
+  if (!(step.value > 0.0)) {
+    error = "\"" + std::string(text) + "\": STEP must be greater than 0";
+    return std::nullopt;
+  }
+  if (to.value < from.value) {
+    error = "\"" + std::string(text) + "\": TO must not be less than FROM";
+    return std::nullopt;
+  }
+  // A little slack so that 0.1:0.3:0.1 ends at 0.3 despite binary steps.
+  const double intervals = std::floor((to.value - from.value) / step.value + 1e-9);
+  if (!(intervals < static_cast<double>(kMaxSweepValues))) {
+    error = "\"" + std::string(text) + "\" gives more than " + std::to_string(kMaxSweepValues) + " values";
+    return std::nullopt;
+  }
+  Sweep s;
+  s.range_ = true;
+  s.from_ = from.value;
+  s.step_ = step.value;
+  s.count_ = static_cast<std::size_t>(intervals) + 1;
+  return s;
+}
+
+ParsedNumber Sweep::At(std::size_t k) const {
+  if (!range_) return single_;
+  const double value = from_ + static_cast<double>(k) * step_;
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+  return ParseSingle(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+}
+
+}  // namespace elprops::cli

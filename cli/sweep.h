@@ -1,0 +1,38 @@
+// A value or a range FROM:TO:STEP of the compute command.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "point_input.h"
+
+namespace elprops::cli {
+
+class Sweep {
+ public:
+  // "0.1", "0,1" or "0.1:0.3:0.05"; nothing, with `error` set, when the
+  // text is neither.
+  static std::optional<Sweep> Parse(std::string_view text, std::string& error);
+  // One value: empty text reads as 0.
+  static Sweep Single(ParsedNumber value);
+
+  [[nodiscard]] std::size_t Count() const { return count_; }
+  // The k-th value as if it had been typed: FROM + k*STEP written with 15
+  // significant digits, read back as a double and rounded to a single.
+  [[nodiscard]] ParsedNumber At(std::size_t k) const;
+
+ private:
+  Sweep() = default;
+  ParsedNumber single_;
+  double from_ = 0.0;
+  double step_ = 0.0;
+  std::size_t count_ = 1;
+  bool range_ = false;
+};
+
+// A sweep may not produce more values than this.
+inline constexpr std::size_t kMaxSweepValues = 10'000'000;
+
+}  // namespace elprops::cli
