@@ -83,9 +83,7 @@ class StampClock final : public platform::ClockOps {
 class PlainLocale final : public platform::LocaleOps {
  public:
   [[nodiscard]] std::string DecimalSeparator() const override { return "."; }
-  [[nodiscard]] std::string ShortDateDay(int day) const override {
-    return (day < 10 ? "0" : "") + std::to_string(day);
-  }
+  [[nodiscard]] std::string ShortDateDay(int day) const override { return (day < 10 ? "0" : "") + std::to_string(day); }
   [[nodiscard]] std::string TimeText(const platform::LocalDateTime& when) const override {
     char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", when.hour, when.minute, when.second);
@@ -261,12 +259,12 @@ int RunProtocol(const ProtocolOptions& options) {
 
 void AddProtocolCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<ProtocolOptions>();
-  CLI::App* command = app.add_subcommand(
-      "protocol",
-      "The printed protocol of a run: points in recording order from a CSV file (header "
-      "substance,concentration,temperature), sorted into one table per substance. Written as text "
-      "to standard output, as a PDF (--pdf) or to the default printer (--print). SOURCE_DATE_EPOCH "
-      "replaces the clock of the date stamp.");
+  CLI::App* command =
+      app.add_subcommand("protocol",
+                         "The printed protocol of a run: points in recording order from a CSV file (header "
+                         "substance,concentration,temperature), sorted into one table per substance. Written as text "
+                         "to standard output, as a PDF (--pdf) or to the default printer (--print). SOURCE_DATE_EPOCH "
+                         "replaces the clock of the date stamp.");
   command->add_option("FILE", options->input, "the points; - or nothing for standard input");
   CLI::Option* pdf = command->add_option("--pdf", options->pdf, "write the protocol as a PDF file");
   CLI::Option* print = command->add_flag(
