@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Prints a protocol through a real print system: a private CUPS scheduler
+# (its own configuration, spool and socket in a temporary folder; nothing of
+# the machine's own print system is touched) with a default queue that
+# writes PDF files. The program prints on the default printer as the window
+# does; the text of the printed PDF must be the text protocol.
+#
+# Usage: cups_print_test.sh path/to/elprops-cli
+set -euo pipefail
+
+cli=$1
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/print_test_lib.sh"
+need_tools pdftotext lpadmin lpstat
+cupsd=/usr/sbin/cupsd
+[ -x "$cupsd" ] || { echo "SKIP: $cupsd is not installed" >&2; exit 77; }
+ppd=/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd
+[ -r "$ppd" ] || { echo "SKIP: $ppd is missing (package cups-filters)" >&2; exit 77; }
+
+work=$(mktemp -d)
+chmod 755 "$work"  # the filters run as another user and read the spool
+pid=
+cleanup() {
+  if [ -n "$pid" ]; then
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+mkdir -p "$work/root" "$work/spool" "$work/cache" "$work/state" "$work/tmp" "$work/log" "$work/out" "$work/home"
+chmod 1777 "$work/out" "$work/tmp"
+cat >"$work/root/cups-files.conf" <<CONF
+FileDevice Yes
+ServerRoot $work/root
+RequestRoot $work/spool
+CacheDir $work/cache
+StateDir $work/state
+TempDir $work/tmp
+AccessLog $work/log/access_log
+ErrorLog $work/log/error_log
+PageLog $work/log/page_log
+SystemGroup root
+CONF
+cat >"$work/root/cupsd.conf" <<CONF
+Listen $work/cups.sock
+LogLevel info
+WebInterface No
+Browsing No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+CONF
+
+export CUPS_SERVER=$work/cups.sock
+unset PRINTER LPDEST
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
+export SOURCE_DATE_EPOCH=1796738709
+export QT_QPA_PLATFORM=offscreen
+
+"$cupsd" -f -c "$work/root/cupsd.conf" -s "$work/root/cups-files.conf" &
+pid=$!
+ready=
+for _ in $(seq 100); do
+  if [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]; then ready=1; break; fi
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$ready" ]; then
+  cat "$work/log/error_log" 2>/dev/null >&2 || true
+  if [ "$(id -u)" -ne 0 ]; then echo "SKIP: a private CUPS scheduler needs root here" >&2; exit 77; fi
+  echo "FAIL: the CUPS scheduler did not start" >&2
+  exit 1
+fi
+
+queue=elprops_test
+lpadmin -p "$queue" -E -v "file://$work/out/printed.pdf" -P "$ppd" -o printer-error-policy=abort-job 2>/dev/null
+lpadmin -d "$queue"
+[ "$(lpstat -d)" = "system default destination: $queue" ] || { echo "FAIL: $queue is not the default" >&2; exit 1; }
+
+write_points "$work/points.csv"
+"$cli" protocol "$work/points.csv" >"$work/expected.txt"
+status=0
+"$cli" protocol "$work/points.csv" --print >"$work/print.out" 2>"$work/print.err" || status=$?
+cat "$work/print.err" >&2
+[ "$status" -eq 0 ] || { echo "FAIL: elprops-cli protocol --print exited with $status" >&2; exit 1; }
+grep -q "printed on $queue" "$work/print.err" || { echo "FAIL: the protocol did not go to $queue" >&2; exit 1; }
+[ ! -s "$work/print.out" ] || { echo "FAIL: a fallback PDF was written: $(cat "$work/print.out")" >&2; exit 1; }
+
+# The queue empties when the job is done; only a written file is success
+# (a job that could not be written is cancelled silently).
+for _ in $(seq 300); do
+  [ -z "$(lpstat -o "$queue")" ] && break
+  sleep 0.1
+done
+[ -z "$(lpstat -o "$queue")" ] || { echo "FAIL: the job is still queued" >&2; exit 1; }
+if [ ! -s "$work/out/printed.pdf" ]; then
+  echo "FAIL: the queue wrote no PDF" >&2
+  cat "$work/log/error_log" >&2
+  exit 1
+fi
+pdf_matches_text "$work/out/printed.pdf" "$work/expected.txt" "$work"
+echo "PASS: the protocol printed through CUPS ($(wc -l <"$work/expected.txt") lines)"
