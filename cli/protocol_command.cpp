@@ -83,7 +83,11 @@ class StampClock final : public platform::ClockOps {
 class PlainLocale final : public platform::LocaleOps {
  public:
   [[nodiscard]] std::string DecimalSeparator() const override { return "."; }
-  [[nodiscard]] std::string ShortDateDay(int day) const override { return (day < 10 ? "0" : "") + std::to_string(day); }
+  [[nodiscard]] std::string ShortDateDay(int day) const override {
+    std::string text = std::to_string(day);
+    if (day < 10) text.insert(0, 1, '0');
+    return text;
+  }
   [[nodiscard]] std::string TimeText(const platform::LocalDateTime& when) const override {
     char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", when.hour, when.minute, when.second);
