@@ -23,15 +23,22 @@ if ! command -v clang++-14 >/dev/null 2>&1; then
   exit 1
 fi
 
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j 2
-
-build=build/fuzz
-mapfile -t fuzzers < <(find "$build/fuzz" -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x | sort)
-if [ ${#fuzzers[@]} -eq 0 ]; then
-  echo "error: no fuzzer was built" >&2
+# One fuzzer program per fuzz/*.cpp; only those and what they link are built.
+targets=()
+for src in fuzz/*.cpp; do
+  [ -e "$src" ] && targets+=("$(basename "$src" .cpp)")
+done
+if [ ${#targets[@]} -eq 0 ]; then
+  echo "error: no fuzzer source in fuzz/" >&2
   exit 1
 fi
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j 2 --target "${targets[@]}"
+
+build=build/fuzz
+fuzzers=()
+for t in "${targets[@]}"; do fuzzers+=("$build/fuzz/$t"); done
 
 # The time is shared among the fuzzers, at least 10 seconds each.
 each=$((seconds / ${#fuzzers[@]}))
