@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "batch.h"
+#include "correlations.h"
+
+namespace elprops::cli {
+namespace {
+
+struct Captured {
+  std::string text;
+  std::size_t pieces = 0;
+};
+
+BatchOutcome RunOn(std::string_view input, Format format, Captured& captured) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  MemorySource source(input);
+  OutputBuffer out([&captured](std::string_view data) {
+    captured.text += data;
+    ++captured.pieces;
+    return true;
+  });
+  return RunBatch(tables, source, format, out);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t nl = text.find('\n', pos);
+    lines.push_back(text.substr(pos, nl - pos));
+    pos = nl == std::string::npos ? text.size() : nl + 1;
+  }
+  return lines;
+}
+
+// Unquoted cells only; error cells are compared as whole line endings.
+std::vector<std::string> Cells(const std::string& line, std::size_t count) {
+  std::vector<std::string> cells;
+  std::size_t pos = 0;
+  for (std::size_t k = 0; k + 1 < count; ++k) {
+    const std::size_t comma = line.find(',', pos);
+    cells.push_back(line.substr(pos, comma - pos));
+    pos = comma + 1;
+  }
+  cells.push_back(line.substr(pos));
+  return cells;
+}
+
+std::uint32_t Bits(const std::string& text) {
+  float v = -1.0f;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+  EXPECT_EQ(r.ptr, text.data() + text.size()) << text;
+  return std::bit_cast<std::uint32_t>(v);
+}
+
+// The numbers of a computed row read back to the model's own singles.
+void ExpectComputed(const std::vector<std::string>& cells, std::uint8_t substance, float x, float t) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  model::PropertySet p;
+  float limit = 0.0f;
+  ASSERT_TRUE(model::ComputeProperties(tables, substance, x, t, limit, p).ok());
+  ASSERT_EQ(cells.size(), 9u);
+  EXPECT_EQ(Bits(cells[1]), std::bit_cast<std::uint32_t>(x));
+  EXPECT_EQ(Bits(cells[2]), std::bit_cast<std::uint32_t>(t));
+  EXPECT_EQ(Bits(cells[3]), std::bit_cast<std::uint32_t>(p.Density));
+  EXPECT_EQ(Bits(cells[4]), std::bit_cast<std::uint32_t>(p.Viscosity));
+  EXPECT_EQ(Bits(cells[5]), std::bit_cast<std::uint32_t>(p.SurfaceTension));
+  EXPECT_EQ(Bits(cells[6]), std::bit_cast<std::uint32_t>(p.HeatCapacity));
+  EXPECT_EQ(Bits(cells[7]), std::bit_cast<std::uint32_t>(p.ThermalConductivity));
+  EXPECT_EQ(cells[8], "");
+}
+
+TEST(Batch, GoodAndBadRowsInInputOrder) {
+  Captured c;
+  const BatchOutcome o = RunOn(
+      "substance,concentration,temperature\n"
+      "NaCl,0.1,20\n"
+      "K2CO3,0.99,20\n"
+      "H2O,,100\n"
+      "NaCl,0.1,270\n"
+      "unobtainium,0.1,20\n",
+      Format::Csv, c);
+  EXPECT_EQ(o.exitStatus, kExitPointFailed);
+  EXPECT_EQ(o.points, 5u);
+  EXPECT_EQ(o.failed, 3u);
+  EXPECT_NE(o.message.find("3 of 5"), std::string::npos);
+  const std::vector<std::string> lines = Lines(c.text);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0],
+            "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,"
+            "thermal_conductivity,error");
+  EXPECT_EQ(lines[1].substr(0, 5), "NaCl,");
+  ExpectComputed(Cells(lines[1], 9), 17, 0.1f, 20.0f);
+  EXPECT_EQ(lines[2],
+            "K2CO3,0.99,20,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
+  EXPECT_EQ(lines[3].substr(0, 12), "H2O,0,100,95");
+  ExpectComputed(Cells(lines[3], 9), 19, 0.0f, 100.0f);
+  EXPECT_EQ(lines[4], "NaCl,0.1,270,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
+  EXPECT_EQ(lines[5],
+            "unobtainium,0.1,20,,,,,\"unknown substance \"\"unobtainium\"\": give its index 1 to 19 or its "
+            "formula (see the list command)\"");
+}
+
+TEST(Batch, MalformedNumberStopsWithItsLine) {
+  Captured c;
+  const BatchOutcome o =
+      RunOn("substance,concentration,temperature\nNaCl,0.1,20\nNaCl,zero,20\nNaCl,0.2,20\n", Format::Json, c);
+  EXPECT_EQ(o.exitStatus, kExitUsage);
+  EXPECT_EQ(o.message, "line 3: concentration \"zero\" is not a number");
+  EXPECT_EQ(o.points, 1u);
+  EXPECT_EQ(Lines(c.text).size(), 1u);
+  EXPECT_EQ(c.text.find("substance,"), std::string::npos);  // JSON lines have no header
+}
+
+TEST(Batch, JsonLinesCarryTheSameFields) {
+  Captured c;
+  const BatchOutcome o =
+      RunOn("substance,concentration,temperature\n17,0.1,20\nh2o,0,20\nNaCl,2,20\n", Format::Json, c);
+  EXPECT_EQ(o.exitStatus, kExitPointFailed);
+  const std::vector<std::string> lines = Lines(c.text);
+  ASSERT_EQ(lines.size(), 3u);
+  // Turn a computed object into the CSV cells and check the numbers.
+  for (std::size_t k = 0; k < 2; ++k) {
+    std::vector<std::string> cells;
+    for (const char* name :
+         {"\"substance\":", "\"concentration\":", "\"temperature\":", "\"density\":", "\"viscosity\":",
+          "\"surface_tension\":", "\"heat_capacity\":", "\"thermal_conductivity\":", "\"error\":"}) {
+      const std::size_t at = lines[k].find(name);
+      ASSERT_NE(at, std::string::npos) << name;
+      const std::size_t from = at + std::strlen(name);
+      cells.push_back(lines[k].substr(from, lines[k].find_first_of(",}", from) - from));
+    }
+    EXPECT_EQ(cells[8], "null");
+    cells[8] = "";
+    ExpectComputed(cells, k == 0 ? 17 : 19, k == 0 ? 0.1f : 0.0f, 20.0f);
+  }
+  EXPECT_EQ(lines[2],
+            "{\"substance\":\"NaCl\",\"concentration\":2,\"temperature\":20,\"density\":null,\"viscosity\":null,"
+            "\"surface_tension\":null,\"heat_capacity\":null,\"thermal_conductivity\":null,\"error\":"
+            "\"concentration 2 is not between 0 and 1 (both excluded)\"}");
+}
+
+// Generates a long input on demand and checks, when asked for more input,
+// that the rows of the input read so far have already been written.
+class GeneratedPoints final : public ByteSource {
+ public:
+  GeneratedPoints(std::size_t points, const Captured& output) : remaining_(points), output_(output) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    ++reads_;
+    if (reads_ > 2 && output_.text.empty()) streamed_ = false;
+    std::size_t n = 0;
+    if (!headerSent_) {
+      constexpr std::string_view header = "substance,concentration,temperature\n";
+      std::memcpy(buffer, header.data(), header.size());
+      n = header.size();
+      headerSent_ = true;
+    }
+    constexpr std::string_view row = "CaCl2,0.3,60\n";
+    while (remaining_ > 0 && size - n >= row.size()) {
+      std::memcpy(buffer + n, row.data(), row.size());
+      n += row.size();
+      --remaining_;
+    }
+    return n;
+  }
+  [[nodiscard]] bool Streamed() const { return streamed_; }
+  [[nodiscard]] std::size_t Reads() const { return reads_; }
+
+ private:
+  std::size_t remaining_;
+  const Captured& output_;
+  std::size_t reads_ = 0;
+  bool headerSent_ = false;
+  bool streamed_ = true;
+};
+
+TEST(Batch, StreamsLongInputs) {
+  Captured c;
+  std::size_t rows = 0;
+  std::size_t bytes = 0;
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  GeneratedPoints source(100000, c);
+  OutputBuffer out([&](std::string_view data) {
+    // Count, and keep only the beginning, so memory stays small here too.
+    for (const char ch : data) rows += ch == '\n' ? 1 : 0;
+    bytes += data.size();
+    if (c.text.size() < 400) c.text += data.substr(0, 400 - c.text.size());
+    ++c.pieces;
+    return true;
+  });
+  const BatchOutcome o = RunBatch(tables, source, Format::Csv, out);
+  EXPECT_EQ(o.exitStatus, kExitOk);
+  EXPECT_EQ(o.points, 100000u);
+  EXPECT_EQ(rows, 100001u);
+  EXPECT_GT(source.Reads(), 3u);
+  EXPECT_TRUE(source.Streamed());
+  EXPECT_GT(c.pieces, 3u);
+  const std::vector<std::string> lines = Lines(c.text);
+  ASSERT_GE(lines.size(), 2u);
+  ExpectComputed(Cells(lines[1], 9), 11, 0.3f, 60.0f);
+}
+
+TEST(Batch, FailedSinkIsReported) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  MemorySource source("substance,concentration,temperature\nNaCl,0.1,20\n");
+  OutputBuffer out([](std::string_view) { return false; });
+  const BatchOutcome o = RunBatch(tables, source, Format::Csv, out);
+  EXPECT_EQ(o.exitStatus, kExitUsage);
+  EXPECT_EQ(o.message, "cannot write the results");
+}
+
+}  // namespace
+}  // namespace elprops::cli

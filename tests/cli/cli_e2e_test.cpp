@@ -1,0 +1,460 @@
+// The command-line program end to end: arguments in, exit status, standard
+// output and standard error out.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalogue.h"
+#include "cli_runner.h"
+#include "correlations.h"
+
+namespace elprops::cli {
+namespace {
+
+using testing::CliRun;
+using testing::RunCli;
+using testing::TempFile;
+
+constexpr const char* kCsvHeader =
+    "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,thermal_conductivity,error";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t nl = text.find('\n', pos);
+    lines.push_back(text.substr(pos, nl - pos));
+    pos = nl == std::string::npos ? text.size() : nl + 1;
+  }
+  return lines;
+}
+
+std::vector<std::string> Split(const std::string& line) {
+  std::vector<std::string> cells;
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t comma = line.find(',', pos);
+    cells.push_back(line.substr(pos, comma - pos));
+    if (comma == std::string::npos) break;
+    pos = comma + 1;
+  }
+  return cells;
+}
+
+float ReadSingle(const std::string& text) {
+  float v = -1.0f;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+  EXPECT_EQ(r.ptr, text.data() + text.size()) << '"' << text << '"';
+  return v;
+}
+
+// The same single read the other way, as the program reads its input:
+// through a double.
+float ReadThroughDouble(const std::string& text) {
+  double v = -1.0;
+  std::from_chars(text.data(), text.data() + text.size(), v);
+  return static_cast<float>(v);
+}
+
+bool SameBits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
+
+// A CSV row of computed results against the model's singles, bit for bit.
+void ExpectRow(const std::string& line, std::string_view formula, std::uint8_t substance, float x, float t) {
+  SCOPED_TRACE(line);
+  const std::vector<std::string> c = Split(line);
+  ASSERT_EQ(c.size(), 9u);
+  static const model::SubstanceTables tables = model::MakeSubstanceTables();
+  model::PropertySet p;
+  float limit = 0.0f;
+  ASSERT_TRUE(model::ComputeProperties(tables, substance, x, t, limit, p).ok());
+  EXPECT_EQ(c[0], formula);
+  const float expected[7] = {x, t, p.Density, p.Viscosity, p.SurfaceTension, p.HeatCapacity, p.ThermalConductivity};
+  for (std::size_t k = 0; k < 7; ++k) {
+    EXPECT_TRUE(SameBits(ReadSingle(c[k + 1]), expected[k])) << "column " << k + 1;
+    EXPECT_TRUE(SameBits(ReadThroughDouble(c[k + 1]), expected[k])) << "column " << k + 1;
+  }
+  EXPECT_EQ(c[8], "");
+}
+
+TEST(CliList, NineteenSubstancesWithIndexFormulaNameAndCaption) {
+  const CliRun r = RunCli({"list"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 19u);
+  EXPECT_EQ(lines[0].substr(0, 12), " 1  NH4HCO3 ");
+  EXPECT_NE(lines[0].find("ammonium bicarbonate"), std::string::npos);
+  EXPECT_TRUE(lines[0].ends_with("  АММОНИЯ БИКАРБОНАТ"));
+  EXPECT_TRUE(lines[7].starts_with(" 8  K2CO3 "));
+  EXPECT_TRUE(lines[18].starts_with("19  H2O "));
+  EXPECT_TRUE(lines[18].ends_with("water                 ВОДА"));
+  // The captions stand in one column, without their leading blanks.
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view caption = model::kCatalogue[i].Caption;
+    caption.remove_prefix(13);
+    EXPECT_EQ(lines[i].substr(37), caption) << lines[i];
+    EXPECT_EQ(lines[i][36], ' ');
+  }
+}
+
+TEST(CliCompute, TextShowsTheResultsAsTheWindowDoes) {
+  const CliRun r = RunCli({"compute", "--substance", "NaCl", "--concentration", "0.1", "--temperature", "20"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  // The published values 1070.638, 0.001208059, 0.07964794, 3747.392 and
+  // 0.5867352 in the label's pictures.
+  EXPECT_EQ(r.out,
+            "НАТРИЯ ХЛОРИД (NaCl, sodium chloride)\n"
+            "КОНЦЕНТРАЦИЯ -  .1 Кг/Кг\n"
+            "ТЕМПЕРАТУРА -  20 Град. Цельсия\n"
+            "\n"
+            "ПЛОТНОСТЬ -\n"
+            "1070.6  КГ/(M^3)\n"
+            "\n"
+            "ВЯЗКОСТЬ - \n"
+            "0.001208 ПА*С\n"
+            "\n"
+            "ПОВЕРХНОСТНОЕ НАТЯЖЕНИЕ - \n"
+            "0.07965  Н/М\n"
+            "\n"
+            "ТЕПЛОЁМКОСТЬ - \n"
+            "3747  ДЖ/(КГ*К)\n"
+            "\n"
+            "ТЕПЛОПРОВОДНОСТЬ -\n"
+            "0.587  ВТ/(М*К)\n");
+}
+
+#ifdef ELPROPS_CLI_READS_LOCALE
+TEST(CliCompute, TextUsesTheUsersDecimalSeparatorForResultsOnly) {
+  const CliRun r = RunCli({"compute", "-s", "nacl", "-c", "0,1", "-t", "20"}, "", "de_DE.UTF-8");
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_NE(r.out.find("КОНЦЕНТРАЦИЯ -  .1 Кг/Кг\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n1070,6  КГ/(M^3)\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n0,001208 ПА*С\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n3747  ДЖ/(КГ*К)\n"), std::string::npos) << r.out;
+}
+#endif
+
+TEST(CliCompute, WaterTextLeavesOutTheConcentration) {
+  const CliRun r = RunCli({"compute", "-s", "H2O", "-t", "100"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_TRUE(
+      r.out.starts_with("ВОДА (H2O, water)\nТЕМПЕРАТУРА -  100 Град. Цельсия\n\nПЛОТНОСТЬ -\n958.1  КГ/(M^3)\n"))
+      << r.out;
+  EXPECT_NE(r.out.find("\n4215  ДЖ/(КГ*К)\n"), std::string::npos);
+  EXPECT_EQ(r.out.find("КОНЦЕНТРАЦИЯ"), std::string::npos);
+}
+
+TEST(CliCompute, CsvRowsAreTheModelsSinglesForEveryWorkedExample) {
+  const struct {
+    const char* substance;
+    const char* x;
+    const char* t;
+    std::uint8_t index;
+    std::string_view formula;
+    float xs, ts;
+  } rows[] = {{"17", "0.1", "20", 17, "NaCl", 0.1f, 20.0f},
+              {"h2o", "0", "20", 19, "H2O", 0.0f, 20.0f},
+              {"H2O", "0", "100", 19, "H2O", 0.0f, 100.0f},
+              {"nh4hco3", "0,1", "20", 1, "NH4HCO3", 0.1f, 20.0f},
+              {"(NH4)2SO4", "0.2", "50", 2, "(NH4)2SO4", 0.2f, 50.0f},
+              {"3", "0.1", "20", 3, "NH4Cl", 0.1f, 20.0f},
+              {"BACL2", "0.15", "25", 6, "BaCl2", 0.15f, 25.0f},
+              {"cacl2", "0,3", "60", 11, "CaCl2", 0.3f, 60.0f},
+              {"NaOH", "0.2", "80", 14, "NaOH", 0.2f, 80.0f},
+              {"16", "0.1", "20,0", 16, "Na2SO4", 0.1f, 20.0f}};
+  for (const auto& row : rows) {
+    const CliRun r = RunCli({"compute", "-s", row.substance, "-c", row.x, "-t", row.t, "--format", "csv"});
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_EQ(lines[0], kCsvHeader);
+    ExpectRow(lines[1], row.formula, row.index, row.xs, row.ts);
+  }
+}
+
+TEST(CliCompute, PublishedDigitsInCsv) {
+  const CliRun r = RunCli({"compute", "-s", "CaCl2", "-c", "0.3", "-t", "60", "-f", "csv"});
+  const std::vector<std::string> c = Split(Lines(r.out).at(1));
+  ASSERT_EQ(c.size(), 9u);
+  const auto six = [](const std::string& text) {
+    char buf[32];
+    const auto end = std::to_chars(buf, buf + 32, static_cast<double>(ReadSingle(text)), std::chars_format::general, 6);
+    return std::string(buf, end.ptr);
+  };
+  EXPECT_EQ(six(c[3]), "1261.73");
+  EXPECT_EQ(six(c[4]), "0.00180166");
+  EXPECT_EQ(six(c[5]), "0.0720157");
+  EXPECT_EQ(six(c[6]), "2838.36");
+  EXPECT_EQ(six(c[7]), "0.614814");
+}
+
+TEST(CliCompute, SweepIsEveryCombinationConcentrationOuter) {
+  const CliRun r = RunCli({"compute", "-s", "KCl", "-c", "0,1:0,3:0,1", "-t", "20:40:10", "-f", "csv"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 10u) << r.out;
+  const float xs[] = {0.1f, 0.2f, 0.3f};
+  const float ts[] = {20.0f, 30.0f, 40.0f};
+  std::size_t k = 1;
+  for (const float x : xs) {
+    for (const float t : ts) ExpectRow(lines[k++], "KCl", 10, x, t);
+  }
+}
+
+TEST(CliCompute, SweepInTextSeparatesPointsByAnEmptyLine) {
+  const CliRun r = RunCli({"compute", "-s", "H2O", "-t", "20:30:10"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_NE(r.out.find("0.599  ВТ/(М*К)\n\nВОДА (H2O, water)\nТЕМПЕРАТУРА -  30 Град. Цельсия\n"), std::string::npos)
+      << r.out;
+}
+
+TEST(CliCompute, JsonLines) {
+  const CliRun r = RunCli({"compute", "-s", "NaCl", "-c", "0.1", "-t", "20:21:1", "-f", "json"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 2u);
+  for (const auto& line : lines) {
+    EXPECT_TRUE(line.starts_with("{\"substance\":\"NaCl\",\"concentration\":0.1,\"temperature\":2")) << line;
+    EXPECT_TRUE(line.ends_with(",\"error\":null}")) << line;
+    for (const char* field : {"\"density\":1", "\"viscosity\":0.00", "\"surface_tension\":0.07", "\"heat_capacity\":37",
+                              "\"thermal_conductivity\":0.5"}) {
+      EXPECT_NE(line.find(field), std::string::npos) << field;
+    }
+  }
+}
+
+TEST(CliCompute, FailingPointGivesEmptyCellsAndExitOne) {
+  const CliRun csv = RunCli({"compute", "-s", "K2CO3", "-c", "0.99", "-t", "20", "-f", "csv"});
+  EXPECT_EQ(csv.exitStatus, 1);
+  EXPECT_EQ(Lines(csv.out).at(1),
+            "K2CO3,0.99,20,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
+  EXPECT_NE(csv.err.find("1 of 1 points"), std::string::npos) << csv.err;
+
+  const CliRun text = RunCli({"compute", "-s", "K2CO3", "-c", "0.99", "-t", "20"});
+  EXPECT_EQ(text.exitStatus, 1);
+  EXPECT_EQ(text.out, "");
+  EXPECT_EQ(text.err,
+            "elprops-cli: K2CO3 at concentration 0.99 and temperature 20: arithmetic error: value beyond the "
+            "single-precision range in surface tension factor\n");
+}
+
+TEST(CliCompute, SweepReportsRefusedPointsAndComputesTheOthers) {
+  const CliRun r = RunCli({"compute", "-s", "H2O", "-t", "190:210:10", "-f", "csv"});
+  EXPECT_EQ(r.exitStatus, 1);
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 4u);
+  ExpectRow(lines[1], "H2O", 19, 0.0f, 190.0f);
+  EXPECT_EQ(lines[2], "H2O,0,200,,,,,temperature 200 is not between 1e-20 and 200 (both excluded)");
+  EXPECT_EQ(lines[3], "H2O,0,210,,,,,temperature 210 is not between 1e-20 and 200 (both excluded)");
+}
+
+struct RefusedRow {
+  const char* name;
+  std::vector<std::string> args;
+  const char* message;
+};
+
+class CliRefused : public ::testing::TestWithParam<RefusedRow> {};
+
+TEST_P(CliRefused, ExitOneWithTheReason) {
+  const CliRun r = RunCli(GetParam().args);
+  EXPECT_EQ(r.exitStatus, 1) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find(GetParam().message), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Points, CliRefused,
+    ::testing::Values(
+        RefusedRow{"ConcentrationOne", {"compute", "-s", "NaCl", "-c", "1", "-t", "20"}, "concentration 1 is not"},
+        RefusedRow{"ConcentrationZero", {"compute", "-s", "NaCl", "-c", "0", "-t", "20"}, "concentration 0 is not"},
+        RefusedRow{"RoundsToOne", {"compute", "-s", "NaCl", "-c", "0.99999999", "-t", "20"}, "concentration 1 is"},
+        RefusedRow{"NegativeConcentration", {"compute", "-s", "NaCl", "-c", "-0,3", "-t", "20"}, "-0.3 is not"},
+        RefusedRow{"SaltAt270", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "270"}, "temperature 270 is not"},
+        RefusedRow{"SaltAt280", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "280"}, "between 1e-20 and 270"},
+        RefusedRow{"WaterAt250", {"compute", "-s", "H2O", "-t", "250"}, "between 1e-20 and 200"},
+        RefusedRow{"ZeroTemperature", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "0"}, "temperature 0 is not"},
+        RefusedRow{"LowerLimit", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "1e-20"}, "temperature 1e-20 is not"},
+        RefusedRow{"WaterWithConcentration", {"compute", "-s", "H2O", "-c", "0.2", "-t", "20"}, "water takes no"},
+        RefusedRow{"BeyondSingleRange", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "1e39"}, "single-precision"}),
+    [](const ::testing::TestParamInfo<RefusedRow>& row) { return std::string(row.param.name); });
+
+TEST(CliCompute, AcceptedJustInsideTheLimits) {
+  EXPECT_EQ(RunCli({"compute", "-s", "NaCl", "-c", "0.9999", "-t", "269.99"}).exitStatus, 0);
+  EXPECT_EQ(RunCli({"compute", "-s", "NaCl", "-c", "0.1", "-t", "250"}).exitStatus, 0);
+  EXPECT_EQ(RunCli({"compute", "-s", "19", "-c", "0", "-t", "199.99"}).exitStatus, 0);
+  EXPECT_EQ(RunCli({"compute", "-s", "NaCl", "-c", "0.1", "-t", "1.1e-20"}).exitStatus, 0);
+}
+
+TEST(CliCompute, IndexAndFormulaInAnyCaseGiveTheSameResult) {
+  const CliRun byIndex = RunCli({"compute", "-s", "2", "-c", "0.2", "-t", "50", "-f", "csv"});
+  EXPECT_EQ(byIndex.exitStatus, 0);
+  for (const char* name : {"(NH4)2SO4", "(nh4)2so4", "(NH4)2so4"}) {
+    const CliRun r = RunCli({"compute", "-s", name, "-c", "0,2", "-t", "50", "-f", "csv"});
+    EXPECT_EQ(r.out, byIndex.out) << name;
+  }
+}
+
+struct UsageRow {
+  const char* name;
+  std::vector<std::string> args;
+  const char* message;
+};
+
+class CliUsage : public ::testing::TestWithParam<UsageRow> {};
+
+TEST_P(CliUsage, ExitTwoWithAMessageOnStandardError) {
+  const CliRun r = RunCli(GetParam().args);
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find(GetParam().message), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CliUsage,
+    ::testing::Values(
+        UsageRow{"NoSubcommand", {}, "subcommand"}, UsageRow{"UnknownSubcommand", {"plot"}, "A subcommand is required"},
+        UsageRow{
+            "UnknownSubstance", {"compute", "-s", "NaCl2", "-c", "0.1", "-t", "20"}, "unknown substance \"NaCl2\""},
+        UsageRow{"IndexTwenty", {"compute", "-s", "20", "-c", "0.1", "-t", "20"}, "unknown substance \"20\""},
+        UsageRow{
+            "ConcentrationNotANumber", {"compute", "-s", "NaCl", "-c", "abc", "-t", "20"}, "\"abc\" is not a number"},
+        UsageRow{"TemperatureMissing", {"compute", "-s", "NaCl", "-c", "0.1"}, "--temperature"},
+        UsageRow{"SaltWithoutConcentration", {"compute", "-s", "NaCl", "-t", "20"}, "--concentration is required"},
+        UsageRow{"BadRange", {"compute", "-s", "NaCl", "-c", "0.3:0.1:0.1", "-t", "20"}, "TO must not be less"},
+        UsageRow{"ZeroStep", {"compute", "-s", "NaCl", "-c", "0.1:0.3:0", "-t", "20"}, "STEP must be greater"},
+        UsageRow{"BadFormat", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "20", "-f", "xml"}, "xml"},
+        UsageRow{"BatchTextFormat", {"batch", "-f", "text"}, "text"},
+        UsageRow{"MissingFile", {"batch", "no-such-file.csv"}, "cannot open no-such-file.csv"}),
+    [](const ::testing::TestParamInfo<UsageRow>& row) { return std::string(row.param.name); });
+
+TEST(CliHelp, EveryCommandHasHelpAndExitsZero) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--help"}, {"list", "--help"}, {"compute", "--help"}, {"batch", "--help"}, {"compute", "-h"}}) {
+    const CliRun r = RunCli(args);
+    EXPECT_EQ(r.exitStatus, 0) << args[0];
+    EXPECT_NE(r.out.find("Usage:"), std::string::npos) << r.out;
+    EXPECT_EQ(r.err, "");
+  }
+  EXPECT_NE(RunCli({"compute", "--help"}).out.find("FROM:TO:STEP"), std::string::npos);
+  EXPECT_NE(RunCli({"batch", "--help"}).out.find("substance,concentration,temperature"), std::string::npos);
+}
+
+constexpr const char* kMixedInput =
+    "substance,concentration,temperature\r\n"
+    "NaCl,0.1,20\r\n"
+    "nacl,\"0,1\",20\r\n"
+    "\r\n"
+    "8,0.99,20\r\n"
+    "H2O,,100\r\n"
+    "CaCl2,0.3,270\r\n"
+    "Fe,0.1,20\r\n"
+    "16,0.1,20\r\n";
+
+TEST(CliBatch, GoodAndBadRowsFromStandardInput) {
+  const CliRun r = RunCli({"batch"}, kMixedInput);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "elprops-cli: 3 of 7 points were not computed (see the error column)\n");
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 8u) << r.out;
+  EXPECT_EQ(lines[0], kCsvHeader);
+  ExpectRow(lines[1], "NaCl", 17, 0.1f, 20.0f);
+  ExpectRow(lines[2], "NaCl", 17, 0.1f, 20.0f);
+  EXPECT_EQ(lines[3],
+            "K2CO3,0.99,20,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
+  ExpectRow(lines[4], "H2O", 19, 0.0f, 100.0f);
+  EXPECT_EQ(lines[5], "CaCl2,0.3,270,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
+  EXPECT_TRUE(lines[6].starts_with("Fe,0.1,20,,,,,\"unknown substance \"\"Fe\"\"")) << lines[6];
+  ExpectRow(lines[7], "Na2SO4", 16, 0.1f, 20.0f);
+}
+
+TEST(CliBatch, FileArgumentAndDashAreTheSame) {
+  const TempFile file(kMixedInput);
+  const CliRun fromFile = RunCli({"batch", file.Path()});
+  const CliRun fromStdin = RunCli({"batch", "-"}, kMixedInput);
+  EXPECT_EQ(fromFile.exitStatus, 1);
+  EXPECT_EQ(fromFile.out, fromStdin.out);
+  EXPECT_EQ(fromFile.err, fromStdin.err);
+}
+
+TEST(CliBatch, JsonLinesOnePerRow) {
+  const CliRun r = RunCli({"batch", "--format", "json"}, kMixedInput);
+  EXPECT_EQ(r.exitStatus, 1);
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_TRUE(lines[0].starts_with("{\"substance\":\"NaCl\",\"concentration\":0.1,\"temperature\":20,\"density\":1"));
+  EXPECT_EQ(lines[2],
+            "{\"substance\":\"K2CO3\",\"concentration\":0.99,\"temperature\":20,\"density\":null,\"viscosity\":null,"
+            "\"surface_tension\":null,\"heat_capacity\":null,\"thermal_conductivity\":null,\"error\":\"arithmetic "
+            "error: value beyond the single-precision range in surface tension factor\"}");
+  EXPECT_TRUE(lines[5].starts_with("{\"substance\":\"Fe\",")) << lines[5];
+  EXPECT_NE(lines[5].find("\"error\":\"unknown substance \\\"Fe\\\""), std::string::npos) << lines[5];
+}
+
+struct UnreadableRow {
+  const char* name;
+  const char* input;
+  const char* message;
+  std::size_t rowsWritten;
+};
+
+class CliBatchUnreadable : public ::testing::TestWithParam<UnreadableRow> {};
+
+TEST_P(CliBatchUnreadable, ExitTwoWithTheLineNumber) {
+  const UnreadableRow& row = GetParam();
+  const CliRun r = RunCli({"batch"}, row.input);
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(r.err, std::string("elprops-cli: ") + row.message + "\n");
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), row.rowsWritten + 1) << r.out;
+  EXPECT_EQ(lines[0], kCsvHeader);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, CliBatchUnreadable,
+    ::testing::Values(
+        UnreadableRow{"Empty", "", "the input is empty: the header substance,concentration,temperature is missing", 0},
+        UnreadableRow{"BadHeader", "substance;concentration;temperature\nNaCl;0.1;20\n",
+                      "line 1: the header must be substance,concentration,temperature", 0},
+        UnreadableRow{"NoHeader", "NaCl,0.1,20\n", "line 1: the header must be substance,concentration,temperature", 0},
+        UnreadableRow{"TwoCells", "substance,concentration,temperature\nNaCl,0.1,20\n\nNaCl,0.1\nNaCl,0.2,20\n",
+                      "line 4: expected 3 cells (substance,concentration,temperature), found fewer", 1},
+        UnreadableRow{"UnquotedDecimalComma", "substance,concentration,temperature\nNaCl,0,1,20\n",
+                      "line 2: expected 3 cells (substance,concentration,temperature), found more", 0},
+        UnreadableRow{"TemperatureText", "substance,concentration,temperature\nNaCl,0.1,20\nH2O,,hot\n",
+                      "line 3: temperature \"hot\" is not a number", 1}),
+    [](const ::testing::TestParamInfo<UnreadableRow>& row) { return std::string(row.param.name); });
+
+TEST(CliBatch, OutputReadsBackToTheSameSinglesOverAGrid) {
+  // Every substance at awkward concentrations and temperatures: each
+  // number written must read back to exactly the model's single.
+  std::string input = "substance,concentration,temperature\n";
+  const char* xs[] = {"0.0001", "0.0123456789", "0.1", "0.333333333", "0.5"};
+  const char* ts[] = {"0.001", "7.77", "20", "99.999", "150.5", "199"};
+  for (int i = 1; i <= 19; ++i) {
+    for (const char* x : xs) {
+      for (const char* t : ts) input += std::to_string(i) + "," + (i == 19 ? "" : x) + "," + t + "\n";
+    }
+  }
+  const CliRun r = RunCli({"batch"}, input);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 1u + 19 * 5 * 6);
+  std::size_t k = 1;
+  for (std::uint8_t i = 1; i <= 19; ++i) {
+    for (const char* x : xs) {
+      for (const char* t : ts) {
+        const float xv = i == 19 ? 0.0f : static_cast<float>(std::stod(x));
+        ExpectRow(lines[k++], model::kCatalogue[i - 1u].Formula, i, xv, static_cast<float>(std::stod(t)));
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace elprops::cli

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "point_input.h"
+#include "sweep.h"
+
+namespace elprops::cli {
+namespace {
+
+struct NumberRow {
+  const char* name;
+  const char* text;
+  NumberError error;
+  float value;
+};
+
+class ReadNumber : public testing::TestWithParam<NumberRow> {};
+
+TEST_P(ReadNumber, AsTheWindowReadsIt) {
+  const NumberRow& row = GetParam();
+  const ParsedNumber n = ParseSingle(row.text);
+  EXPECT_EQ(n.error, row.error) << '"' << row.text << '"';
+  if (row.error == NumberError::None) {
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(n.value), std::bit_cast<std::uint32_t>(row.value))
+        << '"' << row.text << "\" gave " << n.value;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, ReadNumber,
+                         testing::Values(NumberRow{"Point", "0.5", NumberError::None, 0.5f},
+                                         NumberRow{"Comma", "0,5", NumberError::None, 0.5f},
+                                         NumberRow{"LeadingComma", ",5", NumberError::None, 0.5f},
+                                         NumberRow{"Blanks", "  0.1\t", NumberError::None, 0.1f},
+                                         NumberRow{"PlusSign", "+20", NumberError::None, 20.0f},
+                                         NumberRow{"NegativeComma", "-0,3", NumberError::None, -0.3f},
+                                         NumberRow{"Exponent", "1e-3", NumberError::None, 0.001f},
+                                         NumberRow{"ExponentWithComma", "2,5E+1", NumberError::None, 25.0f},
+                                         NumberRow{"EmptyIsZero", "", NumberError::None, 0.0f},
+                                         NumberRow{"BlankIsZero", "   ", NumberError::None, 0.0f},
+                                         NumberRow{"BecomesOneInSingle", "0.99999999", NumberError::None, 1.0f},
+                                         NumberRow{"JustBelowOne", "0.9999", NumberError::None, 0.9999f},
+                                         NumberRow{"TinyIsZero", "1e-400", NumberError::None, 0.0f},
+                                         NumberRow{"LargestSingle", "3.4028235e38", NumberError::None, 3.4028235e38f},
+                                         NumberRow{"Letters", "abc", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"TwoSeparators", "1,5,3", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"TrailingText", "20C", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"Infinity", "inf", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"NotANumberWord", "nan", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"Hexadecimal", "0x10", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"InnerBlank", "0 5", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"SignOnly", "-", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"TwoSigns", "--1", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"BeyondSingle", "1e39", NumberError::OutOfRange, 0.0f},
+                                         NumberRow{"BeyondDouble", "1e400", NumberError::OutOfRange, 0.0f}),
+                         [](const testing::TestParamInfo<NumberRow>& row) { return std::string(row.param.name); });
+
+TEST(ReadNumberRounding, GoesThroughDoubleBeforeSingle) {
+  // Slightly above the midpoint between 1 and the next single, but within
+  // half a double step of it: the double is the midpoint itself, which
+  // rounds to even (1). Read straight to a single it would round up.
+  const char* text = "1.0000000596046448";
+  float direct = 0.0f;
+  std::from_chars(text, text + 18, direct);
+  ASSERT_EQ(direct, std::nextafter(1.0f, 2.0f));
+  EXPECT_EQ(ParseSingle(text).value, 1.0f);
+  EXPECT_EQ(ParseSingle("1,0000000596046448").value, 1.0f);
+}
+
+struct SubstanceRow {
+  const char* text;
+  int index;  // 0: not found
+};
+
+TEST(FindSubstanceByName, IndexOrFormulaInAnyCase) {
+  const SubstanceRow rows[] = {{"1", 1},        {"19", 19},   {"0", 0},       {"20", 0},      {"-1", 0},
+                               {"NaCl", 17},    {"nacl", 17}, {"NACL", 17},   {" NaCl ", 17}, {"(nh4)2so4", 2},
+                               {"Ba(NO3)2", 4}, {"h2o", 19},  {"K2CO3", 8},   {"FeCl3", 18},  {"NaCl2", 0},
+                               {"", 0},         {"water", 0}, {"NH4HCO3", 1}, {"nahco3", 13}, {"17x", 0}};
+  for (const auto& row : rows) {
+    const auto found = FindSubstance(row.text);
+    if (row.index == 0) {
+      EXPECT_FALSE(found.has_value()) << '"' << row.text << '"';
+    } else {
+      EXPECT_EQ(found.value_or(0), row.index) << '"' << row.text << '"';
+    }
+  }
+}
+
+struct PointRow {
+  const char* name;
+  std::uint8_t substance;
+  float x, t;
+  bool admissible;
+};
+
+class Admissible : public testing::TestWithParam<PointRow> {};
+
+TEST_P(Admissible, AsTheWindowDecides) {
+  const PointRow& p = GetParam();
+  const auto reason = InadmissibleReason(p.substance, p.x, p.t);
+  EXPECT_EQ(!reason.has_value(), p.admissible) << reason.value_or("admissible");
+  if (reason) {
+    EXPECT_FALSE(reason->empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, Admissible,
+    testing::Values(
+        PointRow{"SaltInside", 17, 0.1f, 20.0f, true}, PointRow{"SaltZeroConcentration", 17, 0.0f, 20.0f, false},
+        PointRow{"SaltConcentrationOne", 17, 1.0f, 20.0f, false},
+        PointRow{"SaltJustBelowOne", 17, std::nextafter(1.0f, 0.0f), 20.0f, true},
+        PointRow{"SaltNegative", 17, -0.3f, 20.0f, false}, PointRow{"TemperatureOnLowerLimit", 17, 0.1f, 1e-20f, false},
+        PointRow{"TemperatureAboveLowerLimit", 17, 0.1f, std::nextafter(1e-20f, 1.0f), true},
+        PointRow{"TemperatureZero", 17, 0.1f, 0.0f, false}, PointRow{"TemperatureNegative", 17, 0.1f, -5.0f, false},
+        PointRow{"SaltAt250", 17, 0.1f, 250.0f, true}, PointRow{"SaltOnUpperLimit", 17, 0.1f, 270.0f, false},
+        PointRow{"SaltBelowUpperLimit", 17, 0.1f, std::nextafter(270.0f, 0.0f), true},
+        PointRow{"SaltAt280", 17, 0.1f, 280.0f, false}, PointRow{"WaterAt250", 19, 0.0f, 250.0f, false},
+        PointRow{"WaterOnUpperLimit", 19, 0.0f, 200.0f, false},
+        PointRow{"WaterBelowUpperLimit", 19, 0.0f, std::nextafter(200.0f, 0.0f), true},
+        PointRow{"WaterNegativeZero", 19, -0.0f, 20.0f, true},
+        PointRow{"WaterWithConcentration", 19, 0.1f, 20.0f, false}),
+    [](const testing::TestParamInfo<PointRow>& row) { return std::string(row.param.name); });
+
+TEST(Shortest, ReadsBackToTheSameSingleAndNoShorterTextDoes) {
+  for (const float v : {0.1f, 1070.638f, 0.0012080587f, 3747.392f, 1e-20f, 4215.45f, -5.6e5f, 16777217.0f,
+                        std::nextafter(1.0f, 2.0f), 3.4028235e38f, 1.4e-45f}) {
+    const std::string text = ShortestText(v);
+    float back = 0.0f;
+    std::from_chars(text.data(), text.data() + text.size(), back);
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(back), std::bit_cast<std::uint32_t>(v)) << text;
+    EXPECT_EQ(text.find(','), std::string::npos);
+    // One significant digit fewer no longer identifies the single.
+    std::string mantissa;
+    for (const char c : text.substr(0, text.find('e'))) {
+      if (c >= '0' && c <= '9') mantissa += c;
+    }
+    mantissa.erase(0, mantissa.find_first_not_of('0'));
+    mantissa.erase(mantissa.find_last_not_of('0') + 1);
+    const int digits = static_cast<int>(mantissa.size());
+    char shorter[64];
+    const auto r = std::to_chars(shorter, shorter + 64, static_cast<double>(v), std::chars_format::scientific,
+                                 std::max(0, digits - 2));
+    float shortBack = 0.0f;
+    std::from_chars(shorter, r.ptr, shortBack);
+    if (text.find_first_not_of("0.-") != std::string::npos && digits > 1) {
+      EXPECT_NE(shortBack, v) << text << " vs " << std::string(shorter, r.ptr);
+    }
+  }
+}
+
+TEST(SweepValues, RangeEndsInclusiveWithTypedValues) {
+  std::string error;
+  const auto s = Sweep::Parse("0.1:0.3:0.1", error);
+  ASSERT_TRUE(s) << error;
+  ASSERT_EQ(s->Count(), 3u);
+  EXPECT_EQ(s->At(0).value, 0.1f);
+  EXPECT_EQ(s->At(1).value, 0.2f);
+  EXPECT_EQ(s->At(2).value, 0.3f);
+
+  const auto t = Sweep::Parse("20:80:20", error);
+  ASSERT_TRUE(t);
+  ASSERT_EQ(t->Count(), 4u);
+  EXPECT_EQ(t->At(3).value, 80.0f);
+
+  const auto comma = Sweep::Parse("0,05:0,15:0,05", error);
+  ASSERT_TRUE(comma) << error;
+  ASSERT_EQ(comma->Count(), 3u);
+  EXPECT_EQ(comma->At(2).value, 0.15f);
+
+  const auto one = Sweep::Parse("0,25", error);
+  ASSERT_TRUE(one);
+  EXPECT_EQ(one->Count(), 1u);
+  EXPECT_EQ(one->At(0).value, 0.25f);
+
+  const auto degenerate = Sweep::Parse("5:5:1", error);
+  ASSERT_TRUE(degenerate);
+  EXPECT_EQ(degenerate->Count(), 1u);
+}
+
+TEST(SweepValues, MalformedRangesAreRefused) {
+  for (const char* text :
+       {"1:0:1", "0:1:0", "0:1:-0.5", "a:b:c", "1:2", "1:2:3:4", "::", "0.1:0.3:", "abc", "0:1e9:1e-9"}) {
+    std::string error;
+    EXPECT_FALSE(Sweep::Parse(text, error).has_value()) << text;
+    EXPECT_FALSE(error.empty()) << text;
+  }
+}
+
+}  // namespace
+}  // namespace elprops::cli
