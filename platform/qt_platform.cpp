@@ -133,7 +133,7 @@ void QtPlatform::Beep() { QApplication::beep(); }
 void QtPlatform::EndProgram() {
   endRequested_ = true;
   window_->hide();
-  QCoreApplication::exit(0);
+  if (endAction_) endAction_();
 }
 
 void QtPlatform::SetFontName(std::string_view name) { printer_.SetFontName(name); }

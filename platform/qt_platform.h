@@ -1,9 +1,12 @@
 // The platform operations on a real desktop, with Qt Widgets.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include <QCoreApplication>
 
 #include "platform.h"
 #include "qt_locale.h"
@@ -24,6 +27,9 @@ class QtPlatform final : public Platform {
   MainWindow& Window() { return *window_; }
   // True once the program asked to end.
   [[nodiscard]] bool EndRequested() const { return endRequested_; }
+  // What ending the program does after the window is hidden; by default it
+  // leaves the event loop. Tests replace it to keep their own loop running.
+  void SetEndAction(std::function<void()> action) { endAction_ = std::move(action); }
 
   // WindowOps
   void SetWindowWidth(int twips) override;
@@ -67,6 +73,7 @@ class QtPlatform final : public Platform {
   SystemLocale locale_;
   WindowEvents* events_ = nullptr;
   bool endRequested_ = false;
+  std::function<void()> endAction_ = [] { QCoreApplication::exit(0); };
 };
 
 }  // namespace elprops::platform

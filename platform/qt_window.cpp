@@ -56,20 +56,38 @@ int PixelsToTwips(int pixels, double dotsPerInch) {
 }
 
 void SubstanceList::keyPressEvent(QKeyEvent* event) {
-  const int key = event->key();
-  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-    emit keyPressed(13);
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      emit keyPressed(13);
+      event->accept();
+      return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+      const int before = currentRow();
+      const bool hadSelection = !selectedItems().isEmpty();
+      QListWidget::keyPressEvent(event);
+      const bool moved = currentRow() != before || !hadSelection;
+      if (moved && !selectedItems().isEmpty()) emit listClicked();
+      return;
+    }
+    default:
+      break;
+  }
+  const QString text = event->text();
+  if (text.size() == 1 && text.at(0).unicode() >= 32) {
+    emit keyPressed(text.at(0).unicode());
     event->accept();
     return;
   }
-  const QString text = event->text();
-  if (text.size() == 1 && text.at(0).unicode() >= 32) emit keyPressed(text.at(0).unicode());
-  const int before = currentRow();
-  const bool hadSelection = !selectedItems().isEmpty();
-  QListWidget::keyPressEvent(event);
-  const bool moved = currentRow() != before || (!hadSelection && !selectedItems().isEmpty());
-  if (moved && !selectedItems().isEmpty()) emit listClicked();
+  event->ignore();
 }
+
+void SubstanceList::keyboardSearch(const QString& search) { static_cast<void>(search); }
 
 void SubstanceList::mouseReleaseEvent(QMouseEvent* event) {
   QListWidget::mouseReleaseEvent(event);

@@ -14,8 +14,11 @@ namespace elprops::platform {
 int TwipsToPixels(int twips, double dotsPerInch);
 int PixelsToTwips(int pixels, double dotsPerInch);
 
-// The substance list: arrow keys that move the selection raise a click, as
-// a mouse click does; character keys are passed on as key presses.
+// The substance list: keys that move the selection (arrows, page keys, Home,
+// End) raise a click, as a mouse click does; character keys are passed on as
+// key presses and select nothing. Every caption begins with blanks, so a
+// search by typed characters could only ever jump on the space bar; there
+// is none.
 class SubstanceList final : public QListWidget {
   Q_OBJECT
  public:
@@ -28,6 +31,7 @@ class SubstanceList final : public QListWidget {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyboardSearch(const QString& search) override;
 };
 
 class MainWindow final : public QWidget {

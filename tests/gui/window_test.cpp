@@ -25,6 +25,7 @@ struct Harness {
   App app{platform};
 
   Harness() {
+    platform.SetEndAction([] {});  // keep the test's event loop running
     platform.SetEvents(&app);
     app.Form_Load();
     platform.Window().show();
@@ -33,6 +34,15 @@ struct Harness {
   MainWindow& window() { return platform.Window(); }
   QString label(int n) { return window().label(n)->text(); }
 };
+
+// What the driver saw and what was left, for failure messages.
+QByteArray Report(const DialogDriver& driver) {
+  QStringList lines;
+  for (const auto& seen : driver.seen())
+    lines << seen.kind + QStringLiteral(" [") + seen.title + QStringLiteral("] ") + seen.text;
+  lines << driver.unexpected();
+  return lines.join(QLatin1Char('|')).toUtf8();
+}
 
 QString Sep() { return QLocale::system().decimalPoint(); }
 
@@ -164,8 +174,8 @@ class WindowTest : public QObject {
     driver.Type(QStringLiteral("0,1"));
     driver.Type(QStringLiteral("20"));
     ClickEntry(h.window(), 16);  // sodium chloride
-    QVERIFY(driver.done());
-    QVERIFY2(driver.unexpected().isEmpty(), qPrintable(driver.unexpected().join('\n')));
+    QVERIFY2(driver.done(), Report(driver).constData());
+    QVERIFY2(driver.unexpected().isEmpty(), Report(driver).constData());
     QCOMPARE(driver.seen().at(0).title, QStringLiteral(" ввод концентрации"));
     QCOMPARE(driver.seen().at(0).text,
              QStringLiteral("   Введите концентрацию раствора\nХЛОРИДА НАТРИЯ  в массовых долях "));
@@ -181,7 +191,7 @@ class WindowTest : public QObject {
     driver.Type(QStringLiteral("0.1"));
     driver.Type(QStringLiteral("20"));
     ClickEntry(h.window(), 16);
-    QVERIFY(driver.done());
+    QVERIFY2(driver.done(), Report(driver).constData());
     QCOMPARE(h.app.Log.LogConcentration(17).size(), std::size_t{2});
   }
 
@@ -192,8 +202,8 @@ class WindowTest : public QObject {
     driver.Type(QStringLiteral("20"));
     h.window().List1()->setFocus();
     QTest::keyClick(h.window().List1(), Qt::Key_Return);
-    QVERIFY(driver.done());
-    QVERIFY2(driver.unexpected().isEmpty(), qPrintable(driver.unexpected().join('\n')));
+    QVERIFY2(driver.done(), Report(driver).constData());
+    QVERIFY2(driver.unexpected().isEmpty(), Report(driver).constData());
     QCOMPARE(driver.seen().size(), std::size_t{1});
     QCOMPARE(driver.seen().at(0).text, QStringLiteral("   Введите температуру\nВОДЫ  в градусах Цельсия "));
     QCOMPARE(h.label(2), QStringLiteral("\nТЕМПЕРАТУРА -  20 Град. Цельсия"));
@@ -203,7 +213,7 @@ class WindowTest : public QObject {
     QTest::keyClick(h.window().List1(), Qt::Key_Space);
     QTest::keyClick(h.window().List1(), Qt::Key_5);
     QCOMPARE(driver.seen().size(), std::size_t{1});
-    QVERIFY(driver.unexpected().isEmpty());
+    QVERIFY2(driver.unexpected().isEmpty(), Report(driver).constData());
   }
 
   void arrowKeysSelectAndCalculate() {
@@ -213,8 +223,8 @@ class WindowTest : public QObject {
     DialogDriver driver;
     driver.Type(QStringLiteral("20"));
     QTest::keyClick(h.window().List1(), Qt::Key_Down);  // to water
-    QVERIFY(driver.done());
-    QVERIFY2(driver.unexpected().isEmpty(), qPrintable(driver.unexpected().join('\n')));
+    QVERIFY2(driver.done(), Report(driver).constData());
+    QVERIFY2(driver.unexpected().isEmpty(), Report(driver).constData());
     QCOMPARE(h.platform.ListSelection(), 18);
     QCOMPARE(h.label(3), WaterAt20Results());
   }
@@ -225,7 +235,7 @@ class WindowTest : public QObject {
     driver.Type(QStringLiteral("abc"));
     driver.AnswerNo();
     ClickEntry(h.window(), 16);
-    QVERIFY(driver.done());
+    QVERIFY2(driver.done(), Report(driver).constData());
     QCOMPARE(driver.seen().at(1).title, QStringLiteral("ОШИБКА !"));
     QCOMPARE(driver.seen().at(1).text, QStringLiteral("Концентрация в массовых долях.    Продолжаете работу ?"));
     QVERIFY(h.platform.EndRequested());
@@ -243,7 +253,7 @@ class WindowTest : public QObject {
     driver.Type(QStringLiteral("0,1"));
     driver.Type(QStringLiteral("20"));
     ClickEntry(h.window(), 16);
-    QVERIFY(driver.done());
+    QVERIFY2(driver.done(), Report(driver).constData());
     QCOMPARE(h.label(2), QStringLiteral("КОНЦЕНТРАЦИЯ -  .1 Кг/Кг\nТЕМПЕРАТУРА -  20 Град. Цельсия"));
     QVERIFY(h.label(3).contains(QStringLiteral("1070,6  КГ/(M^3)")));
     QCOMPARE(h.label(3), SodiumChlorideResults());
