@@ -12,6 +12,24 @@ namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
 
+// The window's fonts are Windows families. Where they are absent, prefer the
+// metric-compatible free families, so that texts take the room they were
+// laid out for; fontconfig picks any other substitute after these.
+void PreferMetricCompatibleFonts() {
+  static const bool done = [] {
+    const QStringList sans{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")};
+    QFont::insertSubstitutions(QStringLiteral("Microsoft Sans Serif"), sans);
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), sans);
+    QFont::insertSubstitutions(
+        QStringLiteral("Times New Roman"),
+        {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"), QStringLiteral("DejaVu Serif")});
+    QFont::insertSubstitutions(QStringLiteral("Courier"), {QStringLiteral("Liberation Mono"), QStringLiteral("Cousine"),
+                                                           QStringLiteral("DejaVu Sans Mono")});
+    return true;
+  }();
+  static_cast<void>(done);
+}
+
 QFont ControlFont(const char* family, double points, bool italic = false) {
   QFont font(QString::fromLatin1(family));
   font.setPointSizeF(points);
@@ -95,6 +113,7 @@ void SubstanceList::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 MainWindow::MainWindow() {
+  PreferMetricCompatibleFonts();
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Физико-химические свойства растворов электролитов"));
   setFont(ControlFont("Courier", 9.75));
