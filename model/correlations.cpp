@@ -1,66 +1,120 @@
 #include "correlations.h"
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
 
 namespace elprops::model {
 namespace {
 
+// The steps of the computation, in their order.
+enum class Step : std::uint8_t { Density, Viscosity, TensionFactor, SurfaceTension, HeatCapacity, Conductivity };
+
+constexpr std::string_view StepName(Step s) {
+  switch (s) {
+    case Step::Density:
+      return "density";
+    case Step::Viscosity:
+      return "viscosity";
+    case Step::TensionFactor:
+      return "surface tension factor";
+    case Step::SurfaceTension:
+      return "surface tension";
+    case Step::HeatCapacity:
+      return "heat capacity";
+    case Step::Conductivity:
+      return "thermal conductivity";
+  }
+  return {};
+}
+
 // Follows every store and library call of one computation and keeps the
 // first fault, as a floating-point status word would. Computation goes on
 // after a fault (NaNs and infinities propagate harmlessly); the caller looks
 // at the status once at the end.
+//
+// The steps are independent of each other until their results are stored,
+// so the computation interleaves them to keep the processor busy while a
+// logarithm or an exponential is under way; within a step the operations
+// keep their order. The fault reported is the one a strictly sequential
+// run meets first: the first of the earliest step that faults.
 class Checked {
  public:
-  [[nodiscard]] const ComputeStatus& status() const { return status_; }
+  [[nodiscard]] ComputeStatus status() const {
+    if (fault_ == Fault::None) return {};
+    return ComputeStatus{fault_, StepName(step_)};
+  }
 
-  void step(std::string_view name) { step_ = name; }
-
-  double Ln(double v) {
-    if (!(v > 0.0)) fail(std::isnan(v) ? Fault::InvalidOperation : Fault::LogOfNonPositive);
+  double Ln(Step s, double v) {
+    if (!(v > 0.0)) [[unlikely]]
+      fail(s, std::isnan(v) ? Fault::InvalidOperation : Fault::LogOfNonPositive);
     return std::log(v);
   }
 
-  double Exp(double v) {
+  double Exp(Step s, double v) {
     const double r = std::exp(v);
-    if (std::isnan(r)) {
-      fail(Fault::InvalidOperation);
-    } else if (std::isinf(r) && !std::isinf(v)) {
-      fail(Fault::ExpOverflow);
+    // One comparison on the usual path: exp is never negative.
+    if (!(r <= DBL_MAX)) [[unlikely]] {
+      if (std::isnan(r)) {
+        fail(s, Fault::InvalidOperation);
+      } else if (!std::isinf(v)) {
+        fail(s, Fault::ExpOverflow);
+      }
     }
     return r;
   }
 
-  double Div(double a, double b) {
-    if (b == 0.0) fail(a == 0.0 || std::isnan(a) ? Fault::InvalidOperation : Fault::DivisionByZero);
+  double Div(Step s, double a, double b) {
+    if (b == 0.0) [[unlikely]]
+      fail(s, a == 0.0 || std::isnan(a) ? Fault::InvalidOperation : Fault::DivisionByZero);
     return a / b;
   }
 
   // Rounds to the nearest single, as a store into a single variable does.
-  float Store(double v) {
+  float Store(Step s, double v) {
+    if (std::fabs(v) <= static_cast<double>(FLT_MAX)) [[likely]] {
+      return static_cast<float>(v);
+    }
+    return StoreOutsideRange(s, v);
+  }
+
+ private:
+  float StoreOutsideRange(Step s, double v) {
     // Halfway between FLT_MAX and the next power of two: from here on the
     // rounding gives infinity.
     constexpr double kOverflow = static_cast<double>(FLT_MAX) + 0x1p103;
     if (std::isnan(v)) {
-      fail(Fault::InvalidOperation);
+      fail(s, Fault::InvalidOperation);
       return static_cast<float>(v);
     }
     if (std::fabs(v) >= kOverflow) {
-      fail(Fault::SingleOverflow);
+      fail(s, Fault::SingleOverflow);
       return std::signbit(v) ? -HUGE_VALF : HUGE_VALF;
     }
-    if (std::fabs(v) > static_cast<double>(FLT_MAX)) return std::signbit(v) ? -FLT_MAX : FLT_MAX;
-    return static_cast<float>(v);
+    return std::signbit(v) ? -FLT_MAX : FLT_MAX;
   }
 
- private:
-  void fail(Fault f) {
-    if (status_.fault == Fault::None) status_ = ComputeStatus{f, step_};
+  void fail(Step s, Fault f) {
+    if (fault_ == Fault::None || s < step_) {
+      fault_ = f;
+      step_ = s;
+    }
   }
 
-  ComputeStatus status_;
-  std::string_view step_;
+  Fault fault_ = Fault::None;
+  Step step_ = Step::Density;
 };
+
+// True when dividing by d is the same as multiplying by 1/d: d is a power
+// of two (1 and 2 are the divisors in use), so 1/d is exact and both give
+// the correctly rounded quotient.
+bool ExactReciprocal(double d) {
+  constexpr std::uint64_t kFraction = (std::uint64_t{1} << 52) - 1;
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(d);
+  const std::uint64_t exponent = (bits >> 52) & 0x7FF;
+  // Positive, no fraction bits, and both d and 1/d normal numbers.
+  return (bits >> 63) == 0 && (bits & kFraction) == 0 && exponent >= 1 && exponent <= 2045;
+}
 
 constexpr double Wide(float f) { return static_cast<double>(f); }
 
@@ -119,73 +173,86 @@ ComputeStatus ComputeProperties(const SubstanceTables& tables, std::uint8_t subs
   Checked k;
   Intermediates s;
   PropertySet r;
+  constexpr Step kD = Step::Density;
+  constexpr Step kV = Step::Viscosity;
+  constexpr Step kA = Step::TensionFactor;
+  constexpr Step kS = Step::SurfaceTension;
+  constexpr Step kC = Step::HeatCapacity;
+  constexpr Step kL = Step::Conductivity;
+  const bool solution = substance != kWater;
+  const bool tensionTables = solution && substance != kAmmoniumBicarbonate;
 
-  // Step 1: density.
-  k.step("density");
-  s.WaterDensity = (1002.164 - T * 0.12728) - (T * 0.003134) * T;
-  s.Lw = k.Store(k.Ln(s.WaterDensity) / lnTen);
-  s.Ls = k.Store(((Wide(c.DensityA0) - T * Wide(c.DensityA1)) + (T * Wide(c.DensityA2)) * T) * x);
-  s.L = k.Store(Wide(s.Ls) + Wide(s.Lw));
-  r.Density = k.Store(k.Exp(Wide(s.L) * std::log(10.0)));
+  // The viscosity needs four library calls one after the other, the
+  // longest chain; it starts first and the other steps fill the waits.
+  const double lnViscosityBase = k.Ln(kV, T + 43.252);                 // 2.1
+  s.WaterDensity = (1002.164 - T * 0.12728) - (T * 0.003134) * T;      // 1.1
+  const double lnWaterDensity = k.Ln(kD, s.WaterDensity);              // 1.2
+  s.W = k.Store(kV, k.Exp(kV, lnViscosityBase * -1.5423));             // 2.1
+  const double lnTemperatureRatio = k.Ln(kC, k.Div(kC, T, kHundred));  // 5.1
+  if (tensionTables) {
+    s.MoleRatio = k.Store(kA, k.Div(kA, x * kMolarMassOfWaterTimes1000, (kOne - x) * Wide(c.MolarMass)));  // 3.3.1
+    s.P = k.Store(kA, (-Wide(c.TensionP0) - T * Wide(c.TensionP1)) - (T * Wide(c.TensionP2)) * T);         // 3.3.2
+    s.Q = k.Store(kA, (-Wide(c.TensionQ0) - T * Wide(c.TensionQ1)) - (T * Wide(c.TensionQ2)) * T);         // 3.3.3
+  }
+  s.Vw = k.Store(kV, k.Ln(kV, Wide(s.W) * 0.59849) / lnTen);  // 2.2
 
-  // Step 2: viscosity.
-  k.step("viscosity");
-  s.W = k.Store(k.Exp(k.Ln(T + 43.252) * -1.5423));
-  s.Vw = k.Store(k.Ln(Wide(s.W) * 0.59849) / lnTen);
+  s.Lw = k.Store(kD, lnWaterDensity / lnTen);                                                           // 1.2
+  s.Ls = k.Store(kD, ((Wide(c.DensityA0) - T * Wide(c.DensityA1)) + (T * Wide(c.DensityA2)) * T) * x);  // 1.3
+  s.L = k.Store(kD, Wide(s.Ls) + Wide(s.Lw));                                                           // 1.4
+  r.Density = k.Store(kD, k.Exp(kD, Wide(s.L) * std::log(10.0)));                                       // 1.5
+
   if (x == 0.0) {
     s.Vs = 0.0f;
   } else {
-    s.p = k.Store(k.Exp(Wide(tables.ViscosityExponent[i]) * k.Ln(x)));
-    s.Vs = k.Store((((T * Wide(c.ViscosityB1) + Wide(c.ViscosityB0)) + (T * Wide(c.ViscosityB2)) * T) +
-                    Wide(s.p) * Wide(c.ViscosityB3)) *
-                   x);
+    s.p = k.Store(kV, k.Exp(kV, Wide(tables.ViscosityExponent[i]) * k.Ln(kV, x)));  // 2.3.1
+    s.Vs = k.Store(kV, (((T * Wide(c.ViscosityB1) + Wide(c.ViscosityB0)) + (T * Wide(c.ViscosityB2)) * T) +
+                        Wide(s.p) * Wide(c.ViscosityB3)) *
+                           x);  // 2.3.2
   }
-  s.V = k.Store(Wide(s.Vs) + Wide(s.Vw));
-  r.Viscosity = k.Store(k.Exp(Wide(s.V) * lnTen) + 5e-8);
 
-  // Step 3: the factor that scales the surface-tension increase.
-  k.step("surface tension factor");
   if (substance == kAmmoniumBicarbonate) {
-    s.TensionFactor = k.Store(kOne - x * 0.72);
-  } else if (substance == kWater) {
-    s.TensionFactor = 1.0f;
+    s.TensionFactor = k.Store(kA, kOne - x * 0.72);  // 3.1
+  } else if (!solution) {
+    s.TensionFactor = 1.0f;  // 3.2
   } else {
     const double D = Wide(tables.TensionDivisor[i]);
-    s.MoleRatio = k.Store(k.Div(x * kMolarMassOfWaterTimes1000, (kOne - x) * Wide(c.MolarMass)));
-    s.P = k.Store((-Wide(c.TensionP0) - T * Wide(c.TensionP1)) - (T * Wide(c.TensionP2)) * T);
-    s.Q = k.Store((-Wide(c.TensionQ0) - T * Wide(c.TensionQ1)) - (T * Wide(c.TensionQ2)) * T);
     const double m = Wide(s.MoleRatio);
-    s.g = k.Store(k.Div((k.Div(Wide(s.Q) * m, D) + Wide(s.P)) * m, D));
-    s.TensionFactor = k.Store(k.Exp(Wide(s.g) * lnTen));
+    const double Q = Wide(s.Q);
+    const double P = Wide(s.P);
+    if (ExactReciprocal(D)) {
+      const double inverse = 1.0 / D;
+      s.g = k.Store(kA, ((Q * m) * inverse + P) * m * inverse);  // 3.3.4
+    } else {
+      s.g = k.Store(kA, k.Div(kA, (k.Div(kA, Q * m, D) + P) * m, D));
+    }
+    s.TensionFactor = k.Store(kA, k.Exp(kA, Wide(s.g) * lnTen));  // 3.3.5
   }
 
-  // Step 4: surface tension.
-  k.step("surface tension");
-  s.SigmaW = k.Store((0.0756662 - T * 0.000142937) - (T * 2.52178e-7) * T);
-  s.Sigma = k.Store((kOne - Wide(s.TensionFactor)) * kTensionScale + Wide(s.SigmaW));
-  r.SurfaceTension = k.Store(Wide(s.Sigma) + 5e-7);
+  s.V = k.Store(kV, Wide(s.Vs) + Wide(s.Vw));                      // 2.4
+  r.Viscosity = k.Store(kV, k.Exp(kV, Wide(s.V) * lnTen) + 5e-8);  // 2.5
 
-  // Step 5: heat capacity.
-  k.step("heat capacity");
-  s.cw = k.Store((T * 1.02) * k.Ln(k.Div(T, kHundred)) + 4215.45);
-  if (substance == kWater) {
-    s.cs = 0.0f;
+  s.cw = k.Store(kC, (T * 1.02) * lnTemperatureRatio + 4215.45);  // 5.1
+  if (solution) {
+    s.cs = k.Store(kC, ((((x * Wide(c.HeatCapacityC1)) - Wide(c.HeatCapacityC0)) + T * Wide(c.HeatCapacityC2)) -
+                        (T * Wide(c.HeatCapacityC3)) * T) *
+                           x);  // 5.2
   } else {
-    s.cs = k.Store(((((x * Wide(c.HeatCapacityC1)) - Wide(c.HeatCapacityC0)) + T * Wide(c.HeatCapacityC2)) -
-                    (T * Wide(c.HeatCapacityC3)) * T) *
-                   x);
+    s.cs = 0.0f;
   }
-  r.HeatCapacity = k.Store(Wide(s.cs) + Wide(s.cw));
+  r.HeatCapacity = k.Store(kC, Wide(s.cs) + Wide(s.cw));  // 5.3
 
-  // Step 6: thermal conductivity.
-  k.step("thermal conductivity");
-  s.LambdaW = k.Store((T * 0.00246 + 0.5545) - (T * 1.184e-5) * T);
-  s.Lambda = k.Store((kOne - x * Wide(c.ConductivityK)) * Wide(s.LambdaW));
-  r.ThermalConductivity = k.Store(Wide(s.Lambda) + 5e-5);
+  s.SigmaW = k.Store(kS, (0.0756662 - T * 0.000142937) - (T * 2.52178e-7) * T);            // 4.1
+  s.Sigma = k.Store(kS, (kOne - Wide(s.TensionFactor)) * kTensionScale + Wide(s.SigmaW));  // 4.2
+  r.SurfaceTension = k.Store(kS, Wide(s.Sigma) + 5e-7);                                    // 4.3
+
+  s.LambdaW = k.Store(kL, (T * 0.00246 + 0.5545) - (T * 1.184e-5) * T);          // 6.1
+  s.Lambda = k.Store(kL, (kOne - x * Wide(c.ConductivityK)) * Wide(s.LambdaW));  // 6.2
+  r.ThermalConductivity = k.Store(kL, Wide(s.Lambda) + 5e-5);                    // 6.3
 
   if (trace != nullptr) *trace = s;
-  if (k.status().ok()) out = r;
-  return k.status();
+  const ComputeStatus status = k.status();
+  if (status.ok()) out = r;
+  return status;
 }
 
 }  // namespace elprops::model

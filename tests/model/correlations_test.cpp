@@ -308,7 +308,12 @@ INSTANTIATE_TEST_SUITE_P(
         FaultRow{"NegativeConcentrationExponent", 2, -0.1f, 20.0f, Fault::LogOfNonPositive, "viscosity"},
         FaultRow{"ZeroTemperatureToTheLog", 17, 0.1f, 0.0f, Fault::LogOfNonPositive, "heat capacity"},
         FaultRow{"ColdWaterViscosity", 19, 0.0f, -50.0f, Fault::LogOfNonPositive, "viscosity"},
-        FaultRow{"DensityExponentOverflows", 17, 1e30f, 20.0f, Fault::ExpOverflow, "density"}),
+        FaultRow{"DensityExponentOverflows", 17, 1e30f, 20.0f, Fault::ExpOverflow, "density"},
+        // Two steps fault: the earlier step is reported, as a run from the
+        // first step to the last would meet it first.
+        FaultRow{"ViscosityBeforeHeatCapacity", 17, -0.1f, 0.0f, Fault::LogOfNonPositive, "viscosity"},
+        FaultRow{"TensionFactorBeforeHeatCapacity", 8, 0.99f, 0.0f, Fault::SingleOverflow, "surface tension factor"},
+        FaultRow{"DivisionBeforeHeatCapacity", 17, 1.0f, 0.0f, Fault::DivisionByZero, "surface tension factor"}),
     [](const testing::TestParamInfo<FaultRow>& row) { return std::string(row.param.name); });
 
 TEST_F(Correlations, IndexFaultLeavesSharedValuesAlone) {
