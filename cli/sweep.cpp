@@ -4,6 +4,20 @@
 #include <cmath>
 
 namespace elprops::cli {
+namespace {
+
+// The text in quotes, then `tail`. (Built by appending: GCC 12 warns
+// wrongly about a literal + std::string chain here.)
+std::string Quoted(std::string_view text, std::string_view tail) {
+  std::string s;
+  s += '"';
+  s += text;
+  s += '"';
+  s += tail;
+  return s;
+}
+
+}  // namespace
 
 Sweep Sweep::Single(ParsedNumber value) {
   Sweep s;
@@ -16,14 +30,14 @@ std::optional<Sweep> Sweep::Parse(std::string_view text, std::string& error) {
   if (colon == std::string_view::npos) {
     const ParsedNumber value = ParseSingle(text);
     if (value.error == NumberError::NotANumber) {
-      error = "\"" + std::string(text) + "\" is not a number";
+      error = Quoted(text, " is not a number");
       return std::nullopt;
     }
     return Single(value);
   }
   const std::size_t colon2 = text.find(':', colon + 1);
   if (colon2 == std::string_view::npos || text.find(':', colon2 + 1) != std::string_view::npos) {
-    error = "\"" + std::string(text) + "\" is not a range FROM:TO:STEP";
+    error = Quoted(text, " is not a range FROM:TO:STEP");
     return std::nullopt;
   }
   const ParsedDecimal from = ParseDecimal(text.substr(0, colon));
@@ -31,21 +45,21 @@ std::optional<Sweep> Sweep::Parse(std::string_view text, std::string& error) {
   const ParsedDecimal step = ParseDecimal(text.substr(colon2 + 1));
   if (!from.ok() || !to.ok() || !step.ok() || TrimBlanks(text.substr(0, colon)).empty() ||
       TrimBlanks(text.substr(colon + 1, colon2 - colon - 1)).empty() || TrimBlanks(text.substr(colon2 + 1)).empty()) {
-    error = "\"" + std::string(text) + "\": FROM, TO and STEP must be numbers";
+    error = Quoted(text, ": FROM, TO and STEP must be numbers");
     return std::nullopt;
   }
   if (!(step.value > 0.0)) {
-    error = "\"" + std::string(text) + "\": STEP must be greater than 0";
+    error = Quoted(text, ": STEP must be greater than 0");
     return std::nullopt;
   }
   if (to.value < from.value) {
-    error = "\"" + std::string(text) + "\": TO must not be less than FROM";
+    error = Quoted(text, ": TO must not be less than FROM");
     return std::nullopt;
   }
   // A little slack so that 0.1:0.3:0.1 ends at 0.3 despite binary steps.
   const double intervals = std::floor((to.value - from.value) / step.value + 1e-9);
   if (!(intervals < static_cast<double>(kMaxSweepValues))) {
-    error = "\"" + std::string(text) + "\" gives more than " + std::to_string(kMaxSweepValues) + " values";
+    error = Quoted(text, " gives more than " + std::to_string(kMaxSweepValues) + " values");
     return std::nullopt;
   }
   Sweep s;
