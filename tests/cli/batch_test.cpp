@@ -9,9 +9,12 @@
 
 #include "batch.h"
 #include "correlations.h"
+#include "text_lines.h"
 
 namespace elprops::cli {
 namespace {
+
+using testing::Lines;
 
 struct Captured {
   std::string text;
@@ -27,17 +30,6 @@ BatchOutcome RunOn(std::string_view input, Format format, Captured& captured) {
     return true;
   });
   return RunBatch(tables, source, format, out);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::size_t nl = text.find('\n', pos);
-    lines.push_back(text.substr(pos, nl - pos));
-    pos = nl == std::string::npos ? text.size() : nl + 1;
-  }
-  return lines;
 }
 
 // Unquoted cells only; error cells are compared as whole line endings.

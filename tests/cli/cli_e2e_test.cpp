@@ -11,27 +11,18 @@
 #include "catalogue.h"
 #include "cli_runner.h"
 #include "correlations.h"
+#include "text_lines.h"
 
 namespace elprops::cli {
 namespace {
 
 using testing::CliRun;
+using testing::Lines;
 using testing::RunCli;
 using testing::TempFile;
 
 constexpr const char* kCsvHeader =
     "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,thermal_conductivity,error";
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::size_t nl = text.find('\n', pos);
-    lines.push_back(text.substr(pos, nl - pos));
-    pos = nl == std::string::npos ? text.size() : nl + 1;
-  }
-  return lines;
-}
 
 std::vector<std::string> Split(const std::string& line) {
   std::vector<std::string> cells;
