@@ -32,6 +32,14 @@ QPoint ScreenPointFromTwips(int leftTwips, int topTwips) {
   return origin + QPoint(TwipsToPixels(leftTwips, dpiX), TwipsToPixels(topTwips, dpiY));
 }
 
+// A message box of the program: its name, title and plain text.
+void PrepareBox(QMessageBox& box, const QString& name, std::string_view text, std::string_view title) {
+  box.setObjectName(name);
+  box.setWindowTitle(ToDisplay(title));
+  box.setText(ToDisplay(text));
+  box.setTextFormat(Qt::PlainText);
+}
+
 }  // namespace
 
 QtPlatform::QtPlatform() : window_(std::make_unique<MainWindow>()) {}
@@ -102,10 +110,7 @@ std::string QtPlatform::InputBox(std::string_view prompt, std::string_view title
 
 Answer QtPlatform::MessageBox(std::string_view text, std::string_view title) {
   QMessageBox box(window_.get());
-  box.setObjectName(QStringLiteral("MessageBox"));
-  box.setWindowTitle(ToDisplay(title));
-  box.setText(ToDisplay(text));
-  box.setTextFormat(Qt::PlainText);
+  PrepareBox(box, QStringLiteral("MessageBox"), text, title);
   box.setIcon(QMessageBox::NoIcon);
   QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
   QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
@@ -119,10 +124,7 @@ Answer QtPlatform::MessageBox(std::string_view text, std::string_view title) {
 
 void QtPlatform::Notify(std::string_view text, std::string_view title) {
   QMessageBox box(window_.get());
-  box.setObjectName(QStringLiteral("Notice"));
-  box.setWindowTitle(ToDisplay(title));
-  box.setText(ToDisplay(text));
-  box.setTextFormat(Qt::PlainText);
+  PrepareBox(box, QStringLiteral("Notice"), text, title);
   box.setIcon(QMessageBox::Information);
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
