@@ -8,4 +8,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
   echo "elprops: no display found (DISPLAY is not set). To run without a screen: xvfb-run -a ./run.sh" >&2
   exit 1
 fi
-exec build/release/platform/elprops "$@"
+exec build/release/app/elprops "$@"

@@ -41,8 +41,8 @@ class RussianLocale final : public platform::LocaleOps {
 
 // 100 points for each of the 19 substances, interleaved as a user would
 // record them, concentrations and temperatures in no particular order.
-frontend::RunLog LongRun() {
-  frontend::RunLog log;
+report::RunLog LongRun() {
+  report::RunLog log;
   log.Clear();
   for (int i = 0; i < 100; ++i) {
     for (std::uint8_t s = 1; s <= model::kSubstanceCount; ++s) {
@@ -56,12 +56,12 @@ frontend::RunLog LongRun() {
 
 void BM_ProtocolText(benchmark::State& state) {
   const model::SubstanceTables tables = model::MakeSubstanceTables();
-  const frontend::RunLog run = LongRun();
+  const report::RunLog run = LongRun();
   const FixedClock clock;
   const RussianLocale locale;
   std::size_t bytes = 0;
   for (auto _ : state) {
-    frontend::RunLog log = run;
+    report::RunLog log = run;
     report::LinePrinter printer;
     report::PrintProtocol(tables, log, printer, clock, locale);
     const std::string text = printer.Text();
@@ -75,13 +75,13 @@ BENCHMARK(BM_ProtocolText)->Unit(benchmark::kMillisecond);
 #ifdef ELPROPS_WITH_PDF
 void BM_ProtocolPdf(benchmark::State& state) {
   const model::SubstanceTables tables = model::MakeSubstanceTables();
-  const frontend::RunLog run = LongRun();
+  const report::RunLog run = LongRun();
   const FixedClock clock;
   const RussianLocale locale;
   QTemporaryDir folder;
   const std::string path = QDir(folder.path()).filePath("protocol.pdf").toStdString();
   for (auto _ : state) {
-    frontend::RunLog log = run;
+    report::RunLog log = run;
     report::LinePrinter printer;
     report::PrintProtocol(tables, log, printer, clock, locale);
     const platform::PrintDocument document{printer.Items(), printer.FontName(), printer.FontSize()};

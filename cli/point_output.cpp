@@ -207,12 +207,12 @@ void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_vi
   out.Append(row.EnglishName);
   out.Append(")\n");
   std::string inputs =
-      frontend::InputLabelText(point.substance, point.concentration.value_or(0.0f), point.temperature.value_or(0.0f));
+      report::InputLabelText(point.substance, point.concentration.value_or(0.0f), point.temperature.value_or(0.0f));
   // Water's input label keeps its first line empty; here it is left out.
   if (inputs.starts_with('\r')) inputs.erase(0, 1);
   AppendLines(out, inputs);
   out.Append('\n');
-  AppendLines(out, frontend::ResultLabelText(*point.properties, decimalSeparator));
+  AppendLines(out, report::ResultLabelText(*point.properties, decimalSeparator));
 }
 
 }  // namespace elprops::cli

@@ -116,7 +116,7 @@ bool ReadSourceDateEpoch(std::optional<std::int64_t>& epoch, std::string& error)
 // Reads the points into `log`. Returns kExitOk, kExitPointFailed when some
 // point was left out, or kExitUsage when the input cannot be read (then the
 // log is of no use).
-int RecordPoints(const model::SubstanceTables& tables, ByteSource& source, frontend::RunLog& log) {
+int RecordPoints(const model::SubstanceTables& tables, ByteSource& source, report::RunLog& log) {
   PointReader reader(source);
   CsvPoint point;
   PointOutcome outcome;
@@ -198,7 +198,7 @@ int RunProtocol(const ProtocolOptions& options) {
     }
   }
   const model::SubstanceTables tables = model::MakeSubstanceTables();
-  frontend::RunLog log;
+  report::RunLog log;
   log.Clear();
   FileSource source(file);
   int status = RecordPoints(tables, source, log);

@@ -202,8 +202,8 @@ void App::ShowResults() {
   platform_.ShowControl(Control::Label2);
   platform_.ShowControl(Control::Label3);
   platform_.ShowControl(Control::Command1);
-  platform_.SetCaption(Control::Label2, InputLabelText(SubstanceIndex, Concentration, Temperature));
-  platform_.SetCaption(Control::Label3, ResultLabelText(Properties, platform_.DecimalSeparator()));
+  platform_.SetCaption(Control::Label2, report::InputLabelText(SubstanceIndex, Concentration, Temperature));
+  platform_.SetCaption(Control::Label3, report::ResultLabelText(Properties, platform_.DecimalSeparator()));
 }
 
 }  // namespace elprops::frontend

@@ -39,7 +39,7 @@ class App final : public platform::WindowEvents {
   float Temperature = 0.0f;
   float TemperatureLimit = 0.0f;
   model::PropertySet Properties;
-  RunLog Log;
+  report::RunLog Log;
 
  private:
   // The calculation flow shared by the two list handlers.

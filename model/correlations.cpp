@@ -184,36 +184,39 @@ ComputeStatus ComputeProperties(const SubstanceTables& tables, std::uint8_t subs
 
   // The viscosity needs four library calls one after the other, the
   // longest chain; it starts first and the other steps fill the waits.
-  const double lnViscosityBase = k.Ln(kV, T + 43.252);                 // 2.1
-  s.WaterDensity = (1002.164 - T * 0.12728) - (T * 0.003134) * T;      // 1.1
-  const double lnWaterDensity = k.Ln(kD, s.WaterDensity);              // 1.2
-  s.W = k.Store(kV, k.Exp(kV, lnViscosityBase * -1.5423));             // 2.1
-  const double lnTemperatureRatio = k.Ln(kC, k.Div(kC, T, kHundred));  // 5.1
+  const double lnViscosityBase = k.Ln(kV, T + 43.252);                 // ln of the water viscosity base
+  s.WaterDensity = (1002.164 - T * 0.12728) - (T * 0.003134) * T;      // water density
+  const double lnWaterDensity = k.Ln(kD, s.WaterDensity);              // ln of the water density
+  s.W = k.Store(kV, k.Exp(kV, lnViscosityBase * -1.5423));             // water viscosity power
+  const double lnTemperatureRatio = k.Ln(kC, k.Div(kC, T, kHundred));  // ln(T/100) of the water heat capacity
   if (tensionTables) {
-    s.MoleRatio = k.Store(kA, k.Div(kA, x * kMolarMassOfWaterTimes1000, (kOne - x) * Wide(c.MolarMass)));  // 3.3.1
-    s.P = k.Store(kA, (-Wide(c.TensionP0) - T * Wide(c.TensionP1)) - (T * Wide(c.TensionP2)) * T);         // 3.3.2
-    s.Q = k.Store(kA, (-Wide(c.TensionQ0) - T * Wide(c.TensionQ1)) - (T * Wide(c.TensionQ2)) * T);         // 3.3.3
+    s.MoleRatio = k.Store(kA, k.Div(kA, x * kMolarMassOfWaterTimes1000, (kOne - x) * Wide(c.MolarMass)));  // mole ratio
+    s.P = k.Store(kA,
+                  (-Wide(c.TensionP0) - T * Wide(c.TensionP1)) - (T * Wide(c.TensionP2)) * T);  // tension polynomial P
+    s.Q = k.Store(kA,
+                  (-Wide(c.TensionQ0) - T * Wide(c.TensionQ1)) - (T * Wide(c.TensionQ2)) * T);  // tension polynomial Q
   }
-  s.Vw = k.Store(kV, k.Ln(kV, Wide(s.W) * 0.59849) / lnTen);  // 2.2
+  s.Vw = k.Store(kV, k.Ln(kV, Wide(s.W) * 0.59849) / lnTen);  // log10 of the water viscosity
 
-  s.Lw = k.Store(kD, lnWaterDensity / lnTen);                                                           // 1.2
-  s.Ls = k.Store(kD, ((Wide(c.DensityA0) - T * Wide(c.DensityA1)) + (T * Wide(c.DensityA2)) * T) * x);  // 1.3
-  s.L = k.Store(kD, Wide(s.Ls) + Wide(s.Lw));                                                           // 1.4
-  r.Density = k.Store(kD, k.Exp(kD, Wide(s.L) * std::log(10.0)));                                       // 1.5
+  s.Lw = k.Store(kD, lnWaterDensity / lnTen);  // log10 of the water density
+  s.Ls = k.Store(
+      kD, ((Wide(c.DensityA0) - T * Wide(c.DensityA1)) + (T * Wide(c.DensityA2)) * T) * x);  // density correction
+  s.L = k.Store(kD, Wide(s.Ls) + Wide(s.Lw));                                                // log10 of the density
+  r.Density = k.Store(kD, k.Exp(kD, Wide(s.L) * std::log(10.0)));  // density, with ln 10 in double
 
   if (x == 0.0) {
     s.Vs = 0.0f;
   } else {
-    s.p = k.Store(kV, k.Exp(kV, Wide(tables.ViscosityExponent[i]) * k.Ln(kV, x)));  // 2.3.1
+    s.p = k.Store(kV, k.Exp(kV, Wide(tables.ViscosityExponent[i]) * k.Ln(kV, x)));  // concentration power
     s.Vs = k.Store(kV, (((T * Wide(c.ViscosityB1) + Wide(c.ViscosityB0)) + (T * Wide(c.ViscosityB2)) * T) +
                         Wide(s.p) * Wide(c.ViscosityB3)) *
-                           x);  // 2.3.2
+                           x);  // viscosity correction
   }
 
   if (substance == kAmmoniumBicarbonate) {
-    s.TensionFactor = k.Store(kA, kOne - x * 0.72);  // 3.1
+    s.TensionFactor = k.Store(kA, kOne - x * 0.72);  // tension factor of ammonium bicarbonate
   } else if (!solution) {
-    s.TensionFactor = 1.0f;  // 3.2
+    s.TensionFactor = 1.0f;  // tension factor of water
   } else {
     const double D = Wide(tables.TensionDivisor[i]);
     const double m = Wide(s.MoleRatio);
@@ -221,33 +224,34 @@ ComputeStatus ComputeProperties(const SubstanceTables& tables, std::uint8_t subs
     const double P = Wide(s.P);
     if (ExactReciprocal(D)) {
       const double inverse = 1.0 / D;
-      s.g = k.Store(kA, ((Q * m) * inverse + P) * m * inverse);  // 3.3.4
+      s.g = k.Store(kA, ((Q * m) * inverse + P) * m * inverse);  // log10 of the tension factor
     } else {
       s.g = k.Store(kA, k.Div(kA, (k.Div(kA, Q * m, D) + P) * m, D));
     }
-    s.TensionFactor = k.Store(kA, k.Exp(kA, Wide(s.g) * lnTen));  // 3.3.5
+    s.TensionFactor = k.Store(kA, k.Exp(kA, Wide(s.g) * lnTen));  // tension factor
   }
 
-  s.V = k.Store(kV, Wide(s.Vs) + Wide(s.Vw));                      // 2.4
-  r.Viscosity = k.Store(kV, k.Exp(kV, Wide(s.V) * lnTen) + 5e-8);  // 2.5
+  s.V = k.Store(kV, Wide(s.Vs) + Wide(s.Vw));                      // log10 of the viscosity
+  r.Viscosity = k.Store(kV, k.Exp(kV, Wide(s.V) * lnTen) + 5e-8);  // viscosity and its added constant
 
-  s.cw = k.Store(kC, (T * 1.02) * lnTemperatureRatio + 4215.45);  // 5.1
+  s.cw = k.Store(kC, (T * 1.02) * lnTemperatureRatio + 4215.45);  // water heat capacity
   if (solution) {
     s.cs = k.Store(kC, ((((x * Wide(c.HeatCapacityC1)) - Wide(c.HeatCapacityC0)) + T * Wide(c.HeatCapacityC2)) -
                         (T * Wide(c.HeatCapacityC3)) * T) *
-                           x);  // 5.2
+                           x);  // heat capacity correction
   } else {
     s.cs = 0.0f;
   }
-  r.HeatCapacity = k.Store(kC, Wide(s.cs) + Wide(s.cw));  // 5.3
+  r.HeatCapacity = k.Store(kC, Wide(s.cs) + Wide(s.cw));  // heat capacity
 
-  s.SigmaW = k.Store(kS, (0.0756662 - T * 0.000142937) - (T * 2.52178e-7) * T);            // 4.1
-  s.Sigma = k.Store(kS, (kOne - Wide(s.TensionFactor)) * kTensionScale + Wide(s.SigmaW));  // 4.2
-  r.SurfaceTension = k.Store(kS, Wide(s.Sigma) + 5e-7);                                    // 4.3
+  s.SigmaW = k.Store(kS, (0.0756662 - T * 0.000142937) - (T * 2.52178e-7) * T);  // water surface tension
+  s.Sigma = k.Store(
+      kS, (kOne - Wide(s.TensionFactor)) * kTensionScale + Wide(s.SigmaW));  // surface tension before its constant
+  r.SurfaceTension = k.Store(kS, Wide(s.Sigma) + 5e-7);                      // surface tension and its added constant
 
-  s.LambdaW = k.Store(kL, (T * 0.00246 + 0.5545) - (T * 1.184e-5) * T);          // 6.1
-  s.Lambda = k.Store(kL, (kOne - x * Wide(c.ConductivityK)) * Wide(s.LambdaW));  // 6.2
-  r.ThermalConductivity = k.Store(kL, Wide(s.Lambda) + 5e-5);                    // 6.3
+  s.LambdaW = k.Store(kL, (T * 0.00246 + 0.5545) - (T * 1.184e-5) * T);          // water thermal conductivity
+  s.Lambda = k.Store(kL, (kOne - x * Wide(c.ConductivityK)) * Wide(s.LambdaW));  // conductivity factor applied
+  r.ThermalConductivity = k.Store(kL, Wide(s.Lambda) + 5e-5);  // thermal conductivity and its added constant
 
   if (trace != nullptr) *trace = s;
   const ComputeStatus status = k.status();

@@ -165,7 +165,7 @@ void PrintWaterTable(const ProtocolContext& context, std::span<const float> temp
   printer.PrintLine("");
 }
 
-platform::PrintOutcome PrintProtocol(const model::SubstanceTables& tables, frontend::RunLog& log,
+platform::PrintOutcome PrintProtocol(const model::SubstanceTables& tables, report::RunLog& log,
                                      platform::PrinterOps& printer, const platform::ClockOps& clock,
                                      const platform::LocaleOps& locale) {
   const ProtocolContext context{tables, log, printer, clock, locale};

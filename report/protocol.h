@@ -46,7 +46,7 @@ std::string WaterRow(float temperature, const model::PropertySet& properties, st
 // Where the table printers send their lines, and what they read.
 struct ProtocolContext {
   const model::SubstanceTables& tables;
-  frontend::RunLog& log;  // StampPrinted is tested and set here
+  report::RunLog& log;  // StampPrinted is tested and set here
   platform::PrinterOps& printer;
   const platform::ClockOps& clock;
   const platform::LocaleOps& locale;
@@ -67,7 +67,7 @@ void PrintWaterTable(const ProtocolContext& context, std::span<const float> temp
 // Every point is computed again from the catalogue tables. Returns where the
 // document went. With no recorded point nothing is printed, not even the
 // stamp, and the document is still ended.
-platform::PrintOutcome PrintProtocol(const model::SubstanceTables& tables, frontend::RunLog& log,
+platform::PrintOutcome PrintProtocol(const model::SubstanceTables& tables, report::RunLog& log,
                                      platform::PrinterOps& printer, const platform::ClockOps& clock,
                                      const platform::LocaleOps& locale);
 

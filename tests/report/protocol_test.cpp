@@ -92,7 +92,7 @@ class Protocol : public ::testing::Test {
   const Lines& Printed() const { return platform_.PrintedLines(); }
 
   model::SubstanceTables tables_ = model::MakeSubstanceTables();
-  frontend::RunLog log_;
+  report::RunLog log_;
   ScriptedPlatform platform_;
 };
 

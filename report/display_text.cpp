@@ -4,7 +4,7 @@
 
 #include "text.h"
 
-namespace elprops::frontend {
+namespace elprops::report {
 
 std::string InputLabelText(std::uint8_t substance, float concentration, float temperature) {
   std::string text;
@@ -47,4 +47,4 @@ std::string ResultLabelText(const model::PropertySet& properties, std::string_vi
   return text;
 }
 
-}  // namespace elprops::frontend
+}  // namespace elprops::report

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace elprops::frontend {
+namespace elprops::report {
 
 std::size_t RunLog::Column(std::uint8_t s) {
   if (s < 1 || s > model::kSubstanceCount) {
@@ -34,4 +34,4 @@ const std::vector<float>& RunLog::LogConcentration(std::uint8_t s) const { retur
 
 const std::vector<float>& RunLog::LogTemperature(std::uint8_t s) const { return temperature_[Column(s)]; }
 
-}  // namespace elprops::frontend
+}  // namespace elprops::report

@@ -8,7 +8,7 @@
 
 #include "correlations.h"
 
-namespace elprops::frontend {
+namespace elprops::report {
 
 // Label2: "КОНЦЕНТРАЦИЯ - <c> Кг/Кг", then "ТЕМПЕРАТУРА - <t> Град. Цельсия",
 // both numbers in the general number form (a point whatever the locale).
@@ -21,4 +21,4 @@ std::string InputLabelText(std::uint8_t substance, float concentration, float te
 // capacity "0" (a whole number, no separator) and conductivity "0.000".
 std::string ResultLabelText(const model::PropertySet& properties, std::string_view decimalSeparator);
 
-}  // namespace elprops::frontend
+}  // namespace elprops::report

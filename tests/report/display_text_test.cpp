@@ -7,7 +7,7 @@
 
 #include "display_text.h"
 
-namespace elprops::frontend {
+namespace elprops::report {
 namespace {
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -86,4 +86,4 @@ TEST(ResultLabel, NoLineBreakAfterTheLastLine) {
 }
 
 }  // namespace
-}  // namespace elprops::frontend
+}  // namespace elprops::report

@@ -11,7 +11,7 @@
 
 #include "catalogue.h"
 
-namespace elprops::frontend {
+namespace elprops::report {
 
 class RunLog {
  public:
@@ -42,4 +42,4 @@ class RunLog {
   std::int64_t logRow_ = 1;
 };
 
-}  // namespace elprops::frontend
+}  // namespace elprops::report

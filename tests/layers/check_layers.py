@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+"""Checks the include graph of the sources against the layers.
+
+Every folder is one layer and may include headers only from itself and the
+layers it is allowed to use; Qt headers may appear only in the Qt binding,
+the two programs, the Qt tests and the benchmarks. Run with the source tree
+as the only argument; prints every offending include and exits 1 if any.
+"""
+import pathlib
+import re
+import sys
+
+# Each layer and the layers below it that it may use.
+ALLOWED = {
+    "model": set(),
+    "text": set(),
+    "platform": set(),
+    "report": {"model", "text", "platform"},
+    "frontend": {"model", "text", "platform", "report"},
+    "qt": {"model", "text", "platform", "report"},
+    "app": {"model", "text", "platform", "report", "frontend", "qt"},
+    "cli": {"model", "text", "platform", "report", "qt"},
+}
+QT_ALLOWED = {"qt", "app", "cli", "tests/qt", "bench"}
+SOURCE_SUFFIXES = {".h", ".hpp", ".cpp"}
+
+LOCAL_INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+SYSTEM_INCLUDE = re.compile(r"^\s*#\s*include\s+<([^>]+)>")
+QT_HEADER = re.compile(r"^(Qt[A-Za-z]*/)?Q[A-Za-z]+(\.h)?$")
+
+
+def sources(folder):
+    return sorted(p for p in folder.rglob("*") if p.suffix in SOURCE_SUFFIXES and p.is_file())
+
+
+def main(root):
+    root = pathlib.Path(root)
+    owner = {}  # header file name -> the layer that owns it
+    problems = []
+    for layer in ALLOWED:
+        for path in sources(root / layer):
+            if path.suffix in {".h", ".hpp"}:
+                if path.name in owner:
+                    problems.append(f"{path.relative_to(root)}: header name also used in {owner[path.name]}/")
+                owner[path.name] = layer
+
+    def area(path):
+        rel = path.relative_to(root).parts
+        return "tests/qt" if rel[:2] == ("tests", "qt") else rel[0]
+
+    checked = 0
+    for top in list(ALLOWED) + ["tests", "bench", "fuzz"]:
+        for path in sources(root / top):
+            checked += 1
+            where = area(path)
+            for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+                local = LOCAL_INCLUDE.match(line)
+                system = SYSTEM_INCLUDE.match(line)
+                if local and where in ALLOWED:
+                    target = owner.get(pathlib.Path(local.group(1)).name)
+                    if target and target != where and target not in ALLOWED[where]:
+                        problems.append(f"{path.relative_to(root)}:{number}: {where}/ includes "
+                                        f'"{local.group(1)}" of {target}/')
+                if system and QT_HEADER.match(system.group(1)) and where not in QT_ALLOWED:
+                    problems.append(f"{path.relative_to(root)}:{number}: Qt header <{system.group(1)}> outside "
+                                    "the Qt binding")
+    for problem in problems:
+        print(problem)
+    if checked == 0:
+        print(f"no sources found under {root}")
+        return 1
+    print(f"{checked} files checked, {len(problems)} problems")
+    return 1 if problems else 0
+
+
+def self_test():
+    """The checker itself: a small tree with one fault of each kind."""
+    import contextlib
+    import io
+    import tempfile
+
+    cases = {
+        "upwards include": ("report/protocol.cpp", '#include "app.h"\n', "frontend/app.h"),
+        "sideways include": ("cli/main.cpp", '#include "app.h"\n', "frontend/app.h"),
+        "Qt in a plain layer": ("model/correlations.cpp", "#include <QString>\n", None),
+        "Qt module path in a test": ("tests/report/t.cpp", "#include <QtCore/QString>\n", None),
+        "downwards include": ("frontend/app.cpp", '#include "format.h"\n', "report/format.h"),
+    }
+    failures = 0
+    for name, (source, text, header) in cases.items():
+        with tempfile.TemporaryDirectory() as tmp:
+            tree = pathlib.Path(tmp)
+            for rel, content in ((source, text), (header, "#pragma once\n")):
+                if rel:
+                    (tree / rel).parent.mkdir(parents=True, exist_ok=True)
+                    (tree / rel).write_text(content, encoding="utf-8")
+            with contextlib.redirect_stdout(io.StringIO()):
+                status = main(tree)
+        expected = 0 if name == "downwards include" else 1
+        if status != expected:
+            print(f"self-test '{name}': exit {status}, expected {expected}")
+            failures += 1
+    print(f"{len(cases) - failures} passed, {failures} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    if sys.argv[1:2] == ["--self-test"]:
+        sys.exit(self_test())
+    sys.exit(main(sys.argv[1] if len(sys.argv) > 1 else "."))
