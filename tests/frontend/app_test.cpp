@@ -1,6 +1,7 @@
 // Start-up, the list and button events, and the end of the program.
 #include <algorithm>
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,11 @@ struct KeyRow {
   bool starts;
 };
 
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const KeyRow& r, std::ostream* os) {
+  *os << r.name << " (key " << r.key << (r.starts ? ", starts)" : ", starts nothing)");
+}
+
 class ListKey : public AppTest, public testing::WithParamInterface<KeyRow> {};
 
 TEST_P(ListKey, OnlyEnterStartsACalculation) {
@@ -163,6 +169,9 @@ struct OutcomeRow {
   PrintOutcome outcome;
   std::vector<std::string> notices;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const OutcomeRow& r, std::ostream* os) { *os << r.name << " (" << r.notices.size() << " notices)"; }
 
 class EndButton : public AppTest, public testing::WithParamInterface<OutcomeRow> {};
 

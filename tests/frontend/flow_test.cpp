@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,11 @@ struct TypedRow {
   float value;  // the accepted value
 };
 
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const TypedRow& r, std::ostream* os) {
+  *os << r.name << " (typed \"" << r.typed << (r.accepted ? "\", accepted)" : "\", rejected)");
+}
+
 class TypedConcentration : public AppTest, public testing::WithParamInterface<TypedRow> {};
 
 TEST_P(TypedConcentration, IsReadAndValidated) {
@@ -166,6 +172,12 @@ struct TemperatureRow {
   float value;        // the accepted value
   const char* shown;  // the rejected value as the warning shows it
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const TemperatureRow& r, std::ostream* os) {
+  *os << r.name << " (substance " << int(r.substance) << ", typed \"" << r.typed
+      << (r.accepted ? "\", accepted)" : "\", warned)");
+}
 
 class TypedTemperature : public AppTest, public testing::WithParamInterface<TemperatureRow> {};
 
@@ -240,6 +252,12 @@ struct SaturationRow {
   std::string concentration;
   bool warned;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const SaturationRow& r, std::ostream* os) {
+  *os << r.name << " (substance " << int(r.substance) << ", typed \"" << r.concentration
+      << (r.warned ? "\", warned)" : "\", no warning)");
+}
 
 class SaturationCheck : public AppTest, public testing::WithParamInterface<SaturationRow> {};
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -144,6 +145,11 @@ struct TableEntry {
   float Coefficients::*field;
   float expected;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const TableEntry& e, std::ostream* os) {
+  *os << e.name << " (substance " << int(e.substance) << ", expected " << e.expected << ")";
+}
 
 class CatalogueTable : public testing::TestWithParam<TableEntry> {};
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +76,11 @@ struct WorkedRow {
   float x, t;
   const char *a, *density, *viscosity, *tension, *heat, *conductivity;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const WorkedRow& w, std::ostream* os) {
+  *os << w.name << " (substance " << int(w.substance) << ", x " << w.x << ", t " << w.t << ")";
+}
 
 class WorkedExample : public Correlations, public testing::WithParamInterface<WorkedRow> {};
 
@@ -280,6 +286,11 @@ struct FaultRow {
   Fault fault;
   const char* step;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const FaultRow& f, std::ostream* os) {
+  *os << f.name << " (substance " << int(f.substance) << ", x " << f.x << ", t " << f.t << ", step " << f.step << ")";
+}
 
 class Faults : public Correlations, public testing::WithParamInterface<FaultRow> {};
 

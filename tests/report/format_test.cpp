@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
@@ -45,6 +46,9 @@ struct SortCase {
   const char* name;
   Floats keys, companion, sortedKeys, sortedCompanion;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const SortCase& c, std::ostream* os) { *os << c.name << " (" << c.keys.size() << " keys)"; }
 
 class SortWithCompanionCases : public ::testing::TestWithParam<SortCase> {};
 
@@ -161,6 +165,12 @@ struct FixedCase {
   std::string expected;
 };
 
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const FixedCase& c, std::ostream* os) {
+  *os << c.name << " (" << c.value << ", width " << c.width << ", " << c.decimals << " decimals -> \"" << c.expected
+      << "\")";
+}
+
 class FormatFixedCases : public ::testing::TestWithParam<FixedCase> {};
 
 TEST_P(FormatFixedCases, PadsOnTheLeftNeverCuts) {
@@ -189,6 +199,11 @@ struct CenterCase {
   std::size_t width;
   std::string expected;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const CenterCase& c, std::ostream* os) {
+  *os << c.name << " (\"" << c.text << "\" in " << c.width << " -> \"" << c.expected << "\")";
+}
 
 class CenterInFieldCases : public ::testing::TestWithParam<CenterCase> {};
 
@@ -219,6 +234,11 @@ struct CellCase {
   const char* separator;
   std::string expected;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const CellCase& c, std::ostream* os) {
+  *os << c.name << " (" << c.value << " in a cell of " << c.cellWidth << " -> \"" << c.expected << "\")";
+}
 
 class FormatCellCases : public ::testing::TestWithParam<CellCase> {};
 
@@ -285,6 +305,9 @@ struct StampCase {
   std::string time;
   std::string expected;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const StampCase& c, std::ostream* os) { *os << c.name << " (\"" << c.expected << "\")"; }
 
 class FormatPrintStampCases : public ::testing::TestWithParam<StampCase> {};
 

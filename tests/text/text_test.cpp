@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include "text.h"
@@ -28,6 +29,11 @@ struct NumberRow {
   std::string text;
   double expected;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const NumberRow& r, std::ostream* os) {
+  *os << r.name << " (\"" << r.text << "\" -> " << r.expected << ")";
+}
 
 class LeadingNumber : public testing::TestWithParam<NumberRow> {};
 
@@ -105,6 +111,11 @@ struct FormRow {
   const char* expected;
 };
 
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const FormRow& r, std::ostream* os) {
+  *os << r.name << " (" << r.value << " -> \"" << r.expected << "\")";
+}
+
 class GeneralForm : public testing::TestWithParam<FormRow> {};
 
 TEST_P(GeneralForm, Writes) { EXPECT_EQ(GeneralNumberForm(GetParam().value), GetParam().expected); }
@@ -138,6 +149,12 @@ struct PictureRow {
   const char* separator;
   const char* expected;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const PictureRow& r, std::ostream* os) {
+  *os << r.name << " (" << r.value << ", " << r.decimals << " decimals, \"" << r.separator << "\" -> \"" << r.expected
+      << "\")";
+}
 
 class Picture : public testing::TestWithParam<PictureRow> {};
 
@@ -179,6 +196,11 @@ struct WholeRow {
   float value;
   const char* expected;
 };
+
+// Shown by GoogleTest in test names and failure messages.
+void PrintTo(const WholeRow& r, std::ostream* os) {
+  *os << r.name << " (" << r.value << " -> \"" << r.expected << "\")";
+}
 
 class Whole : public testing::TestWithParam<WholeRow> {};
 
