@@ -1,0 +1,66 @@
+// The inverse question: which mass fractions give a property this value?
+//
+// The answers are singles: the mass fraction whose computed value lies
+// nearest to the target among the admissible singles 0 < w < 1. The search
+// samples the whole admissible range, keeps every bracket where the value
+// is crossed (a property need not be monotonic in the concentration) and
+// narrows each bracket to two neighbouring singles by bisection.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue.h"
+#include "correlations.h"
+
+namespace elprops::model {
+
+enum class Property : std::uint8_t { Density, Viscosity, SurfaceTension, HeatCapacity, ThermalConductivity };
+
+// "density", "viscosity", "surface_tension" (or "surface-tension"),
+// "heat_capacity", "thermal_conductivity"; nothing for any other text.
+std::optional<Property> ParseProperty(std::string_view text);
+std::string_view PropertyName(Property property);  // "density", ...
+std::string_view PropertyUnit(Property property);  // "kg/m3", ...
+float PropertyValue(const PropertySet& properties, Property property);
+
+// One answer of the search.
+struct Root {
+  // The answer: of the run of neighbouring singles that compute the chosen
+  // value, the one with the fewest significant digits.
+  float massFraction = 0.0f;
+  double achieved = 0.0;  // the quantity computed at massFraction
+  // The two neighbouring singles that straddle the target, and which of
+  // them gave the chosen value; both are the answer where a single gives
+  // the target exactly.
+  float below = 0.0f, above = 0.0f;
+  enum class Chosen : std::uint8_t { Exact, Lower, Upper } chosen = Chosen::Exact;
+};
+
+struct Solution {
+  std::vector<Root> roots;  // in ascending mass fraction; empty when out of reach
+  // The smallest and largest quantity that the sampled admissible mass
+  // fractions reach at the temperature (both 0 when none is computable).
+  double reachableMin = 0.0, reachableMax = 0.0;
+  std::string error;  // set when there is no root, with the reachable range
+};
+
+// The quantity to match at a mass fraction, from its computed properties;
+// nothing where it is not defined.
+using Quantity = std::function<std::optional<double>(float massFraction, const PropertySet& properties)>;
+
+// Every admissible mass fraction of `substance` (1..18) at `temperature`
+// whose quantity equals `target`. Points the correlations cannot compute are
+// gaps: no bracket spans them. `what` names the quantity in the error text.
+Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, float temperature,
+                       const Quantity& quantity, double target, std::string_view what);
+
+// The same for one of the five properties.
+Solution SolveConcentration(const SubstanceTables& tables, std::uint8_t substance, float temperature, Property property,
+                            double value);
+
+}  // namespace elprops::model
