@@ -1,0 +1,164 @@
+#include "validity.h"
+
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+#include <utility>
+
+#include "catalogue.h"
+#include "solubility_data.h"
+
+namespace elprops::model {
+namespace {
+
+constexpr double kTableStart = 0.0;  // °C
+constexpr double kTableEnd = 100.0;  // °C
+constexpr double kBoilingPoint = 100.0;
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = line.find(',', start);
+    fields.push_back(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    if (comma == std::string_view::npos) return fields;
+    start = comma + 1;
+  }
+}
+
+double ReadNumber(std::string_view text) {
+  // The table's numbers are plain decimals with a point; read them without
+  // the C locale's help.
+  double value = 0.0;
+  double scale = 0.0;
+  bool digits = false;
+  for (const char ch : text) {
+    if (ch >= '0' && ch <= '9') {
+      value = value * 10.0 + (ch - '0');
+      if (scale != 0.0) scale *= 10.0;
+      digits = true;
+    } else if (ch == '.' && scale == 0.0) {
+      scale = 1.0;
+    } else {
+      throw std::runtime_error("solubility table: not a number: " + std::string(text));
+    }
+  }
+  if (!digits) throw std::runtime_error("solubility table: empty number");
+  return scale == 0.0 ? value : value / scale;
+}
+
+SolubilityStatus ReadStatus(std::string_view text) {
+  if (text == "ok") return SolubilityStatus::Ok;
+  if (text == "uncertain") return SolubilityStatus::Uncertain;
+  if (text == "ill-defined") return SolubilityStatus::IllDefined;
+  throw std::runtime_error("solubility table: unknown status " + std::string(text));
+}
+
+std::vector<SolubilityRow> ReadTable() {
+  std::vector<SolubilityRow> rows;
+  std::string_view text = kSolubilityCsv;
+  bool header = true;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) continue;
+    if (header) {
+      header = false;
+      continue;
+    }
+    const std::vector<std::string_view> f = SplitFields(line);
+    if (f.size() != 7) throw std::runtime_error("solubility table: a row without 7 cells: " + std::string(line));
+    rows.push_back(SolubilityRow{f[0], ReadNumber(f[1]), ReadNumber(f[2]), f[3], ReadStatus(f[4]), f[6]});
+  }
+  return rows;
+}
+
+std::string Decimal(double value, int significant) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*g", significant, value);
+  return text;
+}
+
+// Four significant digits, as the table gives them, trailing zeros kept.
+std::string Fraction(double value) {
+  char text[32];
+  const int decimals = value >= 0.1 ? 4 : (value >= 0.01 ? 5 : 6);
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string Temperature(float t) { return Decimal(static_cast<double>(t), 6) + " °C"; }
+
+}  // namespace
+
+const std::vector<SolubilityRow>& SolubilityTable() {
+  static const std::vector<SolubilityRow> table = ReadTable();
+  return table;
+}
+
+std::optional<SolubilityLimit> Solubility(std::uint8_t substance, double temperature) {
+  if (substance < 1 || substance >= kWater) return std::nullopt;
+  if (!(temperature >= kTableStart && temperature <= kTableEnd)) return std::nullopt;
+  const std::string_view formula = CatalogueEntry(substance).Formula;
+  const SolubilityRow* below = nullptr;
+  for (const SolubilityRow& row : SolubilityTable()) {
+    if (row.formula != formula) continue;
+    if (row.temperature <= temperature) {
+      below = &row;
+      continue;
+    }
+    if (below == nullptr) return std::nullopt;
+    const double share = (temperature - below->temperature) / (row.temperature - below->temperature);
+    const SolubilityRow& nearer = share <= 0.5 ? *below : row;
+    return SolubilityLimit{below->massFraction + share * (row.massFraction - below->massFraction), nearer.solid,
+                           nearer.status, nearer.note};
+  }
+  if (below != nullptr && below->temperature == temperature) {
+    return SolubilityLimit{below->massFraction, below->solid, below->status, below->note};
+  }
+  return std::nullopt;
+}
+
+std::vector<Warning> CheckValidity(std::uint8_t substance, float massFraction, float temperature) {
+  std::vector<Warning> warnings;
+  const auto t = static_cast<double>(temperature);
+  if (substance >= 1 && substance < kWater) {
+    const std::string formula(CatalogueEntry(substance).Formula);
+    const std::optional<SolubilityLimit> limit = Solubility(substance, t);
+    if (!limit) {
+      warnings.push_back({WarningKind::NoSolubilityData,
+                          "no solubility data at this temperature (" + Temperature(temperature) + ") for " + formula});
+    } else if (limit->status == SolubilityStatus::IllDefined) {
+      // The table's note says why, in its first clause ("hydrolyses to ...").
+      const std::string_view why = limit->note.substr(0, limit->note.find(';'));
+      warnings.push_back(
+          {WarningKind::IllDefined, "the solubility of " + formula + " is not well defined: it " + std::string(why)});
+    } else if (static_cast<double>(massFraction) > limit->massFraction) {
+      std::string text = "above the solubility of " + formula + " at " + Temperature(temperature) + " (" +
+                         Fraction(limit->massFraction);
+      if (!limit->solid.empty()) text += "; the solid is " + std::string(limit->solid);
+      text += ")";
+      if (limit->status == SolubilityStatus::Uncertain) text += "; this limit is uncertain";
+      warnings.push_back({WarningKind::AboveSolubility, std::move(text)});
+    }
+  }
+  if (t > kBoilingPoint) {
+    warnings.push_back({WarningKind::AboveBoiling,
+                        "above 100 °C the solution boils at atmospheric pressure unless it is kept under pressure, "
+                        "and the correlations are less accurate (docs/accuracy.md)"});
+  }
+  return warnings;
+}
+
+std::string JoinWarnings(const std::vector<Warning>& warnings) {
+  std::string text;
+  for (const Warning& w : warnings) {
+    if (!text.empty()) text += "; ";
+    text += w.message;
+  }
+  return text;
+}
+
+}  // namespace elprops::model

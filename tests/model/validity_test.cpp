@@ -1,0 +1,164 @@
+// The solubility table and the warnings built on it. Expected limits are the
+// table's own digits, typed here, and their linear interpolation by hand.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <ostream>
+#include <string>
+
+#include "catalogue.h"
+#include "validity.h"
+
+namespace elprops::model {
+namespace {
+
+constexpr std::uint8_t kSodiumChloride = 17;
+constexpr std::uint8_t kBariumSulfide = 5;
+constexpr std::uint8_t kSodiumHydroxide = 14;
+
+TEST(SolubilityTable, EverySaltFromZeroToHundredDegrees) {
+  std::map<std::string_view, std::vector<double>> temperatures;
+  for (const SolubilityRow& row : SolubilityTable()) {
+    EXPECT_GT(row.massFraction, 0.0) << row.formula;
+    EXPECT_LT(row.massFraction, 1.0) << row.formula;
+    temperatures[row.formula].push_back(row.temperature);
+  }
+  EXPECT_EQ(SolubilityTable().size(), 225u);
+  for (std::uint8_t s = 1; s < kWater; ++s) {
+    const auto& t = temperatures[CatalogueEntry(s).Formula];
+    ASSERT_GE(t.size(), 12u) << CatalogueEntry(s).Formula;
+    EXPECT_EQ(t.front(), 0.0);
+    EXPECT_EQ(t.back(), 100.0);
+    for (std::size_t i = 1; i < t.size(); ++i) EXPECT_LT(t[i - 1], t[i]) << CatalogueEntry(s).Formula;
+  }
+}
+
+TEST(Solubility, InterpolatesLinearlyBetweenRows) {
+  const struct {
+    const char* name;
+    std::uint8_t substance;
+    double temperature;
+    double expected;
+  } rows[] = {
+      {"tabulated 20", kSodiumChloride, 20.0, 0.2641},
+      {"halfway 20-25", kSodiumChloride, 22.5, (0.2641 + 0.2645) / 2},
+      {"a fifth 50-60", kSodiumChloride, 52.0, 0.2684 + 0.2 * (0.2703 - 0.2684)},
+      {"first row", kSodiumChloride, 0.0, 0.2628},
+      {"last row", kSodiumChloride, 100.0, 0.2805},
+      {"hydrate change", kSodiumHydroxide, 15.0, (0.4949 + 0.5220) / 2},
+  };
+  for (const auto& row : rows) {
+    const auto limit = Solubility(row.substance, row.temperature);
+    ASSERT_TRUE(limit.has_value()) << row.name;
+    EXPECT_NEAR(limit->massFraction, row.expected, 1e-12) << row.name;
+  }
+}
+
+TEST(Solubility, NoDataOutsideTheTableAndForWater) {
+  EXPECT_FALSE(Solubility(kSodiumChloride, 100.01).has_value());
+  EXPECT_FALSE(Solubility(kSodiumChloride, -0.5).has_value());
+  EXPECT_FALSE(Solubility(kWater, 20.0).has_value());
+  EXPECT_FALSE(Solubility(0, 20.0).has_value());
+}
+
+TEST(Solubility, SolidAndStatusOfTheNearerRow) {
+  // Calcium chloride: the hexahydrate at 25 °C, the tetrahydrate at 30 °C.
+  EXPECT_EQ(Solubility(11, 26.0)->solid, "CaCl2·6H2O");
+  EXPECT_EQ(Solubility(11, 29.0)->solid, "CaCl2·4H2O");
+  EXPECT_EQ(Solubility(11, 27.5)->solid, "CaCl2·6H2O");  // as near to both: the colder row
+  EXPECT_EQ(Solubility(kSodiumChloride, 20.0)->status, SolubilityStatus::Ok);
+  EXPECT_EQ(Solubility(kSodiumHydroxide, 20.0)->status, SolubilityStatus::Uncertain);
+  EXPECT_EQ(Solubility(kBariumSulfide, 20.0)->status, SolubilityStatus::IllDefined);
+  // Ammonium bicarbonate decomposes above about 36 °C.
+  EXPECT_EQ(Solubility(1, 35.0)->status, SolubilityStatus::Uncertain);
+  EXPECT_EQ(Solubility(1, 36.0)->status, SolubilityStatus::IllDefined);
+}
+
+struct WarningCase {
+  const char* name;
+  std::uint8_t substance;
+  float massFraction, temperature;
+  std::vector<WarningKind> kinds;
+  std::string text;  // the warnings joined; empty: not checked
+};
+
+void PrintTo(const WarningCase& c, std::ostream* os) {
+  *os << c.name << " (substance " << int(c.substance) << ", x " << c.massFraction << ", t " << c.temperature << ")";
+}
+
+class Warnings : public testing::TestWithParam<WarningCase> {};
+
+TEST_P(Warnings, SaysWhatIsBeyondTheLimits) {
+  const WarningCase& c = GetParam();
+  const std::vector<Warning> warnings = CheckValidity(c.substance, c.massFraction, c.temperature);
+  std::vector<WarningKind> kinds;
+  for (const Warning& w : warnings) kinds.push_back(w.kind);
+  EXPECT_EQ(kinds, c.kinds);
+  if (!c.text.empty()) {
+    EXPECT_EQ(JoinWarnings(warnings), c.text);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Points, Warnings,
+    testing::Values(
+        WarningCase{"NaClAboveSolubility",
+                    kSodiumChloride,
+                    0.30f,
+                    20.0f,
+                    {WarningKind::AboveSolubility},
+                    "above the solubility of NaCl at 20 °C (0.2641; the solid is NaCl)"},
+        WarningCase{"NaClBelowSolubility", kSodiumChloride, 0.20f, 20.0f, {}, ""},
+        WarningCase{"NaClJustAbove", kSodiumChloride, 0.2642f, 20.0f, {WarningKind::AboveSolubility}, ""},
+        WarningCase{"UncertainLimit",
+                    kSodiumHydroxide,
+                    0.6f,
+                    20.0f,
+                    {WarningKind::AboveSolubility},
+                    "above the solubility of NaOH at 20 °C (0.5220; the solid is NaOH·H2O); this limit is uncertain"},
+        WarningCase{"NoSolidNamed",
+                    kSodiumChloride,
+                    0.27f,
+                    0.5f,
+                    {WarningKind::AboveSolubility},
+                    "above the solubility of NaCl at 0.5 °C (0.2628)"},
+        WarningCase{"BariumSulfideIsANote",
+                    kBariumSulfide,
+                    0.5f,
+                    20.0f,
+                    {WarningKind::IllDefined},
+                    "the solubility of BaS is not well defined: it hydrolyses to Ba(SH)2 and Ba(OH)2"},
+        WarningCase{"BicarbonateDecomposes",
+                    1,
+                    0.1f,
+                    60.0f,
+                    {WarningKind::IllDefined},
+                    "the solubility of NH4HCO3 is not well defined: it decomposes above about 36 °C"},
+        // The window's saturation limit of calcium chloride is 0.5422 at 20 °C;
+        // the literature's solubility is lower, and the warning follows it.
+        WarningCase{"CalciumChlorideByTheLiterature",
+                    11,
+                    0.5f,
+                    20.0f,
+                    {WarningKind::AboveSolubility},
+                    "above the solubility of CaCl2 at 20 °C (0.4269; the solid is CaCl2·6H2O); this limit is "
+                    "uncertain"},
+        WarningCase{"WaterBoils", kWater, 0.0f, 150.0f, {WarningKind::AboveBoiling}, ""},
+        WarningCase{"WaterBelowBoiling", kWater, 0.0f, 99.9f, {}, ""},
+        WarningCase{"SaltAboveTheTable",
+                    kSodiumChloride,
+                    0.1f,
+                    120.0f,
+                    {WarningKind::NoSolubilityData, WarningKind::AboveBoiling},
+                    ""}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(Warnings, NotesAreNotWarnings) {
+  EXPECT_TRUE((Warning{WarningKind::IllDefined, ""}).IsNote());
+  EXPECT_TRUE((Warning{WarningKind::NoSolubilityData, ""}).IsNote());
+  EXPECT_FALSE((Warning{WarningKind::AboveSolubility, ""}).IsNote());
+  EXPECT_FALSE((Warning{WarningKind::AboveBoiling, ""}).IsNote());
+}
+
+}  // namespace
+}  // namespace elprops::model
