@@ -228,7 +228,46 @@ bool AnyNaN(std::span<const float> keys) {
   return std::any_of(keys.begin(), keys.end(), [](float v) { return std::isnan(v); });
 }
 
-std::string Blanks(std::size_t count) { return std::string(count, ' '); }
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Picture formatting, with the digits platform::FormatPicture gives. Up to
+// 12 decimals the single times the power of ten is exact in a double (24
+// significant bits times at most 28 for the power of five); below 2^53 its
+// whole part and the half that decides the rounding (away from zero) are
+// read off directly, without the exact decimal expansion of the value.
+void AppendPicture(std::string& text, float value, int decimals, std::string_view decimalSeparator) {
+  static constexpr std::array<double, 13> kPowersOfTen{1e0, 1e1, 1e2, 1e3,  1e4,  1e5, 1e6,
+                                                       1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+  if (std::isfinite(value) && decimals >= 0 && static_cast<std::size_t>(decimals) < kPowersOfTen.size()) {
+    const auto places = static_cast<std::size_t>(decimals);
+    const double scaled = std::fabs(static_cast<double>(value)) * kPowersOfTen[places];
+    if (scaled < 0x1p53) {
+      const double whole = std::floor(scaled);
+      auto units = static_cast<std::uint64_t>(whole);
+      if (scaled - whole >= 0.5) ++units;
+      char buffer[24];
+      const char* end = std::to_chars(buffer, buffer + sizeof buffer, units).ptr;
+      const std::string_view digits(buffer, static_cast<std::size_t>(end - buffer));
+      if (value < 0.0f && units != 0) text += '-';
+      if (digits.size() > places) {
+        text += digits.substr(0, digits.size() - places);
+        text += decimalSeparator;
+        text += digits.substr(digits.size() - places);
+      } else {
+        text += '0';
+        text += decimalSeparator;
+        text.append(places - digits.size(), '0');
+        text += digits;
+      }
+      return;
+    }
+  }
+  text += platform::FormatPicture(value, decimals, decimalSeparator);
+}
 
 // The value in exponent form with `digits` digits after the separator:
 // "1.234E+01", "-5.6E+05", "1E+01" for no digit.
@@ -277,28 +316,51 @@ void SortAscending(std::span<float> keys) {
 }
 
 std::string FormatFixed(float value, std::size_t width, int decimals, std::string_view decimalSeparator) {
-  std::string text = platform::FormatPicture(value, decimals, decimalSeparator);
+  std::string text;
+  AppendPicture(text, value, decimals, decimalSeparator);
   const std::size_t length = platform::CharCount(text);
-  if (length < width) text.insert(0, Blanks(width - length));
+  if (length < width) text.insert(0, width - length, ' ');
   return text;
 }
 
-std::string CenterInField(std::string_view text, std::size_t width) {
-  std::string content = platform::Trim(text);
+void AppendCentered(std::string& row, std::string_view text, std::size_t width) {
+  const std::string_view content = TrimBlanks(text);
   const std::size_t length = platform::CharCount(content);
-  if (length >= width) return content + "|";
-  const std::size_t before = (width - length) / 2;
-  const std::size_t after = width - length - before;
-  return Blanks(before) + content + Blanks(after) + "|";
+  if (length < width) {
+    const std::size_t before = (width - length) / 2;
+    row.append(before, ' ');
+    row += content;
+    row.append(width - length - before, ' ');
+  } else {
+    row += content;
+  }
+  row += '|';
+}
+
+std::string CenterInField(std::string_view text, std::size_t width) {
+  std::string cell;
+  AppendCentered(cell, text, width);
+  return cell;
+}
+
+void AppendCell(std::string& row, float value, std::size_t fieldWidth, int decimals, std::size_t cellWidth,
+                std::string_view decimalSeparator) {
+  if (std::isfinite(value)) {
+    const std::string text = FormatFixed(value, fieldWidth, decimals, decimalSeparator);
+    const std::string_view trimmed = TrimBlanks(text);
+    if (platform::CharCount(trimmed) <= cellWidth) {
+      AppendCentered(row, trimmed, cellWidth);
+      return;
+    }
+  }
+  AppendCentered(row, ShortForm(value, cellWidth, decimalSeparator), cellWidth);
 }
 
 std::string FormatCell(float value, std::size_t fieldWidth, int decimals, std::size_t cellWidth,
                        std::string_view decimalSeparator) {
-  if (std::isfinite(value)) {
-    std::string text = platform::Trim(FormatFixed(value, fieldWidth, decimals, decimalSeparator));
-    if (platform::CharCount(text) <= cellWidth) return CenterInField(text, cellWidth);
-  }
-  return CenterInField(ShortForm(value, cellWidth, decimalSeparator), cellWidth);
+  std::string cell;
+  AppendCell(cell, value, fieldWidth, decimals, cellWidth, decimalSeparator);
+  return cell;
 }
 
 int StampMonthIndex(int month) { return std::clamp(month, 1, 12); }
@@ -310,7 +372,7 @@ std::string FormatPrintStamp(const platform::LocalDateTime& when, const platform
   stamp += MonthNames[static_cast<std::size_t>(StampMonthIndex(when.month))];
   stamp += year;
   stamp += "г.";
-  stamp += Blanks(8);
+  stamp.append(8, ' ');
   stamp += locale.TimeText(when);
   return stamp;
 }
