@@ -158,12 +158,12 @@ int RecordPoints(const model::SubstanceTables& tables, ByteSource& source, repor
   return status;
 }
 
+#ifdef ELPROPS_WITH_PDF
 bool WriteStandardOutput(std::string_view text) {
   if (!text.empty() && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) return false;
   return std::fflush(stdout) == 0;
 }
 
-#ifdef ELPROPS_WITH_PDF
 // Qt's printing needs a GUI application; the command line never shows a
 // window, so it runs offscreen unless told otherwise.
 std::unique_ptr<QGuiApplication> MakeGuiApplication() {
@@ -232,11 +232,11 @@ int RunProtocol(const ProtocolOptions& options) {
   }
 #endif
 
-  report::LinePrinter printer;
-  report::PrintProtocol(tables, log, printer, clock, locale);
-
 #ifdef ELPROPS_WITH_PDF
   if (!options.pdf.empty()) {
+    // The PDF writer needs every line at hand.
+    report::LinePrinter printer;
+    report::PrintProtocol(tables, log, printer, clock, locale);
     if (printer.Items().empty()) {
       ReportError("protocol: no point to print, no PDF written");
       return status;
@@ -252,8 +252,14 @@ int RunProtocol(const ProtocolOptions& options) {
   }
 #endif
 
-  if (!WriteStandardOutput(printer.Text())) {
-    ReportError("cannot write the protocol");
+  // Text goes out line by line as the protocol is printed; nothing is kept.
+  // Nothing has been written to standard output yet, so its buffer can still
+  // be made larger: a long protocol then takes far fewer writes.
+  std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 16);
+  report::FilePrinter printer(stdout);
+  const platform::PrintOutcome outcome = report::PrintProtocol(tables, log, printer, clock, locale);
+  if (outcome.kind == platform::PrintOutcome::Kind::Failed) {
+    ReportError("cannot write the protocol: " + outcome.detail);
     return kExitUsage;
   }
   return status;

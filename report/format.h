@@ -37,12 +37,19 @@ std::string FormatFixed(float value, std::size_t width, int decimals, std::strin
 // "|". A trimmed text longer than the cell is returned whole with the "|".
 std::string CenterInField(std::string_view text, std::size_t width);
 
+// CenterInField appended to `row`.
+void AppendCentered(std::string& row, std::string_view text, std::size_t width);
+
 // A table cell: FormatFixed centred by CenterInField. A value whose text is
 // too wide for the cell is written in a shorter exponent form that fits
 // ("1.234E+01", the mantissa shortened as far as needed), so that every row
 // keeps its length and its bars.
 std::string FormatCell(float value, std::size_t fieldWidth, int decimals, std::size_t cellWidth,
                        std::string_view decimalSeparator);
+
+// FormatCell appended to `row`, for rows built in a buffer that is reused.
+void AppendCell(std::string& row, float value, std::size_t fieldWidth, int decimals, std::size_t cellWidth,
+                std::string_view decimalSeparator);
 
 // The genitive month names, each with one blank before and after, indexed
 // 1 to 12 (element 0 is empty).

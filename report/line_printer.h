@@ -1,7 +1,10 @@
-// A printer that keeps the printed lines as text: for the command line's
-// protocol, the benchmarks and the tests.
+// Printers that turn the printed lines into text: one keeps them (for the
+// PDF of the command line, the benchmarks and the tests), the other writes
+// each line to a file as soon as it is printed.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +38,37 @@ class LinePrinter final : public platform::PrinterOps {
   std::string fontName_;
   float fontSize_ = 0.0f;
   int documentsEnded_ = 0;
+};
+
+// Writes every printed line to an open file at once, each ended by "\n";
+// an item is split into lines as LinePrinter::PrintedLines splits it, so
+// the file receives what LinePrinter::Text() would hold, without keeping
+// it. The first failed write is remembered with the system's reason and
+// nothing more is written; EndDocument flushes the file and returns Failed
+// with that reason, or Printed. The file stays open.
+class FilePrinter final : public platform::PrinterOps {
+ public:
+  explicit FilePrinter(std::FILE* file) : file_(file) {}
+
+  void SetFontName(std::string_view) override {}
+  void SetFontSize(float) override {}
+  void PrintLine(std::string_view text) override;
+  platform::PrintOutcome EndDocument() override;
+
+  [[nodiscard]] bool Failed() const { return failed_; }
+  // The reason of the first failure, empty while every write succeeded.
+  [[nodiscard]] const std::string& Error() const { return error_; }
+  [[nodiscard]] std::uint64_t BytesWritten() const { return bytesWritten_; }
+
+ private:
+  void Write(std::string_view bytes);
+  void Fail(int reason);
+
+  std::FILE* file_;
+  bool failed_ = false;
+  std::string line_;
+  std::string error_;
+  std::uint64_t bytesWritten_ = 0;
 };
 
 }  // namespace elprops::report

@@ -42,21 +42,45 @@ constexpr std::array<Column, 6> kWaterColumns{{
     {3, 7, 16},
 }};
 
-std::string Cell(float value, const Column& column, std::string_view separator) {
-  return FormatCell(value, column.fieldWidth, column.decimals, column.cellWidth, separator);
+void AppendValue(std::string& row, float value, const Column& column, std::string_view separator) {
+  AppendCell(row, value, column.fieldWidth, column.decimals, column.cellWidth, separator);
 }
 
-// The five property cells of a row, from the column at `first` on.
-template <std::size_t N>
-void AppendProperties(std::string& row, const model::PropertySet& p, const std::array<Column, N>& columns,
-                      std::size_t first, std::string_view separator) {
+// The five property cells of a row, in the columns given.
+void AppendProperties(std::string& row, const model::PropertySet& p, std::span<const Column> columns,
+                      std::string_view separator) {
   const std::array<float, 5> values{p.Density, p.Viscosity, p.SurfaceTension, p.HeatCapacity, p.ThermalConductivity};
-  for (std::size_t i = 0; i < values.size(); ++i) row += Cell(values[i], columns[first + i], separator);
+  for (std::size_t i = 0; i < values.size() && i < columns.size(); ++i) {
+    AppendValue(row, values[i], columns[i], separator);
+  }
 }
 
-template <std::size_t N>
-void AppendFailedProperties(std::string& row, const std::array<Column, N>& columns, std::size_t first) {
-  for (std::size_t i = first; i < columns.size(); ++i) row += CenterInField(kFailedCell, columns[i].cellWidth);
+void AppendFailedProperties(std::string& row, std::span<const Column> columns) {
+  for (const Column& column : columns) AppendCentered(row, kFailedCell, column.cellWidth);
+}
+
+// The rows are built in one buffer that every row of a table reuses.
+void BuildSolutionRow(std::string& row, float concentration, float temperature, const model::PropertySet* properties,
+                      std::string_view separator) {
+  row.assign(1, '|');
+  AppendValue(row, concentration, kSolutionColumns[0], separator);
+  AppendValue(row, temperature, kSolutionColumns[1], separator);
+  if (properties != nullptr) {
+    AppendProperties(row, *properties, std::span(kSolutionColumns).subspan(2), separator);
+  } else {
+    AppendFailedProperties(row, std::span(kSolutionColumns).subspan(2));
+  }
+}
+
+void BuildWaterRow(std::string& row, float temperature, const model::PropertySet* properties,
+                   std::string_view separator) {
+  row.assign(1, '|');
+  AppendValue(row, temperature, kWaterColumns[0], separator);
+  if (properties != nullptr) {
+    AppendProperties(row, *properties, std::span(kWaterColumns).subspan(1), separator);
+  } else {
+    AppendFailedProperties(row, std::span(kWaterColumns).subspan(1));
+  }
 }
 
 void PrintHeaderOnce(const ProtocolContext& context) {
@@ -81,17 +105,14 @@ std::string RuleLine() {
 
 std::string SolutionRow(float concentration, float temperature, const model::PropertySet& properties,
                         std::string_view decimalSeparator) {
-  std::string row = "|";
-  row += Cell(concentration, kSolutionColumns[0], decimalSeparator);
-  row += Cell(temperature, kSolutionColumns[1], decimalSeparator);
-  AppendProperties(row, properties, kSolutionColumns, 2, decimalSeparator);
+  std::string row;
+  BuildSolutionRow(row, concentration, temperature, &properties, decimalSeparator);
   return row;
 }
 
 std::string WaterRow(float temperature, const model::PropertySet& properties, std::string_view decimalSeparator) {
-  std::string row = "|";
-  row += Cell(temperature, kWaterColumns[0], decimalSeparator);
-  AppendProperties(row, properties, kWaterColumns, 1, decimalSeparator);
+  std::string row;
+  BuildWaterRow(row, temperature, &properties, decimalSeparator);
   return row;
 }
 
@@ -110,6 +131,7 @@ void PrintSolutionTable(const ProtocolContext& context, std::span<const float> c
   printer.PrintLine(rule);
 
   const std::size_t count = std::min(concentrations.size(), temperatures.size());
+  std::string row;
   for (std::size_t m = 0; m < count; ++m) {
     float Concentration = concentrations[m];
     const float Temperature = temperatures[m];
@@ -117,15 +139,8 @@ void PrintSolutionTable(const ProtocolContext& context, std::span<const float> c
     model::PropertySet properties;
     const model::ComputeStatus status =
         model::ComputeProperties(context.tables, substance, Concentration, Temperature, TemperatureLimit, properties);
-    if (status.ok()) {
-      printer.PrintLine(SolutionRow(Concentration, Temperature, properties, separator));
-    } else {
-      std::string row = "|";
-      row += Cell(Concentration, kSolutionColumns[0], separator);
-      row += Cell(Temperature, kSolutionColumns[1], separator);
-      AppendFailedProperties(row, kSolutionColumns, 2);
-      printer.PrintLine(row);
-    }
+    BuildSolutionRow(row, Concentration, Temperature, status.ok() ? &properties : nullptr, separator);
+    printer.PrintLine(row);
     printer.PrintLine(rule);
   }
   printer.PrintLine("");
@@ -145,20 +160,15 @@ void PrintWaterTable(const ProtocolContext& context, std::span<const float> temp
   printer.PrintLine(kWaterHead3);
   printer.PrintLine(rule);
 
+  std::string row;
   for (const float temperature : temperatures) {
     float Concentration = 0.0f;
     float TemperatureLimit = 0.0f;
     model::PropertySet properties;
     const model::ComputeStatus status = model::ComputeProperties(context.tables, model::kWater, Concentration,
                                                                  temperature, TemperatureLimit, properties);
-    if (status.ok()) {
-      printer.PrintLine(WaterRow(temperature, properties, separator));
-    } else {
-      std::string row = "|";
-      row += Cell(temperature, kWaterColumns[0], separator);
-      AppendFailedProperties(row, kWaterColumns, 1);
-      printer.PrintLine(row);
-    }
+    BuildWaterRow(row, temperature, status.ok() ? &properties : nullptr, separator);
+    printer.PrintLine(row);
     printer.PrintLine(rule);
   }
   printer.PrintLine("");
@@ -177,6 +187,8 @@ platform::PrintOutcome PrintProtocol(const model::SubstanceTables& tables, repor
     const std::vector<float>& temperatures = log.LogTemperature(k);
     SortedConcentrations.clear();
     SortedTemperatures.clear();
+    SortedConcentrations.reserve(concentrations.size());
+    SortedTemperatures.reserve(concentrations.size());
     for (std::size_t r = 0; r < concentrations.size() && r < temperatures.size(); ++r) {
       if (concentrations[r] != 0.0f) {
         SortedConcentrations.push_back(concentrations[r]);

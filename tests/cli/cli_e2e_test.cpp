@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -445,6 +448,65 @@ TEST(CliBatch, OutputReadsBackToTheSameSinglesOverAGrid) {
       }
     }
   }
+}
+
+// The protocol as text: the lines the printer receives, one per line, with
+// the worked rows of sodium chloride at 0.1 and 20 degrees and of water at
+// 20 degrees.
+std::string ProtocolRule() {
+  std::string rule;
+  for (int i = 0; i < 75; ++i) rule += "—";
+  return rule;
+}
+
+TEST(CliProtocol, TextIsThePrintedLinesWithTheWorkedRows) {
+  const CliRun r = RunCli({"protocol"}, "substance,concentration,temperature\nH2O,,20\nNaCl,0.1,20\n");
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 22u) << r.out;
+  const std::string rule = ProtocolRule();
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[2], "          ФИЗИКО - ХИМИЧЕСКИЕ СВОЙСТВА ХЛОРИДА НАТРИЯ ");
+  EXPECT_EQ(lines[3], rule);
+  EXPECT_EQ(lines[8], "| 0.1000 |   20.00   | 1070.6  |0.001208|   0.07965   |  3747.  |  0.587  |");
+  EXPECT_EQ(lines[9], rule);
+  EXPECT_EQ(lines[12], "                ФИЗИКО-ХИМИЧЕСКИЕ СВОЙСТВА ВОДЫ");
+  EXPECT_EQ(lines[13], rule);
+  EXPECT_EQ(lines[18], "|   20.00   |  998.4  |0.000998|   0.07271   |   4183.    |     0.599      |");
+  EXPECT_EQ(lines[19], rule);
+  EXPECT_EQ(lines[21], "");
+}
+
+// Points of one concentration are never exchanged with each other, so a long
+// sweep comes out in the order it was recorded, every row whole.
+TEST(CliProtocol, ALongSweepOfOneConcentrationKeepsItsOrder) {
+  std::string input = "substance,concentration,temperature\n";
+  const int points = 3000;
+  for (int i = 0; i < points; ++i) input += "NaCl,0.1," + std::to_string(90 - i % 80) + "\n";
+  const CliRun r = RunCli({"protocol"}, input);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 8u + 2u * points + 2u);
+  for (int i = 0; i < points; ++i) {
+    const std::string& row = lines[8 + 2 * static_cast<std::size_t>(i)];
+    char temperature[16];
+    std::snprintf(temperature, sizeof temperature, "|%5d.00   |", 90 - i % 80);
+    ASSERT_EQ(row.substr(0, 9), "| 0.1000 ") << "row " << i;
+    ASSERT_EQ(row.substr(9, 13), temperature) << "row " << i;
+    ASSERT_EQ(lines[9 + 2 * static_cast<std::size_t>(i)], ProtocolRule()) << "row " << i;
+  }
+}
+
+// Output that cannot be written is an error with the system's reason, never
+// a success.
+TEST(CliProtocol, OutputThatCannotBeWrittenIsReported) {
+  std::FILE* full = std::fopen("/dev/full", "w");
+  if (full == nullptr) GTEST_SKIP() << "no /dev/full here";
+  std::fclose(full);
+  const CliRun r = RunCli({"protocol"}, "substance,concentration,temperature\nNaCl,0.1,20\n", "C.UTF-8", "/dev/full");
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(r.err, std::string("elprops-cli: cannot write the protocol: ") + std::strerror(ENOSPC) + "\n");
 }
 
 }  // namespace

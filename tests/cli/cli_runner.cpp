@@ -42,7 +42,8 @@ TempFile::~TempFile() {
   rmdir(dir_.c_str());
 }
 
-CliRun RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& locale) {
+CliRun RunCli(const std::vector<std::string>& args, const std::string& input, const std::string& locale,
+              const std::string& outputPath) {
   const std::string dir = MakeTempDir();
   const std::string inPath = dir + "/stdin";
   const std::string outPath = dir + "/stdout";
@@ -70,7 +71,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input, co
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const std::string& stdoutPath = outputPath.empty() ? outPath : outputPath;
+  posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());

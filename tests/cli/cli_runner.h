@@ -13,9 +13,11 @@ struct CliRun {
   std::string err;
 };
 
-// `locale` becomes LC_ALL (and LANG) of the child.
+// `locale` becomes LC_ALL (and LANG) of the child. With `outputPath` the
+// child's standard output goes to that file (or device) instead of being
+// collected.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "",
-              const std::string& locale = "C.UTF-8");
+              const std::string& locale = "C.UTF-8", const std::string& outputPath = "");
 
 // A file in a fresh temporary folder, removed with the object.
 class TempFile {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <ostream>
@@ -192,6 +193,51 @@ INSTANTIATE_TEST_SUITE_P(Report, FormatFixedCases,
                                            FixedCase{"WideSeparatorCountsOnce", 20.0f, 8, 2, "\u066b",
                                                      "   20\u066b00"}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// Rounding to the nearest on the exact binary value of the single, an exact
+// half away from zero; the digits worked out by hand from each single's
+// exact value.
+INSTANTIATE_TEST_SUITE_P(
+    Rounding, FormatFixedCases,
+    ::testing::Values(FixedCase{"ExactHalfUp", 0.125f, 0, 2, ".", "0.13"},
+                      FixedCase{"ExactHalfNegative", -0.125f, 0, 2, ".", "-0.13"},
+                      FixedCase{"WholeHalf", 2.5f, 0, 0, ".", "3."},
+                      // 1.005 is stored as 1.00499999523..., below the half.
+                      FixedCase{"JustBelowHalf", 1.005f, 0, 2, ".", "1.00"},
+                      // 9.9995 is stored as 9.99950027..., above the half: the carry runs through.
+                      FixedCase{"CarryIntoTheWholePart", 9.9995f, 0, 3, ".", "10.000"},
+                      // 123456.7890625 is exact: its seventh decimal is a half.
+                      FixedCase{"HalfAtTheSeventhDecimal", 123456.7890625f, 0, 6, ".", "123456.789063"},
+                      FixedCase{"NegativeRoundsToZeroWithoutSign", -0.00004f, 0, 4, ".", "0.0000"},
+                      FixedCase{"SmallestSubnormal", 1e-45f, 0, 6, ",", "0,000000"},
+                      FixedCase{"TwelveDecimalsOfALargeValue", 16777216.0f, 0, 12, ".", "16777216.000000000000"},
+                      FixedCase{"LargestSingle", 3.4028235e38f, 0, 0, ".", "340282346638528859811704183484516925440."}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// FormatFixed reads the rounded digits off directly where it can; they must
+// be the digits of the platform's picture formatting, which expands the
+// exact decimal value, for every count of decimals and any magnitude.
+TEST(FormatFixed, SameDigitsAsThePicturePattern) {
+  std::mt19937 random(2024);
+  const auto draw = [&random] { return static_cast<std::uint32_t>(random()); };
+  int failures = 0;
+  for (int round = 0; round < 20000; ++round) {
+    // Magnitudes from about 1e-12 to 1e15, beyond what 2^53 allows with many decimals.
+    const std::uint32_t exponent = 87u + draw() % 90u;
+    const std::uint32_t bits = ((draw() % 2u) << 31) | (exponent << 23) | (draw() & 0x7FFFFFu);
+    float value = 0.0f;
+    std::memcpy(&value, &bits, sizeof value);
+    for (int decimals = 0; decimals <= 13; ++decimals) {
+      const char* separator = decimals % 2 == 0 ? "." : ",";
+      const std::string expected = platform::FormatPicture(value, decimals, separator);
+      const std::string actual = FormatFixed(value, 0, decimals, separator);
+      if (actual != expected && ++failures <= 5) {
+        ADD_FAILURE() << "bits " << bits << ", " << decimals << " decimals: " << actual << " instead of " << expected;
+      }
+    }
+  }
+  EXPECT_EQ(failures, 0);
+}
 
 struct CenterCase {
   const char* name;
