@@ -40,7 +40,7 @@ AxisTicks NiceTicks(double low, double high, int maxTicks) {
   double last = 0.0;
   for (;; magnitude *= 10.0) {
     bool found = false;
-    for (const double m : {1.0, 2.0, 5.0}) {
+    for (const double m : {1.0, 2.0, 2.5, 5.0}) {
       if (inside(m * magnitude, first, last)) {
         ticks.step = m * magnitude;
         found = true;
@@ -49,7 +49,12 @@ AxisTicks NiceTicks(double low, double high, int maxTicks) {
     }
     if (found) break;
   }
-  ticks.decimals = std::max(0, -static_cast<int>(std::floor(std::log10(ticks.step) + 1e-9)));
+  // The fewest decimals that write every multiple of the step exactly.
+  while (ticks.decimals < 15) {
+    const double scaled = ticks.step * std::pow(10.0, ticks.decimals);
+    if (std::fabs(scaled - std::round(scaled)) <= 1e-6 * scaled) break;
+    ++ticks.decimals;
+  }
   for (double k = first; k <= last; k += 1.0) ticks.values.push_back(k * ticks.step);
   return ticks;
 }

@@ -64,9 +64,9 @@ struct PlotFigure {
 // line is drawn along each run and never across a gap.
 std::vector<std::pair<std::size_t, std::size_t>> ContiguousRuns(const PlotCurve& curve);
 
-// Tick marks of an axis from `low` to `high`: multiples of a step of 1, 2
-// or 5 times a power of ten, at most `maxTicks` of them inside the range,
-// and the decimals the step needs.
+// Tick marks of an axis from `low` to `high`: multiples of the smallest
+// step of 1, 2, 2.5 or 5 times a power of ten that puts at most `maxTicks`
+// of them inside the range, and the decimals the step needs.
 struct AxisTicks {
   double step = 1.0;
   int decimals = 0;
