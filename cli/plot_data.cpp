@@ -266,7 +266,13 @@ std::optional<PlotRequest> MakePlotRequest(const PlotOptions& options, std::stri
     return std::nullopt;
   }
   for (const Sweep& s : otherSweeps) {
-    for (std::size_t k = 0; k < s.Count(); ++k) others.push_back(s.At(k));
+    for (std::size_t k = 0; k < s.Count(); ++k) {
+      others.push_back(s.At(k));
+      if (!others.back().ok()) {
+        error = otherOption + " goes beyond the single-precision range";
+        return std::nullopt;
+      }
+    }
   }
   if (others.empty()) {
     for (const std::uint8_t s : substances) {

@@ -464,6 +464,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "several substances", T, 0, 0, 0},
         RequestRow{"TooManyCurves", Options({"NaCl"}, "density", {"1:100:1"}, {"0.01:0.99:0.01"}, "temperature"),
                    "at most 12 curves", T, 0, 0, 0},
+        RequestRow{"CurveValueBeyondSingle", Options({"NaCl"}, "density", {"1:100:1"}, {"0.1", "1e39"}),
+                   "--concentration goes beyond the single-precision range", T, 0, 0, 0},
+        RequestRow{"AxisBeyondSingle", Options({"NaCl"}, "density", {"1e38:1e39:1e38"}, {"0.1"}),
+                   "--temperature goes beyond the single-precision range", T, 0, 0, 0},
         RequestRow{"TooManyPoints", Options({"NaCl"}, "density", {"1:100:0.001"}, {"0.1"}), "at most 20000", T, 0, 0,
                    0}),
     [](const testing::TestParamInfo<RequestRow>& row) { return std::string(row.param.name); });
