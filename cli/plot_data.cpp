@@ -286,7 +286,7 @@ std::optional<PlotRequest> MakePlotRequest(const PlotOptions& options, std::stri
 
   if (substances.size() > 1) {
     if (others.size() != 1) {
-      error = "several substances are drawn at one value: give " + otherOption + " once, not as a range";
+      error = "several substances are drawn at a single value: give one " + otherOption;
       return std::nullopt;
     }
     if (substances.size() > kMaxPlotCurves) {

@@ -23,7 +23,8 @@ namespace elprops::platform {
 namespace {
 
 // Colours told apart also with the common colour-vision deficiencies; past
-// the last one the colours come again with dashed lines.
+// the last one the colours come again with dash-dotted lines (a plain dash
+// marks a boundary).
 constexpr QRgb kPalette[] = {0x0072B2, 0xD55E00, 0x009E73, 0xCC79A7, 0xE69F00, 0x56B4E9, 0x000000};
 constexpr std::size_t kColours = std::size(kPalette);
 
@@ -33,7 +34,7 @@ QPen CurvePen(std::size_t curve, double width) {
   QPen pen{QColor(kPalette[curve % kColours]), width};
   pen.setCapStyle(Qt::RoundCap);
   pen.setJoinStyle(Qt::RoundJoin);
-  if (curve >= kColours) pen.setStyle(Qt::DashLine);
+  if (curve >= kColours) pen.setStyle(Qt::DashDotLine);
   return pen;
 }
 
