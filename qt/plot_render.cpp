@@ -33,7 +33,7 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 QPen CurvePen(std::size_t curve, double width) {
   QPen pen{QColor(kPalette[curve % kColours]), width};
   pen.setCapStyle(Qt::RoundCap);
-  pen.setJoinStyle(Qt::RoundJoin);
+  pen.setJoinStyle(Qt::BevelJoin);
   if (curve >= kColours) pen.setStyle(Qt::DashDotLine);
   return pen;
 }
