@@ -322,7 +322,7 @@ PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& r
   if (!request.curves.empty()) figure.title = SubstanceTitle(request.curves[0].substance, language);
   if (request.bySubstance) {
     // The substances are in the legend; the title says where they are drawn.
-    for (const PlotCurveSpec& curve : request.curves) {
+    for (const PlotCurveRequest& curve : request.curves) {
       if (curve.substance == model::kWater && alongTemperature) continue;
       figure.title = std::string(Pick(language, "Растворы при ", "Solutions at ")) +
                      ValueLabel(request.axis, curve.fixed.value, decimalSeparator);
@@ -338,26 +338,26 @@ PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& r
   std::vector<std::vector<Evaluated>> results(request.curves.size());
   PointOutcome outcome;
   for (std::size_t c = 0; c < request.curves.size(); ++c) {
-    const PlotCurveSpec& spec = request.curves[c];
-    const std::string_view formula = model::kCatalogue[spec.substance - 1u].Formula;
+    const PlotCurveRequest& asked = request.curves[c];
+    const std::string_view formula = model::kCatalogue[asked.substance - 1u].Formula;
     bool above = false;
     bool below = false;
     for (const ParsedNumber& x : request.xs) {
-      const ParsedNumber concentration = alongTemperature ? spec.fixed : x;
-      const ParsedNumber temperature = alongTemperature ? x : spec.fixed;
+      const ParsedNumber concentration = alongTemperature ? asked.fixed : x;
+      const ParsedNumber temperature = alongTemperature ? x : asked.fixed;
       Evaluated point;
       ++data.points;
       if (!concentration.ok() || !temperature.ok() ||
-          InadmissibleReason(spec.substance, concentration.value, temperature.value)) {
+          InadmissibleReason(asked.substance, concentration.value, temperature.value)) {
         point.gap = report::PlotGap::Inadmissible;
         ++data.inadmissible;
-      } else if (spec.substance == model::kCalciumChloride &&
+      } else if (asked.substance == model::kCalciumChloride &&
                  model::SaturationConcentration(temperature.value) < concentration.value) {
         point.gap = report::PlotGap::AboveSaturation;
         ++data.aboveSaturation;
         above = true;
       } else {
-        below = below || spec.substance == model::kCalciumChloride;
+        below = below || asked.substance == model::kCalciumChloride;
         EvaluatePoint(tables, formula, concentration, temperature, outcome);
         if (outcome.ok()) {
           point.properties = *outcome.properties;
@@ -374,17 +374,17 @@ PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& r
       report::PlotBoundary boundary;
       boundary.curve = c;
       if (alongTemperature) {
-        boundary.x = std::log(static_cast<double>(spec.fixed.value) / 0.52551) / 0.00156214;
+        boundary.x = std::log(static_cast<double>(asked.fixed.value) / 0.52551) / 0.00156214;
       } else {
-        boundary.x = static_cast<double>(model::SaturationConcentration(spec.fixed.value));
+        boundary.x = static_cast<double>(model::SaturationConcentration(asked.fixed.value));
       }
       boundary.x = std::fmin(std::fmax(boundary.x, figure.xFrom), figure.xTo);
       boundary.label = std::string(Pick(language, "насыщение", "saturation"));
       if (request.bySubstance) {
         boundary.label += " " + SubscriptFormula(formula);
       } else {
-        boundary.label +=
-            std::string(Pick(language, " при ", " at ")) + ValueLabel(request.axis, spec.fixed.value, decimalSeparator);
+        boundary.label += std::string(Pick(language, " при ", " at ")) +
+                          ValueLabel(request.axis, asked.fixed.value, decimalSeparator);
       }
       figure.boundaries.push_back(std::move(boundary));
     }
@@ -395,12 +395,12 @@ PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& r
     const PropertyText& text = kPropertyTexts[static_cast<std::size_t>(property)];
     panel.axisLabel = std::string(Pick(language, text.russian, text.english));
     for (std::size_t c = 0; c < request.curves.size(); ++c) {
-      const PlotCurveSpec& spec = request.curves[c];
+      const PlotCurveRequest& asked = request.curves[c];
       report::PlotCurve curve;
       if (request.bySubstance) {
-        curve.label = SubstanceTitle(spec.substance, language);
+        curve.label = SubstanceTitle(asked.substance, language);
       } else if (!water) {
-        curve.label = ValueLabel(request.axis, spec.fixed.value, decimalSeparator);
+        curve.label = ValueLabel(request.axis, asked.fixed.value, decimalSeparator);
       }
       for (std::size_t k = 0; k < request.xs.size(); ++k) {
         report::PlotPoint point;

@@ -35,7 +35,7 @@ struct PlotOptions {
 
 // One curve: a substance at one value of the quantity that is not on the
 // horizontal axis (a concentration of 0 for water).
-struct PlotCurveSpec {
+struct PlotCurveRequest {
   std::uint8_t substance = 0;
   ParsedNumber fixed;
 };
@@ -45,7 +45,7 @@ struct PlotRequest {
   PlotAxis axis = PlotAxis::Temperature;
   std::vector<ParsedNumber> xs;  // the horizontal values, as compute reads them
   bool bySubstance = false;      // one curve per substance rather than per value
-  std::vector<PlotCurveSpec> curves;
+  std::vector<PlotCurveRequest> curves;
 };
 
 // "density", ..., "thermal_conductivity" or "all" (the five in that order).
