@@ -6,6 +6,8 @@
 #include "commands.h"
 
 #ifdef ELPROPS_WITH_PDF
+#include <QByteArray>
+
 #include "qt_locale.h"
 #endif
 
@@ -18,6 +20,16 @@ std::string UserDecimalSeparator() {
   return ".";
 #endif
 }
+
+#ifdef ELPROPS_WITH_PDF
+std::unique_ptr<QGuiApplication> MakeGuiApplication() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+  static int argc = 1;
+  static char name[] = "elprops-cli";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+#endif
 
 void ReportError(std::string_view message) {
   std::fprintf(stderr, "elprops-cli: %.*s\n", static_cast<int>(message.size()), message.data());

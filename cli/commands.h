@@ -11,6 +11,8 @@ void AddComputeCommand(CLI::App& app, int& status);
 void AddBatchCommand(CLI::App& app, int& status);
 // Printing a protocol from a file of points (protocol_command.cpp).
 void AddProtocolCommand(CLI::App& app, int& status);
+// Property curves drawn into a picture file (plot_command.cpp).
+void AddPlotCommand(CLI::App& app, int& status);
 
 // "elprops-cli: <message>" on standard error.
 void ReportError(std::string_view message);

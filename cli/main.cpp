@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   elprops::cli::AddComputeCommand(app, status);
   elprops::cli::AddBatchCommand(app, status);
   elprops::cli::AddProtocolCommand(app, status);
+  elprops::cli::AddPlotCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

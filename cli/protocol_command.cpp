@@ -164,15 +164,6 @@ bool WriteStandardOutput(std::string_view text) {
   return std::fflush(stdout) == 0;
 }
 
-// Qt's printing needs a GUI application; the command line never shows a
-// window, so it runs offscreen unless told otherwise.
-std::unique_ptr<QGuiApplication> MakeGuiApplication() {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
-  static int argc = 1;
-  static char name[] = "elprops-cli";
-  static char* argv[] = {name, nullptr};
-  return std::make_unique<QGuiApplication>(argc, argv);
-}
 #endif
 
 int RunProtocol(const ProtocolOptions& options) {

@@ -37,10 +37,6 @@ float TypedValue(const std::string& typed) {
 
 }  // namespace
 
-float SaturationConcentration(float temperature) {
-  return platform::NearestSingle(0.52551 * std::exp(0.00156214 * static_cast<double>(temperature)));
-}
-
 App::App(platform::Platform& platform) : platform_(platform) {}
 
 std::string App::NormalizeDecimal(std::string_view text) {

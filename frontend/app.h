@@ -59,8 +59,8 @@ class App final : public platform::WindowEvents {
   bool ended_ = false;
 };
 
-// The saturation mass fraction of calcium chloride at a temperature, as
-// the nearest single.
-float SaturationConcentration(float temperature);
+// The saturation mass fraction of calcium chloride, shared with the
+// command line's plots.
+using model::SaturationConcentration;
 
 }  // namespace elprops::frontend

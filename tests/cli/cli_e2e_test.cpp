@@ -312,7 +312,8 @@ TEST_P(CliUsage, ExitTwoWithAMessageOnStandardError) {
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CliUsage,
     ::testing::Values(
-        UsageRow{"NoSubcommand", {}, "subcommand"}, UsageRow{"UnknownSubcommand", {"plot"}, "A subcommand is required"},
+        UsageRow{"NoSubcommand", {}, "subcommand"},
+        UsageRow{"UnknownSubcommand", {"chart"}, "A subcommand is required"},
         UsageRow{
             "UnknownSubstance", {"compute", "-s", "NaCl2", "-c", "0.1", "-t", "20"}, "unknown substance \"NaCl2\""},
         UsageRow{"IndexTwenty", {"compute", "-s", "20", "-c", "0.1", "-t", "20"}, "unknown substance \"20\""},

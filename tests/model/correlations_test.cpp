@@ -344,5 +344,40 @@ TEST_F(Correlations, UnderflowIsNotAFault) {
   EXPECT_EQ(r.trace.TensionFactor, 0.0f);
 }
 
+// --- Calcium chloride saturation ------------------------------------------
+
+struct SaturationRow {
+  const char* name;
+  float t;
+  const char* expected;  // published digits
+};
+
+void PrintTo(const SaturationRow& row, std::ostream* os) { *os << row.name; }
+
+class Saturation : public testing::TestWithParam<SaturationRow> {};
+
+TEST_P(Saturation, AgreesToTheDigitsGiven) {
+  EXPECT_TRUE(AgreesWith(SaturationConcentration(GetParam().t), GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Published, Saturation,
+                         testing::Values(SaturationRow{"At20", 20.0f, "0.5421876"},
+                                         SaturationRow{"At25", 25.0f, "0.546439"},
+                                         SaturationRow{"At50", 50.0f, "0.5682015"},
+                                         SaturationRow{"At100", 100.0f, "0.6143613"}),
+                         [](const testing::TestParamInfo<SaturationRow>& row) { return std::string(row.param.name); });
+
+TEST(SaturationLimit, IsTheDoubleResultRoundedOnce) {
+  for (const float t : {1.0f, 37.5f, 99.99f, 269.0f}) {
+    EXPECT_EQ(SaturationConcentration(t), static_cast<float>(0.52551 * std::exp(0.00156214 * static_cast<double>(t))))
+        << t;
+  }
+}
+
+TEST(SaturationLimit, BeyondTheSingleRangeIsInfinite) {
+  EXPECT_EQ(SaturationConcentration(1e30f), HUGE_VALF);
+  EXPECT_EQ(SaturationConcentration(-1e30f), 0.0f);
+}
+
 }  // namespace
 }  // namespace elprops::model

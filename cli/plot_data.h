@@ -1,0 +1,103 @@
+// The data of the plot command: which curves its options ask for, and the
+// figure with the model's values, before anything is drawn.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue.h"
+#include "plot_model.h"
+#include "point_input.h"
+
+namespace elprops::cli {
+
+enum class PlotProperty : std::uint8_t { Density, Viscosity, SurfaceTension, HeatCapacity, ThermalConductivity };
+enum class PlotAxis : std::uint8_t { Temperature, Concentration };
+enum class PlotLanguage : std::uint8_t { Russian, English };
+
+// More curves than this are not told apart in a picture, more points than
+// this per curve are finer than any output resolution.
+inline constexpr std::size_t kMaxPlotCurves = 12;
+inline constexpr std::size_t kMaxPlotPoints = 20'000;
+
+// The options of the plot command as given.
+struct PlotOptions {
+  std::vector<std::string> substances;
+  std::string property;
+  std::vector<std::string> temperatures;    // each a value or a range
+  std::vector<std::string> concentrations;  // each a value or a range
+  std::string axis;                         // "", "temperature" or "concentration"
+};
+
+// One curve: a substance at one value of the quantity that is not on the
+// horizontal axis (a concentration of 0 for water).
+struct PlotCurveRequest {
+  std::uint8_t substance = 0;
+  ParsedNumber fixed;
+};
+
+struct PlotRequest {
+  std::vector<PlotProperty> properties;  // one panel each
+  PlotAxis axis = PlotAxis::Temperature;
+  std::vector<ParsedNumber> xs;  // the horizontal values, as compute reads them
+  bool bySubstance = false;      // one curve per substance rather than per value
+  std::vector<PlotCurveRequest> curves;
+};
+
+// "density", ..., "thermal_conductivity" or "all" (the five in that order).
+std::optional<std::vector<PlotProperty>> PlotPropertiesNamed(std::string_view name);
+
+// Works out the horizontal axis and the curves: the quantity given as a
+// range of more than one value is the axis (--x chooses when both are),
+// each value of the other is a curve; several substances make one curve
+// each at a single value. Nothing, with `error` set, when the options do
+// not describe a plot.
+std::optional<PlotRequest> MakePlotRequest(const PlotOptions& options, std::string& error);
+
+struct PlotData {
+  report::PlotFigure figure;
+  std::size_t points = 0;  // curves times horizontal values
+  std::size_t inadmissible = 0;
+  std::size_t aboveSaturation = 0;
+  std::size_t failed = 0;  // arithmetic faults
+  std::string firstFault;  // the first fault's reason, for standard error
+
+  [[nodiscard]] std::size_t LeftOut() const { return inadmissible + aboveSaturation + failed; }
+};
+
+// Every point of every curve evaluated as compute evaluates it; a point is
+// a gap when the window's input would refuse it, when calcium chloride is
+// above its saturation, or when the computation fails. Texts in
+// `language`, numbers in labels with `decimalSeparator`.
+PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& request, PlotLanguage language,
+                      std::string_view decimalSeparator);
+
+// "ru" or "en".
+std::optional<PlotLanguage> PlotLanguageNamed(std::string_view name);
+
+// Russian when the first set of LC_ALL, LC_MESSAGES and LANG starts with
+// "ru", English otherwise. Null pointers stand for unset variables.
+PlotLanguage DefaultPlotLanguage(const char* lcAll, const char* lcMessages, const char* lang);
+
+// The size of the picture: pixels for PNG and SVG, millimetres for PDF.
+struct PlotSize {
+  int width = 0;
+  int height = 0;
+};
+
+// 1200x800 pixels; A5 landscape (210x148 mm) for PDF.
+PlotSize DefaultPlotSize(report::PlotFileFormat format);
+
+// "WIDTHxHEIGHT" in whole pixels or millimetres, within sensible limits;
+// nothing, with `error` set, otherwise.
+std::optional<PlotSize> ParsePlotSize(std::string_view text, report::PlotFileFormat format, std::string& error);
+
+// The substance's name in the language with its formula, digits as
+// subscripts: "Хлорид кальция CaCl₂", "Calcium chloride CaCl₂".
+std::string SubstanceTitle(std::uint8_t substance, PlotLanguage language);
+
+}  // namespace elprops::cli

@@ -1,0 +1,19 @@
+// Drawing a figure of property curves into an SVG, PNG or PDF file with
+// Qt's painter. A library of its own: only the command line links it.
+#pragma once
+
+#include <string>
+
+#include "plot_model.h"
+
+namespace elprops::platform {
+
+// Draws `figure` into the file at `path`: `width` and `height` are pixels
+// for SVG and PNG and millimetres for PDF. The file is written under a
+// temporary name in the same folder and takes its name only when complete;
+// an existing file of that name is replaced. Needs a QGuiApplication.
+// Returns an empty text on success, otherwise the reason it failed.
+std::string WritePlot(const report::PlotFigure& figure, const std::string& path, report::PlotFileFormat format,
+                      int width, int height);
+
+}  // namespace elprops::platform

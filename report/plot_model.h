@@ -1,0 +1,91 @@
+// A figure of property curves as plain data: what a plot shows, before it
+// is drawn. The command line fills it from the model; the Qt binding draws
+// it into a file. Also the small rules of the drawing that need no
+// painting: runs between gaps, tick positions and tick texts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace elprops::report {
+
+// Why a point of a curve has no value.
+enum class PlotGap : std::uint8_t {
+  None,
+  Inadmissible,     // refused as the window's input refuses it
+  AboveSaturation,  // calcium chloride beyond its saturation
+  ArithmeticFault,  // the computation failed
+};
+
+struct PlotPoint {
+  float x = 0.0f;              // the horizontal value the point was computed at
+  std::optional<float> value;  // the model's single; nothing for a gap
+  PlotGap gap = PlotGap::None;
+};
+
+// One curve: its legend text and its points in increasing x.
+struct PlotCurve {
+  std::string label;
+  std::vector<PlotPoint> points;
+};
+
+// One property: its axis label ("Density, kg/m³") and one curve per
+// value asked, the same curves in the same order in every panel.
+struct PlotPanel {
+  std::string axisLabel;
+  std::vector<PlotCurve> curves;
+};
+
+// A vertical line across every panel at `x`, drawn in the colour of the
+// curve it belongs to and labelled: the saturation of calcium chloride.
+struct PlotBoundary {
+  double x = 0.0;
+  std::size_t curve = 0;
+  std::string label;
+};
+
+struct PlotFigure {
+  std::string title;
+  std::string xAxisLabel;
+  double xFrom = 0.0;  // the horizontal axis, shared by the panels
+  double xTo = 1.0;
+  std::vector<PlotPanel> panels;
+  std::vector<PlotBoundary> boundaries;
+  std::vector<std::string> notes;  // lines under the plot
+  std::string decimalSeparator = ".";
+};
+
+// The runs of consecutive points with a value, as [begin, end) indices: a
+// line is drawn along each run and never across a gap.
+std::vector<std::pair<std::size_t, std::size_t>> ContiguousRuns(const PlotCurve& curve);
+
+// Tick marks of an axis from `low` to `high`: multiples of the smallest
+// step of 1, 2, 2.5 or 5 times a power of ten that puts at most `maxTicks`
+// of them inside the range, and the decimals the step needs.
+struct AxisTicks {
+  double step = 1.0;
+  int decimals = 0;
+  std::vector<double> values;
+};
+AxisTicks NiceTicks(double low, double high, int maxTicks);
+
+// The range a vertical axis shows for values from `low` to `high`: 5 % of
+// the span added on either side; a single value gets a span of its own.
+std::pair<double, double> PaddedRange(double low, double high);
+
+// `value` with `decimals` decimals and the given decimal separator, without
+// grouping and never "-0".
+std::string TickText(double value, int decimals, std::string_view decimalSeparator);
+
+enum class PlotFileFormat : std::uint8_t { Svg, Png, Pdf };
+
+// The format a file name asks for by its extension (.svg, .png, .pdf, in
+// any case); nothing for any other name.
+std::optional<PlotFileFormat> PlotFileFormatOf(std::string_view path);
+
+}  // namespace elprops::report

@@ -1,0 +1,429 @@
+// elprops-cli plot end to end: the real program writes each format, and the
+// files are read back with Qt's own readers and poppler's tools: the PNG at
+// the size asked, the SVG as XML with its labels as text and one curve per
+// value, the PDF with its title and units as text.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QString>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli_runner.h"
+
+namespace elprops::cli {
+namespace {
+
+using testing::CliRun;
+using testing::RunCli;
+
+constexpr const char* kRussian = "ru_RU.UTF-8";
+constexpr const char* kPlain = "C.UTF-8";
+
+// A fresh folder for the pictures of one test, removed afterwards.
+class PlotFolder {
+ public:
+  PlotFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/elprops-plot-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~PlotFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  PlotFolder(const PlotFolder&) = delete;
+  PlotFolder& operator=(const PlotFolder&) = delete;
+
+  [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // The names in the folder, sorted.
+  [[nodiscard]] std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  std::string path_;
+};
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The standard output of a shell command, or nothing when it could not run
+// or failed.
+std::optional<std::string> ToolOutput(const std::string& command) {
+  std::FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return std::nullopt;
+  std::string out;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  if (pclose(pipe) != 0) return std::nullopt;
+  return out;
+}
+
+bool HaveTool(const std::string& name) { return ToolOutput("command -v " + name).has_value(); }
+
+std::vector<std::string> PlotArgs(std::vector<std::string> args, const std::string& output) {
+  args.insert(args.begin(), "plot");
+  args.push_back("-o");
+  args.push_back(output);
+  return args;
+}
+
+// What an SVG written by the program holds: its texts, and its paths and
+// lines with the stroke of the group they are in.
+struct SvgContent {
+  bool wellFormed = false;
+  std::string error;
+  std::vector<std::string> texts;
+  struct Stroke {
+    std::string colour;
+    bool dashed = false;
+    std::vector<std::pair<double, double>> points;
+  };
+  std::vector<Stroke> paths;  // curves
+  std::vector<Stroke> lines;  // straight lines: grid, ticks, boundaries
+};
+
+std::vector<std::pair<double, double>> Points(const QString& text) {
+  // "M1,2 L3,4 ..." or "1,2 3,4 ".
+  std::vector<std::pair<double, double>> points;
+  QString cleaned = text;
+  cleaned.replace(QLatin1Char('M'), QLatin1Char(' ')).replace(QLatin1Char('L'), QLatin1Char(' '));
+  for (const QString& pair : cleaned.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    const QStringList xy = pair.split(QLatin1Char(','));
+    if (xy.size() == 2) points.emplace_back(xy[0].toDouble(), xy[1].toDouble());
+  }
+  return points;
+}
+
+SvgContent ReadSvg(const std::string& path) {
+  SvgContent content;
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) {
+    content.error = "cannot open";
+    return content;
+  }
+  QXmlStreamReader xml(&file);
+  std::vector<std::pair<std::string, bool>> strokes{{"", false}};  // per open element
+  while (!xml.atEnd()) {
+    xml.readNext();
+    if (xml.isStartElement()) {
+      std::pair<std::string, bool> stroke = strokes.back();
+      const QXmlStreamAttributes a = xml.attributes();
+      if (a.hasAttribute(QStringLiteral("stroke")))
+        stroke.first = a.value(QStringLiteral("stroke")).toString().toStdString();
+      if (xml.name() == QStringLiteral("g")) stroke.second = a.hasAttribute(QStringLiteral("stroke-dasharray"));
+      strokes.push_back(stroke);
+      if (xml.name() == QStringLiteral("text")) {
+        content.texts.push_back(xml.readElementText(QXmlStreamReader::IncludeChildElements).toStdString());
+        strokes.pop_back();
+      } else if (xml.name() == QStringLiteral("path")) {
+        content.paths.push_back({stroke.first, stroke.second, Points(a.value(QStringLiteral("d")).toString())});
+      } else if (xml.name() == QStringLiteral("polyline")) {
+        content.lines.push_back({stroke.first, stroke.second, Points(a.value(QStringLiteral("points")).toString())});
+      }
+    } else if (xml.isEndElement()) {
+      strokes.pop_back();
+    }
+  }
+  content.wellFormed = !xml.hasError();
+  if (xml.hasError()) content.error = xml.errorString().toStdString();
+  return content;
+}
+
+// Qt writes a text in runs of one script each ("Хлорид кальция " and
+// "CaCl₂"), one after the other; a label is found in their sequence.
+bool HasText(const SvgContent& svg, const std::string& text) {
+  std::string all;
+  for (const std::string& t : svg.texts) all += t;
+  return Contains(all, text);
+}
+
+// --- PNG -----------------------------------------------------------------------
+
+struct PngRow {
+  const char* name;
+  std::vector<std::string> extra;
+  int width, height;
+};
+
+void PrintTo(const PngRow& row, std::ostream* os) { *os << row.name; }
+
+class PlotPng : public ::testing::TestWithParam<PngRow> {};
+
+TEST_P(PlotPng, HasTheSizeAsked) {
+  PlotFolder folder;
+  const std::string out = folder.File("v.png");
+  std::vector<std::string> args{"-s", "CaCl2", "-t", "1:100:1", "-c", "0.1", "-c", "0.2"};
+  args.insert(args.end(), GetParam().extra.begin(), GetParam().extra.end());
+  const CliRun run = RunCli(PlotArgs(args, out), "", kRussian);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const QImage image(QString::fromStdString(out));
+  ASSERT_FALSE(image.isNull()) << "not a readable PNG";
+  EXPECT_EQ(image.width(), GetParam().width);
+  EXPECT_EQ(image.height(), GetParam().height);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"v.png"}) << "no temporary file is left";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PlotPng,
+                         ::testing::Values(PngRow{"Default", {"-p", "viscosity"}, 1200, 800},
+                                           PngRow{"Asked", {"-p", "density", "--size", "640x480"}, 640, 480},
+                                           PngRow{"AllPanelsPortrait", {"-p", "all", "--size", "800x1100"}, 800, 1100}),
+                         [](const ::testing::TestParamInfo<PngRow>& row) { return std::string(row.param.name); });
+
+// --- SVG -----------------------------------------------------------------------
+
+TEST(PlotSvg, ParsesWithRussianLabelsAsTextAndOneCurvePerValue) {
+  PlotFolder folder;
+  const std::string out = folder.File("v.svg");
+  const CliRun run =
+      RunCli(PlotArgs({"-s", "CaCl2", "-p", "viscosity", "-t", "1:100:1", "-c", "0,1", "-c", "0.2", "-c", "0.3"}, out),
+             "", kRussian);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const SvgContent svg = ReadSvg(out);
+  ASSERT_TRUE(svg.wellFormed) << svg.error;
+  EXPECT_TRUE(HasText(svg, "Хлорид кальция CaCl₂"));
+  EXPECT_TRUE(HasText(svg, "Температура, °C"));
+  EXPECT_TRUE(HasText(svg, "Вязкость, Па·с"));
+  for (const char* legend : {"x = 0,1", "x = 0,2", "x = 0,3"}) EXPECT_TRUE(HasText(svg, legend)) << legend;
+  // The ticks of the viscosity carry the locale's decimal comma.
+  EXPECT_TRUE(std::any_of(svg.texts.begin(), svg.texts.end(),
+                          [](const std::string& t) { return t.starts_with("0,00") && !Contains(t, "."); }));
+  // One unbroken curve per value, each in a colour of its own.
+  std::set<std::string> colours;
+  for (const SvgContent::Stroke& path : svg.paths) {
+    EXPECT_EQ(path.points.size(), 100u);
+    colours.insert(path.colour);
+  }
+  EXPECT_EQ(svg.paths.size(), 3u);
+  EXPECT_EQ(colours.size(), 3u);
+}
+
+TEST(PlotSvg, EnglishWithADecimalPointUnderThePlainLocale) {
+  PlotFolder folder;
+  const std::string out = folder.File("d.svg");
+  const CliRun run = RunCli(
+      PlotArgs({"-s", "NaCl", "-p", "density", "-c", "0.01:0.25:0.01", "-t", "20", "-t", "80"}, out), "", kPlain);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const SvgContent svg = ReadSvg(out);
+  ASSERT_TRUE(svg.wellFormed) << svg.error;
+  EXPECT_TRUE(HasText(svg, "Sodium chloride NaCl"));
+  EXPECT_TRUE(HasText(svg, "Concentration, kg/kg"));
+  EXPECT_TRUE(HasText(svg, "Density, kg/m³"));
+  EXPECT_TRUE(HasText(svg, "t = 20 °C"));
+  EXPECT_TRUE(HasText(svg, "t = 80 °C"));
+  EXPECT_TRUE(HasText(svg, "0.1") || HasText(svg, "0.10")) << "concentration ticks with a point";
+  EXPECT_EQ(svg.paths.size(), 2u);
+}
+
+TEST(PlotSvg, LanguageOptionKeepsTheLocaleSeparator) {
+  PlotFolder folder;
+  const std::string out = folder.File("d.svg");
+  const CliRun run =
+      RunCli(PlotArgs({"-s", "NaCl", "-s", "KCl", "-p", "density", "-t", "1:100:1", "-c", "0,1", "--lang", "en"}, out),
+             "", kRussian);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const SvgContent svg = ReadSvg(out);
+  ASSERT_TRUE(svg.wellFormed) << svg.error;
+  EXPECT_TRUE(HasText(svg, "Solutions at x = 0,1"));
+  EXPECT_TRUE(HasText(svg, "Sodium chloride NaCl"));
+  EXPECT_TRUE(HasText(svg, "Potassium chloride KCl"));
+  EXPECT_TRUE(HasText(svg, "Temperature, °C"));
+  EXPECT_EQ(svg.paths.size(), 2u) << "one curve per substance";
+}
+
+// Calcium chloride at 0.55 is above saturation up to 29.16 degrees: the
+// curve starts after a gap of 29 points, at the dashed boundary.
+TEST(PlotSvg, SaturationCrossedHasTheBoundaryAndAGap) {
+  PlotFolder folder;
+  const std::string out = folder.File("s.svg");
+  const CliRun run =
+      RunCli(PlotArgs({"-s", "CaCl2", "-p", "density", "-t", "1:100:1", "-c", "0.5", "-c", "0.55"}, out), "", kRussian);
+  EXPECT_EQ(run.exitStatus, 1) << "drawn with points left out";
+  EXPECT_TRUE(Contains(run.err, "29 of 200 points left out: 29 above the saturation of calcium chloride")) << run.err;
+  const SvgContent svg = ReadSvg(out);
+  ASSERT_TRUE(svg.wellFormed) << svg.error;
+  EXPECT_TRUE(HasText(svg, "насыщение при x = 0,55"));
+  EXPECT_TRUE(HasText(svg, "Пропущено точек: 29 из 200 (выше насыщения хлорида кальция: 29)"));
+  ASSERT_EQ(svg.paths.size(), 2u);
+  const SvgContent::Stroke& full = svg.paths[0];
+  const SvgContent::Stroke& cut = svg.paths[1];
+  EXPECT_EQ(full.points.size(), 100u);
+  EXPECT_EQ(cut.points.size(), 71u);
+  std::vector<SvgContent::Stroke> boundaries;
+  for (const SvgContent::Stroke& line : svg.lines) {
+    if (line.dashed) boundaries.push_back(line);
+  }
+  ASSERT_EQ(boundaries.size(), 1u);
+  const double boundaryX = boundaries[0].points.front().first;
+  EXPECT_EQ(boundaries[0].colour, cut.colour) << "drawn in the colour of its curve";
+  // Between the 29th and the 30th point of the full curve, and the cut
+  // curve begins right after it.
+  EXPECT_GT(boundaryX, full.points[28].first);
+  EXPECT_LT(boundaryX, full.points[29].first);
+  EXPECT_DOUBLE_EQ(cut.points.front().first, full.points[29].first);
+}
+
+// --- PDF -----------------------------------------------------------------------
+
+// Page width and height in points from pdfinfo.
+std::optional<std::pair<double, double>> PageSize(const std::string& pdf) {
+  const std::optional<std::string> info = ToolOutput("pdfinfo '" + pdf + "'");
+  if (!info) return std::nullopt;
+  const std::size_t at = info->find("Page size:");
+  if (at == std::string::npos) return std::nullopt;
+  double w = 0.0;
+  double h = 0.0;
+  if (std::sscanf(info->c_str() + at, "Page size: %lf x %lf", &w, &h) != 2) return std::nullopt;
+  return std::make_pair(w, h);
+}
+
+constexpr double kPointsPerMillimetre = 72.0 / 25.4;
+
+TEST(PlotPdf, AllPanelsWithTitleAndUnitsAsText) {
+  if (!HaveTool("pdftotext") || !HaveTool("pdfinfo")) GTEST_SKIP() << "poppler-utils are not installed";
+  PlotFolder folder;
+  const std::string out = folder.File("all.pdf");
+  const CliRun run =
+      RunCli(PlotArgs({"-s", "CaCl2", "-p", "all", "-t", "1:100:1", "-c", "0.1", "-c", "0.2", "-c", "0.3"}, out), "",
+             kRussian);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const std::optional<std::string> text = ToolOutput("pdftotext -enc UTF-8 '" + out + "' -");
+  ASSERT_TRUE(text) << "pdftotext could not read the file";
+  for (const char* part :
+       {"Хлорид кальция CaCl₂", "Температура, °C", "Плотность, кг/м³", "Вязкость, Па·с", "Поверхностное натяжение, Н/м",
+        "Теплоёмкость, Дж/(кг·К)", "Теплопроводность, Вт/(м·К)", "x = 0,1", "x = 0,3"}) {
+    EXPECT_TRUE(Contains(*text, part)) << part << " not in\n" << *text;
+  }
+  const auto page = PageSize(out);
+  ASSERT_TRUE(page);
+  EXPECT_NEAR(page->first, 210.0 * kPointsPerMillimetre, 1.0) << "A5 landscape";
+  EXPECT_NEAR(page->second, 148.0 * kPointsPerMillimetre, 1.0);
+}
+
+TEST(PlotPdf, PageOfTheSizeAskedInMillimetres) {
+  if (!HaveTool("pdfinfo") || !HaveTool("pdftotext")) GTEST_SKIP() << "poppler-utils are not installed";
+  PlotFolder folder;
+  const std::string out = folder.File("d.pdf");
+  const CliRun run =
+      RunCli(PlotArgs({"-s", "H2O", "-p", "heat_capacity", "-t", "1:199:1", "--size", "120x90", "--lang", "en"}, out),
+             "", kPlain);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const auto page = PageSize(out);
+  ASSERT_TRUE(page);
+  EXPECT_NEAR(page->first, 120.0 * kPointsPerMillimetre, 1.0);
+  EXPECT_NEAR(page->second, 90.0 * kPointsPerMillimetre, 1.0);
+  const std::optional<std::string> text = ToolOutput("pdftotext -enc UTF-8 '" + out + "' -");
+  ASSERT_TRUE(text);
+  EXPECT_TRUE(Contains(*text, "Water H₂O"));
+  EXPECT_TRUE(Contains(*text, "Heat capacity, J/(kg·K)"));
+}
+
+// --- Output and usage ----------------------------------------------------------
+
+TEST(PlotOutput, AnUnwritablePlaceIsAUsageErrorWithTheReason) {
+  PlotFolder folder;
+  const std::string blocker = folder.File("file");
+  std::ofstream(blocker) << "not a folder";
+  const CliRun run =
+      RunCli(PlotArgs({"-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1"}, blocker + "/v.png"), "", kPlain);
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_TRUE(Contains(run.err, "cannot write " + blocker + "/v.png: ")) << run.err;
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"file"});
+}
+
+TEST(PlotOutput, AnExistingFileIsReplacedOnlyByAWholePicture) {
+  PlotFolder folder;
+  const std::string out = folder.File("v.png");
+  std::ofstream(out) << "earlier";
+  // Refused before anything is drawn: the earlier file stays.
+  CliRun run = RunCli(PlotArgs({"-s", "NaCl", "-p", "pressure", "-t", "1:100:1", "-c", "0.1"}, out), "", kPlain);
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_EQ(Slurp(out), "earlier");
+  run = RunCli(PlotArgs({"-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1"}, out), "", kPlain);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_FALSE(QImage(QString::fromStdString(out)).isNull());
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"v.png"});
+}
+
+struct UsageRow {
+  const char* name;
+  std::vector<std::string> args;
+  const char* message;
+};
+
+void PrintTo(const UsageRow& row, std::ostream* os) { *os << row.name; }
+
+class PlotUsage : public ::testing::TestWithParam<UsageRow> {};
+
+TEST_P(PlotUsage, ExitsWithTwoAndTheReason) {
+  PlotFolder folder;
+  const std::string out = folder.File("v.png");
+  const CliRun run = RunCli(PlotArgs(GetParam().args, out), "", kPlain);
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_TRUE(Contains(run.err, GetParam().message)) << run.err;
+  EXPECT_TRUE(folder.Names().empty()) << "no file for a refused plot";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, PlotUsage,
+    ::testing::Values(UsageRow{"UnknownProperty",
+                               {"-s", "NaCl", "-p", "colour", "-t", "1:100:1", "-c", "0.1"},
+                               "unknown property \"colour\""},
+                      UsageRow{"NoRange", {"-s", "NaCl", "-p", "density", "-t", "20", "-c", "0.1"}, "no range"},
+                      UsageRow{"BothRanges",
+                               {"-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1:0.2:0.05"},
+                               "--x temperature or --x concentration"},
+                      UsageRow{"BadSize",
+                               {"-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1", "--size", "big"},
+                               "--size \"big\""},
+                      UsageRow{"BadLanguage",
+                               {"-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1", "--lang", "fr"},
+                               "--lang \"fr\""}),
+    [](const ::testing::TestParamInfo<UsageRow>& row) { return std::string(row.param.name); });
+
+TEST(PlotUsage, UnknownExtensionIsRefused) {
+  PlotFolder folder;
+  const CliRun run =
+      RunCli(PlotArgs({"-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1"}, folder.File("v.gif")), "", kPlain);
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_TRUE(Contains(run.err, ".svg, .png or .pdf")) << run.err;
+}
+
+TEST(PlotHelp, ShowsTwoExamples) {
+  const CliRun run = RunCli({"plot", "--help"}, "", kPlain);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_TRUE(Contains(run.out, "elprops-cli plot -s CaCl2 -p viscosity -t 1:100:1 -c 0.1 -c 0.2 -c 0.3 -o"))
+      << run.out;
+  EXPECT_TRUE(Contains(run.out, "-p all")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "--size")) << run.out;
+}
+
+}  // namespace
+}  // namespace elprops::cli
