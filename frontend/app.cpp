@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "admissible.h"
 #include "display_text.h"
 #include "protocol.h"
 #include "text.h"
@@ -37,9 +38,7 @@ float TypedValue(const std::string& typed) {
 
 }  // namespace
 
-float SaturationConcentration(float temperature) {
-  return platform::NearestSingle(0.52551 * std::exp(0.00156214 * static_cast<double>(temperature)));
-}
+float SaturationConcentration(float temperature) { return model::CalciumChlorideSaturation(temperature); }
 
 App::App(platform::Platform& platform) : platform_(platform) {}
 
