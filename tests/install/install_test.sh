@@ -32,7 +32,7 @@ lib=$(find "$prefix" -name 'libelprops.so.*.*.*' -type f | head -n 1)
 libdir=$(dirname "${lib:-$prefix/lib/x}")
 libdir_rel=${libdir#"$prefix"/}
 [ -L "$libdir/libelprops.so" ] || fail "no development link libelprops.so"
-soname=$(readelf -d "$lib" | sed -n 's/.*Library soname: \[\(.*\)\].*/\1/p')
+soname=$(LC_ALL=C readelf -d "$lib" | sed -n 's/.*Library soname: \[\(.*\)\].*/\1/p')
 [ "$soname" = libelprops.so.1 ] || fail "SONAME is '$soname', not libelprops.so.1"
 [ -L "$libdir/$soname" ] || fail "no link $soname"
 
