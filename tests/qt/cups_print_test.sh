@@ -71,7 +71,7 @@ export QT_QPA_PLATFORM=offscreen
 pid=$!
 ready=
 for _ in $(seq 100); do
-  if [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ]; then ready=1; break; fi
+  if [ "$(LC_ALL=C lpstat -r 2>/dev/null)" = "scheduler is running" ]; then ready=1; break; fi
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
@@ -85,7 +85,7 @@ fi
 queue=elprops_test
 lpadmin -p "$queue" -E -v "file://$work/out/printed.pdf" -P "$ppd" -o printer-error-policy=abort-job 2>/dev/null
 lpadmin -d "$queue"
-[ "$(lpstat -d)" = "system default destination: $queue" ] || { echo "FAIL: $queue is not the default" >&2; exit 1; }
+[ "$(LC_ALL=C lpstat -d)" = "system default destination: $queue" ] || { echo "FAIL: $queue is not the default" >&2; exit 1; }
 
 write_points "$work/points.csv"
 "$cli" protocol "$work/points.csv" >"$work/expected.txt"
