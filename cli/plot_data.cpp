@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "admissible.h"
 #include "correlations.h"
 #include "point_output.h"
 #include "sweep.h"

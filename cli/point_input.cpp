@@ -6,6 +6,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "admissible.h"
 #include "catalogue.h"
 #include "correlations.h"
 
@@ -103,20 +104,7 @@ std::optional<std::uint8_t> FindSubstance(std::string_view text) {
 }
 
 std::optional<std::string> InadmissibleReason(std::uint8_t substance, float concentration, float temperature) {
-  const bool water = substance == model::kWater;
-  if (water) {
-    if (concentration != 0.0f) return "water takes no concentration: leave it empty or 0";
-  } else if (!(concentration > 0.0f && concentration < 1.0f)) {
-    return "concentration " + ShortestText(concentration) + " is not between 0 and 1 (both excluded)";
-  }
-  // The window keeps its lower limit as a single.
-  constexpr float kLowest = 1e-20f;
-  const float limit = water ? model::kWaterTemperatureLimit : model::kSolutionTemperatureLimit;
-  if (!(temperature > kLowest && temperature < limit)) {
-    return "temperature " + ShortestText(temperature) + " is not between 1e-20 and " + ShortestText(limit) +
-           " (both excluded)";
-  }
-  return std::nullopt;
+  return model::InadmissibleReason(substance, concentration, temperature);
 }
 
 char* WriteShortest(char* out, float value) { return std::to_chars(out, out + 32, value).ptr; }

@@ -152,7 +152,7 @@ void WriteCsvRow(OutputBuffer& out, const PointOutcome& point) {
     }
     out.Append(",\n");
   } else {
-    out.Append(",,,,,");
+    out.Append(",,,,,,");
     AppendCsvCell(out, point.error);
     out.Append('\n');
   }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "admissible.h"
 #include "display_text.h"
 #include "protocol.h"
 #include "text.h"

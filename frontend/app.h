@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "admissible.h"
 #include "catalogue.h"
 #include "correlations.h"
 #include "platform.h"

@@ -259,12 +259,4 @@ ComputeStatus ComputeProperties(const SubstanceTables& tables, std::uint8_t subs
   return status;
 }
 
-float SaturationConcentration(float temperature) noexcept {
-  const double value = 0.52551 * std::exp(0.00156214 * static_cast<double>(temperature));
-  // Far beyond the input's temperatures the exponential leaves the single
-  // range; the nearest single is then the infinity.
-  if (!(value <= static_cast<double>(FLT_MAX))) return HUGE_VALF;
-  return static_cast<float>(value);
-}
-
 }  // namespace elprops::model

@@ -64,10 +64,4 @@ ComputeStatus ComputeProperties(const SubstanceTables& tables, std::uint8_t subs
                                 float Temperature, float& TemperatureLimit, PropertySet& out,
                                 Intermediates* trace = nullptr) noexcept;
 
-// The saturation mass fraction of calcium chloride at a temperature in
-// degrees Celsius: 0.52551 times e to the power 0.00156214 times the
-// temperature, worked out in double and rounded to the nearest single. A
-// concentration strictly above it is beyond saturation.
-float SaturationConcentration(float temperature) noexcept;
-
 }  // namespace elprops::model

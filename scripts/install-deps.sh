@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-utils
   cups cups-client cups-filters poppler-utils
   fonts-dejavu-core fonts-liberation2
+  dpkg-dev file lintian desktop-file-utils appstream bash-completion
 )
 
 missing=()

@@ -91,13 +91,42 @@ TEST(Batch, GoodAndBadRowsInInputOrder) {
   EXPECT_EQ(lines[1].substr(0, 5), "NaCl,");
   ExpectComputed(Cells(lines[1], 9), 17, 0.1f, 20.0f);
   EXPECT_EQ(lines[2],
-            "K2CO3,0.99,20,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
+            "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
   EXPECT_EQ(lines[3].substr(0, 12), "H2O,0,100,95");
   ExpectComputed(Cells(lines[3], 9), 19, 0.0f, 100.0f);
-  EXPECT_EQ(lines[4], "NaCl,0.1,270,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
+  EXPECT_EQ(lines[4], "NaCl,0.1,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
   EXPECT_EQ(lines[5],
-            "unobtainium,0.1,20,,,,,\"unknown substance \"\"unobtainium\"\": give its index 1 to 19 or its "
+            "unobtainium,0.1,20,,,,,,\"unknown substance \"\"unobtainium\"\": give its index 1 to 19 or its "
             "formula (see the list command)\"");
+}
+
+// Cells of a CSV line, quoted cells with their commas and doubled quotes
+// taken as one cell.
+std::size_t CsvCellCount(const std::string& line) {
+  std::size_t cells = 1;
+  bool quoted = false;
+  for (const char c : line) {
+    if (c == '"') quoted = !quoted;
+    if (c == ',' && !quoted) ++cells;
+  }
+  return cells;
+}
+
+TEST(Batch, EveryRowHasTheCellsOfTheHeader) {
+  Captured c;
+  RunOn(
+      "substance,concentration,temperature\n"
+      "NaCl,0.1,20\n"
+      "K2CO3,0.99,20\n"
+      "NaCl,0.1,270\n"
+      "H2O,0.5,20\n"
+      "Fe,0.1,20\n",
+      Format::Csv, c);
+  const std::vector<std::string> lines = Lines(c.text);
+  ASSERT_EQ(lines.size(), 6u);
+  const std::size_t header = CsvCellCount(lines[0]);
+  EXPECT_EQ(header, 9u);
+  for (const std::string& line : lines) EXPECT_EQ(CsvCellCount(line), header) << line;
 }
 
 TEST(Batch, MalformedNumberStopsWithItsLine) {

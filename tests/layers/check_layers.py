@@ -3,8 +3,10 @@
 
 Every folder is one layer and may include headers only from itself and the
 layers it is allowed to use; Qt headers may appear only in the Qt binding,
-the two programs, the Qt tests and the benchmarks. Run with the source tree
-as the only argument; prints every offending include and exits 1 if any.
+the two programs, the Qt tests and the benchmarks. The public headers
+(include/, part of the api layer) and the examples that use them include
+only <elprops/...> and the standard library. Run with the source tree as the
+only argument; prints every offending include and exits 1 if any.
 """
 import pathlib
 import re
@@ -13,14 +15,20 @@ import sys
 # Each layer and the layers below it that it may use.
 ALLOWED = {
     "model": set(),
+    "api": {"model"},
     "text": set(),
     "platform": set(),
     "report": {"model", "text", "platform"},
     "frontend": {"model", "text", "platform", "report"},
     "qt": {"model", "text", "platform", "report"},
     "app": {"model", "text", "platform", "report", "frontend", "qt"},
-    "cli": {"model", "text", "platform", "report", "qt"},
+    "cli": {"model", "text", "platform", "report", "qt", "api"},
 }
+# Folders that belong to a layer without being named after it.
+EXTRA_FOLDERS = {"include": "api"}
+# Code that sees elprops only through its public headers.
+PUBLIC_ONLY = {"include", "examples"}
+PUBLIC_INCLUDE = re.compile(r"^(elprops/[A-Za-z0-9_]+\.hpp|[a-z0-9_]+)$")
 QT_ALLOWED = {"qt", "app", "cli", "tests/qt", "bench"}
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp"}
 
@@ -37,8 +45,9 @@ def main(root):
     root = pathlib.Path(root)
     owner = {}  # header file name -> the layer that owns it
     problems = []
-    for layer in ALLOWED:
-        for path in sources(root / layer):
+    for folder in list(ALLOWED) + list(EXTRA_FOLDERS):
+        layer = EXTRA_FOLDERS.get(folder, folder)
+        for path in sources(root / folder):
             if path.suffix in {".h", ".hpp"}:
                 if path.name in owner:
                     problems.append(f"{path.relative_to(root)}: header name also used in {owner[path.name]}/")
@@ -46,16 +55,24 @@ def main(root):
 
     def area(path):
         rel = path.relative_to(root).parts
-        return "tests/qt" if rel[:2] == ("tests", "qt") else rel[0]
+        if rel[:2] == ("tests", "qt"):
+            return "tests/qt"
+        return EXTRA_FOLDERS.get(rel[0], rel[0])
 
     checked = 0
-    for top in list(ALLOWED) + ["tests", "bench", "fuzz"]:
+    for top in list(ALLOWED) + list(EXTRA_FOLDERS) + ["tests", "bench", "fuzz", "examples"]:
         for path in sources(root / top):
             checked += 1
             where = area(path)
+            public_only = path.relative_to(root).parts[0] in PUBLIC_ONLY
             for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
                 local = LOCAL_INCLUDE.match(line)
                 system = SYSTEM_INCLUDE.match(line)
+                if public_only and (local or (system and not PUBLIC_INCLUDE.match(system.group(1)))):
+                    name = local.group(1) if local else system.group(1)
+                    problems.append(f"{path.relative_to(root)}:{number}: includes {name}; only <elprops/...> and the "
+                                    "standard library are public")
+                    continue
                 if local and where in ALLOWED:
                     target = owner.get(pathlib.Path(local.group(1)).name)
                     if target and target != where and target not in ALLOWED[where]:
@@ -73,6 +90,10 @@ def main(root):
     return 1 if problems else 0
 
 
+ALLOWED_IN_SELF_TEST = {"downwards include", "api uses the model", "cli uses the public headers",
+                        "example uses the public headers"}
+
+
 def self_test():
     """The checker itself: a small tree with one fault of each kind."""
     import contextlib
@@ -85,6 +106,17 @@ def self_test():
         "Qt in a plain layer": ("model/correlations.cpp", "#include <QString>\n", None),
         "Qt module path in a test": ("tests/report/t.cpp", "#include <QtCore/QString>\n", None),
         "downwards include": ("frontend/app.cpp", '#include "format.h"\n', "report/format.h"),
+        "api uses report": ("api/compute.cpp", '#include "format.h"\n', "report/format.h"),
+        "public header includes the model": ("include/elprops/compute.hpp", '#include "catalogue.h"\n',
+                                             "model/catalogue.h"),
+        "public header includes Qt": ("include/elprops/compute.hpp", "#include <QString>\n", None),
+        "example includes a third-party header": ("examples/example.cpp", "#include <CLI/CLI.hpp>\n", None),
+        "model uses the api": ("model/correlations.cpp", '#include "evaluate.h"\n', "api/evaluate.h"),
+        "frontend uses the api": ("frontend/app.cpp", '#include "compute.hpp"\n', "include/elprops/compute.hpp"),
+        "api uses the model": ("api/compute.cpp", '#include "catalogue.h"\n', "model/catalogue.h"),
+        "cli uses the public headers": ("cli/main.cpp", '#include "compute.hpp"\n', "include/elprops/compute.hpp"),
+        "example uses the public headers": ("examples/example.cpp", "#include <elprops/elprops.hpp>\n#include <cstdio>\n",
+                                            None),
     }
     failures = 0
     for name, (source, text, header) in cases.items():
@@ -96,7 +128,7 @@ def self_test():
                     (tree / rel).write_text(content, encoding="utf-8")
             with contextlib.redirect_stdout(io.StringIO()):
                 status = main(tree)
-        expected = 0 if name == "downwards include" else 1
+        expected = 0 if name in ALLOWED_IN_SELF_TEST else 1
         if status != expected:
             print(f"self-test '{name}': exit {status}, expected {expected}")
             failures += 1

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "admissible.h"
 #include "catalogue.h"
 #include "correlations.h"
 

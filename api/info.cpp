@@ -1,0 +1,17 @@
+#include <elprops/saturation.hpp>
+#include <elprops/version.hpp>
+
+#include "admissible.h"
+
+namespace elprops {
+
+std::string_view version() noexcept { return ELPROPS_VERSION_STRING; }
+
+float calcium_chloride_saturation(float temperature_celsius) noexcept {
+  return model::SaturationConcentration(temperature_celsius);
+}
+
+static_assert(calcium_chloride_saturation_range.lowest == model::kSaturationFitLowest &&
+              calcium_chloride_saturation_range.highest == model::kSaturationFitHighest);
+
+}  // namespace elprops

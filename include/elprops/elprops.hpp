@@ -1,0 +1,15 @@
+// elprops: physico-chemical properties of aqueous electrolyte solutions.
+//
+//   #include <elprops/elprops.hpp>
+//
+//   const auto nacl = elprops::find_substance("NaCl");
+//   const elprops::result r = elprops::compute(*nacl, 0.1f, 20.0f);
+//   if (r) std::printf("%.7g kg/m3\n", static_cast<double>(r->density));
+//   else std::printf("%s\n", r.error().message.c_str());
+#pragma once
+
+#include <elprops/compute.hpp>
+#include <elprops/export.hpp>
+#include <elprops/saturation.hpp>
+#include <elprops/substance.hpp>
+#include <elprops/version.hpp>

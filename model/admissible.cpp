@@ -1,0 +1,46 @@
+#include "admissible.h"
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+
+#include "catalogue.h"
+#include "correlations.h"
+
+namespace elprops::model {
+
+float TemperatureLimitOf(std::uint8_t substance) {
+  return substance == kWater ? kWaterTemperatureLimit : kSolutionTemperatureLimit;
+}
+
+std::optional<std::string> InadmissibleReason(std::uint8_t substance, float concentration, float temperature) {
+  const bool water = substance == kWater;
+  if (water) {
+    if (concentration != 0.0f) return "water takes no concentration: leave it empty or 0";
+  } else if (!(concentration > 0.0f && concentration < 1.0f)) {
+    return "concentration " + ShortestSingleText(concentration) + " is not between 0 and 1 (both excluded)";
+  }
+  const float limit = TemperatureLimitOf(substance);
+  if (!(temperature > kLowestTemperature && temperature < limit)) {
+    return "temperature " + ShortestSingleText(temperature) + " is not between 1e-20 and " + ShortestSingleText(limit) +
+           " (both excluded)";
+  }
+  return std::nullopt;
+}
+
+float SaturationConcentration(float temperature) {
+  const double value = 0.52551 * std::exp(0.00156214 * static_cast<double>(temperature));
+  // Only temperatures far beyond any admissible one leave the single range:
+  // from halfway above the largest single the nearest single is infinity.
+  if (value > static_cast<double>(FLT_MAX)) {
+    return value < static_cast<double>(FLT_MAX) + 0x1p103 ? FLT_MAX : HUGE_VALF;
+  }
+  return static_cast<float>(value);
+}
+
+std::string ShortestSingleText(float value) {
+  char buf[32];
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+}
+
+}  // namespace elprops::model
