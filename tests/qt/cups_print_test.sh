@@ -17,6 +17,10 @@ cupsd=/usr/sbin/cupsd
 ppd=/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd
 [ -r "$ppd" ] || { echo "SKIP: $ppd is missing (package cups-filters)" >&2; exit 77; }
 
+# The CUPS tools answer in the user's language ("scheduler is running" is
+# translated); their answers are compared in English.
+lpstat() { LC_ALL=C command lpstat "$@"; }
+
 work=$(mktemp -d)
 chmod 755 "$work"  # the filters run as another user and read the spool
 pid=
