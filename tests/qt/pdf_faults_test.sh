@@ -31,6 +31,8 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
 mkdir -p "$HOME/Documents"
 export SOURCE_DATE_EPOCH=1796738709
 export QT_QPA_PLATFORM=offscreen
+# The system's reasons are compared in English.
+export LC_ALL=C.UTF-8
 
 write_points "$work/points.csv"
 "$cli" protocol "$work/points.csv" >"$work/expected.txt"
