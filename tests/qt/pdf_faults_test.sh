@@ -133,6 +133,15 @@ pdf_matches_text "$work/stdout.pdf" "$work/expected.txt" "$work"
 run devfull bash -c 'exec "$@" >/dev/full' - "$cli" protocol "$work/points.csv" --pdf -
 expect_error devfull 2 'No space left on device'
 
+# Binary on a terminal is refused (script gives the program a terminal).
+if command -v script >/dev/null 2>&1; then
+  status=0
+  script -qec "'$cli' protocol '$work/points.csv' --pdf -" /dev/null >"$work/tty.out" 2>&1 </dev/null || status=$?
+  [ "$status" -eq 2 ] || fail "--pdf - on a terminal: exit status $status: $(cat "$work/tty.out")"
+  text_tool grep -q 'standard output is a terminal' "$work/tty.out" || fail "--pdf - on a terminal: $(cat "$work/tty.out")"
+  ! grep -q '%PDF' "$work/tty.out" || fail "--pdf - on a terminal: the PDF went to the terminal"
+fi
+
 # 6. An empty name is a usage error, not "no PDF asked for".
 run empty "$cli" protocol "$work/points.csv" --pdf ""
 expect_error empty 2 '--pdf needs a file name'
