@@ -77,18 +77,21 @@ std::string Render(QPagedPaintDevice& device, const PrintDocument& document) {
 // be reported.
 class FileSizeSignalIgnored {
  public:
+  FileSizeSignalIgnored() {
 #ifdef SIGXFSZ
-  FileSizeSignalIgnored() { previous_ = std::signal(SIGXFSZ, SIG_IGN); }
-  ~FileSizeSignalIgnored() {
-    if (previous_ != SIG_ERR) std::signal(SIGXFSZ, previous_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+#endif
   }
+  ~FileSizeSignalIgnored() {
+#ifdef SIGXFSZ
+    if (previous_ != SIG_ERR) std::signal(SIGXFSZ, previous_);
+#endif
+  }
+  FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
+  FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
 
  private:
   void (*previous_)(int) = SIG_ERR;
-#endif
- public:
-  FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
-  FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
 };
 
 // The PDF writer's output: passes every byte on to `file` and checks that
