@@ -1,12 +1,26 @@
 // The window program: start-up, then the event loop until the program ends.
 #include <QApplication>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app.h"
+#include "qt_messages.h"
 #include "qt_platform.h"
 
 int main(int argc, char* argv[]) {
+  // Answered before anything needs a display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      if (std::printf("elprops %s\n", ELPROPS_VERSION) < 0 || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "elprops: cannot write to standard output: %s\n", std::strerror(errno));
+        return 2;
+      }
+      return 0;
+    }
+  }
+  elprops::platform::InstallQtMessageHandler("elprops");
 #ifndef _WIN32
   const char* display = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");

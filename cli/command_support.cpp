@@ -9,6 +9,7 @@
 #include <QByteArray>
 
 #include "qt_locale.h"
+#include "qt_messages.h"
 #endif
 
 namespace elprops::cli {
@@ -23,6 +24,7 @@ std::string UserDecimalSeparator() {
 
 #ifdef ELPROPS_WITH_PDF
 std::unique_ptr<QGuiApplication> MakeGuiApplication() {
+  platform::InstallQtMessageHandler("elprops-cli");
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
   static int argc = 1;
   static char name[] = "elprops-cli";

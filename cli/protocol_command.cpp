@@ -26,10 +26,13 @@
 #include "run_log.h"
 
 #ifdef ELPROPS_WITH_PDF
+#include <unistd.h>
+
 #include <QByteArray>
 #include <QGuiApplication>
 
 #include "qt_locale.h"
+#include "qt_messages.h"
 #include "qt_printer.h"
 #endif
 
@@ -38,7 +41,8 @@ namespace {
 
 struct ProtocolOptions {
   std::string input = "-";
-  std::string pdf;
+  std::string pdf;  // "-": standard output
+  bool pdfGiven = false;
   bool print = false;
 };
 
@@ -163,7 +167,6 @@ bool WriteStandardOutput(std::string_view text) {
   if (!text.empty() && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) return false;
   return std::fflush(stdout) == 0;
 }
-
 #endif
 
 int RunProtocol(const ProtocolOptions& options) {
@@ -174,8 +177,17 @@ int RunProtocol(const ProtocolOptions& options) {
     return kExitUsage;
   }
 #ifndef ELPROPS_WITH_PDF
-  if (!options.pdf.empty() || options.print) {
+  if (options.pdfGiven || options.print) {
     ReportError("this build has no printer and no PDF writer");
+    return kExitUsage;
+  }
+#else
+  if (options.pdfGiven && options.pdf.empty()) {
+    ReportError("--pdf needs a file name, or - for standard output");
+    return kExitUsage;
+  }
+  if (options.pdfGiven && options.pdf == "-" && isatty(STDOUT_FILENO) == 1) {
+    ReportError("--pdf -: standard output is a terminal; redirect it to a file or a program");
     return kExitUsage;
   }
 #endif
@@ -224,17 +236,21 @@ int RunProtocol(const ProtocolOptions& options) {
 #endif
 
 #ifdef ELPROPS_WITH_PDF
-  if (!options.pdf.empty()) {
+  if (options.pdfGiven) {
+    const bool toStandardOutput = options.pdf == "-";
     // The PDF writer needs every line at hand.
     report::LinePrinter printer;
     report::PrintProtocol(tables, log, printer, clock, locale);
     if (printer.Items().empty()) {
-      ReportError("protocol: no point to print, no PDF written");
-      return status;
+      // An older file of that name must not pass for this run's protocol.
+      ReportError(toStandardOutput ? "protocol: no point to print; no PDF was written to standard output"
+                                   : "protocol: no point to print; \"" + options.pdf + "\" was not written");
+      return kExitPointFailed;
     }
     const auto application = MakeGuiApplication();
     platform::PrintDocument document{printer.Items(), printer.FontName(), printer.FontSize()};
-    const platform::PrintOutcome outcome = platform::RenderPdf(document, options.pdf);
+    const platform::PrintOutcome outcome =
+        toStandardOutput ? platform::RenderPdfToStandardOutput(document) : platform::RenderPdf(document, options.pdf);
     if (outcome.kind != platform::PrintOutcome::Kind::SavedAsPdf) {
       ReportError(outcome.detail);
       return kExitUsage;
@@ -267,12 +283,18 @@ void AddProtocolCommand(CLI::App& app, int& status) {
                          "to standard output, as a PDF (--pdf) or to the default printer (--print). SOURCE_DATE_EPOCH "
                          "replaces the clock of the date stamp.");
   command->add_option("FILE", options->input, "the points; - or nothing for standard input");
-  CLI::Option* pdf = command->add_option("--pdf", options->pdf, "write the protocol as a PDF file");
+  CLI::Option* pdf =
+      command->add_option("--pdf", options->pdf, "write the protocol as a PDF file; - writes it to standard output");
   CLI::Option* print = command->add_flag(
       "--print", options->print,
-      "print on the default printer; where there is none, save a PDF in the documents folder and write its path");
+      "print on the default printer; where there is none, or it cannot take the job, save a PDF in the documents "
+      "folder and write its path");
   pdf->excludes(print);
-  command->callback([options, &status] { status = RunProtocol(*options); });
+  command->callback([options, pdf, &status] {
+    // "--pdf ''" is told apart from no --pdf at all.
+    options->pdfGiven = pdf->count() > 0;
+    status = RunProtocol(*options);
+  });
 }
 
 }  // namespace elprops::cli

@@ -1,8 +1,11 @@
 #include "qt_platform.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -39,6 +42,30 @@ void PrepareBox(QMessageBox& box, const QString& name, std::string_view text, st
   box.setText(ToDisplay(text));
   box.setTextFormat(Qt::PlainText);
 }
+
+// A box answered only by its buttons. It has no Cancel, so Escape and the
+// window's close button do nothing: left to itself Qt would take them for
+// No, and No ends the program with the run log unprinted.
+class YesNoBox final : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->matches(QKeySequence::Cancel)) {
+      event->accept();
+      return;
+    }
+    QMessageBox::keyPressEvent(event);
+  }
+  void closeEvent(QCloseEvent* event) override {
+    if (clickedButton() == nullptr) {
+      event->ignore();
+      return;
+    }
+    QMessageBox::closeEvent(event);
+  }
+};
 
 }  // namespace
 
@@ -109,7 +136,7 @@ std::string QtPlatform::InputBox(std::string_view prompt, std::string_view title
 }
 
 Answer QtPlatform::MessageBox(std::string_view text, std::string_view title) {
-  QMessageBox box(window_.get());
+  YesNoBox box(window_.get());
   PrepareBox(box, QStringLiteral("MessageBox"), text, title);
   box.setIcon(QMessageBox::NoIcon);
   QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
@@ -117,7 +144,6 @@ Answer QtPlatform::MessageBox(std::string_view text, std::string_view title) {
   yes->setObjectName(QStringLiteral("Yes"));
   no->setObjectName(QStringLiteral("No"));
   box.setDefaultButton(yes);
-  box.setEscapeButton(no);
   box.exec();
   return box.clickedButton() == yes ? Answer::Yes : Answer::No;
 }

@@ -24,17 +24,27 @@ std::vector<std::string> PrintedLines(const std::vector<std::string>& lines);
 // Renders the document into a PDF at `path` with Qt's own PDF writer, in the
 // font of the document requested with fixed pitch and the typewriter style
 // hint, one text line per printed line, a new page whenever a page is full.
-// Needs a QGuiApplication. Returns SavedAsPdf with the path, or Failed with
-// the reason.
+// The PDF is written to a temporary file in the same folder, every write is
+// checked, and only a complete file (all bytes on disk, ending in %%EOF) is
+// renamed to `path`; otherwise no file is left and whatever was at `path`
+// stays as it was. Needs a QGuiApplication. Returns SavedAsPdf with the
+// path, or Failed with the reason, the system's own included ("No space left
+// on device").
 PrintOutcome RenderPdf(const PrintDocument& document, const std::string& path);
+
+// The same PDF written to standard output; Failed when a write fails.
+PrintOutcome RenderPdfToStandardOutput(const PrintDocument& document);
 
 // Where the fallback PDF goes: the user's documents folder, or the home
 // folder where there is none.
 std::string FallbackPdfFolder();
 
 // Collects the printed lines and, when the document is ended, prints them
-// on the system's default printer without a dialog. Where there is no
-// printer, or printing fails, the protocol is saved as a PDF instead, named
+// on the system's default printer without a dialog. Before printing, the
+// print system is asked whether the printer exists and accepts jobs; after
+// it, whether the job was created and was not aborted, cancelled or stopped
+// (waiting a few seconds for the outcome). Where there is no printer, or the
+// printer cannot take the job, the protocol is saved as a PDF instead, named
 // with the date and time ("elprops-protocol-2026-12-08-140509.pdf"), in
 // FallbackPdfFolder(); an existing file is never overwritten. A document
 // without any line sends nothing to the printer and is reported as printed.

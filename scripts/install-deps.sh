@@ -9,10 +9,15 @@ packages=(
   libcli11-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-14 libclang-rt-14-dev clang-format
   xvfb xauth x11-utils
-  cups cups-client cups-filters poppler-utils
+  cups cups-client cups-filters poppler-utils libcups2-dev
   fonts-dejavu-core fonts-liberation2
   dpkg-dev file lintian desktop-file-utils appstream bash-completion
+  locales
 )
+
+# The regional settings the tests run under, besides C and C.UTF-8 (which
+# glibc always has).
+locales=(ru_RU.UTF-8 en_US.UTF-8)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,19 +25,46 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
+# "ru_RU.UTF-8" is listed by `locale -a` as "ru_RU.utf8".
+missing_locales=()
+for l in "${locales[@]}"; do
+  short=$(printf '%s' "$l" | sed 's/UTF-8$/utf8/')
+  if ! locale -a 2>/dev/null | grep -qx -e "$l" -e "$short"; then
+    missing_locales+=("$l")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_locales[@]} -eq 0 ] && exit 0
+
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
   if command -v sudo >/dev/null 2>&1; then
     sudo=(sudo)
   else
-    echo "error: these packages are missing and this user cannot install them: ${missing[*]}" >&2
+    echo "error: this user cannot install what is missing: ${missing[*]} ${missing_locales[*]}" >&2
     echo "Run this script as root, or install sudo." >&2
     exit 1
   fi
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Generating a locale twice does no harm: the line is enabled in
+# /etc/locale.gen once, and locale-gen rebuilds what is enabled.
+if [ ${#missing_locales[@]} -gt 0 ]; then
+  echo "Generating locales: ${missing_locales[*]}"
+  for l in "${missing_locales[@]}"; do
+    line="$l UTF-8"
+    if grep -qx "# *$line" /etc/locale.gen 2>/dev/null; then
+      "${sudo[@]}" sed -i "s/^# *$line\$/$line/" /etc/locale.gen
+    elif ! grep -qx "$line" /etc/locale.gen 2>/dev/null; then
+      echo "$line" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    fi
+  done
+  "${sudo[@]}" locale-gen >/dev/null
+fi

@@ -5,17 +5,27 @@
 # writes PDF files. The program prints on the default printer as the window
 # does; the text of the printed PDF must be the text protocol.
 #
+# Then printers that cannot take the job, each made the default in turn: a
+# queue that refuses jobs (cupsreject), a queue whose device cannot be
+# opened, and a queue that does not let this user print. None may be
+# reported as printed: the protocol goes into the fallback PDF, and the
+# reason is told.
+#
 # Usage: cups_print_test.sh path/to/elprops-cli
 set -euo pipefail
 
 cli=$1
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/print_test_lib.sh"
-need_tools pdftotext lpadmin lpstat
+need_tools pdftotext lpadmin lpstat cupsreject
 cupsd=/usr/sbin/cupsd
 [ -x "$cupsd" ] || { echo "SKIP: $cupsd is not installed" >&2; exit 77; }
 ppd=/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd
 [ -r "$ppd" ] || { echo "SKIP: $ppd is missing (package cups-filters)" >&2; exit 77; }
+
+# The CUPS tools answer in the user's language ("scheduler is running" is
+# translated); their answers are compared in English.
+lpstat() { LC_ALL=C command lpstat "$@"; }
 
 work=$(mktemp -d)
 chmod 755 "$work"  # the filters run as another user and read the spool
@@ -110,3 +120,44 @@ if [ ! -s "$work/out/printed.pdf" ]; then
 fi
 pdf_matches_text "$work/out/printed.pdf" "$work/expected.txt" "$work"
 echo "PASS: the protocol printed through CUPS ($(wc -l <"$work/expected.txt") lines)"
+
+# expect_fallback QUEUE REASON: with QUEUE the default printer, the protocol
+# is not reported as printed but saved as a PDF in the documents folder
+# (path on standard output), REASON is told, and nothing is left to print
+# on QUEUE later.
+expect_fallback() {
+  local name=$1 reason=$2 status=0 path
+  lpadmin -d "$name"
+  rm -rf "$HOME/Documents"
+  "$cli" protocol "$work/points.csv" --print >"$work/$name.out" 2>"$work/$name.err" || status=$?
+  cat "$work/$name.err" >&2
+  [ "$status" -eq 0 ] || { echo "FAIL: $name: elprops-cli protocol --print exited with $status" >&2; exit 1; }
+  if grep -q "printed on" "$work/$name.err"; then
+    echo "FAIL: $name: reported as printed" >&2
+    exit 1
+  fi
+  text_tool grep -qF -- "$reason" "$work/$name.err" || { echo "FAIL: $name: the reason '$reason' is not told" >&2; exit 1; }
+  path=$(cat "$work/$name.out")
+  case $path in
+    "$HOME"/Documents/elprops-protocol-*.pdf) ;;
+    *) echo "FAIL: $name: no fallback PDF in the documents folder: '$path'" >&2; exit 1 ;;
+  esac
+  pdf_matches_text "$path" "$work/expected.txt" "$work"
+  [ -z "$(lpstat -o "$name")" ] || { echo "FAIL: $name: a job is still queued: $(lpstat -o "$name")" >&2; exit 1; }
+  echo "PASS: $name: saved as a PDF instead"
+}
+
+# Refuses every job: the scheduler answers server-error-not-accepting-jobs.
+lpadmin -p refusing -E -v "file://$work/out/refused.pdf" -P "$ppd" 2>/dev/null
+cupsreject refusing
+expect_fallback refusing "the printer refusing does not accept jobs"
+[ ! -e "$work/out/refused.pdf" ] || { echo "FAIL: the refusing queue printed" >&2; exit 1; }
+
+# Takes the job, but its device cannot be opened: the job is stopped.
+lpadmin -p broken -E -v "file://$work/no-such-folder/out.pdf" -P "$ppd" -o printer-error-policy=abort-job 2>/dev/null
+expect_fallback broken "printing on broken failed"
+
+# Takes no job from this user: no job is created.
+lpadmin -p denied -E -v "file://$work/out/denied.pdf" -P "$ppd" -u "deny:$(id -un)" 2>/dev/null
+expect_fallback denied "the printer denied did not take the job"
+[ ! -e "$work/out/denied.pdf" ] || { echo "FAIL: the denying queue printed" >&2; exit 1; }

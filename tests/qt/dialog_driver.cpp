@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 
 DialogDriver::DialogDriver() {
   timer_.setInterval(10);
@@ -17,6 +18,7 @@ void DialogDriver::Type(const QString& text) { steps_.push_back({QStringLiteral(
 void DialogDriver::Cancel() { steps_.push_back({QStringLiteral("input"), QString(), false}); }
 void DialogDriver::AnswerYes() { steps_.push_back({QStringLiteral("message"), QString(), true}); }
 void DialogDriver::AnswerNo() { steps_.push_back({QStringLiteral("message"), QString(), false}); }
+void DialogDriver::EscapeCloseThenYes() { steps_.push_back({QStringLiteral("message"), QString(), true, true}); }
 
 void DialogDriver::Poll() {
   QWidget* modal = QApplication::activeModalWidget();
@@ -31,12 +33,27 @@ void DialogDriver::Poll() {
   }
   if (steps_.empty() || steps_.front().kind != kind) {
     unexpected_ << kind + QStringLiteral(": ") + modal->windowTitle() + QStringLiteral(": ") + text;
-    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+    // A Yes/No box cannot be dismissed, only answered: No, which ends the
+    // program.
+    if (auto* no = modal->findChild<QPushButton*>(QStringLiteral("No"))) {
+      no->click();
+    } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+      dialog->reject();
+    }
     return;
   }
   const Step step = steps_.front();
   steps_.pop_front();
   seen_.push_back({kind, modal->windowTitle(), text});
+  if (step.escapeAndClose) {
+    // Escape goes to the widget with the focus, as a key press would.
+    QWidget* focus = modal->focusWidget() != nullptr ? modal->focusWidget() : modal;
+    QTest::keyClick(focus, Qt::Key_Escape);
+    seen_.back().openAfterEscape = modal->isVisible();
+    modal->close();
+    seen_.back().openAfterClose = modal->isVisible();
+    if (!modal->isVisible()) return;
+  }
   if (kind == QLatin1String("input")) {
     auto* dialog = qobject_cast<QDialog*>(modal);
     if (auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("InputText"))) edit->setText(step.text);

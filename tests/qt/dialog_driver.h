@@ -14,6 +14,10 @@ class DialogDriver final : public QObject {
     QString kind;  // "input" or "message"
     QString title;
     QString text;  // prompt or message text
+    // For EscapeCloseThenYes: whether the box was still open after Escape
+    // and after a request to close it.
+    bool openAfterEscape = false;
+    bool openAfterClose = false;
   };
 
   DialogDriver();
@@ -24,6 +28,9 @@ class DialogDriver final : public QObject {
   // The next message box is answered Yes or No.
   void AnswerYes();
   void AnswerNo();
+  // The next message box gets Escape, then a request to close it (as the
+  // window's close button sends), then is answered Yes if it is still open.
+  void EscapeCloseThenYes();
 
   [[nodiscard]] const std::vector<Seen>& seen() const { return seen_; }
   // Dialogs that came when no step was left (they are closed).
@@ -35,6 +42,7 @@ class DialogDriver final : public QObject {
     QString kind;
     QString text;
     bool accept = true;
+    bool escapeAndClose = false;
   };
   void Poll();
 

@@ -16,11 +16,19 @@ K2CO3,0.25,50
 CSV
 }
 
+# The text tools read UTF-8 whatever the caller's regional settings: under
+# the C locale grep and sed count bytes, so a pattern of 75 em dashes would
+# never match. C.UTF-8 is always there on Debian.
+text_tool() {
+  LC_ALL=C.UTF-8 "$@"
+}
+
 # Lines without form feeds, runs of blanks squeezed to one, no blank at
 # either end, no empty line: pdftotext -layout places words by position, so
 # only the sequence of words on each line can be compared exactly.
 normalise() {
-  tr -d '\f' | sed -e 's/[[:space:]]\{1,\}/ /g' -e 's/^ //' -e 's/ $//' | grep -v '^$' || true
+  text_tool tr -d '\f' | text_tool sed -e 's/[[:space:]]\{1,\}/ /g' -e 's/^ //' -e 's/ $//' |
+    { text_tool grep -v '^$' || true; }
 }
 
 # Compares the text of a PDF with the expected text protocol.
@@ -29,13 +37,12 @@ pdf_matches_text() {
   pdftotext -layout "$pdf" "$work/actual.txt"
   normalise <"$expected" >"$work/expected.norm"
   normalise <"$work/actual.txt" >"$work/actual.norm"
-  if ! diff -u "$work/expected.norm" "$work/actual.norm"; then
+  if ! text_tool diff -u "$work/expected.norm" "$work/actual.norm"; then
     echo "FAIL: the text of $pdf differs from the protocol" >&2
     return 1
   fi
-  # The rule lines come through whole: 75 em dashes each (counted as
-  # characters, whatever the locale of the run).
-  if ! LC_ALL=C.UTF-8 grep -q '^—\{75\}$' "$work/actual.norm"; then
+  # The rule lines come through whole: 75 em dashes each.
+  if ! text_tool grep -q '^—\{75\}$' "$work/actual.norm"; then
     echo "FAIL: no rule line of 75 em dashes in $pdf" >&2
     return 1
   fi

@@ -5,6 +5,10 @@
 #include "qt_printer.h"
 
 #include <gtest/gtest.h>
+#include <locale.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QDir>
@@ -12,7 +16,11 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <clocale>
+#include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -67,11 +75,57 @@ int PageCount(const QByteArray& pdf) {
   return pages;
 }
 
+// While it lives, no file of this process may grow beyond `bytes` (as under
+// "ulimit -f"): the disk seems full to the PDF writer.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limited = previous_;
+    limited.rlim_cur = bytes;
+    set_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+  }
+  ~FileSizeLimit() {
+    if (set_) setrlimit(RLIMIT_FSIZE, &previous_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  [[nodiscard]] bool Set() const { return set_; }
+
+ private:
+  rlimit previous_{};
+  bool set_ = false;
+};
+
+// A protocol long enough that its PDF takes several pages and far more than
+// the limits above.
+PrintDocument LongDocument() {
+  PrintDocument document;
+  for (int i = 0; i < 200; ++i) document.lines.push_back("строка " + std::to_string(i));
+  return document;
+}
+
+// Whether `detail` gives the system's reason for `error`: in English, or in
+// the language of the regional settings (the C library translates most
+// reasons, Qt's own texts for a few are English).
+bool GivesReason(const std::string& detail, int error) {
+  const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+  const std::string english = strerror_l(error, c);
+  freelocale(c);
+  return detail.find(english) != std::string::npos || detail.find(std::strerror(error)) != std::string::npos;
+}
+
+QStringList FilesIn(const QString& folder) {
+  return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
 struct SplitCase {
   const char* name;
   Lines items;
   Lines printed;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
 
 class PrintedLinesCases : public ::testing::TestWithParam<SplitCase> {};
 
@@ -89,24 +143,99 @@ INSTANTIATE_TEST_SUITE_P(Print, PrintedLinesCases,
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(QtPrinterTest, RenderPdfWritesTheLinesAndStartsNewPages) {
-  const std::string path = (Home() + "/render.pdf").toStdString();
-  PrintDocument document;
-  for (int i = 0; i < 200; ++i) document.lines.push_back("строка " + std::to_string(i));
-  const PrintOutcome outcome = RenderPdf(document, path);
+  QTemporaryDir folder(Home() + "/render-XXXXXX");
+  const std::string path = (folder.path() + "/render.pdf").toStdString();
+  const PrintOutcome outcome = RenderPdf(LongDocument(), path);
   ASSERT_EQ(outcome.kind, PrintOutcome::Kind::SavedAsPdf) << outcome.detail;
   EXPECT_EQ(outcome.path, path);
   const QByteArray pdf = ReadAll(path);
   EXPECT_TRUE(pdf.startsWith("%PDF-"));
+  EXPECT_TRUE(pdf.trimmed().endsWith("%%EOF"));
   // 200 lines of 10 points do not fit one page of any paper size.
   EXPECT_GE(PageCount(pdf), 3);
+  // The temporary file it was written to is gone.
+  EXPECT_EQ(FilesIn(folder.path()), QStringList{QStringLiteral("render.pdf")});
 }
 
-TEST_F(QtPrinterTest, RenderPdfIntoAMissingFolderFails) {
+TEST_F(QtPrinterTest, RenderPdfReplacesAnOlderFileWhole) {
+  QTemporaryDir folder(Home() + "/replace-XXXXXX");
+  const QString path = folder.path() + "/protocol.pdf";
+  QFile older(path);
+  ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+  older.write(QByteArray(100000, 'x'));
+  older.close();
+  const PrintOutcome outcome = RenderPdf(LongDocument(), path.toStdString());
+  ASSERT_EQ(outcome.kind, PrintOutcome::Kind::SavedAsPdf) << outcome.detail;
+  const QByteArray pdf = ReadAll(path.toStdString());
+  EXPECT_TRUE(pdf.startsWith("%PDF-"));
+  EXPECT_TRUE(pdf.trimmed().endsWith("%%EOF"));
+  EXPECT_FALSE(pdf.contains("xxxxxxxx"));
+}
+
+// A PDF that does not fit under the file-size limit is a failure with the
+// system's reason; the older file of that name stays as it was and no part
+// of the new one is left anywhere.
+TEST_F(QtPrinterTest, RenderPdfCutShortFailsAndKeepsTheOlderFile) {
+  QTemporaryDir folder(Home() + "/limited-XXXXXX");
+  const QString path = folder.path() + "/protocol.pdf";
+  QFile older(path);
+  ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+  older.write("older protocol");
+  older.close();
+  PrintOutcome outcome;
+  {
+    const FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.Set());
+    outcome = RenderPdf(LongDocument(), path.toStdString());
+  }
+  EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Failed);
+  EXPECT_TRUE(GivesReason(outcome.detail, EFBIG)) << outcome.detail;
+  EXPECT_NE(outcome.detail.find(path.toStdString()), std::string::npos) << outcome.detail;
+  EXPECT_EQ(ReadAll(path.toStdString()), QByteArray("older protocol"));
+  EXPECT_EQ(FilesIn(folder.path()), QStringList{QStringLiteral("protocol.pdf")});
+}
+
+struct BadPathCase {
+  const char* name;
+  const char* path;  // below the home folder
+  int error;         // the system's reason
+};
+
+void PrintTo(const BadPathCase& c, std::ostream* os) { *os << c.name; }
+
+class RenderPdfBadPath : public QtPrinterTest, public ::testing::WithParamInterface<BadPathCase> {};
+
+TEST_P(RenderPdfBadPath, FailsWithTheSystemsReason) {
+  // A file where a folder is expected, and a folder where the file should go.
+  QFile file(Home() + "/plain-file");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  ASSERT_TRUE(QDir().mkpath(Home() + "/a-folder.pdf"));
   PrintDocument document;
   document.lines = {"a"};
-  const PrintOutcome outcome = RenderPdf(document, (Home() + "/missing/folder/x.pdf").toStdString());
+  const std::string path = (Home() + "/" + GetParam().path).toStdString();
+  const PrintOutcome outcome = RenderPdf(document, path);
   EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Failed);
-  EXPECT_FALSE(outcome.detail.empty());
+  EXPECT_TRUE(GivesReason(outcome.detail, GetParam().error)) << outcome.detail;
+  EXPECT_NE(outcome.detail.find(path), std::string::npos) << outcome.detail;
+}
+
+INSTANTIATE_TEST_SUITE_P(Print, RenderPdfBadPath,
+                         ::testing::Values(BadPathCase{"MissingFolder", "missing/folder/x.pdf", ENOENT},
+                                           BadPathCase{"FileAsFolder", "plain-file/x.pdf", ENOTDIR},
+                                           BadPathCase{"PathIsAFolder", "a-folder.pdf", EISDIR}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(QtPrinterTest, RenderPdfIntoAReadOnlyFolderFails) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser writes into read-only folders";
+  QTemporaryDir folder(Home() + "/read-only-XXXXXX");
+  ASSERT_EQ(chmod(folder.path().toLocal8Bit().constData(), 0555), 0);
+  PrintDocument document;
+  document.lines = {"a"};
+  const PrintOutcome outcome = RenderPdf(document, (folder.path() + "/x.pdf").toStdString());
+  chmod(folder.path().toLocal8Bit().constData(), 0755);
+  EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Failed);
+  EXPECT_TRUE(GivesReason(outcome.detail, EACCES)) << outcome.detail;
 }
 
 TEST_F(QtPrinterTest, WithoutPrinterTheProtocolIsSavedInDocuments) {
@@ -128,6 +257,26 @@ TEST_F(QtPrinterTest, WithoutPrinterTheProtocolIsSavedInDocuments) {
   ASSERT_EQ(second.kind, PrintOutcome::Kind::SavedAsPdf) << second.detail;
   EXPECT_NE(second.path, first.path);
   EXPECT_TRUE(ReadAll(first.path).startsWith("%PDF-"));
+}
+
+// The window's fallback on a full disk: the protocol is reported as not
+// saved, with the reason, and no partial or empty file is left.
+TEST_F(QtPrinterTest, FallbackPdfCutShortIsReportedAndLeavesNoFile) {
+  const QString documents = Home() + "/Documents";
+  ASSERT_TRUE(QDir().mkpath(documents));
+  const QStringList before = FilesIn(documents);
+  QtPrinter printer;
+  for (const std::string& line : LongDocument().lines) printer.PrintLine(line);
+  PrintOutcome outcome;
+  {
+    const FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.Set());
+    outcome = printer.EndDocument();
+  }
+  EXPECT_EQ(outcome.kind, PrintOutcome::Kind::Failed);
+  EXPECT_NE(outcome.detail.find("not saved"), std::string::npos) << outcome.detail;
+  EXPECT_TRUE(GivesReason(outcome.detail, EFBIG)) << outcome.detail;
+  EXPECT_EQ(FilesIn(documents), before);
 }
 
 TEST_F(QtPrinterTest, NoLinesSendNothing) {

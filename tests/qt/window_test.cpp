@@ -244,6 +244,43 @@ class WindowTest : public QObject {
     QVERIFY(h.app.Log.LogConcentration(17).empty());
   }
 
+  // A Yes/No message has no Cancel: Escape and closing the box leave it
+  // open, the run goes on after Yes and keeps its log.
+  void escapeAndCloseLeaveAMessageOpen_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("typed");  // the bad value, then the good ones
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("substance");
+    QTest::newRow("error: concentration not a fraction")
+        << 16 << QStringList{QStringLiteral("abc"), QStringLiteral("0.1"), QStringLiteral("20")}
+        << QStringLiteral("ОШИБКА !") << 17;
+    QTest::newRow("warning: temperature out of range")
+        << 18 << QStringList{QStringLiteral("300"), QStringLiteral("20")} << QStringLiteral("ВНИМАНИЕ !") << 19;
+  }
+
+  void escapeAndCloseLeaveAMessageOpen() {
+    QFETCH(int, row);
+    QFETCH(QStringList, typed);
+    QFETCH(QString, title);
+    QFETCH(int, substance);
+    Harness h;
+    DialogDriver driver;
+    driver.Type(typed.at(0));
+    driver.EscapeCloseThenYes();
+    for (qsizetype i = 1; i < typed.size(); ++i) driver.Type(typed.at(i));
+    ClickEntry(h.window(), row);
+    QVERIFY2(driver.done(), Report(driver).constData());
+    QVERIFY2(driver.unexpected().isEmpty(), Report(driver).constData());
+    QCOMPARE(driver.seen().at(1).title, title);
+    QVERIFY(driver.seen().at(1).openAfterEscape);
+    QVERIFY(driver.seen().at(1).openAfterClose);
+    QVERIFY(!h.platform.EndRequested());
+    QVERIFY(!h.app.Ended());
+    QVERIFY(h.window().isVisible());
+    QVERIFY(h.window().label(3)->isVisible());
+    QCOMPARE(h.app.Log.LogTemperature(static_cast<std::uint8_t>(substance)).size(), std::size_t{1});
+  }
+
   void commaLocale() {
     const bool russian = qgetenv("LC_ALL").startsWith("ru");
     if (!russian) QSKIP("runs under LC_ALL=ru_RU.UTF-8 (test elprops_gui_tests_ru)");
