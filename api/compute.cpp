@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include <elprops/compute.hpp>
+#include <elprops/validity.hpp>
 
 #include "admissible.h"
 #include "catalogue.h"
@@ -131,7 +132,7 @@ result compute(int substance, float mass_fraction, float temperature_celsius) {
   std::string message;
   const error_kind kind = api::EvaluatePoint(substance, mass_fraction, temperature_celsius, value, &message);
   if (kind != error_kind::none) return compute_error{kind, std::move(message)};
-  return value;
+  return result(value, check_validity(substance, mass_fraction, temperature_celsius));
 }
 
 std::size_t compute_many(std::span<const int> substances, std::span<const float> mass_fractions,

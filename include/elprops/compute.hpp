@@ -14,9 +14,11 @@
 #include <string>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include <elprops/export.hpp>
 #include <elprops/substance.hpp>
+#include <elprops/validity.hpp>
 
 namespace elprops {
 
@@ -40,10 +42,12 @@ struct compute_error {
   std::string message;  // in English, the words elprops-cli uses
 };
 
-// Either the five properties or the error of one point.
+// Either the five properties or the error of one point. A computed point
+// also carries its warnings: above the salt's solubility, above 100 °C.
 class result {
  public:
-  result(const properties& value) : outcome_(value) {}             // NOLINT: implicit on purpose
+  result(const properties& value) : outcome_(value) {}  // NOLINT: implicit on purpose
+  result(const properties& value, std::vector<warning> warnings) : outcome_(value), warnings_(std::move(warnings)) {}
   result(compute_error failure) : outcome_(std::move(failure)) {}  // NOLINT
 
   [[nodiscard]] bool has_value() const noexcept { return outcome_.index() == 0; }
@@ -58,8 +62,13 @@ class result {
   // The error; throws std::bad_variant_access when the point was computed.
   [[nodiscard]] const compute_error& error() const { return std::get<compute_error>(outcome_); }
 
+  // The warnings and notes of a computed point (see check_validity); empty
+  // for a failed one. They never change a value.
+  [[nodiscard]] const std::vector<warning>& warnings() const noexcept { return warnings_; }
+
  private:
   std::variant<properties, compute_error> outcome_;
+  std::vector<warning> warnings_;
 };
 
 // One point: a substance (index 1 to 19, see find_substance), the mass

@@ -12,4 +12,6 @@
 #include <elprops/export.hpp>
 #include <elprops/saturation.hpp>
 #include <elprops/substance.hpp>
+#include <elprops/units.hpp>
+#include <elprops/validity.hpp>
 #include <elprops/version.hpp>
