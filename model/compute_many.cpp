@@ -7,6 +7,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "correlations.h"
 #include "exact_reciprocal.h"
@@ -21,7 +26,6 @@ constexpr std::size_t kWidth = kComputeManyGroupWidth;
 constexpr std::size_t kBlock = 2048;
 
 constexpr double Wide(float f) { return static_cast<double>(f); }
-constexpr float Single(double d) { return static_cast<float>(d); }
 
 // Which branches of the correlations a substance takes.
 enum class Kind : std::uint8_t {
@@ -68,32 +72,96 @@ static_assert(kWidth % 2 == 0 && kWidth <= 32);
 
 // Rounds both to single, as a store into a single variable does, and
 // widens them again for the next step.
-inline Pair Stored(Pair v) { return __builtin_convertvector(__builtin_convertvector(v, SinglePair), Pair); }
-inline SinglePair Singles(Pair v) { return __builtin_convertvector(v, SinglePair); }
+inline Pair Stored(Pair v) {
+#if defined(__SSE2__)
+  return _mm_cvtps_pd(_mm_cvtpd_ps(v));
+#else
+  return __builtin_convertvector(__builtin_convertvector(v, SinglePair), Pair);
+#endif
+}
 
 // 0 for finite values, NaN for an infinity or a NaN.
 inline Pair NotFinite(Pair v) { return v - v; }
 
-// A library call on each element.
-template <double (*f)(double)>
-inline Pair Each(Pair v) {
-  return Pair{f(v[0]), f(v[1])};
-}
-double Log(double v) { return std::log(v); }
-double Exp(double v) { return std::exp(v); }
+// Doubles of a group, laid out so that a library call reads and writes
+// each in place and the arithmetic takes them two at a time: pair j is
+// elements 2j and 2j+1.
+template <std::size_t N>
+struct Lanes {
+  alignas(16) double v[N];
 
-// Computes one group of points of one substance: the first n of the points
-// that `at` names in xs and ts (the others fill the group and are not
-// written). Writes the results and statuses of the points without a fault
+  Pair operator[](std::size_t j) const {
+    Pair p;
+    std::memcpy(&p, &v[2 * j], sizeof p);
+    return p;
+  }
+  void Set(std::size_t j, Pair p) { std::memcpy(&v[2 * j], &p, sizeof p); }
+};
+
+// The library function on the first `count` elements, each call on its own
+// so that the processor overlaps them.
+template <std::size_t count, std::size_t N>
+inline void LogEach(const Lanes<N>& in, Lanes<N>& out) {
+  static_assert(count <= N);
+  UNROLL for (std::size_t i = 0; i < count; ++i) out.v[i] = std::log(in.v[i]);
+}
+template <std::size_t count, std::size_t N>
+inline void ExpEach(const Lanes<N>& in, Lanes<N>& out) {
+  static_assert(count <= N);
+  UNROLL for (std::size_t i = 0; i < count; ++i) out.v[i] = std::exp(in.v[i]);
+}
+
+// The five results of the two points of a pair, as singles.
+struct Results {
+  Pair density, viscosity, surfaceTension, heatCapacity, conductivity;
+
+  // Writes element e's results to `out`.
+  void Put(std::size_t e, PropertySet& out) const {
+#if defined(__SSE2__)
+    // The first four fields side by side, one store for them.
+    static_assert(offsetof(PropertySet, Viscosity) == 4 && offsetof(PropertySet, SurfaceTension) == 8 &&
+                  offsetof(PropertySet, HeatCapacity) == 12 && offsetof(PropertySet, ThermalConductivity) == 16);
+    const __m128 dv = _mm_unpacklo_ps(_mm_cvtpd_ps(density), _mm_cvtpd_ps(viscosity));
+    const __m128 sh = _mm_unpacklo_ps(_mm_cvtpd_ps(surfaceTension), _mm_cvtpd_ps(heatCapacity));
+    const __m128 four = e == 0 ? _mm_movelh_ps(dv, sh) : _mm_movehl_ps(sh, dv);
+    std::memcpy(static_cast<void*>(&out), &four, sizeof four);
+    out.ThermalConductivity = static_cast<float>(conductivity[e]);
+#else
+    out = PropertySet{static_cast<float>(density[e]), static_cast<float>(viscosity[e]),
+                      static_cast<float>(surfaceTension[e]), static_cast<float>(heatCapacity[e]),
+                      static_cast<float>(conductivity[e])};
+#endif
+  }
+};
+
+// A group's points: the width of points from `first` on, ...
+struct Consecutive {
+  std::size_t first;
+  static constexpr std::size_t size() { return kWidth; }
+  std::size_t operator[](std::size_t l) const { return first + l; }
+};
+
+// ... or up to the width of points named one by one.
+struct Listed {
+  std::array<std::uint32_t, kWidth> at;
+  std::size_t n;
+  std::size_t size() const { return n; }
+  std::size_t operator[](std::size_t l) const { return at[l]; }
+};
+
+// Computes one group of points of one substance: the points that `at`
+// names in xs and ts (when fewer than the width, the last is repeated to
+// fill the group, and written once). Writes the results and statuses of the points without a fault
 // and returns the others as a bit mask. A point is marked faulted when an infinity or a NaN
 // reached one of the values looked at: every fault of the one-point
 // computation leaves one there (a failed logarithm, division or store and an
 // overflowing exponential all give an infinity or a NaN, which the later
 // sums, products and stores carry on; the exponentials, which would turn a
 // negative infinity into 0, have their arguments looked at).
-template <Kind kind>
-unsigned Group(const Row& c, double lnTen, const std::uint32_t* at, std::size_t n, const float* xs, const float* ts,
-               PropertySet* out, ComputeStatus* status) {
+template <Kind kind, class Points>
+unsigned Group(const Row& c, double lnTen, const Points& at, const float* xs, const float* ts, PropertySet* out,
+               ComputeStatus* status) {
+  const std::size_t n = at.size();
   constexpr bool solution = kind != Kind::Water;
   constexpr bool tensionTables = kind == Kind::Halving || kind == Kind::Dividing;
   const double lnTenDouble = std::log(10.0);
@@ -106,45 +174,42 @@ unsigned Group(const Row& c, double lnTen, const std::uint32_t* at, std::size_t 
     x[j] = solution ? Pair{Wide(xs[at[2 * j]]), Wide(xs[at[2 * j + 1]])} : Pair{0.0, 0.0};
   }
 
-  // The logarithms of the inputs.
-  Pair lnViscosityBase[kPairs];
-  Pair lnWaterDensity[kPairs];
-  Pair lnTemperatureRatio[kPairs];
-  Pair lnX[kPairs];
-  UNROLL for (std::size_t j = 0; j < kPairs; ++j) lnViscosityBase[j] = Each<Log>(T[j] + 43.252);
+  // The logarithms of the inputs, for every point of the group: of the
+  // viscosity base, the water density, the temperature ratio and the
+  // concentration (counted in pairs from these offsets).
+  constexpr std::size_t kBase = 0, kWaterDensity = kPairs, kRatio = 2 * kPairs, kX = 3 * kPairs;
+  constexpr std::size_t kLogs = (solution ? 4 : 3) * kWidth;
+  Lanes<4 * kWidth> argument;
+  Lanes<4 * kWidth> ln;
   UNROLL for (std::size_t j = 0; j < kPairs; ++j) {
-    lnWaterDensity[j] = Each<Log>((1002.164 - T[j] * 0.12728) - (T[j] * 0.003134) * T[j]);
-  }
-  UNROLL for (std::size_t j = 0; j < kPairs; ++j) lnTemperatureRatio[j] = Each<Log>(T[j] / 100.0);
-  if constexpr (solution) {
-    // A concentration of 0 takes no power; its logarithm is not used.
-    UNROLL for (std::size_t j = 0; j < kPairs; ++j) {
+    argument.Set(kBase + j, T[j] + 43.252);
+    argument.Set(kWaterDensity + j, (1002.164 - T[j] * 0.12728) - (T[j] * 0.003134) * T[j]);
+    argument.Set(kRatio + j, T[j] / 100.0);
+    if constexpr (solution) {
+      // A concentration of 0 takes no power; the logarithm of 1 in its
+      // place is not used.
       const MaskPair zero = x[j] == 0.0;
-      const Pair argument = reinterpret_cast<Pair>((reinterpret_cast<MaskPair>(x[j]) & ~zero) |
-                                                   (reinterpret_cast<MaskPair>(Pair{1.0, 1.0}) & zero));
-      lnX[j] = Each<Log>(argument);
+      argument.Set(kX + j, reinterpret_cast<Pair>((reinterpret_cast<MaskPair>(x[j]) & ~zero) |
+                                                  (reinterpret_cast<MaskPair>(Pair{1.0, 1.0}) & zero)));
     }
   }
+  LogEach<kLogs>(argument, ln);
 
-  // The exponentials that follow them.
-  Pair W[kPairs];
+  // The exponentials that follow: the water viscosity power, the density,
+  // the concentration power and the tension factor.
+  constexpr std::size_t kPower = 0, kDensity = kPairs, kConcentrationPower = 2 * kPairs, kFactor = 3 * kPairs;
+  constexpr std::size_t kExps = (tensionTables ? 4 : solution ? 3 : 2) * kWidth;
+  Lanes<4 * kWidth> exps;
   Pair L[kPairs];
-  Pair density[kPairs];
-  Pair p[kPairs];
   Pair g[kPairs];
-  Pair a[kPairs];
-  UNROLL for (std::size_t j = 0; j < kPairs; ++j) W[j] = Stored(Each<Exp>(lnViscosityBase[j] * -1.5423));
   UNROLL for (std::size_t j = 0; j < kPairs; ++j) {
-    const Pair Lw = Stored(lnWaterDensity[j] / lnTen);
+    argument.Set(kPower + j, ln[kBase + j] * -1.5423);
+    const Pair Lw = Stored(ln[kWaterDensity + j] / lnTen);
     const Pair Ls = Stored(((c.A0 - T[j] * c.A1) + (T[j] * c.A2) * T[j]) * x[j]);
     L[j] = Stored(Ls + Lw);
-  }
-  UNROLL for (std::size_t j = 0; j < kPairs; ++j) density[j] = Stored(Each<Exp>(L[j] * lnTenDouble));
-  if constexpr (solution) {
-    UNROLL for (std::size_t j = 0; j < kPairs; ++j) p[j] = Stored(Each<Exp>(c.Exponent * lnX[j]));
-  }
-  if constexpr (tensionTables) {
-    UNROLL for (std::size_t j = 0; j < kPairs; ++j) {
+    argument.Set(kDensity + j, L[j] * lnTenDouble);
+    if constexpr (solution) argument.Set(kConcentrationPower + j, c.Exponent * ln[kX + j]);
+    if constexpr (tensionTables) {
       const Pair m = Stored((x[j] * 18020.0) / ((1.0 - x[j]) * c.MolarMass));
       const Pair P = Stored((-c.P0 - T[j] * c.P1) - (T[j] * c.P2) * T[j]);
       const Pair Q = Stored((-c.Q0 - T[j] * c.Q1) - (T[j] * c.Q2) * T[j]);
@@ -153,57 +218,65 @@ unsigned Group(const Row& c, double lnTen, const std::uint32_t* at, std::size_t 
       } else {
         g[j] = Stored((((Q * m) / c.Divisor + P) * m) / c.Divisor);
       }
+      argument.Set(kFactor + j, g[j] * lnTen);
     }
-    UNROLL for (std::size_t j = 0; j < kPairs; ++j) a[j] = Stored(Each<Exp>(g[j] * lnTen));
-  } else if constexpr (kind == Kind::Bicarbonate) {
-    UNROLL for (std::size_t j = 0; j < kPairs; ++j) a[j] = Stored(1.0 - x[j] * 0.72);
-  } else {
-    UNROLL for (std::size_t j = 0; j < kPairs; ++j) a[j] = Pair{1.0, 1.0};
   }
+  ExpEach<kExps>(argument, exps);
 
-  // The rest of the viscosity chain.
+  // The rest of the viscosity chain: log10 of the water viscosity, then the
+  // viscosity.
+  Lanes<kWidth> chainArgument;
+  Lanes<kWidth> chain;
+  UNROLL for (std::size_t j = 0; j < kPairs; ++j) chainArgument.Set(j, Stored(exps[kPower + j]) * 0.59849);
+  LogEach<kWidth>(chainArgument, chain);
   Pair V[kPairs];
-  Pair viscosity[kPairs];
   UNROLL for (std::size_t j = 0; j < kPairs; ++j) {
-    const Pair Vw = Stored(Each<Log>(W[j] * 0.59849) / lnTen);
+    const Pair Vw = Stored(chain[j] / lnTen);
     Pair Vs = Pair{0.0, 0.0};
     if constexpr (solution) {
-      const Pair withPower = Stored((((T[j] * c.B1 + c.B0) + (T[j] * c.B2) * T[j]) + p[j] * c.B3) * x[j]);
+      const Pair p = Stored(exps[kConcentrationPower + j]);
+      const Pair withPower = Stored((((T[j] * c.B1 + c.B0) + (T[j] * c.B2) * T[j]) + p * c.B3) * x[j]);
       // 0 (all bits clear) where the concentration is 0.
       Vs = reinterpret_cast<Pair>(reinterpret_cast<MaskPair>(withPower) & reinterpret_cast<MaskPair>(x[j] != 0.0));
     }
     V[j] = Stored(Vs + Vw);
+    chainArgument.Set(j, V[j] * lnTen);
   }
-  UNROLL for (std::size_t j = 0; j < kPairs; ++j) viscosity[j] = Each<Exp>(V[j] * lnTen) + 5e-8;
+  ExpEach<kWidth>(chainArgument, chain);
 
   unsigned faulted = 0;
   UNROLL for (std::size_t j = 0; j < kPairs; ++j) {
-    const Pair cw = Stored((T[j] * 1.02) * lnTemperatureRatio[j] + 4215.45);
+    const Pair density = Stored(exps[kDensity + j]);
+    const Pair viscosity = chain[j] + 5e-8;
+    Pair a = Pair{1.0, 1.0};  // water
+    if constexpr (tensionTables) {
+      a = Stored(exps[kFactor + j]);
+    } else if constexpr (kind == Kind::Bicarbonate) {
+      a = Stored(1.0 - x[j] * 0.72);
+    }
+
+    const Pair cw = Stored((T[j] * 1.02) * ln[kRatio + j] + 4215.45);
     Pair cs = Pair{0.0, 0.0};
     if constexpr (solution) cs = Stored(((((x[j] * c.C1) - c.C0) + T[j] * c.C2) - (T[j] * c.C3) * T[j]) * x[j]);
     const Pair heatCapacity = Stored(cs + cw);
 
     const Pair sigmaW = Stored((0.0756662 - T[j] * 0.000142937) - (T[j] * 2.52178e-7) * T[j]);
-    const Pair sigma = Stored((1.0 - a[j]) * kTensionScale + sigmaW);
+    const Pair sigma = Stored((1.0 - a) * kTensionScale + sigmaW);
     const Pair surfaceTension = Stored(sigma + 5e-7);
 
     const Pair lambdaW = Stored((T[j] * 0.00246 + 0.5545) - (T[j] * 1.184e-5) * T[j]);
     const Pair lambda = Stored((1.0 - x[j] * c.K) * lambdaW);
     const Pair conductivity = Stored(lambda + 5e-5);
 
-    const SinglePair D = Singles(density[j]);
-    const SinglePair Vi = Singles(viscosity[j]);
-    const SinglePair S = Singles(surfaceTension);
-    const SinglePair H = Singles(heatCapacity);
-    const SinglePair K = Singles(conductivity);
-    Pair check = NotFinite(L[j]) + NotFinite(density[j]) + NotFinite(V[j]) + NotFinite(Stored(viscosity[j])) +
+    const Results results{density, viscosity, surfaceTension, heatCapacity, conductivity};
+    Pair check = NotFinite(L[j]) + NotFinite(density) + NotFinite(V[j]) + NotFinite(Stored(viscosity)) +
                  NotFinite(surfaceTension) + NotFinite(heatCapacity) + NotFinite(conductivity);
     if constexpr (tensionTables) check += NotFinite(g[j]);
     for (std::size_t e = 0; e < 2; ++e) {
       const std::size_t l = 2 * j + e;
       if (l >= n) break;
       if (check[e] == 0.0) [[likely]] {
-        out[at[l]] = PropertySet{D[e], Vi[e], S[e], H[e], K[e]};
+        results.Put(e, out[at[l]]);
         status[at[l]] = ComputeStatus{};
       } else {
         faulted |= 1u << l;
@@ -213,7 +286,8 @@ unsigned Group(const Row& c, double lnTen, const std::uint32_t* at, std::size_t 
   return faulted;
 }
 
-// All points of one substance named by `order`, a group at a time.
+// All points of one substance named by `order`, or the first `count` points
+// when there is no order, a group at a time.
 template <Kind kind>
 void Run(const SubstanceTables& tables, std::uint8_t substance, const std::uint32_t* order, std::size_t count,
          const float* xs, const float* ts, PropertySet* out, ComputeStatus* status) {
@@ -221,15 +295,24 @@ void Run(const SubstanceTables& tables, std::uint8_t substance, const std::uint3
   const double lnTen = Wide(tables.LnTen);
   for (std::size_t first = 0; first < count; first += kWidth) {
     const std::size_t n = std::min(kWidth, count - first);
-    // A short last group repeats its last point to fill the width.
-    std::uint32_t at[kWidth];
-    UNROLL for (std::size_t l = 0; l < kWidth; ++l) at[l] = order[first + std::min(l, n - 1)];
-    const unsigned faulted = Group<kind>(row, lnTen, at, n, xs, ts, out, status);
+    Listed listed{{}, n};
+    unsigned faulted = 0;
+    if (order == nullptr && n == kWidth) {
+      faulted = Group<kind>(row, lnTen, Consecutive{first}, xs, ts, out, status);
+      UNROLL for (std::size_t l = 0; l < kWidth; ++l) listed.at[l] = static_cast<std::uint32_t>(first + l);
+    } else {
+      // A short last group repeats its last point to fill the width.
+      for (std::size_t l = 0; l < kWidth; ++l) {
+        const std::size_t k = first + std::min(l, n - 1);
+        listed.at[l] = order == nullptr ? static_cast<std::uint32_t>(k) : order[k];
+      }
+      faulted = Group<kind>(row, lnTen, listed, xs, ts, out, status);
+    }
     if (faulted != 0) [[unlikely]] {
       // Names the first fault as the one-point computation does.
       for (std::size_t l = 0; l < n; ++l) {
         if ((faulted & (1u << l)) == 0) continue;
-        const std::uint32_t k = at[l];
+        const std::uint32_t k = listed.at[l];
         float concentration = xs[k];
         float limit = 0.0f;
         status[k] = ComputeProperties(tables, substance, concentration, ts[k], limit, out[k]);
@@ -262,8 +345,8 @@ bool ComputeMany(const SubstanceTables& tables, std::span<const std::uint8_t> su
     std::array<std::uint32_t, kSubstanceCount + 2> start{};
     unsigned differ = 0;
     for (std::size_t k = 0; k < count; ++k) differ |= static_cast<unsigned>(s[k] ^ s[0]);
-    if (differ == 0 && s[0] >= 1 && s[0] <= kSubstanceCount) {
-      for (std::size_t k = 0; k < count; ++k) order[k] = static_cast<std::uint32_t>(k);
+    const bool uniform = differ == 0 && s[0] >= 1 && s[0] <= kSubstanceCount;
+    if (uniform) {
       std::fill(start.begin() + s[0] + 1, start.end(), static_cast<std::uint32_t>(count));
     } else {
       for (std::size_t k = 0; k < count; ++k) {
@@ -283,7 +366,7 @@ bool ComputeMany(const SubstanceTables& tables, std::span<const std::uint8_t> su
     }
 
     for (std::uint8_t i = 1; i <= kSubstanceCount; ++i) {
-      const std::uint32_t* points = order.data() + start[i];
+      const std::uint32_t* points = uniform ? nullptr : order.data() + start[i];
       const std::size_t n = start[i + 1] - start[i];
       if (n == 0) continue;
       switch (KindOf(tables, i)) {
