@@ -367,14 +367,20 @@ TEST_F(ComputeManyTest, WaterIgnoresTheConcentrationGiven) {
 TEST_F(ComputeManyTest, OtherTablesTakeTheSamePaths) {
   // Tables a caller may build: a divisor without an exact reciprocal, a
   // zero divisor and a zero molar mass divide as the one-point computation
-  // does, and fault where it faults.
+  // does, and fault where it faults. Coefficients near the single range
+  // drive a stored value to minus infinity just before an exponential,
+  // which turns it into 0: the fault must still be found.
   SubstanceTables tables = tables_;
   tables.TensionDivisor[17] = 3.0f;
   tables.TensionDivisor[11] = 0.0f;
   tables.Row[16].MolarMass = 0.0f;
   tables.ViscosityExponent[15] = 0.0f;
+  tables.Row[12].TensionQ0 = 3e38f;     // log10 of the tension factor
+  tables.Row[9].DensityA2 = -3e38f;     // log10 of the density
+  tables.Row[10].ViscosityB2 = -3e38f;  // log10 of the viscosity
   std::vector<Point> points;
-  for (const std::uint8_t i : {std::uint8_t{11}, std::uint8_t{15}, std::uint8_t{16}, std::uint8_t{17}}) {
+  for (const std::uint8_t i : {std::uint8_t{9}, std::uint8_t{10}, std::uint8_t{11}, std::uint8_t{12}, std::uint8_t{15},
+                               std::uint8_t{16}, std::uint8_t{17}}) {
     for (const float x : {0.0f, 0.1f, 0.5f, 0.99f}) {
       for (const float t : {0.0f, 20.0f, 150.0f}) points.push_back({i, x, t});
     }
