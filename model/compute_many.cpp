@@ -1,7 +1,8 @@
 // Many points at once: for each point the same operations as
 // ComputeProperties, in the same order and with the same stores, carried out
 // for a group of points side by side so that the processor overlaps their
-// logarithms and exponentials instead of waiting on one chain at a time.
+// logarithms and exponentials instead of waiting on one chain at a time, and
+// does the arithmetic between them two points to an instruction.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -20,7 +21,7 @@ namespace elprops::model {
 namespace {
 
 constexpr std::size_t kWidth = kComputeManyGroupWidth;
-#define UNROLL _Pragma("GCC unroll 16")
+#define UNROLL _Pragma("GCC unroll 32")
 
 // Points sorted by substance at a time; bounds the index buffer.
 constexpr std::size_t kBlock = 2048;
@@ -62,7 +63,7 @@ Kind KindOf(const SubstanceTables& tables, std::uint8_t substance) {
 }
 
 // Two points' doubles side by side. Each operation on a pair is the same
-// IEEE operation on each of its two elements, so the bits are those of two
+// IEEE operation on each of its two elements, so the bits are those of the
 // scalar operations; the pair only halves the instructions.
 using Pair = double __attribute__((vector_size(16)));
 using SinglePair = float __attribute__((vector_size(8)));
@@ -74,14 +75,22 @@ static_assert(kWidth % 2 == 0 && kWidth <= 32);
 // widens them again for the next step.
 inline Pair Stored(Pair v) {
 #if defined(__SSE2__)
+  // What the generic form below does, without the move GCC puts between.
   return _mm_cvtps_pd(_mm_cvtpd_ps(v));
 #else
   return __builtin_convertvector(__builtin_convertvector(v, SinglePair), Pair);
 #endif
 }
 
+constexpr Pair kOnes{1.0, 1.0};
+
 // 0 for finite values, NaN for an infinity or a NaN.
 inline Pair NotFinite(Pair v) { return v - v; }
+
+// a where the mask is set, b elsewhere.
+inline Pair Select(MaskPair m, Pair a, Pair b) {
+  return reinterpret_cast<Pair>((reinterpret_cast<MaskPair>(a) & m) | (reinterpret_cast<MaskPair>(b) & ~m));
+}
 
 // Doubles of a group, laid out so that a library call reads and writes
 // each in place and the arithmetic takes them two at a time: pair j is
@@ -100,39 +109,44 @@ struct Lanes {
 
 // The library function on the first `count` elements, each call on its own
 // so that the processor overlaps them.
+//
+// The empty statements that take the arrays' addresses keep the arrays in
+// memory, where a call takes its argument and leaves its result with one
+// move each; without them the compiler keeps the pairs in registers and
+// takes them apart and together again around every call.
 template <std::size_t count, std::size_t N>
-inline void LogEach(const Lanes<N>& in, Lanes<N>& out) {
+inline void LogEach(Lanes<N>& in, Lanes<N>& out) {
   static_assert(count <= N);
+  asm volatile("" : : "r"(in.v), "r"(out.v) : "memory");
   UNROLL for (std::size_t i = 0; i < count; ++i) out.v[i] = std::log(in.v[i]);
+  asm volatile("" : : "r"(in.v), "r"(out.v) : "memory");
 }
 template <std::size_t count, std::size_t N>
-inline void ExpEach(const Lanes<N>& in, Lanes<N>& out) {
+inline void ExpEach(Lanes<N>& in, Lanes<N>& out) {
   static_assert(count <= N);
+  asm volatile("" : : "r"(in.v), "r"(out.v) : "memory");
   UNROLL for (std::size_t i = 0; i < count; ++i) out.v[i] = std::exp(in.v[i]);
+  asm volatile("" : : "r"(in.v), "r"(out.v) : "memory");
 }
 
-// The five results of the two points of a pair, as singles.
-struct Results {
-  Pair density, viscosity, surfaceTension, heatCapacity, conductivity;
-
-  // Writes element e's results to `out`.
-  void Put(std::size_t e, PropertySet& out) const {
+// Writes element e's five results to `out`, as singles.
+inline void Put(std::size_t e, Pair density, Pair viscosity, Pair surfaceTension, Pair heatCapacity, Pair conductivity,
+                PropertySet& out) {
 #if defined(__SSE2__)
-    // The first four fields side by side, one store for them.
-    static_assert(offsetof(PropertySet, Viscosity) == 4 && offsetof(PropertySet, SurfaceTension) == 8 &&
-                  offsetof(PropertySet, HeatCapacity) == 12 && offsetof(PropertySet, ThermalConductivity) == 16);
-    const __m128 dv = _mm_unpacklo_ps(_mm_cvtpd_ps(density), _mm_cvtpd_ps(viscosity));
-    const __m128 sh = _mm_unpacklo_ps(_mm_cvtpd_ps(surfaceTension), _mm_cvtpd_ps(heatCapacity));
-    const __m128 four = e == 0 ? _mm_movelh_ps(dv, sh) : _mm_movehl_ps(sh, dv);
-    std::memcpy(static_cast<void*>(&out), &four, sizeof four);
-    out.ThermalConductivity = static_cast<float>(conductivity[e]);
+  // The first four fields of the point side by side, one store for them.
+  static_assert(offsetof(PropertySet, Viscosity) == 4 && offsetof(PropertySet, SurfaceTension) == 8 &&
+                offsetof(PropertySet, HeatCapacity) == 12 && offsetof(PropertySet, ThermalConductivity) == 16);
+  const __m128 dv = _mm_unpacklo_ps(_mm_cvtpd_ps(density), _mm_cvtpd_ps(viscosity));
+  const __m128 sh = _mm_unpacklo_ps(_mm_cvtpd_ps(surfaceTension), _mm_cvtpd_ps(heatCapacity));
+  const __m128 four = e == 0 ? _mm_movelh_ps(dv, sh) : _mm_movehl_ps(sh, dv);
+  std::memcpy(static_cast<void*>(&out), &four, sizeof four);
+  out.ThermalConductivity = static_cast<float>(conductivity[e]);
 #else
-    out = PropertySet{static_cast<float>(density[e]), static_cast<float>(viscosity[e]),
-                      static_cast<float>(surfaceTension[e]), static_cast<float>(heatCapacity[e]),
-                      static_cast<float>(conductivity[e])};
+  out = PropertySet{static_cast<float>(density[e]), static_cast<float>(viscosity[e]),
+                    static_cast<float>(surfaceTension[e]), static_cast<float>(heatCapacity[e]),
+                    static_cast<float>(conductivity[e])};
 #endif
-  }
-};
+}
 
 // A group's points: the width of points from `first` on, ...
 struct Consecutive {
@@ -151,13 +165,16 @@ struct Listed {
 
 // Computes one group of points of one substance: the points that `at`
 // names in xs and ts (when fewer than the width, the last is repeated to
-// fill the group, and written once). Writes the results and statuses of the points without a fault
-// and returns the others as a bit mask. A point is marked faulted when an infinity or a NaN
-// reached one of the values looked at: every fault of the one-point
-// computation leaves one there (a failed logarithm, division or store and an
-// overflowing exponential all give an infinity or a NaN, which the later
-// sums, products and stores carry on; the exponentials, which would turn a
-// negative infinity into 0, have their arguments looked at).
+// fill the group, and written once). Writes the results and statuses of the
+// points without a fault and returns the others as a bit mask.
+//
+// A point is marked faulted when an infinity or a NaN reached one of the
+// values looked at: every fault of the one-point computation leaves one
+// there. A failed logarithm, division or store and an overflowing
+// exponential all give an infinity or a NaN, which the later sums, products,
+// stores and library calls carry on, except an exponential, which turns a
+// negative infinity into 0: the arguments of those exponentials are looked
+// at too.
 template <Kind kind, class Points>
 unsigned Group(const Row& c, double lnTen, const Points& at, const float* xs, const float* ts, PropertySet* out,
                ComputeStatus* status) {
@@ -185,13 +202,9 @@ unsigned Group(const Row& c, double lnTen, const Points& at, const float* xs, co
     argument.Set(kBase + j, T[j] + 43.252);
     argument.Set(kWaterDensity + j, (1002.164 - T[j] * 0.12728) - (T[j] * 0.003134) * T[j]);
     argument.Set(kRatio + j, T[j] / 100.0);
-    if constexpr (solution) {
-      // A concentration of 0 takes no power; the logarithm of 1 in its
-      // place is not used.
-      const MaskPair zero = x[j] == 0.0;
-      argument.Set(kX + j, reinterpret_cast<Pair>((reinterpret_cast<MaskPair>(x[j]) & ~zero) |
-                                                  (reinterpret_cast<MaskPair>(Pair{1.0, 1.0}) & zero)));
-    }
+    // A concentration of 0 takes no power; the logarithm of 1 in its place
+    // is not used.
+    if constexpr (solution) argument.Set(kX + j, Select(x[j] == 0.0, kOnes, x[j]));
   }
   LogEach<kLogs>(argument, ln);
 
@@ -236,8 +249,7 @@ unsigned Group(const Row& c, double lnTen, const Points& at, const float* xs, co
     if constexpr (solution) {
       const Pair p = Stored(exps[kConcentrationPower + j]);
       const Pair withPower = Stored((((T[j] * c.B1 + c.B0) + (T[j] * c.B2) * T[j]) + p * c.B3) * x[j]);
-      // 0 (all bits clear) where the concentration is 0.
-      Vs = reinterpret_cast<Pair>(reinterpret_cast<MaskPair>(withPower) & reinterpret_cast<MaskPair>(x[j] != 0.0));
+      Vs = Select(x[j] == 0.0, Pair{0.0, 0.0}, withPower);
     }
     V[j] = Stored(Vs + Vw);
     chainArgument.Set(j, V[j] * lnTen);
@@ -247,8 +259,8 @@ unsigned Group(const Row& c, double lnTen, const Points& at, const float* xs, co
   unsigned faulted = 0;
   UNROLL for (std::size_t j = 0; j < kPairs; ++j) {
     const Pair density = Stored(exps[kDensity + j]);
-    const Pair viscosity = chain[j] + 5e-8;
-    Pair a = Pair{1.0, 1.0};  // water
+    const Pair viscosity = Stored(chain[j] + 5e-8);
+    Pair a = kOnes;  // water
     if constexpr (tensionTables) {
       a = Stored(exps[kFactor + j]);
     } else if constexpr (kind == Kind::Bicarbonate) {
@@ -268,15 +280,14 @@ unsigned Group(const Row& c, double lnTen, const Points& at, const float* xs, co
     const Pair lambda = Stored((1.0 - x[j] * c.K) * lambdaW);
     const Pair conductivity = Stored(lambda + 5e-5);
 
-    const Results results{density, viscosity, surfaceTension, heatCapacity, conductivity};
-    Pair check = NotFinite(L[j]) + NotFinite(density) + NotFinite(V[j]) + NotFinite(Stored(viscosity)) +
+    Pair check = NotFinite(L[j]) + NotFinite(density) + NotFinite(V[j]) + NotFinite(viscosity) +
                  NotFinite(surfaceTension) + NotFinite(heatCapacity) + NotFinite(conductivity);
     if constexpr (tensionTables) check += NotFinite(g[j]);
     for (std::size_t e = 0; e < 2; ++e) {
       const std::size_t l = 2 * j + e;
       if (l >= n) break;
       if (check[e] == 0.0) [[likely]] {
-        results.Put(e, out[at[l]]);
+        Put(e, density, viscosity, surfaceTension, heatCapacity, conductivity, out[at[l]]);
         status[at[l]] = ComputeStatus{};
       } else {
         faulted |= 1u << l;
@@ -366,9 +377,9 @@ bool ComputeMany(const SubstanceTables& tables, std::span<const std::uint8_t> su
     }
 
     for (std::uint8_t i = 1; i <= kSubstanceCount; ++i) {
-      const std::uint32_t* points = uniform ? nullptr : order.data() + start[i];
       const std::size_t n = start[i + 1] - start[i];
       if (n == 0) continue;
+      const std::uint32_t* points = uniform ? nullptr : order.data() + start[i];
       switch (KindOf(tables, i)) {
         case Kind::Water:
           Run<Kind::Water>(tables, i, points, n, xs, ts, o, st);
