@@ -74,15 +74,17 @@ inline constexpr std::size_t kComputeManyGroupWidth = 8;
 // concentrations[k] and temperatures[k]; its properties go to out[k] and its
 // outcome to status[k]. Each result and status is bit for bit what
 // ComputeProperties gives for that point alone, whatever the other points of
-// the call:
+// the call and their order:
 // - water is computed with concentration 0 (the input span is not written);
 // - a substance outside 1..19 gives IndexOutOfRange;
 // - a point that faults reports the same first fault and step, and its
 //   out[k] is left unchanged (it keeps whatever the caller put there).
-// The points are worked on several at a time so that their library calls
-// overlap; the faults are looked for once per group, and a group that has
-// one is computed again point by point to name it. Returns false and writes
-// nothing when the five spans differ in size. Never throws.
+// The points are worked on a group at a time, so that their library calls
+// overlap and the arithmetic between them takes two points to an
+// instruction; faults are looked for once per group, and a point found
+// faulted is computed again on its own to name its first fault. Returns
+// false and writes nothing when the five spans differ in size. Keeps no
+// state: calls on different outputs may run at the same time. Never throws.
 [[nodiscard]] bool ComputeMany(const SubstanceTables& tables, std::span<const std::uint8_t> substances,
                                std::span<const float> concentrations, std::span<const float> temperatures,
                                std::span<PropertySet> out, std::span<ComputeStatus> status) noexcept;
