@@ -280,9 +280,11 @@ unsigned Group(const Row& c, double lnTen, const Points& at, const float* xs, co
     const Pair lambda = Stored((1.0 - x[j] * c.K) * lambdaW);
     const Pair conductivity = Stored(lambda + 5e-5);
 
-    Pair check = NotFinite(L[j]) + NotFinite(density) + NotFinite(V[j]) + NotFinite(viscosity) +
-                 NotFinite(surfaceTension) + NotFinite(heatCapacity) + NotFinite(conductivity);
-    if constexpr (tensionTables) check += NotFinite(g[j]);
+    // All are singles, so their sum cannot overflow: it is finite exactly
+    // when each of them is.
+    Pair sum = L[j] + density + V[j] + viscosity + surfaceTension + heatCapacity + conductivity;
+    if constexpr (tensionTables) sum += g[j];
+    const Pair check = NotFinite(sum);
     for (std::size_t e = 0; e < 2; ++e) {
       const std::size_t l = 2 * j + e;
       if (l >= n) break;
@@ -310,7 +312,9 @@ void Run(const SubstanceTables& tables, std::uint8_t substance, const std::uint3
     unsigned faulted = 0;
     if (order == nullptr && n == kWidth) {
       faulted = Group<kind>(row, lnTen, Consecutive{first}, xs, ts, out, status);
-      UNROLL for (std::size_t l = 0; l < kWidth; ++l) listed.at[l] = static_cast<std::uint32_t>(first + l);
+      if (faulted != 0) [[unlikely]] {
+        for (std::size_t l = 0; l < kWidth; ++l) listed.at[l] = static_cast<std::uint32_t>(first + l);
+      }
     } else {
       // A short last group repeats its last point to fill the width.
       for (std::size_t l = 0; l < kWidth; ++l) {
