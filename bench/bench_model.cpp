@@ -1,12 +1,19 @@
 // The correlations for each substance on a batch of 4096 admissible points,
-// against the exp/log floor: the same library calls on the same points, with
-// the same dependencies between them, and nothing else.
+// against the exp/log floor: the same library calls on the same points, laid
+// out and ordered as ComputeMany makes them, with the same dependencies
+// between them, and nothing else. ComputeProperties on the same points, one
+// call each, for comparison.
 //
-// The floor and ComputeMany are registered in pairs, substance by substance,
-// so that both of a pair meet the same load on the machine; at the end a
-// table gives their CPU time per point and the ratio. With
-// --benchmark_repetitions the table is printed for the median and for the
-// minimum of the repetitions.
+// Two measurements of ComputeMany against the floor, per substance:
+// - BM_LibmFloor and BM_ComputeMany, registered in pairs so that both of a
+//   pair meet about the same load on the machine, each timed in CPU time;
+// - BM_ManyAgainstFloor, which runs a pass of the floor and a pass of
+//   ComputeMany in turn and keeps the fastest pass of each: the steadier
+//   figure on a busy machine.
+// At the end a table gives both per point with the ratio ComputeMany / floor;
+// with --benchmark_repetitions, for the median and for the minimum of the
+// repetitions (--benchmark_enable_random_interleaving=true spreads the
+// repetitions over the run).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
