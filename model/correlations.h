@@ -5,7 +5,9 @@
 // later steps use that single. Build with -ffp-contract=off.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -63,5 +65,28 @@ inline constexpr float kWaterTemperatureLimit = 200.0f;
 ComputeStatus ComputeProperties(const SubstanceTables& tables, std::uint8_t substance, float& Concentration,
                                 float Temperature, float& TemperatureLimit, PropertySet& out,
                                 Intermediates* trace = nullptr) noexcept;
+
+// The number of points ComputeMany carries side by side through the
+// computation.
+inline constexpr std::size_t kComputeManyGroupWidth = 8;
+
+// Computes many independent points in one call: point k is substances[k] at
+// concentrations[k] and temperatures[k]; its properties go to out[k] and its
+// outcome to status[k]. Each result and status is bit for bit what
+// ComputeProperties gives for that point alone, whatever the other points of
+// the call and their order:
+// - water is computed with concentration 0 (the input span is not written);
+// - a substance outside 1..19 gives IndexOutOfRange;
+// - a point that faults reports the same first fault and step, and its
+//   out[k] is left unchanged (it keeps whatever the caller put there).
+// The points are worked on a group at a time, so that their library calls
+// overlap and the arithmetic between them takes two points to an
+// instruction; faults are looked for once per group, and a point found
+// faulted is computed again on its own to name its first fault. Returns
+// false and writes nothing when the five spans differ in size. Keeps no
+// state: calls on different outputs may run at the same time. Never throws.
+[[nodiscard]] bool ComputeMany(const SubstanceTables& tables, std::span<const std::uint8_t> substances,
+                               std::span<const float> concentrations, std::span<const float> temperatures,
+                               std::span<PropertySet> out, std::span<ComputeStatus> status) noexcept;
 
 }  // namespace elprops::model
