@@ -1,8 +1,11 @@
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include <elprops/compute.hpp>
 #include <elprops/validity.hpp>
@@ -70,27 +73,65 @@ error_kind EvaluatePoint(int substance, float massFraction, float temperature, p
   return error_kind::none;
 }
 
-// One point after the other through the one-point path. A faster kernel for
-// many points replaces this loop and nothing else.
+// The admissible points go through the model's many-points computation a
+// block at a time; each gets the bits and the fault that the one-point path
+// gives it.
 std::size_t EvaluatePoints(std::span<const int> substances, std::span<const float> massFractions,
                            std::span<const float> temperatures, std::size_t count, const PointSink& sink) {
   constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+  constexpr std::size_t kBlock = 4096;
   const properties failed{kNaN, kNaN, kNaN, kNaN, kNaN};
+  const bool wantMessage = !sink.messages.empty();
   std::size_t failures = 0;
-  std::string message;
-  for (std::size_t i = 0; i < count; ++i) {
-    properties value;
-    const bool wantMessage = !sink.messages.empty();
-    const error_kind kind = EvaluatePoint(At(substances, i), At(massFractions, i), At(temperatures, i), value,
-                                          wantMessage ? &message : nullptr);
-    sink.errors[i] = kind;
-    if (kind == error_kind::none) {
-      Put(sink, i, value);
-      if (wantMessage) sink.messages[i].clear();
-    } else {
-      ++failures;
-      Put(sink, i, failed);
-      if (wantMessage) sink.messages[i] = message;
+
+  std::vector<std::size_t> point;  // the caller's index of each computed point
+  std::vector<std::uint8_t> blockSubstances;
+  std::vector<float> blockFractions, blockTemperatures;
+  std::vector<model::PropertySet> blockResults;
+  std::vector<model::ComputeStatus> blockStatus;
+  for (std::size_t begin = 0; begin < count; begin += kBlock) {
+    const std::size_t end = std::min(count, begin + kBlock);
+    point.clear();
+    blockSubstances.clear();
+    blockFractions.clear();
+    blockTemperatures.clear();
+    for (std::size_t i = begin; i < end; ++i) {
+      const int substance = At(substances, i);
+      std::optional<std::string> reason;
+      if (substance < 1 || substance > model::kSubstanceCount) {
+        reason = "unknown substance index " + std::to_string(substance) + ": give 1 to 19";
+      } else {
+        reason =
+            model::InadmissibleReason(static_cast<std::uint8_t>(substance), At(massFractions, i), At(temperatures, i));
+      }
+      if (reason) {
+        ++failures;
+        sink.errors[i] = error_kind::inadmissible_input;
+        Put(sink, i, failed);
+        if (wantMessage) sink.messages[i] = std::move(*reason);
+        continue;
+      }
+      point.push_back(i);
+      blockSubstances.push_back(static_cast<std::uint8_t>(substance));
+      blockFractions.push_back(At(massFractions, i));
+      blockTemperatures.push_back(At(temperatures, i));
+    }
+    blockResults.assign(point.size(), model::PropertySet{});
+    blockStatus.assign(point.size(), model::ComputeStatus{});
+    // The spans are of one size, so the computation always runs.
+    (void)model::ComputeMany(Tables(), blockSubstances, blockFractions, blockTemperatures, blockResults, blockStatus);
+    for (std::size_t k = 0; k < point.size(); ++k) {
+      const std::size_t i = point[k];
+      if (blockStatus[k].ok()) {
+        sink.errors[i] = error_kind::none;
+        Put(sink, i, FromModel(blockResults[k]));
+        if (wantMessage) sink.messages[i].clear();
+      } else {
+        ++failures;
+        sink.errors[i] = error_kind::arithmetic_fault;
+        Put(sink, i, failed);
+        if (wantMessage) sink.messages[i] = "arithmetic error: " + blockStatus[k].Message();
+      }
     }
   }
   return failures;
