@@ -13,6 +13,8 @@ void AddBatchCommand(CLI::App& app, int& status);
 void AddProtocolCommand(CLI::App& app, int& status);
 // Property curves drawn into a picture file (plot_command.cpp).
 void AddPlotCommand(CLI::App& app, int& status);
+// The concentration that gives a property a value (solve_command.cpp).
+void AddSolveCommand(CLI::App& app, int& status);
 
 // "elprops-cli: <message>" on standard error.
 void ReportError(std::string_view message);

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   elprops::cli::AddBatchCommand(app, status);
   elprops::cli::AddProtocolCommand(app, status);
   elprops::cli::AddPlotCommand(app, status);
+  elprops::cli::AddSolveCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
