@@ -152,7 +152,8 @@ void WriteCsvRow(OutputBuffer& out, const PointOutcome& point) {
     }
     out.Append(",\n");
   } else {
-    out.Append(",,,,,");
+    // Five empty property cells, then the error cell.
+    out.Append(",,,,,,");
     AppendCsvCell(out, point.error);
     out.Append('\n');
   }

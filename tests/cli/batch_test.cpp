@@ -9,11 +9,13 @@
 
 #include "batch.h"
 #include "correlations.h"
+#include "csv_table.h"
 #include "text_lines.h"
 
 namespace elprops::cli {
 namespace {
 
+using testing::CsvTable;
 using testing::Lines;
 
 struct Captured {
@@ -91,13 +93,60 @@ TEST(Batch, GoodAndBadRowsInInputOrder) {
   EXPECT_EQ(lines[1].substr(0, 5), "NaCl,");
   ExpectComputed(Cells(lines[1], 9), 17, 0.1f, 20.0f);
   EXPECT_EQ(lines[2],
-            "K2CO3,0.99,20,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
+            "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
   EXPECT_EQ(lines[3].substr(0, 12), "H2O,0,100,95");
   ExpectComputed(Cells(lines[3], 9), 19, 0.0f, 100.0f);
-  EXPECT_EQ(lines[4], "NaCl,0.1,270,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
+  EXPECT_EQ(lines[4], "NaCl,0.1,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
   EXPECT_EQ(lines[5],
-            "unobtainium,0.1,20,,,,,\"unknown substance \"\"unobtainium\"\": give its index 1 to 19 or its "
+            "unobtainium,0.1,20,,,,,,\"unknown substance \"\"unobtainium\"\": give its index 1 to 19 or its "
             "formula (see the list command)\"");
+}
+
+// Read back with an independent CSV reader and looked up by column name:
+// every record has the header's cells; a computed row has numbers and an
+// empty error, a refused or failing row empty property cells and the
+// reason under "error".
+TEST(Batch, EveryCsvRecordHasTheHeadersCells) {
+  Captured c;
+  RunOn(
+      "substance,concentration,temperature\n"
+      "NaCl,0.1,20\n"
+      "K2CO3,0.99,20\n"
+      "NaCl,0.1,270\n"
+      "H2O,0.5,20\n"
+      "CaCl2,0.3,60\n"
+      "unobtainium,0.1,20\n",
+      Format::Csv, c);
+  const CsvTable table(c.text);
+  ASSERT_EQ(table.Error(), "");
+  ASSERT_EQ(table.RowCount(), 6u);
+  ASSERT_EQ(table.Records()[0].size(), 9u);
+  const bool computed[6] = {true, false, false, false, true, false};
+  for (std::size_t row = 0; row < 6; ++row) {
+    SCOPED_TRACE(row);
+    EXPECT_EQ(table.FieldCount(row), 9u);
+    const std::string error = table.Get(row, "error").value_or("<missing>");
+    for (const char* column : {"density", "viscosity", "surface_tension", "heat_capacity", "thermal_conductivity"}) {
+      const std::string cell = table.Get(row, column).value_or("<missing>");
+      if (computed[row]) {
+        float v = 0.0f;
+        const auto r = std::from_chars(cell.data(), cell.data() + cell.size(), v);
+        EXPECT_TRUE(r.ec == std::errc() && r.ptr == cell.data() + cell.size()) << column << " \"" << cell << '"';
+      } else {
+        EXPECT_EQ(cell, "") << column;
+      }
+    }
+    if (computed[row]) {
+      EXPECT_EQ(error, "");
+    } else {
+      EXPECT_NE(error, "");
+      EXPECT_NE(error, "<missing>");
+    }
+  }
+  EXPECT_EQ(table.Get(1, "error"),
+            "arithmetic error: value beyond the single-precision range in surface tension factor");
+  EXPECT_EQ(table.Get(5, "substance"), "unobtainium");
+  EXPECT_EQ(table.Get(2, "temperature"), "270");
 }
 
 TEST(Batch, MalformedNumberStopsWithItsLine) {

@@ -11,12 +11,14 @@
 #include "catalogue.h"
 #include "cli_runner.h"
 #include "correlations.h"
+#include "csv_table.h"
 #include "text_lines.h"
 
 namespace elprops::cli {
 namespace {
 
 using testing::CliRun;
+using testing::CsvTable;
 using testing::Lines;
 using testing::RunCli;
 using testing::TempFile;
@@ -223,7 +225,7 @@ TEST(CliCompute, FailingPointGivesEmptyCellsAndExitOne) {
   const CliRun csv = RunCli({"compute", "-s", "K2CO3", "-c", "0.99", "-t", "20", "-f", "csv"});
   EXPECT_EQ(csv.exitStatus, 1);
   EXPECT_EQ(Lines(csv.out).at(1),
-            "K2CO3,0.99,20,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
+            "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
   EXPECT_NE(csv.err.find("1 of 1 points"), std::string::npos) << csv.err;
 
   const CliRun text = RunCli({"compute", "-s", "K2CO3", "-c", "0.99", "-t", "20"});
@@ -240,8 +242,27 @@ TEST(CliCompute, SweepReportsRefusedPointsAndComputesTheOthers) {
   const std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 4u);
   ExpectRow(lines[1], "H2O", 19, 0.0f, 190.0f);
-  EXPECT_EQ(lines[2], "H2O,0,200,,,,,temperature 200 is not between 1e-20 and 200 (both excluded)");
-  EXPECT_EQ(lines[3], "H2O,0,210,,,,,temperature 210 is not between 1e-20 and 200 (both excluded)");
+  EXPECT_EQ(lines[2], "H2O,0,200,,,,,,temperature 200 is not between 1e-20 and 200 (both excluded)");
+  EXPECT_EQ(lines[3], "H2O,0,210,,,,,,temperature 210 is not between 1e-20 and 200 (both excluded)");
+}
+
+TEST(CliCompute, CsvRecordsKeepTheHeadersCellsWhenPointsFail) {
+  // Water from 190 to 210: computed, refused on the limit, refused beyond
+  // it; then an arithmetic fault.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"compute", "-s", "H2O", "-t", "190:210:10", "-f", "csv"},
+        std::vector<std::string>{"compute", "-s", "K2CO3", "-c", "0.99", "-t", "20", "-f", "csv"}}) {
+    const CliRun r = RunCli(args);
+    EXPECT_EQ(r.exitStatus, 1);
+    const CsvTable table(r.out);
+    ASSERT_EQ(table.Error(), "");
+    ASSERT_GE(table.RowCount(), 1u);
+    for (std::size_t row = 0; row < table.RowCount(); ++row) {
+      EXPECT_EQ(table.FieldCount(row), 9u) << row;
+      const bool computed = table.Get(row, "error") == "";
+      EXPECT_EQ(table.Get(row, "thermal_conductivity") != "", computed) << row;
+    }
+  }
 }
 
 struct RefusedRow {
@@ -357,10 +378,10 @@ TEST(CliBatch, GoodAndBadRowsFromStandardInput) {
   ExpectRow(lines[1], "NaCl", 17, 0.1f, 20.0f);
   ExpectRow(lines[2], "NaCl", 17, 0.1f, 20.0f);
   EXPECT_EQ(lines[3],
-            "K2CO3,0.99,20,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
+            "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
   ExpectRow(lines[4], "H2O", 19, 0.0f, 100.0f);
-  EXPECT_EQ(lines[5], "CaCl2,0.3,270,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
-  EXPECT_TRUE(lines[6].starts_with("Fe,0.1,20,,,,,\"unknown substance \"\"Fe\"\"")) << lines[6];
+  EXPECT_EQ(lines[5], "CaCl2,0.3,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
+  EXPECT_TRUE(lines[6].starts_with("Fe,0.1,20,,,,,,\"unknown substance \"\"Fe\"\"")) << lines[6];
   ExpectRow(lines[7], "Na2SO4", 16, 0.1f, 20.0f);
 }
 
