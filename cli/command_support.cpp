@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "commands.h"
+#include "safe_text.h"
 
 #ifdef ELPROPS_WITH_PDF
 #include "qt_locale.h"
@@ -20,7 +21,9 @@ std::string UserDecimalSeparator() {
 }
 
 void ReportError(std::string_view message) {
-  std::fprintf(stderr, "elprops-cli: %.*s\n", static_cast<int>(message.size()), message.data());
+  const std::string line = ErrorLine(message);
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
 }
 
 }  // namespace elprops::cli

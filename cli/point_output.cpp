@@ -1,9 +1,11 @@
 #include "point_output.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "display_text.h"
+#include "safe_text.h"
 
 namespace elprops::cli {
 
@@ -105,22 +107,20 @@ void AppendCsvCell(OutputBuffer& out, std::string_view text) {
 }
 
 void AppendJsonString(OutputBuffer& out, std::string_view text) {
-  out.Append('"');
-  for (const char c : text) {
+  // Formulas and most messages are plain ASCII and need no escape.
+  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
     const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out.Append('\\');
-      out.Append(c);
-    } else if (u < 0x20) {
-      static constexpr char kHex[] = "0123456789abcdef";
-      out.Append("\\u00");
-      out.Append(kHex[u >> 4]);
-      out.Append(kHex[u & 15]);
-    } else {
-      out.Append(c);
-    }
+    return u >= 0x20 && u < 0x80 && c != '"' && c != '\\';
+  });
+  if (plain) {
+    out.Append('"');
+    out.Append(text);
+    out.Append('"');
+    return;
   }
-  out.Append('"');
+  std::string escaped;
+  cli::AppendJsonString(escaped, text);
+  out.Append(escaped);
 }
 
 void AppendOptional(OutputBuffer& out, const std::optional<float>& value, std::string_view absent) {

@@ -468,5 +468,17 @@ TEST(CliBatch, OutputReadsBackToTheSameSinglesOverAGrid) {
   }
 }
 
+TEST(CliMessages, ANulInTheInputIsShownNotCutOff) {
+  const std::string input = "substance,concentration,temperature\nNa" + std::string(1, '\0') + "Cl,0.1,20\n";
+  const CliRun json = RunCli({"batch", "-f", "json"}, input);
+  EXPECT_EQ(json.exitStatus, 1);
+  EXPECT_NE(json.out.find("\"error\":\"unknown substance \\\"Na\\u0000Cl\\\": give its index 1 to 19"),
+            std::string::npos)
+      << json.out;
+  const CliRun protocol = RunCli({"protocol"}, input);
+  EXPECT_NE(protocol.err.find("unknown substance \"Na\\x00Cl\": give its index 1 to 19"), std::string::npos)
+      << protocol.err;
+}
+
 }  // namespace
 }  // namespace elprops::cli
