@@ -19,11 +19,6 @@ class FlushingSource final : public ByteSource {
   OutputBuffer& out_;
 };
 
-std::string NotANumber(const CsvPoint& point, std::string_view column, std::string_view text) {
-  return "line " + std::to_string(point.line) + ": " + std::string(column) + " \"" + std::string(TrimBlanks(text)) +
-         "\" is not a number";
-}
-
 }  // namespace
 
 BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out) {
@@ -41,15 +36,13 @@ BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, 
       outcome.message = reader.ErrorMessage();
       break;
     }
-    const ParsedNumber x = ParseSingle(point.concentration);
-    const ParsedNumber t = ParseSingle(point.temperature);
-    if (x.error == NumberError::NotANumber || t.error == NumberError::NotANumber) {
-      outcome.exitStatus = kExitUsage;
-      outcome.message = x.error == NumberError::NotANumber ? NotANumber(point, "concentration", point.concentration)
-                                                           : NotANumber(point, "temperature", point.temperature);
-      break;
+    if (next == PointReader::Result::BadRow) {
+      UnreadablePoint(point.substance, point.concentration, point.temperature, reader.ErrorMessage(), result);
+    } else {
+      EvaluatePoint(tables, point.substance, point.concentrationValue, point.temperatureValue, result);
+      result.concentrationText = TrimBlanks(point.concentration);
+      result.temperatureText = TrimBlanks(point.temperature);
     }
-    EvaluatePoint(tables, point.substance, x, t, result);
     if (format == Format::Json) {
       WriteJsonRow(out, result);
     } else {
@@ -66,7 +59,7 @@ BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, 
   if (outcome.exitStatus == kExitOk && outcome.failed > 0) {
     outcome.exitStatus = kExitPointFailed;
     outcome.message = std::to_string(outcome.failed) + " of " + std::to_string(outcome.points) +
-                      " points were not computed (see the error column)";
+                      " rows were not computed (see the error column)";
   }
   return outcome;
 }

@@ -24,9 +24,12 @@ struct BatchOutcome {
 };
 
 // Reads `source` (CSV with the header substance,concentration,temperature)
-// and writes CSV or JSON lines to `out`. A refused or failing point gets an
-// error cell and the run goes on (exit status 1); a malformed line or an
-// unreadable input stops it (exit status 2) after the rows before it.
+// and writes CSV or JSON lines to `out`, one row for every row of the
+// input. A refused or failing point, and a row that is not a point (a
+// value that is not a number, the wrong number of cells, ...), gets an
+// error cell and the run goes on (exit status 1). Only an input that
+// cannot be read at all (no header, a wrong header, a read error) stops
+// it (exit status 2) after the rows before it.
 BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out);
 
 }  // namespace elprops::cli

@@ -53,6 +53,8 @@ void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substa
   outcome.properties.reset();
   outcome.concentration.reset();
   outcome.temperature.reset();
+  outcome.concentrationText = {};
+  outcome.temperatureText = {};
   const std::optional<std::uint8_t> substance = FindSubstance(substanceText);
   outcome.substance = substance.value_or(0);
   outcome.substanceText = substance ? model::kCatalogue[*substance - 1u].Formula : TrimBlanks(substanceText);
@@ -89,6 +91,25 @@ void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substa
   outcome.properties = properties;
 }
 
+void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
+                     std::string message, PointOutcome& outcome) {
+  const std::optional<std::uint8_t> known = FindSubstance(substance);
+  outcome.substance = known.value_or(0);
+  outcome.substanceText = known ? model::kCatalogue[*known - 1u].Formula : TrimBlanks(substance);
+  outcome.properties.reset();
+  outcome.concentrationText = TrimBlanks(concentration);
+  outcome.temperatureText = TrimBlanks(temperature);
+  // A cell that holds a number is written as one.
+  const auto number = [](std::string_view text) -> std::optional<float> {
+    const ParsedNumber n = ParseSingle(text);
+    if (text.empty() || !n.ok()) return std::nullopt;
+    return n.value;
+  };
+  outcome.concentration = number(outcome.concentrationText);
+  outcome.temperature = number(outcome.temperatureText);
+  outcome.error = std::move(message);
+}
+
 namespace {
 
 bool NeedsQuotes(std::string_view text) { return text.find_first_of(",\"\r\n") != std::string_view::npos; }
@@ -123,11 +144,22 @@ void AppendJsonString(OutputBuffer& out, std::string_view text) {
   out.Append(escaped);
 }
 
-void AppendOptional(OutputBuffer& out, const std::optional<float>& value, std::string_view absent) {
+void AppendCsvNumber(OutputBuffer& out, const std::optional<float>& value, std::string_view text) {
   if (value) {
     out.AppendShortest(*value);
   } else {
-    out.Append(absent);
+    AppendCsvCell(out, text);
+  }
+}
+
+// A number, the text as given in a string, or null.
+void AppendJsonNumber(OutputBuffer& out, const std::optional<float>& value, std::string_view text) {
+  if (value) {
+    out.AppendShortest(*value);
+  } else if (!text.empty()) {
+    AppendJsonString(out, text);
+  } else {
+    out.Append("null");
   }
 }
 
@@ -141,9 +173,9 @@ void WriteCsvHeader(OutputBuffer& out) {
 void WriteCsvRow(OutputBuffer& out, const PointOutcome& point) {
   AppendCsvCell(out, point.substanceText);
   out.Append(',');
-  AppendOptional(out, point.concentration, "");
+  AppendCsvNumber(out, point.concentration, point.concentrationText);
   out.Append(',');
-  AppendOptional(out, point.temperature, "");
+  AppendCsvNumber(out, point.temperature, point.temperatureText);
   if (point.properties) {
     const model::PropertySet& p = *point.properties;
     for (const float v : {p.Density, p.Viscosity, p.SurfaceTension, p.HeatCapacity, p.ThermalConductivity}) {
@@ -163,9 +195,9 @@ void WriteJsonRow(OutputBuffer& out, const PointOutcome& point) {
   out.Append("{\"substance\":");
   AppendJsonString(out, point.substanceText);
   out.Append(",\"concentration\":");
-  AppendOptional(out, point.concentration, "null");
+  AppendJsonNumber(out, point.concentration, point.concentrationText);
   out.Append(",\"temperature\":");
-  AppendOptional(out, point.temperature, "null");
+  AppendJsonNumber(out, point.temperature, point.temperatureText);
   static constexpr std::string_view kNames[5] = {
       ",\"density\":", ",\"viscosity\":", ",\"surface_tension\":", ",\"heat_capacity\":", ",\"thermal_conductivity\":"};
   if (point.properties) {

@@ -60,6 +60,10 @@ struct PointOutcome {
   std::string_view substanceText;      // the formula, or the text as given
   std::optional<float> concentration;  // as read (0 for water once computed)
   std::optional<float> temperature;
+  // The cells as given, written where the number is missing (a text that
+  // is not a number, or one beyond the single range).
+  std::string_view concentrationText;
+  std::string_view temperatureText;
   std::optional<model::PropertySet> properties;
   std::string error;
 
@@ -70,6 +74,11 @@ struct PointOutcome {
 // `substanceText` must stay valid while `outcome` is used.
 void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substanceText,
                    const ParsedNumber& concentration, const ParsedNumber& temperature, PointOutcome& outcome);
+
+// A row of the input that is not a point: its cells echoed as far as they
+// are known, `message` (with the line number) as its error.
+void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
+                     std::string message, PointOutcome& outcome);
 
 inline constexpr std::string_view kOutputHeader =
     "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,thermal_conductivity,error";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -149,15 +150,75 @@ TEST(Batch, EveryCsvRecordHasTheHeadersCells) {
   EXPECT_EQ(table.Get(2, "temperature"), "270");
 }
 
-TEST(Batch, MalformedNumberStopsWithItsLine) {
+TEST(Batch, ARowThatIsNotAPointGetsItsOwnRowAndTheRunGoesOn) {
+  constexpr std::string_view input =
+      "substance,concentration,temperature\n"
+      "NaCl,0.1,20\n"
+      "NaCl,zero,20\n"
+      "KCl,0.2\n"
+      "substance,concentration,temperature\n"
+      "nacl,\"0,1\",hot\n"
+      "NaCl,0.1,20\n";
+  Captured csv;
+  const BatchOutcome o = RunOn(input, Format::Csv, csv);
+  EXPECT_EQ(o.exitStatus, kExitPointFailed);
+  EXPECT_EQ(o.points, 6u);
+  EXPECT_EQ(o.failed, 4u);
+  EXPECT_EQ(o.message, "4 of 6 rows were not computed (see the error column)");
+  const std::vector<std::string> lines = Lines(csv.text);
+  ASSERT_EQ(lines.size(), 7u);
+  ExpectComputed(Cells(lines[1], 9), 17, 0.1f, 20.0f);
+  EXPECT_EQ(lines[2], "NaCl,zero,20,,,,,,\"line 3: concentration \"\"zero\"\" is not a number\"");
+  EXPECT_EQ(lines[3], "KCl,,,,,,,,\"line 4: expected 3 cells (substance,concentration,temperature), found 2\"");
+  EXPECT_EQ(lines[4],
+            "substance,concentration,temperature,,,,,,line 5: the header line again (were two inputs joined?); it is "
+            "not a point");
+  EXPECT_EQ(lines[5], "NaCl,0.1,hot,,,,,,\"line 6: temperature \"\"hot\"\" is not a number\"");
+  ExpectComputed(Cells(lines[6], 9), 17, 0.1f, 20.0f);
+
+  Captured json;
+  RunOn(input, Format::Json, json);
+  const std::vector<std::string> objects = Lines(json.text);
+  ASSERT_EQ(objects.size(), 6u);
+  EXPECT_EQ(objects[1],
+            "{\"substance\":\"NaCl\",\"concentration\":\"zero\",\"temperature\":20,\"density\":null,\"viscosity\":null,"
+            "\"surface_tension\":null,\"heat_capacity\":null,\"thermal_conductivity\":null,\"error\":\"line 3: "
+            "concentration \\\"zero\\\" is not a number\"}");
+  EXPECT_TRUE(objects[2].starts_with("{\"substance\":\"KCl\",\"concentration\":null,\"temperature\":null,"))
+      << objects[2];
+}
+
+// A source that gives its bytes, then fails.
+class FailingSource final : public ByteSource {
+ public:
+  explicit FailingSource(std::string_view data) : data_(data) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    const std::size_t n = std::min(size, data_.size());
+    std::memcpy(buffer, data_.data(), n);
+    data_.remove_prefix(n);
+    failed_ = n == 0;
+    return n;
+  }
+  [[nodiscard]] bool Failed() const override { return failed_; }
+
+ private:
+  std::string_view data_;
+  bool failed_ = false;
+};
+
+TEST(Batch, OnlyAnUnreadableInputStopsTheRun) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  FailingSource source("substance,concentration,temperature\nNaCl,0.1,20\nNaCl,x,20\n");
   Captured c;
-  const BatchOutcome o =
-      RunOn("substance,concentration,temperature\nNaCl,0.1,20\nNaCl,zero,20\nNaCl,0.2,20\n", Format::Json, c);
+  OutputBuffer out([&c](std::string_view data) {
+    c.text += data;
+    return true;
+  });
+  const BatchOutcome o = RunBatch(tables, source, Format::Csv, out);
   EXPECT_EQ(o.exitStatus, kExitUsage);
-  EXPECT_EQ(o.message, "line 3: concentration \"zero\" is not a number");
-  EXPECT_EQ(o.points, 1u);
-  EXPECT_EQ(Lines(c.text).size(), 1u);
-  EXPECT_EQ(c.text.find("substance,"), std::string::npos);  // JSON lines have no header
+  EXPECT_EQ(o.points, 2u);
+  EXPECT_EQ(Lines(c.text).size(), 3u);
+  EXPECT_NE(o.message.find("read error after line 3"), std::string::npos) << o.message;
 }
 
 TEST(Batch, JsonLinesCarryTheSameFields) {

@@ -5,6 +5,7 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -371,7 +372,7 @@ constexpr const char* kMixedInput =
 TEST(CliBatch, GoodAndBadRowsFromStandardInput) {
   const CliRun r = RunCli({"batch"}, kMixedInput);
   EXPECT_EQ(r.exitStatus, 1);
-  EXPECT_EQ(r.err, "elprops-cli: 3 of 7 points were not computed (see the error column)\n");
+  EXPECT_EQ(r.err, "elprops-cli: 3 of 7 rows were not computed (see the error column)\n");
   const std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 8u) << r.out;
   EXPECT_EQ(lines[0], kCsvHeader);
@@ -434,13 +435,79 @@ INSTANTIATE_TEST_SUITE_P(
         UnreadableRow{"BadHeader", "substance;concentration;temperature\nNaCl;0.1;20\n",
                       "line 1: the header must be substance,concentration,temperature", 0},
         UnreadableRow{"NoHeader", "NaCl,0.1,20\n", "line 1: the header must be substance,concentration,temperature", 0},
-        UnreadableRow{"TwoCells", "substance,concentration,temperature\nNaCl,0.1,20\n\nNaCl,0.1\nNaCl,0.2,20\n",
-                      "line 4: expected 3 cells (substance,concentration,temperature), found fewer", 1},
-        UnreadableRow{"UnquotedDecimalComma", "substance,concentration,temperature\nNaCl,0,1,20\n",
-                      "line 2: expected 3 cells (substance,concentration,temperature), found more", 0},
-        UnreadableRow{"TemperatureText", "substance,concentration,temperature\nNaCl,0.1,20\nH2O,,hot\n",
-                      "line 3: temperature \"hot\" is not a number", 1}),
+        UnreadableRow{"HeaderCellsSwapped", "substance,temperature,concentration\nNaCl,20,0.1\n",
+                      "line 1: the header must be substance,concentration,temperature", 0}),
     [](const ::testing::TestParamInfo<UnreadableRow>& row) { return std::string(row.param.name); });
+
+struct BadRowCase {
+  const char* name;
+  std::string row;      // line 3 of the input, between two good points
+  const char* message;  // the error of its output row
+};
+
+void PrintTo(const BadRowCase& row, std::ostream* os) { *os << row.name; }
+
+class CliBadRow : public ::testing::TestWithParam<BadRowCase> {};
+
+std::string BetweenTwoPoints(const std::string& row) {
+  return "substance,concentration,temperature\nNaCl,0.1,20\n" + row + "\nNaCl,0.1,30\n";
+}
+
+// A row that is not a point gets its own output row with its line and
+// cell named; the point after it is computed; exit status 1.
+TEST_P(CliBadRow, BatchWritesItsRowAndGoesOn) {
+  const CliRun r = RunCli({"batch"}, BetweenTwoPoints(GetParam().row));
+  EXPECT_EQ(r.exitStatus, 1) << r.err;
+  EXPECT_EQ(r.err, "elprops-cli: 1 of 3 rows were not computed (see the error column)\n");
+  const CsvTable table(r.out);
+  ASSERT_EQ(table.Error(), "");
+  ASSERT_EQ(table.RowCount(), 3u) << r.out;
+  for (std::size_t row = 0; row < 3; ++row) EXPECT_EQ(table.FieldCount(row), 9u);
+  EXPECT_EQ(table.Get(1, "error"), GetParam().message);
+  EXPECT_EQ(table.Get(1, "density"), "");
+  EXPECT_EQ(table.Get(2, "error"), "");
+  EXPECT_EQ(table.Get(2, "temperature"), "30");
+  ExpectRow(Lines(r.out).at(3), "NaCl", 17, 0.1f, 30.0f);
+}
+
+// The protocol reads rows the same way: the row is left out with the same
+// message, and the point after it is printed.
+TEST_P(CliBadRow, ProtocolLeavesItOutAndGoesOn) {
+  const CliRun r = RunCli({"protocol"}, BetweenTwoPoints(GetParam().row));
+  EXPECT_EQ(r.exitStatus, 1) << r.err;
+  EXPECT_EQ(r.err, std::string("elprops-cli: ") + GetParam().message + "; the point is left out\n");
+  EXPECT_NE(r.out.find("|   20.00   |"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("|   30.00   |"), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CliBadRow,
+    ::testing::Values(
+        BadRowCase{"NotANumberWord", "NaCl,nan,20", "line 3: concentration \"nan\" is not a number"},
+        BadRowCase{"Infinity", "NaCl,0.1,inf", "line 3: temperature \"inf\" is not a number"},
+        BadRowCase{"HexadecimalFloat", "NaCl,0x1p-3,20", "line 3: concentration \"0x1p-3\" is not a number"},
+        BadRowCase{"Letters", "NaCl,abc,20", "line 3: concentration \"abc\" is not a number"},
+        BadRowCase{"ExponentWithoutDigits", "NaCl,0.1,1e", "line 3: temperature \"1e\" is not a number"},
+        BadRowCase{"SixtyFourCharacters", "NaCl,0.1," + std::string(63, '2') + "x",
+                   "line 3: temperature \"2222222222222222222222222222222222222222...\" is not a number"},
+        BadRowCase{"HeaderAgain", "substance,concentration,temperature",
+                   "line 3: the header line again (were two inputs joined?); it is not a point"},
+        BadRowCase{"TwoCells", "NaCl,0.1", "line 3: expected 3 cells (substance,concentration,temperature), found 2"},
+        BadRowCase{"UnquotedDecimalComma", "NaCl,0,1,20",
+                   "line 3: expected 3 cells (substance,concentration,temperature), found 4"},
+        BadRowCase{"QuoteNotClosed", "NaCl,\"0,1,20",
+                   "line 3: the quote that opens the concentration cell is not closed"},
+        BadRowCase{"LineTooLong", "NaCl,0.1,20" + std::string(300000, ' ') + "x",
+                   "line 3: the line is longer than 262144 characters"}),
+    [](const ::testing::TestParamInfo<BadRowCase>& row) { return std::string(row.param.name); });
+
+TEST(CliBatch, ANumberIsReadWhateverItsLength) {
+  // 0.1 followed by 61 zeros, and 20 with 200 more digits of zeros.
+  const CliRun r = RunCli({"batch"}, "substance,concentration,temperature\nNaCl,0.1" + std::string(61, '0') + ",20." +
+                                         std::string(200, '0') + "\n");
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  ExpectRow(Lines(r.out).at(1), "NaCl", 17, 0.1f, 20.0f);
+}
 
 TEST(CliBatch, OutputReadsBackToTheSameSinglesOverAGrid) {
   // Every substance at awkward concentrations and temperatures: each

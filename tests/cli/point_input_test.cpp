@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "point_input.h"
@@ -18,6 +19,15 @@ struct NumberRow {
   NumberError error;
   float value;
 };
+
+void PrintTo(const NumberRow& row, std::ostream* os) { *os << row.name; }
+
+const std::string kSixtyFourLettersText(64, 'a');
+const char* const kSixtyFourLetters = kSixtyFourLettersText.c_str();
+const std::string kTenthWithZerosText = "0.1" + std::string(61, '0');
+const char* const kTenthWithZeros = kTenthWithZerosText.c_str();
+const std::string kLongAboveMidpointText = "1.000000059604644775390625" + std::string(60, '0') + "1";
+const char* const kLongAboveMidpoint = kLongAboveMidpointText.c_str();
 
 class ReadNumber : public testing::TestWithParam<NumberRow> {};
 
@@ -55,6 +65,15 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadNumber,
                                          NumberRow{"InnerBlank", "0 5", NumberError::NotANumber, 0.0f},
                                          NumberRow{"SignOnly", "-", NumberError::NotANumber, 0.0f},
                                          NumberRow{"TwoSigns", "--1", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"HexadecimalFloat", "0x1p-3", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"ExponentWithoutDigits", "1e", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"SixtyFourLetters", kSixtyFourLetters, NumberError::NotANumber,
+                                                   0.0f},
+                                         NumberRow{"TenthWithSixtyOneZeros", kTenthWithZeros, NumberError::None, 0.1f},
+                                         // Just above the midpoint between 1 and the next single, by far
+                                         // less than half a double step: the double is the midpoint, and
+                                         // the single 1 (ties to even).
+                                         NumberRow{"LongAboveTheMidpoint", kLongAboveMidpoint, NumberError::None, 1.0f},
                                          NumberRow{"BeyondSingle", "1e39", NumberError::OutOfRange, 0.0f},
                                          NumberRow{"BeyondDouble", "1e400", NumberError::OutOfRange, 0.0f}),
                          [](const testing::TestParamInfo<NumberRow>& row) { return std::string(row.param.name); });
