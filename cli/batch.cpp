@@ -1,18 +1,25 @@
 #include "batch.h"
 
+#include <cstring>
+
+#include "stop_signal.h"
+
 namespace elprops::cli {
 namespace {
 
 // Hands the rows written so far to the output before every read, so that a
 // reader at the other end of a pipe sees results while input still comes.
+// Once the output has failed, nothing more is read.
 class FlushingSource final : public ByteSource {
  public:
   FlushingSource(ByteSource& source, OutputBuffer& out) : source_(source), out_(out) {}
   std::size_t Read(char* buffer, std::size_t size) override {
-    out_.Flush();
+    if (!out_.Flush()) return 0;
     return source_.Read(buffer, size);
   }
-  [[nodiscard]] bool Failed() const override { return source_.Failed(); }
+  [[nodiscard]] bool Failed() const override { return out_.Failed() || source_.Failed(); }
+  [[nodiscard]] int ErrorNumber() const override { return source_.ErrorNumber(); }
+  [[nodiscard]] std::string Name() const override { return source_.Name(); }
 
  private:
   ByteSource& source_;
@@ -21,19 +28,26 @@ class FlushingSource final : public ByteSource {
 
 }  // namespace
 
-BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out) {
+BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out,
+                      const std::atomic<int>* stop) {
   BatchOutcome outcome;
   FlushingSource input(source, out);
   PointReader reader(input);
   if (format != Format::Json) WriteCsvHeader(out);
   CsvPoint point;
   PointOutcome result;
+  bool inputFailed = false;
+  int signal = 0;
   for (;;) {
     const PointReader::Result next = reader.Next(point);
+    // A failed output or a stop request ends the run before anything more
+    // is written; what was read in the meantime is not a row to write.
+    if (out.Failed()) break;
+    if (stop != nullptr && (signal = stop->load()) != 0) break;
     if (next == PointReader::Result::End) break;
     if (next == PointReader::Result::Error) {
-      outcome.exitStatus = kExitUsage;
-      outcome.message = reader.ErrorMessage();
+      inputFailed = true;
+      outcome.messages.push_back(reader.ErrorMessage());
       break;
     }
     if (next == PointReader::Result::BadRow) {
@@ -51,15 +65,21 @@ BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, 
     ++outcome.points;
     if (!result.ok()) ++outcome.failed;
   }
-  if (!out.Flush()) {
-    outcome.exitStatus = kExitUsage;
-    outcome.message = "cannot write the results";
-    return outcome;
+  const bool written = out.Flush();
+  // Every failure is said, the input's before the output's.
+  if (!written) {
+    outcome.messages.push_back(std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
   }
-  if (outcome.exitStatus == kExitOk && outcome.failed > 0) {
+  if (signal != 0) {
+    outcome.exitStatus = 128 + signal;
+    outcome.messages.push_back("stopped by " + SignalName(signal) + " after " + std::to_string(outcome.points) +
+                               " rows; the output ends with a whole row");
+  } else if (inputFailed || !written) {
+    outcome.exitStatus = kExitUsage;
+  } else if (outcome.failed > 0) {
     outcome.exitStatus = kExitPointFailed;
-    outcome.message = std::to_string(outcome.failed) + " of " + std::to_string(outcome.points) +
-                      " rows were not computed (see the error column)";
+    outcome.messages.push_back(std::to_string(outcome.failed) + " of " + std::to_string(outcome.points) +
+                               " rows were not computed (see the error column)");
   }
   return outcome;
 }

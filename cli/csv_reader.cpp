@@ -1,15 +1,25 @@
 #include "csv_reader.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "point_input.h"
 
 namespace elprops::cli {
 
-std::size_t FileSource::Read(char* buffer, std::size_t size) { return std::fread(buffer, 1, size, file_); }
-
-bool FileSource::Failed() const { return std::ferror(file_) != 0; }
+std::size_t FileSource::Read(char* buffer, std::size_t size) {
+  if (errorNumber_ != 0) return 0;
+  for (;;) {
+    const ssize_t n = ::read(fileno(file_), buffer, size);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno == EINTR && (stop_ == nullptr || stop_->load() == 0)) continue;
+    errorNumber_ = errno;
+    return 0;
+  }
+}
 
 std::size_t MemorySource::Read(char* buffer, std::size_t size) {
   const std::size_t n = std::min(size, data_.size());
@@ -216,7 +226,12 @@ PointReader::Result PointReader::Next(CsvPoint& point) {
         return Bad(point, 0, what);
       }
       case LineReader::Result::ReadError:
-        error_ = "read error after line " + std::to_string(lines_.LineNumber());
+        error_ = "cannot read " + source_.Name();
+        if (lines_.LineNumber() > 0) error_ += " after line " + std::to_string(lines_.LineNumber());
+        if (source_.ErrorNumber() != 0) {
+          error_ += ": ";
+          error_ += std::strerror(source_.ErrorNumber());
+        }
         return Result::Error;
     }
     if (!headerRead_ && lines_.LineNumber() == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);

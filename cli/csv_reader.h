@@ -3,6 +3,7 @@
 // does not grow with the number of lines.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -20,16 +21,29 @@ class ByteSource {
   // read error (then Failed() is true).
   virtual std::size_t Read(char* buffer, std::size_t size) = 0;
   [[nodiscard]] virtual bool Failed() const { return false; }
+  // The errno of the read error, once Failed().
+  [[nodiscard]] virtual int ErrorNumber() const { return 0; }
+  // For messages: "standard input", "\"points.csv\"".
+  [[nodiscard]] virtual std::string Name() const { return "the input"; }
 };
 
+// A file read with read(2) on its descriptor. A read interrupted by a
+// signal is retried, unless `stop` asks the run to stop: then the source
+// fails with EINTR.
 class FileSource final : public ByteSource {
  public:
-  explicit FileSource(std::FILE* file) : file_(file) {}
+  explicit FileSource(std::FILE* file, std::string name = "the input", const std::atomic<int>* stop = nullptr)
+      : file_(file), name_(std::move(name)), stop_(stop) {}
   std::size_t Read(char* buffer, std::size_t size) override;
-  [[nodiscard]] bool Failed() const override;
+  [[nodiscard]] bool Failed() const override { return errorNumber_ != 0; }
+  [[nodiscard]] int ErrorNumber() const override { return errorNumber_; }
+  [[nodiscard]] std::string Name() const override { return name_; }
 
  private:
   std::FILE* file_;
+  std::string name_;
+  const std::atomic<int>* stop_;
+  int errorNumber_ = 0;
 };
 
 class MemorySource final : public ByteSource {
@@ -91,7 +105,7 @@ class PointReader {
     Error,   // the input cannot be read (no or a wrong header, a read error)
   };
 
-  explicit PointReader(ByteSource& source) : lines_(source) {}
+  explicit PointReader(ByteSource& source) : source_(source), lines_(source) {}
   Result Next(CsvPoint& point);
   // After BadRow or Error: what is wrong, with the line number where there
   // is one ("line 4: concentration \"abc\" is not a number").
@@ -104,6 +118,7 @@ class PointReader {
   // why and `complete` how many leading cells are known.
   bool SplitCells(std::string_view line, std::size_t& complete, std::string& what);
 
+  ByteSource& source_;
   LineReader lines_;
   bool headerRead_ = false;
   std::string error_;

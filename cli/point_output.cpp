@@ -1,6 +1,9 @@
 #include "point_output.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -16,13 +19,14 @@ std::optional<Format> FormatNamed(std::string_view name) {
   return std::nullopt;
 }
 
-OutputBuffer::OutputBuffer(Sink sink, std::size_t capacity) : sink_(std::move(sink)), buffer_(capacity) {}
+OutputBuffer::OutputBuffer(Sink sink, std::size_t capacity)
+    : sink_(std::move(sink)), buffer_(std::max<std::size_t>(capacity, 64)) {}
 
 OutputBuffer::~OutputBuffer() { Flush(); }
 
 void OutputBuffer::Append(std::string_view text) {
   while (!text.empty()) {
-    if (size_ == buffer_.size()) Flush();
+    if (size_ == buffer_.size()) MakeRoom(1);
     const std::size_t n = std::min(text.size(), buffer_.size() - size_);
     std::memcpy(buffer_.data() + size_, text.data(), n);
     size_ += n;
@@ -31,20 +35,43 @@ void OutputBuffer::Append(std::string_view text) {
 }
 
 void OutputBuffer::AppendShortest(float value) {
-  if (buffer_.size() - size_ < 32) Flush();
+  if (buffer_.size() - size_ < 32) MakeRoom(32);
   size_ = static_cast<std::size_t>(WriteShortest(buffer_.data() + size_, value) - buffer_.data());
 }
 
+void OutputBuffer::MakeRoom(std::size_t n) {
+  Flush();
+  if (buffer_.size() - size_ < n) buffer_.resize(std::max(buffer_.size() * 2, size_ + n));
+}
+
 bool OutputBuffer::Flush() {
-  if (size_ > 0 && !failed_) failed_ = !sink_(std::string_view(buffer_.data(), size_));
-  size_ = 0;
+  if (rowsEnd_ > 0) {
+    if (!failed_ && !sink_(std::string_view(buffer_.data(), rowsEnd_))) {
+      failed_ = true;
+      errorNumber_ = errno;
+    }
+    // The unfinished row moves to the front.
+    std::memmove(buffer_.data(), buffer_.data() + rowsEnd_, size_ - rowsEnd_);
+    size_ -= rowsEnd_;
+    rowsEnd_ = 0;
+  }
   return !failed_;
 }
 
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
 OutputBuffer::Sink StandardOutput() {
-  return [](std::string_view data) {
-    return std::fwrite(data.data(), 1, data.size(), stdout) == data.size() && std::fflush(stdout) == 0;
-  };
+  return [](std::string_view data) { return WriteAll(STDOUT_FILENO, data); };
 }
 
 void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substanceText,
@@ -168,6 +195,7 @@ void AppendJsonNumber(OutputBuffer& out, const std::optional<float>& value, std:
 void WriteCsvHeader(OutputBuffer& out) {
   out.Append(kOutputHeader);
   out.Append('\n');
+  out.EndRow();
 }
 
 void WriteCsvRow(OutputBuffer& out, const PointOutcome& point) {
@@ -189,6 +217,7 @@ void WriteCsvRow(OutputBuffer& out, const PointOutcome& point) {
     AppendCsvCell(out, point.error);
     out.Append('\n');
   }
+  out.EndRow();
 }
 
 void WriteJsonRow(OutputBuffer& out, const PointOutcome& point) {
@@ -217,6 +246,7 @@ void WriteJsonRow(OutputBuffer& out, const PointOutcome& point) {
     AppendJsonString(out, point.error);
     out.Append("}\n");
   }
+  out.EndRow();
 }
 
 namespace {
@@ -246,6 +276,7 @@ void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_vi
   AppendLines(out, inputs);
   out.Append('\n');
   AppendLines(out, report::ResultLabelText(*point.properties, decimalSeparator));
+  out.EndRow();
 }
 
 }  // namespace elprops::cli

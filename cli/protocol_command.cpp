@@ -180,18 +180,15 @@ int RunProtocol(const ProtocolOptions& options) {
   }
 #endif
 
-  std::FILE* file = stdin;
-  if (options.input != "-") {
-    file = std::fopen(options.input.c_str(), "rb");
-    if (file == nullptr) {
-      ReportError("cannot open \"" + options.input + "\"");
-      return kExitUsage;
-    }
+  std::FILE* file = OpenInput(options.input, error);
+  if (file == nullptr) {
+    ReportError(error);
+    return kExitUsage;
   }
   const model::SubstanceTables tables = model::MakeSubstanceTables();
   report::RunLog log;
   log.Clear();
-  FileSource source(file);
+  FileSource source(file, InputName(options.input));
   int status = RecordPoints(tables, source, log);
   if (file != stdin) std::fclose(file);
   if (status == kExitUsage) return status;

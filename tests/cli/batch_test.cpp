@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
+#include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -85,7 +88,7 @@ TEST(Batch, GoodAndBadRowsInInputOrder) {
   EXPECT_EQ(o.exitStatus, kExitPointFailed);
   EXPECT_EQ(o.points, 5u);
   EXPECT_EQ(o.failed, 3u);
-  EXPECT_NE(o.message.find("3 of 5"), std::string::npos);
+  EXPECT_EQ(o.messages, (std::vector<std::string>{"3 of 5 rows were not computed (see the error column)"}));
   const std::vector<std::string> lines = Lines(c.text);
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[0],
@@ -164,7 +167,7 @@ TEST(Batch, ARowThatIsNotAPointGetsItsOwnRowAndTheRunGoesOn) {
   EXPECT_EQ(o.exitStatus, kExitPointFailed);
   EXPECT_EQ(o.points, 6u);
   EXPECT_EQ(o.failed, 4u);
-  EXPECT_EQ(o.message, "4 of 6 rows were not computed (see the error column)");
+  EXPECT_EQ(o.messages, (std::vector<std::string>{"4 of 6 rows were not computed (see the error column)"}));
   const std::vector<std::string> lines = Lines(csv.text);
   ASSERT_EQ(lines.size(), 7u);
   ExpectComputed(Cells(lines[1], 9), 17, 0.1f, 20.0f);
@@ -200,6 +203,7 @@ class FailingSource final : public ByteSource {
     return n;
   }
   [[nodiscard]] bool Failed() const override { return failed_; }
+  [[nodiscard]] int ErrorNumber() const override { return failed_ ? EIO : 0; }
 
  private:
   std::string_view data_;
@@ -218,7 +222,7 @@ TEST(Batch, OnlyAnUnreadableInputStopsTheRun) {
   EXPECT_EQ(o.exitStatus, kExitUsage);
   EXPECT_EQ(o.points, 2u);
   EXPECT_EQ(Lines(c.text).size(), 3u);
-  EXPECT_NE(o.message.find("read error after line 3"), std::string::npos) << o.message;
+  EXPECT_EQ(o.messages, (std::vector<std::string>{"cannot read the input after line 3: Input/output error"}));
 }
 
 TEST(Batch, JsonLinesCarryTheSameFields) {
@@ -309,13 +313,136 @@ TEST(Batch, StreamsLongInputs) {
   ExpectComputed(Cells(lines[1], 9), 11, 0.3f, 60.0f);
 }
 
-TEST(Batch, FailedSinkIsReported) {
+// A sink that takes `accepted` pieces, then fails with ENOSPC.
+OutputBuffer::Sink FailingSink(std::string& text, int accepted) {
+  return [&text, accepted, calls = 0](std::string_view data) mutable {
+    if (calls++ >= accepted) {
+      errno = ENOSPC;
+      return false;
+    }
+    text += data;
+    return true;
+  };
+}
+
+// Gives an endless input and counts how often it was asked.
+class EndlessPoints final : public ByteSource {
+ public:
+  std::size_t Read(char* buffer, std::size_t size) override {
+    ++reads_;
+    std::string_view chunk = reads_ == 1 ? "substance,concentration,temperature\n" : "NaCl,0.1,20\n";
+    std::size_t n = 0;
+    while (size - n >= chunk.size()) {
+      std::memcpy(buffer + n, chunk.data(), chunk.size());
+      n += chunk.size();
+      if (reads_ == 1) break;
+    }
+    return n;
+  }
+  std::size_t reads_ = 0;
+};
+
+TEST(Batch, AFailedWriteIsReportedWithItsReasonAndEndsTheRead) {
   const model::SubstanceTables tables = model::MakeSubstanceTables();
-  MemorySource source("substance,concentration,temperature\nNaCl,0.1,20\n");
-  OutputBuffer out([](std::string_view) { return false; });
-  const BatchOutcome o = RunBatch(tables, source, Format::Csv, out);
-  EXPECT_EQ(o.exitStatus, kExitUsage);
-  EXPECT_EQ(o.message, "cannot write the results");
+  for (const int accepted : {0, 1, 3}) {
+    SCOPED_TRACE(accepted);
+    EndlessPoints source;
+    std::string text;
+    OutputBuffer out(FailingSink(text, accepted), 4096);
+    const BatchOutcome o = RunBatch(tables, source, Format::Csv, out);
+    EXPECT_EQ(o.exitStatus, kExitUsage);
+    EXPECT_EQ(o.messages, (std::vector<std::string>{"cannot write the results: No space left on device"}));
+    // Reading stopped at the failure: no more than one read after it.
+    EXPECT_LE(source.reads_, static_cast<std::size_t>(accepted) + 2);
+    EXPECT_TRUE(text.empty() || text.ends_with('\n'));
+  }
+}
+
+// Asks the run to stop when the input is read for the `at`-th time.
+class StoppingSource final : public ByteSource {
+ public:
+  StoppingSource(std::atomic<int>& stop, std::size_t at) : stop_(stop), at_(at) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    if (++reads_ == at_) stop_.store(SIGTERM);
+    constexpr std::string_view header = "substance,concentration,temperature\n";
+    if (reads_ == 1) {
+      std::memcpy(buffer, header.data(), header.size());
+      return header.size();
+    }
+    // Ends in the middle of a row, as a pipe may.
+    constexpr std::string_view rows = "KCl,0.1,20\nKCl,0.2,2";
+    const std::size_t n = std::min(size, rows.size());
+    std::memcpy(buffer, rows.data(), n);
+    return n;
+  }
+
+ private:
+  std::atomic<int>& stop_;
+  std::size_t at_;
+  std::size_t reads_ = 0;
+};
+
+TEST(Batch, AStopRequestEndsTheRunAfterAWholeRow) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  std::atomic<int> stop{0};
+  StoppingSource source(stop, 3);
+  std::string text;
+  OutputBuffer out([&text](std::string_view data) {
+    text += data;
+    return true;
+  });
+  const BatchOutcome o = RunBatch(tables, source, Format::Csv, out, &stop);
+  EXPECT_EQ(o.exitStatus, 128 + SIGTERM);
+  EXPECT_EQ(o.points, 1u);
+  EXPECT_EQ(o.messages,
+            (std::vector<std::string>{"stopped by SIGTERM after 1 rows; the output ends with a whole row"}));
+  // The header and the one whole row; the half row "KCl,0.2,2" is not
+  // taken for a point at 2 degrees.
+  const std::vector<std::string> lines = Lines(text);
+  ASSERT_EQ(lines.size(), 2u) << text;
+  EXPECT_TRUE(lines[1].starts_with("KCl,0.1,20,")) << lines[1];
+  EXPECT_TRUE(text.ends_with('\n'));
+}
+
+TEST(OutputRows, OnlyWholeRowsReachTheSink) {
+  std::vector<std::string> pieces;
+  {
+    OutputBuffer out(
+        [&pieces](std::string_view data) {
+          pieces.emplace_back(data);
+          return true;
+        },
+        64);
+    for (int k = 0; k < 10; ++k) {
+      out.Append("row " + std::to_string(k) + " " + std::string(20, 'x') + "\n");
+      out.EndRow();
+    }
+    // A row longer than the buffer is kept whole.
+    out.Append(std::string(150, 'y'));
+    out.Append('\n');
+    out.EndRow();
+    // An unfinished row is never written.
+    out.Append("half");
+  }
+  ASSERT_FALSE(pieces.empty());
+  std::string all;
+  for (const std::string& piece : pieces) {
+    EXPECT_TRUE(piece.ends_with('\n')) << piece;
+    all += piece;
+  }
+  EXPECT_TRUE(all.ends_with(std::string(150, 'y') + "\n"));
+  EXPECT_EQ(Lines(all).size(), 11u);
+  EXPECT_GT(pieces.size(), 2u);
+}
+
+TEST(OutputRows, TheSinksReasonIsKept) {
+  std::string text;
+  OutputBuffer out(FailingSink(text, 0));
+  out.Append("a\n");
+  out.EndRow();
+  EXPECT_FALSE(out.Flush());
+  EXPECT_TRUE(out.Failed());
+  EXPECT_EQ(out.ErrorNumber(), ENOSPC);
 }
 
 }  // namespace

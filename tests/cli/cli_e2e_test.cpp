@@ -331,7 +331,10 @@ TEST_P(CliUsage, ExitTwoWithAMessageOnStandardError) {
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CliUsage,
     ::testing::Values(
-        UsageRow{"NoSubcommand", {}, "subcommand"}, UsageRow{"UnknownSubcommand", {"plot"}, "A subcommand is required"},
+        UsageRow{"NoSubcommand", {}, "subcommand"},
+        UsageRow{"UnknownSubcommand",
+                 {"plot"},
+                 "elprops-cli: unknown command \"plot\"; the commands are list, compute, batch, protocol"},
         UsageRow{
             "UnknownSubstance", {"compute", "-s", "NaCl2", "-c", "0.1", "-t", "20"}, "unknown substance \"NaCl2\""},
         UsageRow{"IndexTwenty", {"compute", "-s", "20", "-c", "0.1", "-t", "20"}, "unknown substance \"20\""},
@@ -343,8 +346,67 @@ INSTANTIATE_TEST_SUITE_P(
         UsageRow{"ZeroStep", {"compute", "-s", "NaCl", "-c", "0.1:0.3:0", "-t", "20"}, "STEP must be greater"},
         UsageRow{"BadFormat", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "20", "-f", "xml"}, "xml"},
         UsageRow{"BatchTextFormat", {"batch", "-f", "text"}, "text"},
-        UsageRow{"MissingFile", {"batch", "no-such-file.csv"}, "cannot open no-such-file.csv"}),
+        UsageRow{"MissingFile",
+                 {"batch", "no-such-file.csv"},
+                 "elprops-cli: cannot open \"no-such-file.csv\": No such file or directory\n"},
+        UsageRow{"MissingOption",
+                 {"compute", "-s", "NaCl", "-c", "0.1"},
+                 "elprops-cli: --temperature is required\nRun elprops-cli compute --help for more information.\n"},
+        UsageRow{
+            "UnknownOption", {"list", "--bogus"}, "elprops-cli: The following argument was not expected: --bogus\n"},
+        UsageRow{"ListBadFormat", {"list", "-f", "xml"}, "elprops-cli: --format: xml not in {text,csv,json}"}),
     [](const ::testing::TestParamInfo<UsageRow>& row) { return std::string(row.param.name); });
+
+TEST(CliVersion, TheProjectsVersion) {
+  const CliRun r = RunCli({"--version"});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(r.out, "elprops-cli " ELPROPS_EXPECTED_VERSION "\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(CliList, ShortFormatOptionAsInTheOtherCommands) {
+  const CliRun shortOption = RunCli({"list", "-f", "csv"});
+  const CliRun longOption = RunCli({"list", "--format", "csv"});
+  EXPECT_EQ(shortOption.exitStatus, 0) << shortOption.err;
+  EXPECT_EQ(shortOption.out, longOption.out);
+  const CsvTable table(shortOption.out);
+  ASSERT_EQ(table.Error(), "");
+  ASSERT_EQ(table.RowCount(), 19u);
+  EXPECT_EQ(table.Get(7, "formula"), "K2CO3");
+  EXPECT_EQ(table.Get(18, "name"), "water");
+  EXPECT_EQ(RunCli({"list", "-f", "json"}).out, RunCli({"list", "--format", "json"}).out);
+}
+
+const std::vector<std::vector<std::string>> kHelpCalls = {
+    {"--help"}, {"list", "--help"}, {"compute", "--help"}, {"batch", "--help"}, {"protocol", "--help"}};
+
+std::size_t Columns(const std::string& line) {
+  std::size_t n = 0;
+  for (const char c : line) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
+
+TEST(CliHelp, LinesFitEightyColumns) {
+  for (const std::vector<std::string>& args : kHelpCalls) {
+    const CliRun r = RunCli(args);
+    EXPECT_EQ(r.exitStatus, 0);
+    for (const std::string& line : Lines(r.out)) EXPECT_LE(Columns(line), 80u) << args[0] << ": " << line;
+  }
+}
+
+TEST(CliHelp, EachCommandShowsOnlyItsOwnExamples) {
+  for (const std::vector<std::string>& args : kHelpCalls) {
+    if (args.size() < 2) continue;
+    const CliRun r = RunCli(args);
+    std::size_t examples = 0;
+    for (const std::string& line : Lines(r.out)) {
+      if (!line.starts_with("  elprops-cli ")) continue;
+      ++examples;
+      EXPECT_TRUE((line + " ").starts_with("  elprops-cli " + args[0] + " ")) << args[0] << ": " << line;
+    }
+    EXPECT_GT(examples, 0u) << args[0];
+  }
+}
 
 TEST(CliHelp, EveryCommandHasHelpAndExitsZero) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{

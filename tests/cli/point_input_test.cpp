@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -209,6 +210,27 @@ TEST(SweepValues, MalformedRangesAreRefused) {
     EXPECT_FALSE(Sweep::Parse(text, error).has_value()) << text;
     EXPECT_FALSE(error.empty()) << text;
   }
+}
+
+TEST(SweepValues, BothAxesTogetherAreCappedLikeEach) {
+  std::string error;
+  const auto tenThousand = Sweep::Parse("0:9999:1", error);
+  const auto thousand = Sweep::Parse("1:1000:1", error);
+  const auto thousandAndOne = Sweep::Parse("0:1000:1", error);
+  const auto one = Sweep::Parse("5", error);
+  const auto tenMillion = Sweep::Parse("1:10000000:1", error);
+  ASSERT_TRUE(tenThousand && thousand && thousandAndOne && one && tenMillion);
+  ASSERT_EQ(tenThousand->Count(), 10000u);
+  ASSERT_EQ(thousandAndOne->Count(), 1001u);
+  ASSERT_EQ(tenMillion->Count(), 10000000u);
+  EXPECT_EQ(CombinedCount(*tenThousand, *thousand, error), std::optional<std::size_t>(10000000u));
+  EXPECT_EQ(CombinedCount(*one, *tenMillion, error), std::optional<std::size_t>(10000000u));
+  error.clear();
+  EXPECT_EQ(CombinedCount(*tenThousand, *thousandAndOne, error), std::nullopt);
+  EXPECT_EQ(error,
+            "the sweep gives 10000 concentrations x 1001 temperatures = 10010000 points, more than 10000000; split "
+            "the job into runs of at most 9990 concentrations each (or fewer temperatures) and join their outputs");
+  EXPECT_EQ(CombinedCount(*tenMillion, *tenMillion, error), std::nullopt);
 }
 
 }  // namespace
