@@ -14,6 +14,7 @@
 #include "batch.h"
 #include "correlations.h"
 #include "csv_table.h"
+#include "published_points.h"
 #include "text_lines.h"
 
 namespace elprops::cli {
@@ -75,6 +76,14 @@ void ExpectComputed(const std::vector<std::string>& cells, std::uint8_t substanc
   EXPECT_EQ(cells[8], "");
 }
 
+// The published digits of a worked example in a computed row; fails for a
+// point that was not published.
+void ExpectPublished(const std::vector<std::string>& cells, std::uint8_t substance, float x, float t) {
+  ASSERT_EQ(cells.size(), 9u);
+  EXPECT_TRUE(testing::ExpectPublishedDigits({cells[3], cells[4], cells[5], cells[6], cells[7]}, substance, x, t))
+      << "not a published point";
+}
+
 TEST(Batch, GoodAndBadRowsInInputOrder) {
   Captured c;
   const BatchOutcome o = RunOn(
@@ -96,10 +105,12 @@ TEST(Batch, GoodAndBadRowsInInputOrder) {
             "thermal_conductivity,error");
   EXPECT_EQ(lines[1].substr(0, 5), "NaCl,");
   ExpectComputed(Cells(lines[1], 9), 17, 0.1f, 20.0f);
+  ExpectPublished(Cells(lines[1], 9), 17, 0.1f, 20.0f);
   EXPECT_EQ(lines[2],
             "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
   EXPECT_EQ(lines[3].substr(0, 12), "H2O,0,100,95");
   ExpectComputed(Cells(lines[3], 9), 19, 0.0f, 100.0f);
+  ExpectPublished(Cells(lines[3], 9), 19, 0.0f, 100.0f);
   EXPECT_EQ(lines[4], "NaCl,0.1,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
   EXPECT_EQ(lines[5],
             "unobtainium,0.1,20,,,,,,\"unknown substance \"\"unobtainium\"\": give its index 1 to 19 or its "
@@ -178,6 +189,7 @@ TEST(Batch, ARowThatIsNotAPointGetsItsOwnRowAndTheRunGoesOn) {
             "not a point");
   EXPECT_EQ(lines[5], "NaCl,0.1,hot,,,,,,\"line 6: temperature \"\"hot\"\" is not a number\"");
   ExpectComputed(Cells(lines[6], 9), 17, 0.1f, 20.0f);
+  ExpectPublished(Cells(lines[6], 9), 17, 0.1f, 20.0f);
 
   Captured json;
   RunOn(input, Format::Json, json);
@@ -246,6 +258,7 @@ TEST(Batch, JsonLinesCarryTheSameFields) {
     EXPECT_EQ(cells[8], "null");
     cells[8] = "";
     ExpectComputed(cells, k == 0 ? 17 : 19, k == 0 ? 0.1f : 0.0f, 20.0f);
+    ExpectPublished(cells, k == 0 ? 17 : 19, k == 0 ? 0.1f : 0.0f, 20.0f);
   }
   EXPECT_EQ(lines[2],
             "{\"substance\":\"NaCl\",\"concentration\":2,\"temperature\":20,\"density\":null,\"viscosity\":null,"
@@ -311,6 +324,7 @@ TEST(Batch, StreamsLongInputs) {
   const std::vector<std::string> lines = Lines(c.text);
   ASSERT_GE(lines.size(), 2u);
   ExpectComputed(Cells(lines[1], 9), 11, 0.3f, 60.0f);
+  ExpectPublished(Cells(lines[1], 9), 11, 0.3f, 60.0f);
 }
 
 // A sink that takes `accepted` pieces, then fails with ENOSPC.

@@ -5,6 +5,7 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "cli_runner.h"
 #include "correlations.h"
 #include "csv_table.h"
+#include "published_points.h"
 #include "text_lines.h"
 
 namespace elprops::cli {
@@ -72,6 +74,17 @@ void ExpectRow(const std::string& line, std::string_view formula, std::uint8_t s
     EXPECT_TRUE(SameBits(ReadThroughDouble(c[k + 1]), expected[k])) << "column " << k + 1;
   }
   EXPECT_EQ(c[8], "");
+}
+
+// The published digits of a worked example in a CSV row: the check that
+// does not take the model on trust. Fails for a point that was not
+// published.
+void ExpectPublishedRow(const std::string& line, std::uint8_t substance, float x, float t) {
+  SCOPED_TRACE(line);
+  const std::vector<std::string> c = Split(line);
+  ASSERT_EQ(c.size(), 9u);
+  EXPECT_TRUE(testing::ExpectPublishedDigits({c[3], c[4], c[5], c[6], c[7]}, substance, x, t))
+      << "not a published point";
 }
 
 TEST(CliList, NineteenSubstancesWithIndexFormulaNameAndCaption) {
@@ -168,6 +181,7 @@ TEST(CliCompute, CsvRowsAreTheModelsSinglesForEveryWorkedExample) {
     ASSERT_EQ(lines.size(), 2u) << r.out;
     EXPECT_EQ(lines[0], kCsvHeader);
     ExpectRow(lines[1], row.formula, row.index, row.xs, row.ts);
+    ExpectPublishedRow(lines[1], row.index, row.xs, row.ts);
   }
 }
 
@@ -198,6 +212,13 @@ TEST(CliCompute, SweepIsEveryCombinationConcentrationOuter) {
   for (const float x : xs) {
     for (const float t : ts) ExpectRow(lines[k++], "KCl", 10, x, t);
   }
+  // A sweep through published points.
+  const CliRun water = RunCli({"compute", "-s", "H2O", "-t", "20:100:80", "-f", "csv"});
+  EXPECT_EQ(water.exitStatus, 0) << water.err;
+  const std::vector<std::string> waterLines = Lines(water.out);
+  ASSERT_EQ(waterLines.size(), 3u) << water.out;
+  ExpectPublishedRow(waterLines[1], 19, 0.0f, 20.0f);
+  ExpectPublishedRow(waterLines[2], 19, 0.0f, 100.0f);
 }
 
 TEST(CliCompute, SweepInTextSeparatesPointsByAnEmptyLine) {
@@ -238,13 +259,15 @@ TEST(CliCompute, FailingPointGivesEmptyCellsAndExitOne) {
 }
 
 TEST(CliCompute, SweepReportsRefusedPointsAndComputesTheOthers) {
-  const CliRun r = RunCli({"compute", "-s", "H2O", "-t", "190:210:10", "-f", "csv"});
+  const CliRun r = RunCli({"compute", "-s", "H2O", "-t", "0:300:100", "-f", "csv"});
   EXPECT_EQ(r.exitStatus, 1);
   const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 4u);
-  ExpectRow(lines[1], "H2O", 19, 0.0f, 190.0f);
-  EXPECT_EQ(lines[2], "H2O,0,200,,,,,,temperature 200 is not between 1e-20 and 200 (both excluded)");
-  EXPECT_EQ(lines[3], "H2O,0,210,,,,,,temperature 210 is not between 1e-20 and 200 (both excluded)");
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[1], "H2O,0,0,,,,,,temperature 0 is not between 1e-20 and 200 (both excluded)");
+  ExpectRow(lines[2], "H2O", 19, 0.0f, 100.0f);
+  ExpectPublishedRow(lines[2], 19, 0.0f, 100.0f);
+  EXPECT_EQ(lines[3], "H2O,0,200,,,,,,temperature 200 is not between 1e-20 and 200 (both excluded)");
+  EXPECT_EQ(lines[4], "H2O,0,300,,,,,,temperature 300 is not between 1e-20 and 200 (both excluded)");
 }
 
 TEST(CliCompute, CsvRecordsKeepTheHeadersCellsWhenPointsFail) {
@@ -271,6 +294,8 @@ struct RefusedRow {
   std::vector<std::string> args;
   const char* message;
 };
+
+void PrintTo(const RefusedRow& row, std::ostream* os) { *os << row.name; }
 
 class CliRefused : public ::testing::TestWithParam<RefusedRow> {};
 
@@ -318,6 +343,8 @@ struct UsageRow {
   std::vector<std::string> args;
   const char* message;
 };
+
+void PrintTo(const UsageRow& row, std::ostream* os) { *os << row.name; }
 
 class CliUsage : public ::testing::TestWithParam<UsageRow> {};
 
@@ -446,6 +473,10 @@ TEST(CliBatch, GoodAndBadRowsFromStandardInput) {
   EXPECT_EQ(lines[5], "CaCl2,0.3,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
   EXPECT_TRUE(lines[6].starts_with("Fe,0.1,20,,,,,,\"unknown substance \"\"Fe\"\"")) << lines[6];
   ExpectRow(lines[7], "Na2SO4", 16, 0.1f, 20.0f);
+  ExpectPublishedRow(lines[1], 17, 0.1f, 20.0f);
+  ExpectPublishedRow(lines[2], 17, 0.1f, 20.0f);
+  ExpectPublishedRow(lines[4], 19, 0.0f, 100.0f);
+  ExpectPublishedRow(lines[7], 16, 0.1f, 20.0f);
 }
 
 TEST(CliBatch, FileArgumentAndDashAreTheSame) {
@@ -477,6 +508,8 @@ struct UnreadableRow {
   const char* message;
   std::size_t rowsWritten;
 };
+
+void PrintTo(const UnreadableRow& row, std::ostream* os) { *os << row.name; }
 
 class CliBatchUnreadable : public ::testing::TestWithParam<UnreadableRow> {};
 
@@ -530,6 +563,8 @@ TEST_P(CliBadRow, BatchWritesItsRowAndGoesOn) {
   EXPECT_EQ(table.Get(2, "error"), "");
   EXPECT_EQ(table.Get(2, "temperature"), "30");
   ExpectRow(Lines(r.out).at(3), "NaCl", 17, 0.1f, 30.0f);
+  ExpectRow(Lines(r.out).at(1), "NaCl", 17, 0.1f, 20.0f);
+  ExpectPublishedRow(Lines(r.out).at(1), 17, 0.1f, 20.0f);
 }
 
 // The protocol reads rows the same way: the row is left out with the same
@@ -569,11 +604,13 @@ TEST(CliBatch, ANumberIsReadWhateverItsLength) {
                                          std::string(200, '0') + "\n");
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   ExpectRow(Lines(r.out).at(1), "NaCl", 17, 0.1f, 20.0f);
+  ExpectPublishedRow(Lines(r.out).at(1), 17, 0.1f, 20.0f);
 }
 
 TEST(CliBatch, OutputReadsBackToTheSameSinglesOverAGrid) {
   // Every substance at awkward concentrations and temperatures: each
-  // number written must read back to exactly the model's single.
+  // number written must read back to exactly the model's single. The
+  // published points follow the grid.
   std::string input = "substance,concentration,temperature\n";
   const char* xs[] = {"0.0001", "0.0123456789", "0.1", "0.333333333", "0.5"};
   const char* ts[] = {"0.001", "7.77", "20", "99.999", "150.5", "199"};
@@ -582,10 +619,18 @@ TEST(CliBatch, OutputReadsBackToTheSameSinglesOverAGrid) {
       for (const char* t : ts) input += std::to_string(i) + "," + (i == 19 ? "" : x) + "," + t + "\n";
     }
   }
+  const auto text = [](float v) {
+    char buffer[32];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, v).ptr);
+  };
+  for (const testing::PublishedPoint& p : testing::kPublishedPoints) {
+    input += std::to_string(p.substance) + "," + text(p.concentration) + "," + text(p.temperature) + "\n";
+  }
   const CliRun r = RunCli({"batch"}, input);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 1u + 19 * 5 * 6);
+  constexpr std::size_t kPublished = std::size(testing::kPublishedPoints);
+  ASSERT_EQ(lines.size(), 1u + 19 * 5 * 6 + kPublished);
   std::size_t k = 1;
   for (std::uint8_t i = 1; i <= 19; ++i) {
     for (const char* x : xs) {
@@ -594,6 +639,10 @@ TEST(CliBatch, OutputReadsBackToTheSameSinglesOverAGrid) {
         ExpectRow(lines[k++], model::kCatalogue[i - 1u].Formula, i, xv, static_cast<float>(std::stod(t)));
       }
     }
+  }
+  for (const testing::PublishedPoint& p : testing::kPublishedPoints) {
+    ExpectRow(lines[k], model::kCatalogue[p.substance - 1u].Formula, p.substance, p.concentration, p.temperature);
+    ExpectPublishedRow(lines[k++], p.substance, p.concentration, p.temperature);
   }
 }
 
