@@ -118,6 +118,8 @@ struct PointRow {
   bool admissible;
 };
 
+void PrintTo(const PointRow& row, std::ostream* os) { *os << row.name; }
+
 class Admissible : public testing::TestWithParam<PointRow> {};
 
 TEST_P(Admissible, AsTheWindowDecides) {

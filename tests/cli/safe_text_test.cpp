@@ -4,6 +4,7 @@
 // standard's chapter on conformance give the same counts).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -66,6 +67,16 @@ INSTANTIATE_TEST_SUITE_P(
         EscapeRow{"FiveByteForm", "\xF8\x88\x80\x80\x80", F(5), F(5)},
         EscapeRow{"ContinuationAlone", "\x80", F(1), F(1)}),
     [](const testing::TestParamInfo<EscapeRow>& row) { return std::string(row.param.name); });
+
+TEST(JsonString, EveryControlCharacterIsEscaped) {
+  for (int c = 0; c < 0x20; ++c) {
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "\"a\\u%04xb\"", c);
+    std::string json;
+    AppendJsonString(json, std::string("a") + static_cast<char>(c) + "b");
+    EXPECT_EQ(json, expected) << "character " << c;
+  }
+}
 
 TEST(JsonRow, ControlCharactersAndBadBytesInEveryString) {
   PointOutcome point;
