@@ -13,9 +13,14 @@ namespace elprops::cli {
 std::size_t FileSource::Read(char* buffer, std::size_t size) {
   if (errorNumber_ != 0) return 0;
   for (;;) {
+    // A stop asked for while a row was computed: do not wait for input.
+    if (stop_ != nullptr && stop_->load() != 0) {
+      errorNumber_ = EINTR;
+      return 0;
+    }
     const ssize_t n = ::read(fileno(file_), buffer, size);
     if (n >= 0) return static_cast<std::size_t>(n);
-    if (errno == EINTR && (stop_ == nullptr || stop_->load() == 0)) continue;
+    if (errno == EINTR) continue;
     errorNumber_ = errno;
     return 0;
   }

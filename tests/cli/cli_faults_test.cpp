@@ -89,6 +89,22 @@ TEST(CliStop, SignalWhileWritingFinishesTheRows) {
   EXPECT_LT(Lines(out).size(), 200001u);
 }
 
+TEST(CliStop, SignalDuringALongSweepFinishesTheRows) {
+  // About 2.5 million points; the signal comes long before the end.
+  PipedCli cli({"compute", "-s", "NaCl", "-c", "0.1", "-t", "1:250:0.0001", "-f", "csv"});
+  std::string out;
+  ASSERT_TRUE(cli.ReadLines(out, 100));
+  cli.Signal(SIGINT);
+  cli.ReadToEnd(out);
+  CliRun run;
+  ASSERT_TRUE(cli.Wait(60, run));
+  EXPECT_FALSE(run.signalled) << "ended by the signal itself";
+  EXPECT_EQ(run.exitStatus, 128 + SIGINT) << run.err;
+  EXPECT_NE(run.err.find("elprops-cli: stopped by SIGINT after "), std::string::npos) << run.err;
+  ExpectWholeRows(out);
+  EXPECT_LT(Lines(out).size(), 2490002u);
+}
+
 TEST(CliBrokenPipe, WithSigpipeIgnoredTheRunEndsAtTheFirstFailedWrite) {
   // The reader has gone; the input stays open and would never end.
   PipedCli cli({"batch"}, true);

@@ -1,5 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -146,6 +152,42 @@ INSTANTIATE_TEST_SUITE_P(
         BadRowCase{"LineTooLong", "NaCl,0.1," + std::string(300000, '1'),
                    "! line 3: the line is longer than 262144 characters | ||"}),
     [](const testing::TestParamInfo<BadRowCase>& row) { return std::string(row.param.name); });
+
+TEST(FileSource, AStopRequestEndsTheReadWithoutWaitingForInput) {
+  // An empty pipe whose writer stays open: a read would wait. (Non-blocking,
+  // so that a read that is made anyway fails at once instead of hanging.)
+  int fds[2];
+  ASSERT_EQ(pipe2(fds, O_NONBLOCK), 0);
+  std::FILE* file = fdopen(fds[0], "rb");
+  ASSERT_NE(file, nullptr);
+  std::atomic<int> stop{0};
+  FileSource source(file, "standard input", &stop);
+  char buffer[16];
+  ASSERT_EQ(write(fds[1], "ab", 2), 2);
+  EXPECT_EQ(source.Read(buffer, sizeof buffer), 2u);
+  EXPECT_FALSE(source.Failed());
+  stop.store(SIGINT);
+  EXPECT_EQ(source.Read(buffer, sizeof buffer), 0u);
+  EXPECT_TRUE(source.Failed());
+  EXPECT_EQ(source.ErrorNumber(), EINTR);
+  std::fclose(file);
+  close(fds[1]);
+}
+
+TEST(PointReader, AReadErrorIsReportedWithTheSourceAndTheReason) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  // The writing end read from: EBADF.
+  std::FILE* file = fdopen(fds[1], "wb");
+  ASSERT_NE(file, nullptr);
+  FileSource source(file, "standard input");
+  PointReader reader(source);
+  CsvPoint p;
+  EXPECT_EQ(reader.Next(p), PointReader::Result::Error);
+  EXPECT_EQ(reader.ErrorMessage(), "cannot read standard input: Bad file descriptor");
+  std::fclose(file);
+  close(fds[0]);
+}
 
 TEST(LineReader, LinesAcrossBufferRefillsAndTooLongLines) {
   // A buffer of 8 characters: lines up to 7 characters plus the line feed
