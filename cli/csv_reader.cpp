@@ -239,7 +239,8 @@ PointReader::Result PointReader::Next(CsvPoint& point) {
         }
         return Result::Error;
     }
-    if (!headerRead_ && lines_.LineNumber() == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+    // A byte order mark starts the input, or a second file joined to it.
+    if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
     if (TrimBlanks(line).empty()) continue;
     std::string what;
     std::size_t complete = 0;

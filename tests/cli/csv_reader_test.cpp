@@ -139,6 +139,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadRowCase{"HeaderAgain", "Substance,Concentration,Temperature",
                    "! line 3: the header line again (were two inputs joined?); it is not a point | "
                    "Substance|Concentration|Temperature"},
+        BadRowCase{"HeaderAgainWithByteOrderMark", "\xEF\xBB\xBFsubstance,concentration,temperature",
+                   "! line 3: the header line again (were two inputs joined?); it is not a point | "
+                   "substance|concentration|temperature"},
         BadRowCase{"TwoCells", "NaCl,0.1",
                    "! line 3: expected 3 cells (substance,concentration,temperature), found 2 | NaCl||"},
         BadRowCase{"FourCells", "NaCl,0,1,20",
