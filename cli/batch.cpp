@@ -1,55 +1,62 @@
 #include "batch.h"
 
+#include <cstring>
+
+#include "stop_signal.h"
+
 namespace elprops::cli {
 namespace {
 
 // Hands the rows written so far to the output before every read, so that a
 // reader at the other end of a pipe sees results while input still comes.
+// Once the output has failed, nothing more is read.
 class FlushingSource final : public ByteSource {
  public:
   FlushingSource(ByteSource& source, OutputBuffer& out) : source_(source), out_(out) {}
   std::size_t Read(char* buffer, std::size_t size) override {
-    out_.Flush();
+    if (!out_.Flush()) return 0;
     return source_.Read(buffer, size);
   }
-  [[nodiscard]] bool Failed() const override { return source_.Failed(); }
+  [[nodiscard]] bool Failed() const override { return out_.Failed() || source_.Failed(); }
+  [[nodiscard]] int ErrorNumber() const override { return source_.ErrorNumber(); }
+  [[nodiscard]] std::string Name() const override { return source_.Name(); }
 
  private:
   ByteSource& source_;
   OutputBuffer& out_;
 };
 
-std::string NotANumber(const CsvPoint& point, std::string_view column, std::string_view text) {
-  return "line " + std::to_string(point.line) + ": " + std::string(column) + " \"" + std::string(TrimBlanks(text)) +
-         "\" is not a number";
-}
-
 }  // namespace
 
-BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out) {
+BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out,
+                      const std::atomic<int>* stop) {
   BatchOutcome outcome;
   FlushingSource input(source, out);
   PointReader reader(input);
   if (format != Format::Json) WriteCsvHeader(out);
   CsvPoint point;
   PointOutcome result;
+  bool inputFailed = false;
+  int signal = 0;
   for (;;) {
     const PointReader::Result next = reader.Next(point);
+    // A failed output or a stop request ends the run before anything more
+    // is written; what was read in the meantime is not a row to write.
+    if (out.Failed()) break;
+    if (stop != nullptr && (signal = stop->load()) != 0) break;
     if (next == PointReader::Result::End) break;
     if (next == PointReader::Result::Error) {
-      outcome.exitStatus = kExitUsage;
-      outcome.message = reader.ErrorMessage();
+      inputFailed = true;
+      outcome.messages.push_back(reader.ErrorMessage());
       break;
     }
-    const ParsedNumber x = ParseSingle(point.concentration);
-    const ParsedNumber t = ParseSingle(point.temperature);
-    if (x.error == NumberError::NotANumber || t.error == NumberError::NotANumber) {
-      outcome.exitStatus = kExitUsage;
-      outcome.message = x.error == NumberError::NotANumber ? NotANumber(point, "concentration", point.concentration)
-                                                           : NotANumber(point, "temperature", point.temperature);
-      break;
+    if (next == PointReader::Result::BadRow) {
+      UnreadablePoint(point.substance, point.concentration, point.temperature, reader.ErrorMessage(), result);
+    } else {
+      EvaluatePoint(tables, point.substance, point.concentrationValue, point.temperatureValue, result);
+      result.concentrationText = TrimBlanks(point.concentration);
+      result.temperatureText = TrimBlanks(point.temperature);
     }
-    EvaluatePoint(tables, point.substance, x, t, result);
     if (format == Format::Json) {
       WriteJsonRow(out, result);
     } else {
@@ -58,15 +65,21 @@ BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, 
     ++outcome.points;
     if (!result.ok()) ++outcome.failed;
   }
-  if (!out.Flush()) {
-    outcome.exitStatus = kExitUsage;
-    outcome.message = "cannot write the results";
-    return outcome;
+  const bool written = out.Flush();
+  // Every failure is said, the input's before the output's.
+  if (!written) {
+    outcome.messages.push_back(std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
   }
-  if (outcome.exitStatus == kExitOk && outcome.failed > 0) {
+  if (signal != 0) {
+    outcome.exitStatus = 128 + signal;
+    outcome.messages.push_back("stopped by " + SignalName(signal) + " after " + std::to_string(outcome.points) +
+                               " rows; the output ends with a whole row");
+  } else if (inputFailed || !written) {
+    outcome.exitStatus = kExitUsage;
+  } else if (outcome.failed > 0) {
     outcome.exitStatus = kExitPointFailed;
-    outcome.message = std::to_string(outcome.failed) + " of " + std::to_string(outcome.points) +
-                      " points were not computed (see the error column)";
+    outcome.messages.push_back(std::to_string(outcome.failed) + " of " + std::to_string(outcome.points) +
+                               " rows were not computed (see the error column)");
   }
   return outcome;
 }

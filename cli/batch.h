@@ -2,8 +2,10 @@
 // input order, with memory that does not grow with the input.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "catalogue.h"
 #include "csv_reader.h"
@@ -20,13 +22,22 @@ struct BatchOutcome {
   int exitStatus = kExitOk;
   std::size_t points = 0;  // rows written
   std::size_t failed = 0;  // rows with an error
-  std::string message;     // for standard error; empty when all went well
+  // For standard error, in the order they happened; none when all went
+  // well.
+  std::vector<std::string> messages;
 };
 
 // Reads `source` (CSV with the header substance,concentration,temperature)
-// and writes CSV or JSON lines to `out`. A refused or failing point gets an
-// error cell and the run goes on (exit status 1); a malformed line or an
-// unreadable input stops it (exit status 2) after the rows before it.
-BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out);
+// and writes CSV or JSON lines to `out`, one row for every row of the
+// input. A refused or failing point, and a row that is not a point (a
+// value that is not a number, the wrong number of cells, ...), gets an
+// error cell and the run goes on (exit status 1). Only an input that
+// cannot be read at all (no header, a wrong header, a read error) stops
+// it (exit status 2) after the rows before it; so does a failed write,
+// without reading the rest of the input. When `stop` turns non-zero (see
+// CatchStopSignals), the run ends after the row being written, with exit
+// status 128 + the signal.
+BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out,
+                      const std::atomic<int>* stop = nullptr);
 
 }  // namespace elprops::cli

@@ -1,13 +1,13 @@
 // elprops-cli batch: points from a CSV file or standard input, results as
 // CSV or JSON lines on standard output.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
 #include "batch.h"
+#include "command_support.h"
 #include "commands.h"
+#include "stop_signal.h"
 
 namespace elprops::cli {
 namespace {
@@ -18,20 +18,19 @@ struct BatchOptions {
 };
 
 int RunBatchCommand(const BatchOptions& options) {
-  std::FILE* file = stdin;
-  if (options.file != "-") {
-    file = std::fopen(options.file.c_str(), "rb");
-    if (file == nullptr) {
-      ReportError("cannot open " + options.file + ": " + std::strerror(errno));
-      return kExitUsage;
-    }
+  std::string error;
+  std::FILE* file = OpenInput(options.file, error);
+  if (file == nullptr) {
+    ReportError(error);
+    return kExitUsage;
   }
+  CatchStopSignals();
   const model::SubstanceTables tables = model::MakeSubstanceTables();
-  FileSource source(file);
+  FileSource source(file, InputName(options.file), &StopRequest());
   OutputBuffer out(StandardOutput());
-  const BatchOutcome outcome = RunBatch(tables, source, *FormatNamed(options.format), out);
+  const BatchOutcome outcome = RunBatch(tables, source, *FormatNamed(options.format), out, &StopRequest());
   if (file != stdin) std::fclose(file);
-  if (!outcome.message.empty()) ReportError(outcome.message);
+  for (const std::string& message : outcome.messages) ReportError(message);
   return outcome.exitStatus;
 }
 
@@ -47,6 +46,15 @@ void AddBatchCommand(CLI::App& app, int& status) {
   batch->add_option("-f,--format", options->format, "Output format: CSV with a header, or JSON lines")
       ->check(CLI::IsMember({"csv", "json"}))
       ->capture_default_str();
+  batch->footer(
+      "A row that is not a point (a value that is not a number, the wrong number of cells, ...) gets an output "
+      "row of its own with the reason, and the rows after it are computed.\n"
+      "Exit status: 0 every row computed; 1 some row refused, failed or not a point (its error cell says why); 2 "
+      "bad usage, an input that cannot be read (no or a wrong header, a read error) or the output not written; "
+      "130 or 143 stopped by SIGINT or SIGTERM after a whole row.\n"
+      "Examples:\n"
+      "  elprops-cli batch points.csv\n"
+      "  elprops-cli batch --format json < points.csv > results.jsonl");
   batch->callback([options, &status] { status = RunBatchCommand(*options); });
 }
 

@@ -1,9 +1,15 @@
 #include "command_support.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <string_view>
 
 #include "commands.h"
+#include "safe_text.h"
 
 #ifdef ELPROPS_WITH_PDF
 #include <QByteArray>
@@ -22,6 +28,34 @@ std::string UserDecimalSeparator() {
 #endif
 }
 
+std::string InputName(const std::string& path) { return path == "-" ? "standard input" : "\"" + path + "\""; }
+
+std::FILE* OpenInput(const std::string& path, std::string& error) {
+  if (path == "-") return stdin;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    error = "cannot open " + InputName(path) + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  // A folder opens, but reading it fails; say so now.
+  struct stat info {};
+  if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+    error = "cannot read " + InputName(path) + ": " + std::strerror(EISDIR);
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
+}
+
+void GuardStandardStreams() {
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // open() returns the lowest free descriptor, which is this one.
+    const int opened = open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+    if (opened != -1 && opened != fd) close(opened);
+  }
+}
+
 #ifdef ELPROPS_WITH_PDF
 std::unique_ptr<QGuiApplication> MakeGuiApplication() {
   platform::InstallQtMessageHandler("elprops-cli");
@@ -34,7 +68,9 @@ std::unique_ptr<QGuiApplication> MakeGuiApplication() {
 #endif
 
 void ReportError(std::string_view message) {
-  std::fprintf(stderr, "elprops-cli: %.*s\n", static_cast<int>(message.size()), message.data());
+  const std::string line = ErrorLine(message);
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
 }
 
 }  // namespace elprops::cli

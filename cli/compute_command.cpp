@@ -1,5 +1,7 @@
 // elprops-cli compute: one point, or a sweep over concentration and
 // temperature (concentration outer).
+#include <atomic>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +11,7 @@
 #include "commands.h"
 #include "point_input.h"
 #include "point_output.h"
+#include "stop_signal.h"
 #include "sweep.h"
 
 namespace elprops::cli {
@@ -57,17 +60,27 @@ int RunCompute(const ComputeOptions& options) {
     return kExitUsage;
   }
 
+  if (!CombinedCount(*concentrations, *temperatures, error)) {
+    ReportError(error);
+    return kExitUsage;
+  }
+
   const Format format = *FormatNamed(options.format);
   const std::string separator = format == Format::Text ? UserDecimalSeparator() : ".";
   const model::SubstanceTables tables = model::MakeSubstanceTables();
+  CatchStopSignals();
+  const std::atomic<int>& stop = StopRequest();
   OutputBuffer out(StandardOutput());
   if (format == Format::Csv) WriteCsvHeader(out);
   PointOutcome point;
   std::size_t points = 0;
   std::size_t failed = 0;
-  for (std::size_t i = 0; i < concentrations->Count(); ++i) {
+  int signal = 0;
+  for (std::size_t i = 0; i < concentrations->Count() && signal == 0 && !out.Failed(); ++i) {
     const ParsedNumber x = concentrations->At(i);
     for (std::size_t k = 0; k < temperatures->Count(); ++k) {
+      // The row being written is finished first.
+      if ((signal = stop.load()) != 0 || out.Failed()) break;
       EvaluatePoint(tables, formula, x, temperatures->At(k), point);
       ++points;
       if (!point.ok()) ++failed;
@@ -92,8 +105,13 @@ int RunCompute(const ComputeOptions& options) {
     }
   }
   if (!out.Flush()) {
-    ReportError("cannot write the results");
+    ReportError(std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
     return kExitUsage;
+  }
+  if (signal != 0) {
+    ReportError("stopped by " + SignalName(signal) + " after " + std::to_string(points) +
+                " points; the output ends with a whole row");
+    return 128 + signal;
   }
   if (failed == 0) return kExitOk;
   if (format != Format::Text) {
@@ -124,6 +142,14 @@ void AddComputeCommand(CLI::App& app, int& status) {
   compute->add_option("-f,--format", options->format, "Output format")
       ->check(CLI::IsMember({"text", "csv", "json"}))
       ->capture_default_str();
+  compute->footer(
+      "Exit status: 0 every point computed; 1 some point refused or failed (the message or its row says why); 2 "
+      "bad usage, a sweep too large or the output not written; 130 or 143 stopped by SIGINT or SIGTERM after a "
+      "whole row.\n"
+      "Examples:\n"
+      "  elprops-cli compute --substance NaCl --concentration 0,1 --temperature 20\n"
+      "  elprops-cli compute -s H2O -t 100\n"
+      "  elprops-cli compute -s KCl -c 0.05:0.25:0.05 -t 20:80:20 --format csv");
   compute->callback([options, &status] { status = RunCompute(*options); });
 }
 

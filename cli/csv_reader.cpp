@@ -1,15 +1,30 @@
 #include "csv_reader.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "point_input.h"
 
 namespace elprops::cli {
 
-std::size_t FileSource::Read(char* buffer, std::size_t size) { return std::fread(buffer, 1, size, file_); }
-
-bool FileSource::Failed() const { return std::ferror(file_) != 0; }
+std::size_t FileSource::Read(char* buffer, std::size_t size) {
+  if (errorNumber_ != 0) return 0;
+  for (;;) {
+    // A stop asked for while a row was computed: do not wait for input.
+    if (stop_ != nullptr && stop_->load() != 0) {
+      errorNumber_ = EINTR;
+      return 0;
+    }
+    const ssize_t n = ::read(fileno(file_), buffer, size);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno == EINTR) continue;
+    errorNumber_ = errno;
+    return 0;
+  }
+}
 
 std::size_t MemorySource::Read(char* buffer, std::size_t size) {
   const std::size_t n = std::min(size, data_.size());
@@ -23,33 +38,51 @@ LineReader::LineReader(ByteSource& source, std::size_t bufferSize) : source_(sou
 LineReader::Result LineReader::Next(std::string_view& line) {
   for (;;) {
     const char* data = buffer_.data();
-    if (const void* nl = std::memchr(data + begin_, '\n', end_ - begin_)) {
-      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(nl) - data);
-      std::size_t stop = at;
-      if (stop > begin_ && data[stop - 1] == '\r') --stop;
-      line = std::string_view(data + begin_, stop - begin_);
-      begin_ = at + 1;
-      ++lineNumber_;
-      return Result::Line;
-    }
-    if (atEnd_) {
-      if (begin_ == end_) return Result::End;
-      std::size_t stop = end_;
-      if (data[stop - 1] == '\r') --stop;
-      line = std::string_view(data + begin_, stop - begin_);
-      begin_ = end_;
-      ++lineNumber_;
-      return Result::Line;
-    }
-    // Keep the unfinished line and fill the rest of the buffer.
-    if (begin_ > 0) {
-      std::memmove(buffer_.data(), data + begin_, end_ - begin_);
-      end_ -= begin_;
+    if (skipping_) {
+      // The rest of a line that was too long: dropped up to its line feed.
+      if (const void* nl = std::memchr(data + begin_, '\n', end_ - begin_)) {
+        begin_ = static_cast<std::size_t>(static_cast<const char*>(nl) - data) + 1;
+        skipping_ = false;
+        continue;
+      }
       begin_ = 0;
-    }
-    if (end_ == buffer_.size()) {
-      ++lineNumber_;
-      return Result::TooLong;
+      end_ = 0;
+      if (atEnd_) {
+        skipping_ = false;
+        return Result::End;
+      }
+    } else {
+      if (const void* nl = std::memchr(data + begin_, '\n', end_ - begin_)) {
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(nl) - data);
+        std::size_t stop = at;
+        if (stop > begin_ && data[stop - 1] == '\r') --stop;
+        line = std::string_view(data + begin_, stop - begin_);
+        begin_ = at + 1;
+        ++lineNumber_;
+        return Result::Line;
+      }
+      if (atEnd_) {
+        if (begin_ == end_) return Result::End;
+        std::size_t stop = end_;
+        if (data[stop - 1] == '\r') --stop;
+        line = std::string_view(data + begin_, stop - begin_);
+        begin_ = end_;
+        ++lineNumber_;
+        return Result::Line;
+      }
+      // Keep the unfinished line and fill the rest of the buffer.
+      if (begin_ > 0) {
+        std::memmove(buffer_.data(), data + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+      }
+      if (end_ == buffer_.size()) {
+        ++lineNumber_;
+        skipping_ = true;
+        begin_ = 0;
+        end_ = 0;
+        return Result::TooLong;
+      }
     }
     const std::size_t n = source_.Read(buffer_.data() + end_, buffer_.size() - end_);
     if (n == 0) {
@@ -60,19 +93,74 @@ LineReader::Result LineReader::Next(std::string_view& line) {
   }
 }
 
-PointReader::Result PointReader::Fail(std::size_t line, std::string_view what) {
-  error_ = "line " + std::to_string(line) + ": ";
+namespace {
+
+constexpr std::string_view kCellNames[3] = {"substance", "concentration", "temperature"};
+
+std::string CellName(std::size_t index) {
+  if (index < 3) return std::string(kCellNames[index]) + " cell";
+  return "cell " + std::to_string(index + 1);
+}
+
+// The text for a message: long texts are cut (never inside a UTF-8
+// sequence) and marked with "...".
+std::string Quoted(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  std::string quoted = "\"";
+  if (text.size() <= kShown) {
+    quoted += text;
+  } else {
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    quoted += text.substr(0, cut);
+    quoted += "...";
+  }
+  quoted += '"';
+  return quoted;
+}
+
+std::size_t SkipBlanks(std::string_view line, std::size_t k) {
+  while (k < line.size() && (line[k] == ' ' || line[k] == '\t')) ++k;
+  return k;
+}
+
+bool SameName(std::string_view cell, std::string_view name) {
+  cell = TrimBlanks(cell);
+  if (cell.size() != name.size()) return false;
+  for (std::size_t c = 0; c < cell.size(); ++c) {
+    const char lower = cell[c] >= 'A' && cell[c] <= 'Z' ? static_cast<char>(cell[c] - 'A' + 'a') : cell[c];
+    if (lower != name[c]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+PointReader::Result PointReader::Fail(std::string_view what) {
+  error_ = "line " + std::to_string(lines_.LineNumber()) + ": ";
   error_ += what;
   return Result::Error;
 }
 
-bool PointReader::SplitCells(std::string_view line, std::string_view& what) {
+PointReader::Result PointReader::Bad(CsvPoint& point, std::size_t echoed, std::string_view what) {
+  point.substance = echoed > 0 ? cells_[0] : std::string_view();
+  point.concentration = echoed > 1 ? cells_[1] : std::string_view();
+  point.temperature = echoed > 2 ? cells_[2] : std::string_view();
+  point.concentrationValue = ParsedNumber{};
+  point.temperatureValue = ParsedNumber{};
+  point.line = lines_.LineNumber();
+  error_ = "line " + std::to_string(point.line) + ": ";
+  error_ += what;
+  return Result::BadRow;
+}
+
+bool PointReader::SplitCells(std::string_view line, std::size_t& complete, std::string& what) {
   std::size_t count = 0;
   std::size_t pos = 0;
+  complete = 0;
   for (;;) {
     // Blanks before a quoted cell are allowed.
-    std::size_t start = pos;
-    while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
+    const std::size_t start = SkipBlanks(line, pos);
     std::string_view cell;
     std::size_t next;
     if (start < line.size() && line[start] == '"') {
@@ -93,13 +181,12 @@ bool PointReader::SplitCells(std::string_view line, std::string_view& what) {
         }
         text += line[k++];
       }
-      if (!closed) {
-        what = "a quoted cell is not closed";
-        return false;
-      }
-      while (k < line.size() && (line[k] == ' ' || line[k] == '\t')) ++k;
-      if (k < line.size() && line[k] != ',') {
-        what = "text after the closing quote of a cell";
+      if (closed) k = SkipBlanks(line, k);
+      if (!closed || (k < line.size() && line[k] != ',')) {
+        what = closed ? "text after the closing quote of the " + CellName(count)
+                      : "the quote that opens the " + CellName(count) + " is not closed";
+        // The cells before it are known when they are no more than three.
+        complete = count < 3 ? count : 1;
         return false;
       }
       cell = text;
@@ -111,12 +198,14 @@ bool PointReader::SplitCells(std::string_view line, std::string_view& what) {
     }
     if (count < 3) cells_[count] = cell;
     ++count;
+    if (count <= 3) complete = count;
     if (next >= line.size()) break;
     pos = next + 1;
   }
   if (count != 3) {
-    what = count < 3 ? "expected 3 cells (substance,concentration,temperature), found fewer"
-                     : "expected 3 cells (substance,concentration,temperature), found more";
+    // Which cell is which is unknown; only the first is sure.
+    complete = 1;
+    what = "expected 3 cells (substance,concentration,temperature), found " + std::to_string(count);
     return false;
   }
   return true;
@@ -136,39 +225,49 @@ PointReader::Result PointReader::Next(CsvPoint& point) {
           return Result::Error;
         }
         return Result::End;
-      case LineReader::Result::TooLong:
-        return Fail(lines_.LineNumber(), "line longer than " + std::to_string(lines_.MaxLineLength()) + " characters");
+      case LineReader::Result::TooLong: {
+        const std::string what = "the line is longer than " + std::to_string(lines_.MaxLineLength()) + " characters";
+        if (!headerRead_) return Fail(what + "; the header must be " + std::string(kInputHeader));
+        return Bad(point, 0, what);
+      }
       case LineReader::Result::ReadError:
-        error_ = "read error after line " + std::to_string(lines_.LineNumber());
+        error_ = "cannot read " + source_.Name();
+        if (lines_.LineNumber() > 0) error_ += " after line " + std::to_string(lines_.LineNumber());
+        if (source_.ErrorNumber() != 0) {
+          error_ += ": ";
+          error_ += std::strerror(source_.ErrorNumber());
+        }
         return Result::Error;
     }
-    if (!headerRead_ && lines_.LineNumber() == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+    // A byte order mark starts the input, or a second file joined to it.
+    if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
     if (TrimBlanks(line).empty()) continue;
-    std::string_view what;
-    if (!SplitCells(line, what)) {
-      if (!headerRead_) {
-        return Fail(lines_.LineNumber(), "the header must be " + std::string(kInputHeader));
-      }
-      return Fail(lines_.LineNumber(), what);
-    }
+    std::string what;
+    std::size_t complete = 0;
+    const bool split = SplitCells(line, complete, what);
+    const bool header = split && SameName(cells_[0], kCellNames[0]) && SameName(cells_[1], kCellNames[1]) &&
+                        SameName(cells_[2], kCellNames[2]);
     if (!headerRead_) {
-      static constexpr std::string_view kNames[3] = {"substance", "concentration", "temperature"};
-      for (std::size_t k = 0; k < 3; ++k) {
-        const std::string_view cell = TrimBlanks(cells_[k]);
-        bool same = cell.size() == kNames[k].size();
-        for (std::size_t c = 0; same && c < cell.size(); ++c) {
-          const char lower = cell[c] >= 'A' && cell[c] <= 'Z' ? static_cast<char>(cell[c] - 'A' + 'a') : cell[c];
-          same = lower == kNames[k][c];
-        }
-        if (!same) return Fail(lines_.LineNumber(), "the header must be " + std::string(kInputHeader));
-      }
+      if (!header) return Fail("the header must be " + std::string(kInputHeader));
       headerRead_ = true;
       continue;
     }
+    if (!split) return Bad(point, complete, what);
+    if (header) return Bad(point, 3, "the header line again (were two inputs joined?); it is not a point");
     point.substance = cells_[0];
     point.concentration = cells_[1];
     point.temperature = cells_[2];
     point.line = lines_.LineNumber();
+    point.concentrationValue = ParseSingle(point.concentration);
+    point.temperatureValue = ParseSingle(point.temperature);
+    for (std::size_t k = 1; k < 3; ++k) {
+      const ParsedNumber& value = k == 1 ? point.concentrationValue : point.temperatureValue;
+      if (value.error == NumberError::NotANumber) {
+        error_ = "line " + std::to_string(point.line) + ": " + std::string(kCellNames[k]) + " " +
+                 Quoted(TrimBlanks(cells_[k])) + " is not a number";
+        return Result::BadRow;
+      }
+    }
     return Result::Point;
   }
 }

@@ -3,11 +3,14 @@
 // does not grow with the number of lines.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "point_input.h"
 
 namespace elprops::cli {
 
@@ -18,16 +21,29 @@ class ByteSource {
   // read error (then Failed() is true).
   virtual std::size_t Read(char* buffer, std::size_t size) = 0;
   [[nodiscard]] virtual bool Failed() const { return false; }
+  // The errno of the read error, once Failed().
+  [[nodiscard]] virtual int ErrorNumber() const { return 0; }
+  // For messages: "standard input", "\"points.csv\"".
+  [[nodiscard]] virtual std::string Name() const { return "the input"; }
 };
 
+// A file read with read(2) on its descriptor. A read interrupted by a
+// signal is retried, unless `stop` asks the run to stop: then the source
+// fails with EINTR.
 class FileSource final : public ByteSource {
  public:
-  explicit FileSource(std::FILE* file) : file_(file) {}
+  explicit FileSource(std::FILE* file, std::string name = "the input", const std::atomic<int>* stop = nullptr)
+      : file_(file), name_(std::move(name)), stop_(stop) {}
   std::size_t Read(char* buffer, std::size_t size) override;
-  [[nodiscard]] bool Failed() const override;
+  [[nodiscard]] bool Failed() const override { return errorNumber_ != 0; }
+  [[nodiscard]] int ErrorNumber() const override { return errorNumber_; }
+  [[nodiscard]] std::string Name() const override { return name_; }
 
  private:
   std::FILE* file_;
+  std::string name_;
+  const std::atomic<int>* stop_;
+  int errorNumber_ = 0;
 };
 
 class MemorySource final : public ByteSource {
@@ -40,7 +56,8 @@ class MemorySource final : public ByteSource {
 };
 
 // Splits the input into lines ending in "\n" or "\r\n"; the last line may
-// lack its line break. A line longer than the buffer is an error.
+// lack its line break. A line longer than the buffer is reported as
+// TooLong and skipped up to its line feed; reading goes on after it.
 class LineReader {
  public:
   enum class Result { Line, End, TooLong, ReadError };
@@ -58,33 +75,50 @@ class LineReader {
   std::size_t end_ = 0;
   std::size_t lineNumber_ = 0;
   bool atEnd_ = false;
+  bool skipping_ = false;
 };
 
-// The three cells of one input row, valid until the next call of Next.
+// The three cells of one input row, valid until the next call of Next,
+// and the two numbers read from them.
 struct CsvPoint {
   std::string_view substance;
   std::string_view concentration;
   std::string_view temperature;
+  ParsedNumber concentrationValue;
+  ParsedNumber temperatureValue;
   std::size_t line = 0;
 };
 
 inline constexpr std::string_view kInputHeader = "substance,concentration,temperature";
 
 // Reads the header, then one point a line. Cells may be quoted ("0,5" with
-// a decimal comma); blank lines are skipped.
+// a decimal comma); blank lines are skipped. A row that cannot be read as
+// a point never stops the rows after it.
 class PointReader {
  public:
-  enum class Result { Point, End, Error };
+  enum class Result {
+    Point,   // a point with two numbers (each possibly beyond the single range)
+    BadRow,  // a row that is not a point: ErrorMessage() says why; the
+             // cells that could be told apart are in the CsvPoint, the
+             // others empty
+    End,     // the end of the input
+    Error,   // the input cannot be read (no or a wrong header, a read error)
+  };
 
-  explicit PointReader(ByteSource& source) : lines_(source) {}
+  explicit PointReader(ByteSource& source) : source_(source), lines_(source) {}
   Result Next(CsvPoint& point);
-  // After Error: what is wrong, with the line number ("line 4: ...").
+  // After BadRow or Error: what is wrong, with the line number where there
+  // is one ("line 4: concentration \"abc\" is not a number").
   [[nodiscard]] const std::string& ErrorMessage() const { return error_; }
 
  private:
-  Result Fail(std::size_t line, std::string_view what);
-  bool SplitCells(std::string_view line, std::string_view& what);
+  Result Fail(std::string_view what);
+  Result Bad(CsvPoint& point, std::size_t echoed, std::string_view what);
+  // The cells of `line`; when it cannot be split into three, `what` says
+  // why and `complete` how many leading cells are known.
+  bool SplitCells(std::string_view line, std::size_t& complete, std::string& what);
 
+  ByteSource& source_;
   LineReader lines_;
   bool headerRead_ = false;
   std::string error_;

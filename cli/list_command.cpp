@@ -1,4 +1,5 @@
 // elprops-cli list: the nineteen substances.
+#include <cstring>
 #include <string>
 
 #include "batch.h"
@@ -6,6 +7,7 @@
 #include "commands.h"
 #include "point_input.h"
 #include "point_output.h"
+#include "safe_text.h"
 
 namespace elprops::cli {
 namespace {
@@ -43,14 +45,24 @@ int RunList(Format format) {
                std::string(caption) + "\"";
         break;
       case Format::Json:
-        line = "{\"index\":" + index + ",\"formula\":\"" + std::string(row.Formula) + "\",\"name\":\"" +
-               std::string(row.EnglishName) + "\",\"caption\":\"" + std::string(caption) + "\"}";
+        line = "{\"index\":" + index + ",\"formula\":";
+        AppendJsonString(line, row.Formula);
+        line += ",\"name\":";
+        AppendJsonString(line, row.EnglishName);
+        line += ",\"caption\":";
+        AppendJsonString(line, caption);
+        line += '}';
         break;
     }
     line += '\n';
     out.Append(line);
+    out.EndRow();
   }
-  return out.Flush() ? kExitOk : kExitUsage;
+  if (!out.Flush()) {
+    ReportError(std::string("cannot write the list: ") + std::strerror(out.ErrorNumber()));
+    return kExitUsage;
+  }
+  return kExitOk;
 }
 
 }  // namespace
@@ -59,9 +71,14 @@ void AddListCommand(CLI::App& app, int& status) {
   CLI::App* list =
       app.add_subcommand("list", "List the nineteen substances: index, formula, English name and Russian caption.");
   auto format = std::make_shared<std::string>("text");
-  list->add_option("--format", *format, "Output format")
+  list->add_option("-f,--format", *format, "Output format")
       ->check(CLI::IsMember({"text", "csv", "json"}))
       ->capture_default_str();
+  list->footer(
+      "Exit status: 0 listed; 2 bad usage or the list could not be written.\n"
+      "Examples:\n"
+      "  elprops-cli list\n"
+      "  elprops-cli list -f csv");
   list->callback([format, &status] { status = RunList(*FormatNamed(*format)); });
 }
 

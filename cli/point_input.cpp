@@ -30,10 +30,16 @@ std::string_view TrimBlanks(std::string_view text) {
 ParsedDecimal ParseDecimal(std::string_view text) {
   text = TrimBlanks(text);
   if (text.empty()) return {};
-  // A copy with the decimal comma turned into a point; numbers are short,
-  // anything longer is not one.
-  char buf[64];
-  if (text.size() >= sizeof buf) return {0.0, NumberError::NotANumber};
+  // A copy with the decimal comma turned into a point: on the stack for
+  // the usual short numbers, on the heap for long ones, which are read as
+  // well ("0.1" followed by a hundred zeros is 0.1).
+  char small[64];
+  std::string large;
+  char* buf = small;
+  if (text.size() > sizeof small) {
+    large.resize(text.size());
+    buf = large.data();
+  }
   std::size_t n = 0;
   bool separatorSeen = false;
   for (const char c : text) {

@@ -1,9 +1,14 @@
 #include "point_output.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "display_text.h"
+#include "safe_text.h"
 
 namespace elprops::cli {
 
@@ -14,13 +19,14 @@ std::optional<Format> FormatNamed(std::string_view name) {
   return std::nullopt;
 }
 
-OutputBuffer::OutputBuffer(Sink sink, std::size_t capacity) : sink_(std::move(sink)), buffer_(capacity) {}
+OutputBuffer::OutputBuffer(Sink sink, std::size_t capacity)
+    : sink_(std::move(sink)), buffer_(std::max<std::size_t>(capacity, 64)) {}
 
 OutputBuffer::~OutputBuffer() { Flush(); }
 
 void OutputBuffer::Append(std::string_view text) {
   while (!text.empty()) {
-    if (size_ == buffer_.size()) Flush();
+    if (size_ == buffer_.size()) MakeRoom(1);
     const std::size_t n = std::min(text.size(), buffer_.size() - size_);
     std::memcpy(buffer_.data() + size_, text.data(), n);
     size_ += n;
@@ -29,20 +35,43 @@ void OutputBuffer::Append(std::string_view text) {
 }
 
 void OutputBuffer::AppendShortest(float value) {
-  if (buffer_.size() - size_ < 32) Flush();
+  if (buffer_.size() - size_ < 32) MakeRoom(32);
   size_ = static_cast<std::size_t>(WriteShortest(buffer_.data() + size_, value) - buffer_.data());
 }
 
+void OutputBuffer::MakeRoom(std::size_t n) {
+  Flush();
+  if (buffer_.size() - size_ < n) buffer_.resize(std::max(buffer_.size() * 2, size_ + n));
+}
+
 bool OutputBuffer::Flush() {
-  if (size_ > 0 && !failed_) failed_ = !sink_(std::string_view(buffer_.data(), size_));
-  size_ = 0;
+  if (rowsEnd_ > 0) {
+    if (!failed_ && !sink_(std::string_view(buffer_.data(), rowsEnd_))) {
+      failed_ = true;
+      errorNumber_ = errno;
+    }
+    // The unfinished row moves to the front.
+    std::memmove(buffer_.data(), buffer_.data() + rowsEnd_, size_ - rowsEnd_);
+    size_ -= rowsEnd_;
+    rowsEnd_ = 0;
+  }
   return !failed_;
 }
 
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
 OutputBuffer::Sink StandardOutput() {
-  return [](std::string_view data) {
-    return std::fwrite(data.data(), 1, data.size(), stdout) == data.size() && std::fflush(stdout) == 0;
-  };
+  return [](std::string_view data) { return WriteAll(STDOUT_FILENO, data); };
 }
 
 void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substanceText,
@@ -51,6 +80,8 @@ void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substa
   outcome.properties.reset();
   outcome.concentration.reset();
   outcome.temperature.reset();
+  outcome.concentrationText = {};
+  outcome.temperatureText = {};
   const std::optional<std::uint8_t> substance = FindSubstance(substanceText);
   outcome.substance = substance.value_or(0);
   outcome.substanceText = substance ? model::kCatalogue[*substance - 1u].Formula : TrimBlanks(substanceText);
@@ -87,6 +118,25 @@ void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substa
   outcome.properties = properties;
 }
 
+void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
+                     std::string message, PointOutcome& outcome) {
+  const std::optional<std::uint8_t> known = FindSubstance(substance);
+  outcome.substance = known.value_or(0);
+  outcome.substanceText = known ? model::kCatalogue[*known - 1u].Formula : TrimBlanks(substance);
+  outcome.properties.reset();
+  outcome.concentrationText = TrimBlanks(concentration);
+  outcome.temperatureText = TrimBlanks(temperature);
+  // A cell that holds a number is written as one.
+  const auto number = [](std::string_view text) -> std::optional<float> {
+    const ParsedNumber n = ParseSingle(text);
+    if (text.empty() || !n.ok()) return std::nullopt;
+    return n.value;
+  };
+  outcome.concentration = number(outcome.concentrationText);
+  outcome.temperature = number(outcome.temperatureText);
+  outcome.error = std::move(message);
+}
+
 namespace {
 
 bool NeedsQuotes(std::string_view text) { return text.find_first_of(",\"\r\n") != std::string_view::npos; }
@@ -105,29 +155,38 @@ void AppendCsvCell(OutputBuffer& out, std::string_view text) {
 }
 
 void AppendJsonString(OutputBuffer& out, std::string_view text) {
-  out.Append('"');
-  for (const char c : text) {
+  // Formulas and most messages are plain ASCII and need no escape.
+  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
     const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out.Append('\\');
-      out.Append(c);
-    } else if (u < 0x20) {
-      static constexpr char kHex[] = "0123456789abcdef";
-      out.Append("\\u00");
-      out.Append(kHex[u >> 4]);
-      out.Append(kHex[u & 15]);
-    } else {
-      out.Append(c);
-    }
+    return u >= 0x20 && u < 0x80 && c != '"' && c != '\\';
+  });
+  if (plain) {
+    out.Append('"');
+    out.Append(text);
+    out.Append('"');
+    return;
   }
-  out.Append('"');
+  std::string escaped;
+  cli::AppendJsonString(escaped, text);
+  out.Append(escaped);
 }
 
-void AppendOptional(OutputBuffer& out, const std::optional<float>& value, std::string_view absent) {
+void AppendCsvNumber(OutputBuffer& out, const std::optional<float>& value, std::string_view text) {
   if (value) {
     out.AppendShortest(*value);
   } else {
-    out.Append(absent);
+    AppendCsvCell(out, text);
+  }
+}
+
+// A number, the text as given in a string, or null.
+void AppendJsonNumber(OutputBuffer& out, const std::optional<float>& value, std::string_view text) {
+  if (value) {
+    out.AppendShortest(*value);
+  } else if (!text.empty()) {
+    AppendJsonString(out, text);
+  } else {
+    out.Append("null");
   }
 }
 
@@ -136,14 +195,15 @@ void AppendOptional(OutputBuffer& out, const std::optional<float>& value, std::s
 void WriteCsvHeader(OutputBuffer& out) {
   out.Append(kOutputHeader);
   out.Append('\n');
+  out.EndRow();
 }
 
 void WriteCsvRow(OutputBuffer& out, const PointOutcome& point) {
   AppendCsvCell(out, point.substanceText);
   out.Append(',');
-  AppendOptional(out, point.concentration, "");
+  AppendCsvNumber(out, point.concentration, point.concentrationText);
   out.Append(',');
-  AppendOptional(out, point.temperature, "");
+  AppendCsvNumber(out, point.temperature, point.temperatureText);
   if (point.properties) {
     const model::PropertySet& p = *point.properties;
     for (const float v : {p.Density, p.Viscosity, p.SurfaceTension, p.HeatCapacity, p.ThermalConductivity}) {
@@ -152,19 +212,21 @@ void WriteCsvRow(OutputBuffer& out, const PointOutcome& point) {
     }
     out.Append(",\n");
   } else {
+    // Five empty property cells, then the error cell.
     out.Append(",,,,,,");
     AppendCsvCell(out, point.error);
     out.Append('\n');
   }
+  out.EndRow();
 }
 
 void WriteJsonRow(OutputBuffer& out, const PointOutcome& point) {
   out.Append("{\"substance\":");
   AppendJsonString(out, point.substanceText);
   out.Append(",\"concentration\":");
-  AppendOptional(out, point.concentration, "null");
+  AppendJsonNumber(out, point.concentration, point.concentrationText);
   out.Append(",\"temperature\":");
-  AppendOptional(out, point.temperature, "null");
+  AppendJsonNumber(out, point.temperature, point.temperatureText);
   static constexpr std::string_view kNames[5] = {
       ",\"density\":", ",\"viscosity\":", ",\"surface_tension\":", ",\"heat_capacity\":", ",\"thermal_conductivity\":"};
   if (point.properties) {
@@ -184,6 +246,7 @@ void WriteJsonRow(OutputBuffer& out, const PointOutcome& point) {
     AppendJsonString(out, point.error);
     out.Append("}\n");
   }
+  out.EndRow();
 }
 
 namespace {
@@ -213,6 +276,7 @@ void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_vi
   AppendLines(out, inputs);
   out.Append('\n');
   AppendLines(out, report::ResultLabelText(*point.properties, decimalSeparator));
+  out.EndRow();
 }
 
 }  // namespace elprops::cli

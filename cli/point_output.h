@@ -21,37 +21,60 @@ enum class Format : std::uint8_t { Text, Csv, Json };
 // "text", "csv" or "json".
 std::optional<Format> FormatNamed(std::string_view name);
 
-// Collects output in a large buffer and hands it to `sink` in big pieces.
-// After the sink has failed once, nothing more is written.
+// Collects output in a large buffer and hands it to `sink` in big pieces,
+// always in whole rows: EndRow() marks where a row ends, and only what
+// lies before that mark is ever written, so that an output cut short (a
+// signal, a full disk) never ends in half a row. After the sink has failed
+// once, nothing more is written.
 class OutputBuffer {
  public:
+  // Writes all of the text; on failure returns false and leaves the reason
+  // in errno.
   using Sink = std::function<bool(std::string_view)>;
 
   explicit OutputBuffer(Sink sink, std::size_t capacity = std::size_t{1} << 20);
   OutputBuffer(const OutputBuffer&) = delete;
   OutputBuffer& operator=(const OutputBuffer&) = delete;
+  // Writes the whole rows still held; an unfinished row is dropped.
   ~OutputBuffer();
 
   void Append(std::string_view text);
   void Append(char c) {
-    if (size_ == buffer_.size()) Flush();
+    if (size_ == buffer_.size()) MakeRoom(1);
     buffer_[size_++] = c;
   }
   // The shortest text that reads back to the same single.
   void AppendShortest(float value);
-  // Everything appended so far goes to the sink; false once the sink failed.
+  // The text appended so far is one or more whole rows.
+  void EndRow() { rowsEnd_ = size_; }
+  // The whole rows appended so far go to the sink; false once the sink
+  // failed.
   bool Flush();
   [[nodiscard]] bool Failed() const { return failed_; }
+  // The errno of the failure, once Failed().
+  [[nodiscard]] int ErrorNumber() const { return errorNumber_; }
 
  private:
+  // Makes room for `n` more characters: writes the whole rows, and grows
+  // the buffer when an unfinished row fills it.
+  void MakeRoom(std::size_t n);
+
   Sink sink_;
   std::vector<char> buffer_;
   std::size_t size_ = 0;
+  std::size_t rowsEnd_ = 0;
   bool failed_ = false;
+  int errorNumber_ = 0;
 };
 
-// Standard output as a sink.
+// Standard output (the file descriptor, no C stream buffer) as a sink:
+// partial writes are continued and interrupted ones retried, so that a
+// piece handed to it is written whole or the failure reported.
 OutputBuffer::Sink StandardOutput();
+
+// Writes all of `data` to file descriptor `fd` as StandardOutput does;
+// false with the reason in errno on failure.
+bool WriteAll(int fd, std::string_view data);
 
 // The outcome of one point. Property cells are empty whenever `error` is
 // not: the point was refused or its computation failed.
@@ -60,6 +83,10 @@ struct PointOutcome {
   std::string_view substanceText;      // the formula, or the text as given
   std::optional<float> concentration;  // as read (0 for water once computed)
   std::optional<float> temperature;
+  // The cells as given, written where the number is missing (a text that
+  // is not a number, or one beyond the single range).
+  std::string_view concentrationText;
+  std::string_view temperatureText;
   std::optional<model::PropertySet> properties;
   std::string error;
 
@@ -71,6 +98,11 @@ struct PointOutcome {
 void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substanceText,
                    const ParsedNumber& concentration, const ParsedNumber& temperature, PointOutcome& outcome);
 
+// A row of the input that is not a point: its cells echoed as far as they
+// are known, `message` (with the line number) as its error.
+void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
+                     std::string message, PointOutcome& outcome);
+
 inline constexpr std::string_view kOutputHeader =
     "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,thermal_conductivity,error";
 
@@ -80,7 +112,8 @@ void WriteJsonRow(OutputBuffer& out, const PointOutcome& point);
 
 // The point as the window shows it: the substance, the input label's lines
 // and the fourteen lines of the result label, results with the given
-// decimal separator. Only for computed points.
+// decimal separator. Only for computed points. The block is one row of
+// the output buffer.
 void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator);
 
 }  // namespace elprops::cli

@@ -132,22 +132,13 @@ int RecordPoints(const model::SubstanceTables& tables, ByteSource& source, repor
       ReportError(reader.ErrorMessage());
       return kExitUsage;
     }
-    const ParsedNumber concentration = ParseSingle(point.concentration);
-    const ParsedNumber temperature = ParseSingle(point.temperature);
     const std::string where = "line " + std::to_string(point.line) + ": ";
-    if (!concentration.ok() && concentration.error == NumberError::NotANumber) {
-      ReportError(where + "concentration \"" + std::string(TrimBlanks(point.concentration)) +
-                  "\" is not a number; the point is left out");
+    if (next == PointReader::Result::BadRow) {
+      ReportError(reader.ErrorMessage() + "; the point is left out");
       status = kExitPointFailed;
       continue;
     }
-    if (!temperature.ok() && temperature.error == NumberError::NotANumber) {
-      ReportError(where + "temperature \"" + std::string(TrimBlanks(point.temperature)) +
-                  "\" is not a number; the point is left out");
-      status = kExitPointFailed;
-      continue;
-    }
-    EvaluatePoint(tables, point.substance, concentration, temperature, outcome);
+    EvaluatePoint(tables, point.substance, point.concentrationValue, point.temperatureValue, outcome);
     if (!outcome.ok()) {
       ReportError(where + outcome.error + "; the point is left out");
       status = kExitPointFailed;
@@ -192,18 +183,15 @@ int RunProtocol(const ProtocolOptions& options) {
   }
 #endif
 
-  std::FILE* file = stdin;
-  if (options.input != "-") {
-    file = std::fopen(options.input.c_str(), "rb");
-    if (file == nullptr) {
-      ReportError("cannot open \"" + options.input + "\"");
-      return kExitUsage;
-    }
+  std::FILE* file = OpenInput(options.input, error);
+  if (file == nullptr) {
+    ReportError(error);
+    return kExitUsage;
   }
   const model::SubstanceTables tables = model::MakeSubstanceTables();
   report::RunLog log;
   log.Clear();
-  FileSource source(file);
+  FileSource source(file, InputName(options.input));
   int status = RecordPoints(tables, source, log);
   if (file != stdin) std::fclose(file);
   if (status == kExitUsage) return status;

@@ -3,6 +3,7 @@
 // range, in the chosen concentration unit.
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -137,6 +138,7 @@ int RunSolve(const SolveOptions& options) {
     out.Append(
         "substance,temperature,property,value,root,concentration,unit,mass_fraction,achieved,below,above,"
         "chosen,error\n");
+    out.EndRow();
   }
   int status = kExitOk;
   for (std::size_t k = 0; k < temperatures->Count(); ++k) {
@@ -155,10 +157,12 @@ int RunSolve(const SolveOptions& options) {
       if (format == Format::Csv) {
         out.Append(formula + "," + tText + "," + name + "," + Shortest(value.value) + ",,,," + ",,,,,\"" +
                    solution.error + "\"\n");
+        out.EndRow();
       } else if (format == Format::Json) {
         out.Append("{\"substance\":" + Quoted(formula) + ",\"temperature\":" + (t.ok() ? tText : "null") +
                    ",\"property\":" + Quoted(name) + ",\"value\":" + Shortest(value.value) +
                    ",\"roots\":[],\"error\":" + Quoted(solution.error) + "}\n");
+        out.EndRow();
       } else {
         out.Flush();
         ReportError(solution.error);
@@ -170,17 +174,18 @@ int RunSolve(const SolveOptions& options) {
       const model::Root& root = solution.roots[r];
       const double concentration = InUnit(tables, *substance, root.massFraction, t.value, *unit);
       const std::string w = ShortestText(root.massFraction);
+      const std::string inUnit = *unit == model::ConcentrationUnit::MassFraction ? w : Shortest(concentration);
       if (format == Format::Csv) {
         out.Append(formula + "," + tText + "," + name + "," + Shortest(value.value) + "," + std::to_string(r + 1) +
-                   "," + Shortest(concentration) + "," + unitName + "," + w + "," + Shortest(root.achieved) + "," +
+                   "," + inUnit + "," + unitName + "," + w + "," + Shortest(root.achieved) + "," +
                    ShortestText(root.below) + "," + ShortestText(root.above) + "," +
                    std::string(ChosenName(root.chosen)) + ",\n");
+        out.EndRow();
       } else if (format == Format::Json) {
         if (!jsonRoots.empty()) jsonRoots += ",";
-        jsonRoots += "{\"concentration\":" + Shortest(concentration) + ",\"unit\":" + Quoted(unitName) +
-                     ",\"mass_fraction\":" + w + ",\"achieved\":" + Shortest(root.achieved) +
-                     ",\"below\":" + ShortestText(root.below) + ",\"above\":" + ShortestText(root.above) +
-                     ",\"chosen\":" + Quoted(ChosenName(root.chosen)) + "}";
+        jsonRoots += "{\"concentration\":" + inUnit + ",\"unit\":" + Quoted(unitName) + ",\"mass_fraction\":" + w +
+                     ",\"achieved\":" + Shortest(root.achieved) + ",\"below\":" + ShortestText(root.below) +
+                     ",\"above\":" + ShortestText(root.above) + ",\"chosen\":" + Quoted(ChosenName(root.chosen)) + "}";
       } else {
         std::string words = name;
         for (char& c : words) c = c == '_' ? ' ' : c;
@@ -194,15 +199,17 @@ int RunSolve(const SolveOptions& options) {
                   " and " + ShortestText(root.above) + " that straddle it)";
         }
         out.Append(line + "\n");
+        out.EndRow();
       }
     }
     if (format == Format::Json) {
       out.Append("{\"substance\":" + Quoted(formula) + ",\"temperature\":" + tText + ",\"property\":" + Quoted(name) +
                  ",\"value\":" + Shortest(value.value) + ",\"roots\":[" + jsonRoots + "],\"error\":null}\n");
+      out.EndRow();
     }
   }
   if (!out.Flush()) {
-    ReportError("cannot write the results");
+    ReportError(std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
     return kExitUsage;
   }
   return status;

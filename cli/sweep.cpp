@@ -1,5 +1,6 @@
 #include "sweep.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -76,6 +77,19 @@ ParsedNumber Sweep::At(std::size_t k) const {
   char buf[64];
   const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
   return ParseSingle(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+}
+
+std::optional<std::size_t> CombinedCount(const Sweep& concentrations, const Sweep& temperatures, std::string& error) {
+  const std::size_t c = concentrations.Count();
+  const std::size_t t = temperatures.Count();
+  // Each count is at most kMaxSweepValues, so the product cannot overflow.
+  if (c * t <= kMaxSweepValues) return c * t;
+  const std::size_t perRun = std::max<std::size_t>(1, kMaxSweepValues / t);
+  error = "the sweep gives " + std::to_string(c) + " concentrations x " + std::to_string(t) +
+          " temperatures = " + std::to_string(c * t) + " points, more than " + std::to_string(kMaxSweepValues) +
+          "; split the job into runs of at most " + std::to_string(perRun) +
+          " concentrations each (or fewer temperatures) and join their outputs";
+  return std::nullopt;
 }
 
 }  // namespace elprops::cli

@@ -32,7 +32,13 @@ class Sweep {
   bool range_ = false;
 };
 
-// A sweep may not produce more values than this.
+// A sweep may not produce more values than this, nor the two sweeps of a
+// compute command together more points.
 inline constexpr std::size_t kMaxSweepValues = 10'000'000;
+
+// The number of points of the two sweeps together (concentration outer),
+// or nothing, with `error` saying how to split the job, beyond
+// kMaxSweepValues.
+std::optional<std::size_t> CombinedCount(const Sweep& concentrations, const Sweep& temperatures, std::string& error);
 
 }  // namespace elprops::cli

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <bit>
+#include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -9,11 +13,14 @@
 
 #include "batch.h"
 #include "correlations.h"
+#include "csv_table.h"
+#include "published_points.h"
 #include "text_lines.h"
 
 namespace elprops::cli {
 namespace {
 
+using testing::CsvTable;
 using testing::Lines;
 
 struct Captured {
@@ -69,6 +76,14 @@ void ExpectComputed(const std::vector<std::string>& cells, std::uint8_t substanc
   EXPECT_EQ(cells[8], "");
 }
 
+// The published digits of a worked example in a computed row; fails for a
+// point that was not published.
+void ExpectPublished(const std::vector<std::string>& cells, std::uint8_t substance, float x, float t) {
+  ASSERT_EQ(cells.size(), 9u);
+  EXPECT_TRUE(testing::ExpectPublishedDigits({cells[3], cells[4], cells[5], cells[6], cells[7]}, substance, x, t))
+      << "not a published point";
+}
+
 TEST(Batch, GoodAndBadRowsInInputOrder) {
   Captured c;
   const BatchOutcome o = RunOn(
@@ -82,7 +97,7 @@ TEST(Batch, GoodAndBadRowsInInputOrder) {
   EXPECT_EQ(o.exitStatus, kExitPointFailed);
   EXPECT_EQ(o.points, 5u);
   EXPECT_EQ(o.failed, 3u);
-  EXPECT_NE(o.message.find("3 of 5"), std::string::npos);
+  EXPECT_EQ(o.messages, (std::vector<std::string>{"3 of 5 rows were not computed (see the error column)"}));
   const std::vector<std::string> lines = Lines(c.text);
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[0],
@@ -90,29 +105,23 @@ TEST(Batch, GoodAndBadRowsInInputOrder) {
             "thermal_conductivity,error");
   EXPECT_EQ(lines[1].substr(0, 5), "NaCl,");
   ExpectComputed(Cells(lines[1], 9), 17, 0.1f, 20.0f);
+  ExpectPublished(Cells(lines[1], 9), 17, 0.1f, 20.0f);
   EXPECT_EQ(lines[2],
             "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
   EXPECT_EQ(lines[3].substr(0, 12), "H2O,0,100,95");
   ExpectComputed(Cells(lines[3], 9), 19, 0.0f, 100.0f);
+  ExpectPublished(Cells(lines[3], 9), 19, 0.0f, 100.0f);
   EXPECT_EQ(lines[4], "NaCl,0.1,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
   EXPECT_EQ(lines[5],
             "unobtainium,0.1,20,,,,,,\"unknown substance \"\"unobtainium\"\": give its index 1 to 19 or its "
             "formula (see the list command)\"");
 }
 
-// Cells of a CSV line, quoted cells with their commas and doubled quotes
-// taken as one cell.
-std::size_t CsvCellCount(const std::string& line) {
-  std::size_t cells = 1;
-  bool quoted = false;
-  for (const char c : line) {
-    if (c == '"') quoted = !quoted;
-    if (c == ',' && !quoted) ++cells;
-  }
-  return cells;
-}
-
-TEST(Batch, EveryRowHasTheCellsOfTheHeader) {
+// Read back with an independent CSV reader and looked up by column name:
+// every record has the header's cells; a computed row has numbers and an
+// empty error, a refused or failing row empty property cells and the
+// reason under "error".
+TEST(Batch, EveryCsvRecordHasTheHeadersCells) {
   Captured c;
   RunOn(
       "substance,concentration,temperature\n"
@@ -120,24 +129,112 @@ TEST(Batch, EveryRowHasTheCellsOfTheHeader) {
       "K2CO3,0.99,20\n"
       "NaCl,0.1,270\n"
       "H2O,0.5,20\n"
-      "Fe,0.1,20\n",
+      "CaCl2,0.3,60\n"
+      "unobtainium,0.1,20\n",
       Format::Csv, c);
-  const std::vector<std::string> lines = Lines(c.text);
-  ASSERT_EQ(lines.size(), 6u);
-  const std::size_t header = CsvCellCount(lines[0]);
-  EXPECT_EQ(header, 9u);
-  for (const std::string& line : lines) EXPECT_EQ(CsvCellCount(line), header) << line;
+  const CsvTable table(c.text);
+  ASSERT_EQ(table.Error(), "");
+  ASSERT_EQ(table.RowCount(), 6u);
+  ASSERT_EQ(table.Records()[0].size(), 9u);
+  const bool computed[6] = {true, false, false, false, true, false};
+  for (std::size_t row = 0; row < 6; ++row) {
+    SCOPED_TRACE(row);
+    EXPECT_EQ(table.FieldCount(row), 9u);
+    const std::string error = table.Get(row, "error").value_or("<missing>");
+    for (const char* column : {"density", "viscosity", "surface_tension", "heat_capacity", "thermal_conductivity"}) {
+      const std::string cell = table.Get(row, column).value_or("<missing>");
+      if (computed[row]) {
+        float v = 0.0f;
+        const auto r = std::from_chars(cell.data(), cell.data() + cell.size(), v);
+        EXPECT_TRUE(r.ec == std::errc() && r.ptr == cell.data() + cell.size()) << column << " \"" << cell << '"';
+      } else {
+        EXPECT_EQ(cell, "") << column;
+      }
+    }
+    if (computed[row]) {
+      EXPECT_EQ(error, "");
+    } else {
+      EXPECT_NE(error, "");
+      EXPECT_NE(error, "<missing>");
+    }
+  }
+  EXPECT_EQ(table.Get(1, "error"),
+            "arithmetic error: value beyond the single-precision range in surface tension factor");
+  EXPECT_EQ(table.Get(5, "substance"), "unobtainium");
+  EXPECT_EQ(table.Get(2, "temperature"), "270");
 }
 
-TEST(Batch, MalformedNumberStopsWithItsLine) {
+TEST(Batch, ARowThatIsNotAPointGetsItsOwnRowAndTheRunGoesOn) {
+  constexpr std::string_view input =
+      "substance,concentration,temperature\n"
+      "NaCl,0.1,20\n"
+      "NaCl,zero,20\n"
+      "KCl,0.2\n"
+      "substance,concentration,temperature\n"
+      "nacl,\"0,1\",hot\n"
+      "NaCl,0.1,20\n";
+  Captured csv;
+  const BatchOutcome o = RunOn(input, Format::Csv, csv);
+  EXPECT_EQ(o.exitStatus, kExitPointFailed);
+  EXPECT_EQ(o.points, 6u);
+  EXPECT_EQ(o.failed, 4u);
+  EXPECT_EQ(o.messages, (std::vector<std::string>{"4 of 6 rows were not computed (see the error column)"}));
+  const std::vector<std::string> lines = Lines(csv.text);
+  ASSERT_EQ(lines.size(), 7u);
+  ExpectComputed(Cells(lines[1], 9), 17, 0.1f, 20.0f);
+  EXPECT_EQ(lines[2], "NaCl,zero,20,,,,,,\"line 3: concentration \"\"zero\"\" is not a number\"");
+  EXPECT_EQ(lines[3], "KCl,,,,,,,,\"line 4: expected 3 cells (substance,concentration,temperature), found 2\"");
+  EXPECT_EQ(lines[4],
+            "substance,concentration,temperature,,,,,,line 5: the header line again (were two inputs joined?); it is "
+            "not a point");
+  EXPECT_EQ(lines[5], "NaCl,0.1,hot,,,,,,\"line 6: temperature \"\"hot\"\" is not a number\"");
+  ExpectComputed(Cells(lines[6], 9), 17, 0.1f, 20.0f);
+  ExpectPublished(Cells(lines[6], 9), 17, 0.1f, 20.0f);
+
+  Captured json;
+  RunOn(input, Format::Json, json);
+  const std::vector<std::string> objects = Lines(json.text);
+  ASSERT_EQ(objects.size(), 6u);
+  EXPECT_EQ(objects[1],
+            "{\"substance\":\"NaCl\",\"concentration\":\"zero\",\"temperature\":20,\"density\":null,\"viscosity\":null,"
+            "\"surface_tension\":null,\"heat_capacity\":null,\"thermal_conductivity\":null,\"error\":\"line 3: "
+            "concentration \\\"zero\\\" is not a number\"}");
+  EXPECT_TRUE(objects[2].starts_with("{\"substance\":\"KCl\",\"concentration\":null,\"temperature\":null,"))
+      << objects[2];
+}
+
+// A source that gives its bytes, then fails.
+class FailingSource final : public ByteSource {
+ public:
+  explicit FailingSource(std::string_view data) : data_(data) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    const std::size_t n = std::min(size, data_.size());
+    std::memcpy(buffer, data_.data(), n);
+    data_.remove_prefix(n);
+    failed_ = n == 0;
+    return n;
+  }
+  [[nodiscard]] bool Failed() const override { return failed_; }
+  [[nodiscard]] int ErrorNumber() const override { return failed_ ? EIO : 0; }
+
+ private:
+  std::string_view data_;
+  bool failed_ = false;
+};
+
+TEST(Batch, OnlyAnUnreadableInputStopsTheRun) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  FailingSource source("substance,concentration,temperature\nNaCl,0.1,20\nNaCl,x,20\n");
   Captured c;
-  const BatchOutcome o =
-      RunOn("substance,concentration,temperature\nNaCl,0.1,20\nNaCl,zero,20\nNaCl,0.2,20\n", Format::Json, c);
+  OutputBuffer out([&c](std::string_view data) {
+    c.text += data;
+    return true;
+  });
+  const BatchOutcome o = RunBatch(tables, source, Format::Csv, out);
   EXPECT_EQ(o.exitStatus, kExitUsage);
-  EXPECT_EQ(o.message, "line 3: concentration \"zero\" is not a number");
-  EXPECT_EQ(o.points, 1u);
-  EXPECT_EQ(Lines(c.text).size(), 1u);
-  EXPECT_EQ(c.text.find("substance,"), std::string::npos);  // JSON lines have no header
+  EXPECT_EQ(o.points, 2u);
+  EXPECT_EQ(Lines(c.text).size(), 3u);
+  EXPECT_EQ(o.messages, (std::vector<std::string>{"cannot read the input after line 3: Input/output error"}));
 }
 
 TEST(Batch, JsonLinesCarryTheSameFields) {
@@ -161,6 +258,7 @@ TEST(Batch, JsonLinesCarryTheSameFields) {
     EXPECT_EQ(cells[8], "null");
     cells[8] = "";
     ExpectComputed(cells, k == 0 ? 17 : 19, k == 0 ? 0.1f : 0.0f, 20.0f);
+    ExpectPublished(cells, k == 0 ? 17 : 19, k == 0 ? 0.1f : 0.0f, 20.0f);
   }
   EXPECT_EQ(lines[2],
             "{\"substance\":\"NaCl\",\"concentration\":2,\"temperature\":20,\"density\":null,\"viscosity\":null,"
@@ -226,15 +324,139 @@ TEST(Batch, StreamsLongInputs) {
   const std::vector<std::string> lines = Lines(c.text);
   ASSERT_GE(lines.size(), 2u);
   ExpectComputed(Cells(lines[1], 9), 11, 0.3f, 60.0f);
+  ExpectPublished(Cells(lines[1], 9), 11, 0.3f, 60.0f);
 }
 
-TEST(Batch, FailedSinkIsReported) {
+// A sink that takes `accepted` pieces, then fails with ENOSPC.
+OutputBuffer::Sink FailingSink(std::string& text, int accepted) {
+  return [&text, accepted, calls = 0](std::string_view data) mutable {
+    if (calls++ >= accepted) {
+      errno = ENOSPC;
+      return false;
+    }
+    text += data;
+    return true;
+  };
+}
+
+// Gives an endless input and counts how often it was asked.
+class EndlessPoints final : public ByteSource {
+ public:
+  std::size_t Read(char* buffer, std::size_t size) override {
+    ++reads_;
+    std::string_view chunk = reads_ == 1 ? "substance,concentration,temperature\n" : "NaCl,0.1,20\n";
+    std::size_t n = 0;
+    while (size - n >= chunk.size()) {
+      std::memcpy(buffer + n, chunk.data(), chunk.size());
+      n += chunk.size();
+      if (reads_ == 1) break;
+    }
+    return n;
+  }
+  std::size_t reads_ = 0;
+};
+
+TEST(Batch, AFailedWriteIsReportedWithItsReasonAndEndsTheRead) {
   const model::SubstanceTables tables = model::MakeSubstanceTables();
-  MemorySource source("substance,concentration,temperature\nNaCl,0.1,20\n");
-  OutputBuffer out([](std::string_view) { return false; });
-  const BatchOutcome o = RunBatch(tables, source, Format::Csv, out);
-  EXPECT_EQ(o.exitStatus, kExitUsage);
-  EXPECT_EQ(o.message, "cannot write the results");
+  for (const int accepted : {0, 1, 3}) {
+    SCOPED_TRACE(accepted);
+    EndlessPoints source;
+    std::string text;
+    OutputBuffer out(FailingSink(text, accepted), 4096);
+    const BatchOutcome o = RunBatch(tables, source, Format::Csv, out);
+    EXPECT_EQ(o.exitStatus, kExitUsage);
+    EXPECT_EQ(o.messages, (std::vector<std::string>{"cannot write the results: No space left on device"}));
+    // Reading stopped at the failure: no more than one read after it.
+    EXPECT_LE(source.reads_, static_cast<std::size_t>(accepted) + 2);
+    EXPECT_TRUE(text.empty() || text.ends_with('\n'));
+  }
+}
+
+// Asks the run to stop when the input is read for the `at`-th time.
+class StoppingSource final : public ByteSource {
+ public:
+  StoppingSource(std::atomic<int>& stop, std::size_t at) : stop_(stop), at_(at) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    if (++reads_ == at_) stop_.store(SIGTERM);
+    constexpr std::string_view header = "substance,concentration,temperature\n";
+    if (reads_ == 1) {
+      std::memcpy(buffer, header.data(), header.size());
+      return header.size();
+    }
+    // Ends in the middle of a row, as a pipe may.
+    constexpr std::string_view rows = "KCl,0.1,20\nKCl,0.2,2";
+    const std::size_t n = std::min(size, rows.size());
+    std::memcpy(buffer, rows.data(), n);
+    return n;
+  }
+
+ private:
+  std::atomic<int>& stop_;
+  std::size_t at_;
+  std::size_t reads_ = 0;
+};
+
+TEST(Batch, AStopRequestEndsTheRunAfterAWholeRow) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  std::atomic<int> stop{0};
+  StoppingSource source(stop, 3);
+  std::string text;
+  OutputBuffer out([&text](std::string_view data) {
+    text += data;
+    return true;
+  });
+  const BatchOutcome o = RunBatch(tables, source, Format::Csv, out, &stop);
+  EXPECT_EQ(o.exitStatus, 128 + SIGTERM);
+  EXPECT_EQ(o.points, 1u);
+  EXPECT_EQ(o.messages,
+            (std::vector<std::string>{"stopped by SIGTERM after 1 rows; the output ends with a whole row"}));
+  // The header and the one whole row; the half row "KCl,0.2,2" is not
+  // taken for a point at 2 degrees.
+  const std::vector<std::string> lines = Lines(text);
+  ASSERT_EQ(lines.size(), 2u) << text;
+  EXPECT_TRUE(lines[1].starts_with("KCl,0.1,20,")) << lines[1];
+  EXPECT_TRUE(text.ends_with('\n'));
+}
+
+TEST(OutputRows, OnlyWholeRowsReachTheSink) {
+  std::vector<std::string> pieces;
+  {
+    OutputBuffer out(
+        [&pieces](std::string_view data) {
+          pieces.emplace_back(data);
+          return true;
+        },
+        64);
+    for (int k = 0; k < 10; ++k) {
+      out.Append("row " + std::to_string(k) + " " + std::string(20, 'x') + "\n");
+      out.EndRow();
+    }
+    // A row longer than the buffer is kept whole.
+    out.Append(std::string(150, 'y'));
+    out.Append('\n');
+    out.EndRow();
+    // An unfinished row is never written.
+    out.Append("half");
+  }
+  ASSERT_FALSE(pieces.empty());
+  std::string all;
+  for (const std::string& piece : pieces) {
+    EXPECT_TRUE(piece.ends_with('\n')) << piece;
+    all += piece;
+  }
+  EXPECT_TRUE(all.ends_with(std::string(150, 'y') + "\n"));
+  EXPECT_EQ(Lines(all).size(), 11u);
+  EXPECT_GT(pieces.size(), 2u);
+}
+
+TEST(OutputRows, TheSinksReasonIsKept) {
+  std::string text;
+  OutputBuffer out(FailingSink(text, 0));
+  out.Append("a\n");
+  out.EndRow();
+  EXPECT_FALSE(out.Flush());
+  EXPECT_TRUE(out.Failed());
+  EXPECT_EQ(out.ErrorNumber(), ENOSPC);
 }
 
 }  // namespace

@@ -8,18 +8,23 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "catalogue.h"
 #include "cli_runner.h"
 #include "correlations.h"
+#include "csv_table.h"
+#include "published_points.h"
 #include "text_lines.h"
 
 namespace elprops::cli {
 namespace {
 
 using testing::CliRun;
+using testing::CsvTable;
 using testing::Lines;
 using testing::RunCli;
 using testing::TempFile;
@@ -72,6 +77,17 @@ void ExpectRow(const std::string& line, std::string_view formula, std::uint8_t s
     EXPECT_TRUE(SameBits(ReadThroughDouble(c[k + 1]), expected[k])) << "column " << k + 1;
   }
   EXPECT_EQ(c[8], "");
+}
+
+// The published digits of a worked example in a CSV row: the check that
+// does not take the model on trust. Fails for a point that was not
+// published.
+void ExpectPublishedRow(const std::string& line, std::uint8_t substance, float x, float t) {
+  SCOPED_TRACE(line);
+  const std::vector<std::string> c = Split(line);
+  ASSERT_EQ(c.size(), 9u);
+  EXPECT_TRUE(testing::ExpectPublishedDigits({c[3], c[4], c[5], c[6], c[7]}, substance, x, t))
+      << "not a published point";
 }
 
 TEST(CliList, NineteenSubstancesWithIndexFormulaNameAndCaption) {
@@ -168,6 +184,7 @@ TEST(CliCompute, CsvRowsAreTheModelsSinglesForEveryWorkedExample) {
     ASSERT_EQ(lines.size(), 2u) << r.out;
     EXPECT_EQ(lines[0], kCsvHeader);
     ExpectRow(lines[1], row.formula, row.index, row.xs, row.ts);
+    ExpectPublishedRow(lines[1], row.index, row.xs, row.ts);
   }
 }
 
@@ -198,6 +215,13 @@ TEST(CliCompute, SweepIsEveryCombinationConcentrationOuter) {
   for (const float x : xs) {
     for (const float t : ts) ExpectRow(lines[k++], "KCl", 10, x, t);
   }
+  // A sweep through published points.
+  const CliRun water = RunCli({"compute", "-s", "H2O", "-t", "20:100:80", "-f", "csv"});
+  EXPECT_EQ(water.exitStatus, 0) << water.err;
+  const std::vector<std::string> waterLines = Lines(water.out);
+  ASSERT_EQ(waterLines.size(), 3u) << water.out;
+  ExpectPublishedRow(waterLines[1], 19, 0.0f, 20.0f);
+  ExpectPublishedRow(waterLines[2], 19, 0.0f, 100.0f);
 }
 
 TEST(CliCompute, SweepInTextSeparatesPointsByAnEmptyLine) {
@@ -238,13 +262,34 @@ TEST(CliCompute, FailingPointGivesEmptyCellsAndExitOne) {
 }
 
 TEST(CliCompute, SweepReportsRefusedPointsAndComputesTheOthers) {
-  const CliRun r = RunCli({"compute", "-s", "H2O", "-t", "190:210:10", "-f", "csv"});
+  const CliRun r = RunCli({"compute", "-s", "H2O", "-t", "0:300:100", "-f", "csv"});
   EXPECT_EQ(r.exitStatus, 1);
   const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 4u);
-  ExpectRow(lines[1], "H2O", 19, 0.0f, 190.0f);
-  EXPECT_EQ(lines[2], "H2O,0,200,,,,,,temperature 200 is not between 1e-20 and 200 (both excluded)");
-  EXPECT_EQ(lines[3], "H2O,0,210,,,,,,temperature 210 is not between 1e-20 and 200 (both excluded)");
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[1], "H2O,0,0,,,,,,temperature 0 is not between 1e-20 and 200 (both excluded)");
+  ExpectRow(lines[2], "H2O", 19, 0.0f, 100.0f);
+  ExpectPublishedRow(lines[2], 19, 0.0f, 100.0f);
+  EXPECT_EQ(lines[3], "H2O,0,200,,,,,,temperature 200 is not between 1e-20 and 200 (both excluded)");
+  EXPECT_EQ(lines[4], "H2O,0,300,,,,,,temperature 300 is not between 1e-20 and 200 (both excluded)");
+}
+
+TEST(CliCompute, CsvRecordsKeepTheHeadersCellsWhenPointsFail) {
+  // Water from 190 to 210: computed, refused on the limit, refused beyond
+  // it; then an arithmetic fault.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"compute", "-s", "H2O", "-t", "190:210:10", "-f", "csv"},
+        std::vector<std::string>{"compute", "-s", "K2CO3", "-c", "0.99", "-t", "20", "-f", "csv"}}) {
+    const CliRun r = RunCli(args);
+    EXPECT_EQ(r.exitStatus, 1);
+    const CsvTable table(r.out);
+    ASSERT_EQ(table.Error(), "");
+    ASSERT_GE(table.RowCount(), 1u);
+    for (std::size_t row = 0; row < table.RowCount(); ++row) {
+      EXPECT_EQ(table.FieldCount(row), 9u) << row;
+      const bool computed = table.Get(row, "error") == "";
+      EXPECT_EQ(table.Get(row, "thermal_conductivity") != "", computed) << row;
+    }
+  }
 }
 
 struct RefusedRow {
@@ -252,6 +297,8 @@ struct RefusedRow {
   std::vector<std::string> args;
   const char* message;
 };
+
+void PrintTo(const RefusedRow& row, std::ostream* os) { *os << row.name; }
 
 class CliRefused : public ::testing::TestWithParam<RefusedRow> {};
 
@@ -300,6 +347,8 @@ struct UsageRow {
   const char* message;
 };
 
+void PrintTo(const UsageRow& row, std::ostream* os) { *os << row.name; }
+
 class CliUsage : public ::testing::TestWithParam<UsageRow> {};
 
 TEST_P(CliUsage, ExitTwoWithAMessageOnStandardError) {
@@ -313,7 +362,10 @@ INSTANTIATE_TEST_SUITE_P(
     Arguments, CliUsage,
     ::testing::Values(
         UsageRow{"NoSubcommand", {}, "subcommand"},
-        UsageRow{"UnknownSubcommand", {"chart"}, "A subcommand is required"},
+        UsageRow{
+            "UnknownSubcommand",
+            {"chart"},
+            "elprops-cli: unknown command \"chart\"; the commands are list, compute, batch, protocol, plot, solve"},
         UsageRow{
             "UnknownSubstance", {"compute", "-s", "NaCl2", "-c", "0.1", "-t", "20"}, "unknown substance \"NaCl2\""},
         UsageRow{"IndexTwenty", {"compute", "-s", "20", "-c", "0.1", "-t", "20"}, "unknown substance \"20\""},
@@ -325,8 +377,67 @@ INSTANTIATE_TEST_SUITE_P(
         UsageRow{"ZeroStep", {"compute", "-s", "NaCl", "-c", "0.1:0.3:0", "-t", "20"}, "STEP must be greater"},
         UsageRow{"BadFormat", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "20", "-f", "xml"}, "xml"},
         UsageRow{"BatchTextFormat", {"batch", "-f", "text"}, "text"},
-        UsageRow{"MissingFile", {"batch", "no-such-file.csv"}, "cannot open no-such-file.csv"}),
+        UsageRow{"MissingFile",
+                 {"batch", "no-such-file.csv"},
+                 "elprops-cli: cannot open \"no-such-file.csv\": No such file or directory\n"},
+        UsageRow{"MissingOption",
+                 {"compute", "-s", "NaCl", "-c", "0.1"},
+                 "elprops-cli: --temperature is required\nRun elprops-cli compute --help for more information.\n"},
+        UsageRow{
+            "UnknownOption", {"list", "--bogus"}, "elprops-cli: The following argument was not expected: --bogus\n"},
+        UsageRow{"ListBadFormat", {"list", "-f", "xml"}, "elprops-cli: --format: xml not in {text,csv,json}"}),
     [](const ::testing::TestParamInfo<UsageRow>& row) { return std::string(row.param.name); });
+
+TEST(CliVersion, TheProjectsVersion) {
+  const CliRun r = RunCli({"--version"});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(r.out, "elprops-cli " ELPROPS_EXPECTED_VERSION "\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(CliList, ShortFormatOptionAsInTheOtherCommands) {
+  const CliRun shortOption = RunCli({"list", "-f", "csv"});
+  const CliRun longOption = RunCli({"list", "--format", "csv"});
+  EXPECT_EQ(shortOption.exitStatus, 0) << shortOption.err;
+  EXPECT_EQ(shortOption.out, longOption.out);
+  const CsvTable table(shortOption.out);
+  ASSERT_EQ(table.Error(), "");
+  ASSERT_EQ(table.RowCount(), 19u);
+  EXPECT_EQ(table.Get(7, "formula"), "K2CO3");
+  EXPECT_EQ(table.Get(18, "name"), "water");
+  EXPECT_EQ(RunCli({"list", "-f", "json"}).out, RunCli({"list", "--format", "json"}).out);
+}
+
+const std::vector<std::vector<std::string>> kHelpCalls = {
+    {"--help"}, {"list", "--help"}, {"compute", "--help"}, {"batch", "--help"}, {"protocol", "--help"}};
+
+std::size_t Columns(const std::string& line) {
+  std::size_t n = 0;
+  for (const char c : line) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
+
+TEST(CliHelp, LinesFitEightyColumns) {
+  for (const std::vector<std::string>& args : kHelpCalls) {
+    const CliRun r = RunCli(args);
+    EXPECT_EQ(r.exitStatus, 0);
+    for (const std::string& line : Lines(r.out)) EXPECT_LE(Columns(line), 80u) << args[0] << ": " << line;
+  }
+}
+
+TEST(CliHelp, EachCommandShowsOnlyItsOwnExamples) {
+  for (const std::vector<std::string>& args : kHelpCalls) {
+    if (args.size() < 2) continue;
+    const CliRun r = RunCli(args);
+    std::size_t examples = 0;
+    for (const std::string& line : Lines(r.out)) {
+      if (!line.starts_with("  elprops-cli ")) continue;
+      ++examples;
+      EXPECT_TRUE((line + " ").starts_with("  elprops-cli " + args[0] + " ")) << args[0] << ": " << line;
+    }
+    EXPECT_GT(examples, 0u) << args[0];
+  }
+}
 
 TEST(CliHelp, EveryCommandHasHelpAndExitsZero) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
@@ -354,7 +465,7 @@ constexpr const char* kMixedInput =
 TEST(CliBatch, GoodAndBadRowsFromStandardInput) {
   const CliRun r = RunCli({"batch"}, kMixedInput);
   EXPECT_EQ(r.exitStatus, 1);
-  EXPECT_EQ(r.err, "elprops-cli: 3 of 7 points were not computed (see the error column)\n");
+  EXPECT_EQ(r.err, "elprops-cli: 3 of 7 rows were not computed (see the error column)\n");
   const std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 8u) << r.out;
   EXPECT_EQ(lines[0], kCsvHeader);
@@ -366,6 +477,10 @@ TEST(CliBatch, GoodAndBadRowsFromStandardInput) {
   EXPECT_EQ(lines[5], "CaCl2,0.3,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
   EXPECT_TRUE(lines[6].starts_with("Fe,0.1,20,,,,,,\"unknown substance \"\"Fe\"\"")) << lines[6];
   ExpectRow(lines[7], "Na2SO4", 16, 0.1f, 20.0f);
+  ExpectPublishedRow(lines[1], 17, 0.1f, 20.0f);
+  ExpectPublishedRow(lines[2], 17, 0.1f, 20.0f);
+  ExpectPublishedRow(lines[4], 19, 0.0f, 100.0f);
+  ExpectPublishedRow(lines[7], 16, 0.1f, 20.0f);
 }
 
 TEST(CliBatch, FileArgumentAndDashAreTheSame) {
@@ -398,6 +513,8 @@ struct UnreadableRow {
   std::size_t rowsWritten;
 };
 
+void PrintTo(const UnreadableRow& row, std::ostream* os) { *os << row.name; }
+
 class CliBatchUnreadable : public ::testing::TestWithParam<UnreadableRow> {};
 
 TEST_P(CliBatchUnreadable, ExitTwoWithTheLineNumber) {
@@ -417,17 +534,87 @@ INSTANTIATE_TEST_SUITE_P(
         UnreadableRow{"BadHeader", "substance;concentration;temperature\nNaCl;0.1;20\n",
                       "line 1: the header must be substance,concentration,temperature", 0},
         UnreadableRow{"NoHeader", "NaCl,0.1,20\n", "line 1: the header must be substance,concentration,temperature", 0},
-        UnreadableRow{"TwoCells", "substance,concentration,temperature\nNaCl,0.1,20\n\nNaCl,0.1\nNaCl,0.2,20\n",
-                      "line 4: expected 3 cells (substance,concentration,temperature), found fewer", 1},
-        UnreadableRow{"UnquotedDecimalComma", "substance,concentration,temperature\nNaCl,0,1,20\n",
-                      "line 2: expected 3 cells (substance,concentration,temperature), found more", 0},
-        UnreadableRow{"TemperatureText", "substance,concentration,temperature\nNaCl,0.1,20\nH2O,,hot\n",
-                      "line 3: temperature \"hot\" is not a number", 1}),
+        UnreadableRow{"HeaderCellsSwapped", "substance,temperature,concentration\nNaCl,20,0.1\n",
+                      "line 1: the header must be substance,concentration,temperature", 0}),
     [](const ::testing::TestParamInfo<UnreadableRow>& row) { return std::string(row.param.name); });
+
+struct BadRowCase {
+  const char* name;
+  std::string row;      // line 3 of the input, between two good points
+  const char* message;  // the error of its output row
+};
+
+void PrintTo(const BadRowCase& row, std::ostream* os) { *os << row.name; }
+
+class CliBadRow : public ::testing::TestWithParam<BadRowCase> {};
+
+std::string BetweenTwoPoints(const std::string& row) {
+  return "substance,concentration,temperature\nNaCl,0.1,20\n" + row + "\nNaCl,0.1,30\n";
+}
+
+// A row that is not a point gets its own output row with its line and
+// cell named; the point after it is computed; exit status 1.
+TEST_P(CliBadRow, BatchWritesItsRowAndGoesOn) {
+  const CliRun r = RunCli({"batch"}, BetweenTwoPoints(GetParam().row));
+  EXPECT_EQ(r.exitStatus, 1) << r.err;
+  EXPECT_EQ(r.err, "elprops-cli: 1 of 3 rows were not computed (see the error column)\n");
+  const CsvTable table(r.out);
+  ASSERT_EQ(table.Error(), "");
+  ASSERT_EQ(table.RowCount(), 3u) << r.out;
+  for (std::size_t row = 0; row < 3; ++row) EXPECT_EQ(table.FieldCount(row), 9u);
+  EXPECT_EQ(table.Get(1, "error"), GetParam().message);
+  EXPECT_EQ(table.Get(1, "density"), "");
+  EXPECT_EQ(table.Get(2, "error"), "");
+  EXPECT_EQ(table.Get(2, "temperature"), "30");
+  ExpectRow(Lines(r.out).at(3), "NaCl", 17, 0.1f, 30.0f);
+  ExpectRow(Lines(r.out).at(1), "NaCl", 17, 0.1f, 20.0f);
+  ExpectPublishedRow(Lines(r.out).at(1), 17, 0.1f, 20.0f);
+}
+
+// The protocol reads rows the same way: the row is left out with the same
+// message, and the point after it is printed.
+TEST_P(CliBadRow, ProtocolLeavesItOutAndGoesOn) {
+  const CliRun r = RunCli({"protocol"}, BetweenTwoPoints(GetParam().row));
+  EXPECT_EQ(r.exitStatus, 1) << r.err;
+  EXPECT_EQ(r.err, std::string("elprops-cli: ") + GetParam().message + "; the point is left out\n");
+  EXPECT_NE(r.out.find("|   20.00   |"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("|   30.00   |"), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CliBadRow,
+    ::testing::Values(
+        BadRowCase{"NotANumberWord", "NaCl,nan,20", "line 3: concentration \"nan\" is not a number"},
+        BadRowCase{"Infinity", "NaCl,0.1,inf", "line 3: temperature \"inf\" is not a number"},
+        BadRowCase{"HexadecimalFloat", "NaCl,0x1p-3,20", "line 3: concentration \"0x1p-3\" is not a number"},
+        BadRowCase{"Letters", "NaCl,abc,20", "line 3: concentration \"abc\" is not a number"},
+        BadRowCase{"ExponentWithoutDigits", "NaCl,0.1,1e", "line 3: temperature \"1e\" is not a number"},
+        BadRowCase{"SixtyFourCharacters", "NaCl,0.1," + std::string(63, '2') + "x",
+                   "line 3: temperature \"2222222222222222222222222222222222222222...\" is not a number"},
+        BadRowCase{"HeaderAgain", "substance,concentration,temperature",
+                   "line 3: the header line again (were two inputs joined?); it is not a point"},
+        BadRowCase{"TwoCells", "NaCl,0.1", "line 3: expected 3 cells (substance,concentration,temperature), found 2"},
+        BadRowCase{"UnquotedDecimalComma", "NaCl,0,1,20",
+                   "line 3: expected 3 cells (substance,concentration,temperature), found 4"},
+        BadRowCase{"QuoteNotClosed", "NaCl,\"0,1,20",
+                   "line 3: the quote that opens the concentration cell is not closed"},
+        BadRowCase{"LineTooLong", "NaCl,0.1,20" + std::string(300000, ' ') + "x",
+                   "line 3: the line is longer than 262144 characters"}),
+    [](const ::testing::TestParamInfo<BadRowCase>& row) { return std::string(row.param.name); });
+
+TEST(CliBatch, ANumberIsReadWhateverItsLength) {
+  // 0.1 followed by 61 zeros, and 20 with 200 more digits of zeros.
+  const CliRun r = RunCli({"batch"}, "substance,concentration,temperature\nNaCl,0.1" + std::string(61, '0') + ",20." +
+                                         std::string(200, '0') + "\n");
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  ExpectRow(Lines(r.out).at(1), "NaCl", 17, 0.1f, 20.0f);
+  ExpectPublishedRow(Lines(r.out).at(1), 17, 0.1f, 20.0f);
+}
 
 TEST(CliBatch, OutputReadsBackToTheSameSinglesOverAGrid) {
   // Every substance at awkward concentrations and temperatures: each
-  // number written must read back to exactly the model's single.
+  // number written must read back to exactly the model's single. The
+  // published points follow the grid.
   std::string input = "substance,concentration,temperature\n";
   const char* xs[] = {"0.0001", "0.0123456789", "0.1", "0.333333333", "0.5"};
   const char* ts[] = {"0.001", "7.77", "20", "99.999", "150.5", "199"};
@@ -436,10 +623,18 @@ TEST(CliBatch, OutputReadsBackToTheSameSinglesOverAGrid) {
       for (const char* t : ts) input += std::to_string(i) + "," + (i == 19 ? "" : x) + "," + t + "\n";
     }
   }
+  const auto text = [](float v) {
+    char buffer[32];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, v).ptr);
+  };
+  for (const testing::PublishedPoint& p : testing::kPublishedPoints) {
+    input += std::to_string(p.substance) + "," + text(p.concentration) + "," + text(p.temperature) + "\n";
+  }
   const CliRun r = RunCli({"batch"}, input);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 1u + 19 * 5 * 6);
+  constexpr std::size_t kPublished = std::size(testing::kPublishedPoints);
+  ASSERT_EQ(lines.size(), 1u + 19 * 5 * 6 + kPublished);
   std::size_t k = 1;
   for (std::uint8_t i = 1; i <= 19; ++i) {
     for (const char* x : xs) {
@@ -449,6 +644,22 @@ TEST(CliBatch, OutputReadsBackToTheSameSinglesOverAGrid) {
       }
     }
   }
+  for (const testing::PublishedPoint& p : testing::kPublishedPoints) {
+    ExpectRow(lines[k], model::kCatalogue[p.substance - 1u].Formula, p.substance, p.concentration, p.temperature);
+    ExpectPublishedRow(lines[k++], p.substance, p.concentration, p.temperature);
+  }
+}
+
+TEST(CliMessages, ANulInTheInputIsShownNotCutOff) {
+  const std::string input = "substance,concentration,temperature\nNa" + std::string(1, '\0') + "Cl,0.1,20\n";
+  const CliRun json = RunCli({"batch", "-f", "json"}, input);
+  EXPECT_EQ(json.exitStatus, 1);
+  EXPECT_NE(json.out.find("\"error\":\"unknown substance \\\"Na\\u0000Cl\\\": give its index 1 to 19"),
+            std::string::npos)
+      << json.out;
+  const CliRun protocol = RunCli({"protocol"}, input);
+  EXPECT_NE(protocol.err.find("unknown substance \"Na\\x00Cl\": give its index 1 to 19"), std::string::npos)
+      << protocol.err;
 }
 
 // The protocol as text: the lines the printer receives, one per line, with

@@ -1,5 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -9,7 +16,9 @@ namespace elprops::cli {
 namespace {
 
 struct Read {
-  std::vector<std::string> rows;  // "substance|concentration|temperature@line"
+  // "substance|concentration|temperature@line", a row that is not a point
+  // as "! message | substance|concentration|temperature".
+  std::vector<std::string> rows;
   std::string error;
 };
 
@@ -25,8 +34,13 @@ Read ReadAll(std::string_view input) {
       r.error = reader.ErrorMessage();
       break;
     }
-    r.rows.push_back(std::string(p.substance) + "|" + std::string(p.concentration) + "|" + std::string(p.temperature) +
-                     "@" + std::to_string(p.line));
+    const std::string cells =
+        std::string(p.substance) + "|" + std::string(p.concentration) + "|" + std::string(p.temperature);
+    if (next == PointReader::Result::BadRow) {
+      r.rows.push_back("! " + reader.ErrorMessage() + " | " + cells);
+    } else {
+      r.rows.push_back(cells + "@" + std::to_string(p.line));
+    }
   }
   return r;
 }
@@ -45,30 +59,137 @@ TEST(PointReader, AcceptsCrLfBlankLinesQuotesAndAByteOrderMark) {
   EXPECT_EQ(r.rows, (std::vector<std::string>{"NaCl|0,1|20@3", "K\"X|0.2|25,5@5", "17|0.1|20@6"}));
 }
 
-TEST(PointReader, ErrorsNameTheLine) {
-  const struct {
-    const char* input;
-    const char* error;
-  } rows[] = {
-      {"", "the input is empty: the header substance,concentration,temperature is missing"},
-      {"\n\n", "the input is empty: the header substance,concentration,temperature is missing"},
-      {"substance,temperature,concentration\n", "line 1: the header must be substance,concentration,temperature"},
-      {"substance,concentration\n", "line 1: the header must be substance,concentration,temperature"},
-      {"NaCl,0.1,20\n", "line 1: the header must be substance,concentration,temperature"},
-      {"substance,concentration,temperature\nNaCl,0.1,20\nNaCl,0.1\n",
-       "line 3: expected 3 cells (substance,concentration,temperature), found fewer"},
-      {"substance,concentration,temperature\n\nNaCl,0,1,20\n",
-       "line 3: expected 3 cells (substance,concentration,temperature), found more"},
-      {"substance,concentration,temperature\nNaCl,\"0,1,20\n", "line 2: a quoted cell is not closed"},
-      {"substance,concentration,temperature\nNaCl,\"0,1\"x,20\n", "line 2: text after the closing quote of a cell"},
-  };
-  for (const auto& row : rows) EXPECT_EQ(ReadAll(row.input).error, row.error) << row.input;
+TEST(PointReader, NumbersAreReadWithThePoint) {
+  MemorySource source("substance,concentration,temperature\nNaCl,\"0,25\",1e1\nNaCl,1e39,20\n");
+  PointReader reader(source);
+  CsvPoint p;
+  ASSERT_EQ(reader.Next(p), PointReader::Result::Point);
+  EXPECT_EQ(p.concentrationValue.value, 0.25f);
+  EXPECT_EQ(p.temperatureValue.value, 10.0f);
+  // Beyond the single range is still a point; computing it refuses it.
+  ASSERT_EQ(reader.Next(p), PointReader::Result::Point);
+  EXPECT_EQ(p.concentrationValue.error, NumberError::OutOfRange);
 }
 
-TEST(PointReader, RowsBeforeAnErrorAreDelivered) {
-  const Read r = ReadAll("substance,concentration,temperature\nNaCl,0.1,20\nbroken\nNaCl,0.2,20\n");
-  EXPECT_EQ(r.rows, (std::vector<std::string>{"NaCl|0.1|20@2"}));
-  EXPECT_EQ(r.error.substr(0, 7), "line 3:");
+struct FatalRow {
+  const char* name;
+  std::string input;
+  const char* error;
+};
+
+void PrintTo(const FatalRow& row, std::ostream* os) { *os << row.name; }
+
+class UnreadableInput : public testing::TestWithParam<FatalRow> {};
+
+TEST_P(UnreadableInput, StopsWithTheReason) { EXPECT_EQ(ReadAll(GetParam().input).error, GetParam().error); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, UnreadableInput,
+    testing::Values(
+        FatalRow{"Empty", "", "the input is empty: the header substance,concentration,temperature is missing"},
+        FatalRow{"BlankLines", "\n\n", "the input is empty: the header substance,concentration,temperature is missing"},
+        FatalRow{"ColumnsSwapped", "substance,temperature,concentration\n",
+                 "line 1: the header must be substance,concentration,temperature"},
+        FatalRow{"TwoColumns", "substance,concentration\n",
+                 "line 1: the header must be substance,concentration,temperature"},
+        FatalRow{"NoHeader", "NaCl,0.1,20\n", "line 1: the header must be substance,concentration,temperature"},
+        FatalRow{"HeaderQuoteNotClosed", "\"substance,concentration,temperature\n",
+                 "line 1: the header must be substance,concentration,temperature"},
+        FatalRow{"HeaderTooLong", std::string(300000, 'x') + "\nNaCl,0.1,20\n",
+                 "line 1: the line is longer than 262144 characters; the header must be "
+                 "substance,concentration,temperature"}),
+    [](const testing::TestParamInfo<FatalRow>& row) { return std::string(row.param.name); });
+
+struct BadRowCase {
+  const char* name;
+  std::string row;       // the third line of the input
+  std::string expected;  // as ReadAll shows it
+};
+
+void PrintTo(const BadRowCase& row, std::ostream* os) { *os << row.name; }
+
+class BadRow : public testing::TestWithParam<BadRowCase> {};
+
+// Each bad row between two good ones: it is reported with its line and
+// cell, and the rows after it are read.
+TEST_P(BadRow, IsReportedAndTheNextRowIsRead) {
+  const Read r = ReadAll("substance,concentration,temperature\nNaCl,0.1,20\n" + GetParam().row + "\nKCl,0.2,30\n");
+  EXPECT_EQ(r.error, "");
+  ASSERT_EQ(r.rows.size(), 3u);
+  EXPECT_EQ(r.rows[0], "NaCl|0.1|20@2");
+  EXPECT_EQ(r.rows[1], GetParam().expected);
+  EXPECT_EQ(r.rows[2], "KCl|0.2|30@4");
+}
+
+const std::string kSixtyFourLetters = std::string(64, 'z');
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BadRow,
+    testing::Values(
+        BadRowCase{"NotANumberWord", "NaCl,nan,20", "! line 3: concentration \"nan\" is not a number | NaCl|nan|20"},
+        BadRowCase{"Infinity", "NaCl,0.1,inf", "! line 3: temperature \"inf\" is not a number | NaCl|0.1|inf"},
+        BadRowCase{"HexadecimalFloat", "NaCl,0x1p-3,20",
+                   "! line 3: concentration \"0x1p-3\" is not a number | NaCl|0x1p-3|20"},
+        BadRowCase{"Letters", "NaCl, abc ,20", "! line 3: concentration \"abc\" is not a number | NaCl| abc |20"},
+        BadRowCase{"ExponentWithoutDigits", "NaCl,1e,20",
+                   "! line 3: concentration \"1e\" is not a number | NaCl|1e|20"},
+        BadRowCase{"LongText", "NaCl,0.1," + kSixtyFourLetters,
+                   "! line 3: temperature \"" + std::string(40, 'z') + "...\" is not a number | NaCl|0.1|" +
+                       kSixtyFourLetters},
+        BadRowCase{"HeaderAgain", "Substance,Concentration,Temperature",
+                   "! line 3: the header line again (were two inputs joined?); it is not a point | "
+                   "Substance|Concentration|Temperature"},
+        BadRowCase{"HeaderAgainWithByteOrderMark", "\xEF\xBB\xBFsubstance,concentration,temperature",
+                   "! line 3: the header line again (were two inputs joined?); it is not a point | "
+                   "substance|concentration|temperature"},
+        BadRowCase{"TwoCells", "NaCl,0.1",
+                   "! line 3: expected 3 cells (substance,concentration,temperature), found 2 | NaCl||"},
+        BadRowCase{"FourCells", "NaCl,0,1,20",
+                   "! line 3: expected 3 cells (substance,concentration,temperature), found 4 | NaCl||"},
+        BadRowCase{"QuoteNotClosed", "NaCl,\"0,1,20",
+                   "! line 3: the quote that opens the concentration cell is not closed | NaCl||"},
+        BadRowCase{"TextAfterQuote", "\"NaCl\"x,0.1,20",
+                   "! line 3: text after the closing quote of the substance cell | ||"},
+        BadRowCase{"QuoteInFifthCellNotClosed", "NaCl,1,2,3,\"4",
+                   "! line 3: the quote that opens the cell 5 is not closed | NaCl||"},
+        BadRowCase{"LineTooLong", "NaCl,0.1," + std::string(300000, '1'),
+                   "! line 3: the line is longer than 262144 characters | ||"}),
+    [](const testing::TestParamInfo<BadRowCase>& row) { return std::string(row.param.name); });
+
+TEST(FileSource, AStopRequestEndsTheReadWithoutWaitingForInput) {
+  // An empty pipe whose writer stays open: a read would wait. (Non-blocking,
+  // so that a read that is made anyway fails at once instead of hanging.)
+  int fds[2];
+  ASSERT_EQ(pipe2(fds, O_NONBLOCK), 0);
+  std::FILE* file = fdopen(fds[0], "rb");
+  ASSERT_NE(file, nullptr);
+  std::atomic<int> stop{0};
+  FileSource source(file, "standard input", &stop);
+  char buffer[16];
+  ASSERT_EQ(write(fds[1], "ab", 2), 2);
+  EXPECT_EQ(source.Read(buffer, sizeof buffer), 2u);
+  EXPECT_FALSE(source.Failed());
+  stop.store(SIGINT);
+  EXPECT_EQ(source.Read(buffer, sizeof buffer), 0u);
+  EXPECT_TRUE(source.Failed());
+  EXPECT_EQ(source.ErrorNumber(), EINTR);
+  std::fclose(file);
+  close(fds[1]);
+}
+
+TEST(PointReader, AReadErrorIsReportedWithTheSourceAndTheReason) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  // The writing end read from: EBADF.
+  std::FILE* file = fdopen(fds[1], "wb");
+  ASSERT_NE(file, nullptr);
+  FileSource source(file, "standard input");
+  PointReader reader(source);
+  CsvPoint p;
+  EXPECT_EQ(reader.Next(p), PointReader::Result::Error);
+  EXPECT_EQ(reader.ErrorMessage(), "cannot read standard input: Bad file descriptor");
+  std::fclose(file);
+  close(fds[0]);
 }
 
 TEST(LineReader, LinesAcrossBufferRefillsAndTooLongLines) {
@@ -87,11 +208,19 @@ TEST(LineReader, LinesAcrossBufferRefillsAndTooLongLines) {
   EXPECT_EQ(lines.LineNumber(), 3u);
   EXPECT_EQ(lines.Next(line), LineReader::Result::End);
 
-  MemorySource longSource("ok\n123456789012\n");
+  // A line too long is reported and skipped to its end, however long;
+  // the lines after it are read.
+  MemorySource longSource("ok\n123456789012345678901234567890\nnext\n12345678");
   LineReader longLines(longSource, 8);
   ASSERT_EQ(longLines.Next(line), LineReader::Result::Line);
   EXPECT_EQ(longLines.Next(line), LineReader::Result::TooLong);
   EXPECT_EQ(longLines.LineNumber(), 2u);
+  ASSERT_EQ(longLines.Next(line), LineReader::Result::Line);
+  EXPECT_EQ(line, "next");
+  EXPECT_EQ(longLines.LineNumber(), 3u);
+  EXPECT_EQ(longLines.Next(line), LineReader::Result::TooLong);
+  EXPECT_EQ(longLines.LineNumber(), 4u);
+  EXPECT_EQ(longLines.Next(line), LineReader::Result::End);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <optional>
+#include <ostream>
 #include <string>
 
 #include "point_input.h"
@@ -18,6 +20,15 @@ struct NumberRow {
   NumberError error;
   float value;
 };
+
+void PrintTo(const NumberRow& row, std::ostream* os) { *os << row.name; }
+
+const std::string kSixtyFourLettersText(64, 'a');
+const char* const kSixtyFourLetters = kSixtyFourLettersText.c_str();
+const std::string kTenthWithZerosText = "0.1" + std::string(61, '0');
+const char* const kTenthWithZeros = kTenthWithZerosText.c_str();
+const std::string kLongAboveMidpointText = "1.000000059604644775390625" + std::string(60, '0') + "1";
+const char* const kLongAboveMidpoint = kLongAboveMidpointText.c_str();
 
 class ReadNumber : public testing::TestWithParam<NumberRow> {};
 
@@ -55,6 +66,15 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadNumber,
                                          NumberRow{"InnerBlank", "0 5", NumberError::NotANumber, 0.0f},
                                          NumberRow{"SignOnly", "-", NumberError::NotANumber, 0.0f},
                                          NumberRow{"TwoSigns", "--1", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"HexadecimalFloat", "0x1p-3", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"ExponentWithoutDigits", "1e", NumberError::NotANumber, 0.0f},
+                                         NumberRow{"SixtyFourLetters", kSixtyFourLetters, NumberError::NotANumber,
+                                                   0.0f},
+                                         NumberRow{"TenthWithSixtyOneZeros", kTenthWithZeros, NumberError::None, 0.1f},
+                                         // Just above the midpoint between 1 and the next single, by far
+                                         // less than half a double step: the double is the midpoint, and
+                                         // the single 1 (ties to even).
+                                         NumberRow{"LongAboveTheMidpoint", kLongAboveMidpoint, NumberError::None, 1.0f},
                                          NumberRow{"BeyondSingle", "1e39", NumberError::OutOfRange, 0.0f},
                                          NumberRow{"BeyondDouble", "1e400", NumberError::OutOfRange, 0.0f}),
                          [](const testing::TestParamInfo<NumberRow>& row) { return std::string(row.param.name); });
@@ -97,6 +117,8 @@ struct PointRow {
   float x, t;
   bool admissible;
 };
+
+void PrintTo(const PointRow& row, std::ostream* os) { *os << row.name; }
 
 class Admissible : public testing::TestWithParam<PointRow> {};
 
@@ -190,6 +212,27 @@ TEST(SweepValues, MalformedRangesAreRefused) {
     EXPECT_FALSE(Sweep::Parse(text, error).has_value()) << text;
     EXPECT_FALSE(error.empty()) << text;
   }
+}
+
+TEST(SweepValues, BothAxesTogetherAreCappedLikeEach) {
+  std::string error;
+  const auto tenThousand = Sweep::Parse("0:9999:1", error);
+  const auto thousand = Sweep::Parse("1:1000:1", error);
+  const auto thousandAndOne = Sweep::Parse("0:1000:1", error);
+  const auto one = Sweep::Parse("5", error);
+  const auto tenMillion = Sweep::Parse("1:10000000:1", error);
+  ASSERT_TRUE(tenThousand && thousand && thousandAndOne && one && tenMillion);
+  ASSERT_EQ(tenThousand->Count(), 10000u);
+  ASSERT_EQ(thousandAndOne->Count(), 1001u);
+  ASSERT_EQ(tenMillion->Count(), 10000000u);
+  EXPECT_EQ(CombinedCount(*tenThousand, *thousand, error), std::optional<std::size_t>(10000000u));
+  EXPECT_EQ(CombinedCount(*one, *tenMillion, error), std::optional<std::size_t>(10000000u));
+  error.clear();
+  EXPECT_EQ(CombinedCount(*tenThousand, *thousandAndOne, error), std::nullopt);
+  EXPECT_EQ(error,
+            "the sweep gives 10000 concentrations x 1001 temperatures = 10010000 points, more than 10000000; split "
+            "the job into runs of at most 9990 concentrations each (or fewer temperatures) and join their outputs");
+  EXPECT_EQ(CombinedCount(*tenMillion, *tenMillion, error), std::nullopt);
 }
 
 }  // namespace

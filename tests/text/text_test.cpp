@@ -5,7 +5,9 @@
 // of the single.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <ostream>
 #include <string>
@@ -139,6 +141,61 @@ INSTANTIATE_TEST_SUITE_P(
         FormRow{"Infinity", std::numeric_limits<float>::infinity(), " Inf"},
         FormRow{"NegativeInfinity", -std::numeric_limits<float>::infinity(), "-Inf"}),
     RowName<FormRow>);
+
+// Typed text, read as typed input is read and stored as a single, then
+// shown in the general number form: the 7th significant digit is rounded
+// from the single's exact binary value, not from the digits typed. The
+// singles (bit patterns) and the exact decimal values that decide the
+// rounding were worked out separately in exact decimal arithmetic; none of
+// these is an exact half.
+struct TypedRow {
+  const char* name;
+  const char* typed;
+  std::uint32_t bits;    // the single stored
+  const char* expected;  // the general number form
+};
+
+void PrintTo(const TypedRow& row, std::ostream* os) { *os << row.name; }
+
+class TypedThenShown : public testing::TestWithParam<TypedRow> {};
+
+TEST_P(TypedThenShown, RoundsTheSeventhDigitFromTheSingle) {
+  const TypedRow& row = GetParam();
+  const float stored = NearestSingle(ReadLeadingNumber(row.typed));
+  EXPECT_EQ(std::bit_cast<std::uint32_t>(stored), row.bits) << row.typed;
+  EXPECT_EQ(GeneralNumberForm(stored), row.expected) << row.typed;
+}
+
+INSTANTIATE_TEST_SUITE_P(Typed, TypedThenShown,
+                         testing::Values(
+                             // 0.15000005066394805908203125: above the half, up.
+                             TypedRow{"AboveHalfRoundsUp", "0.15000005", 0x3e19999du, " .1500001"},
+                             // 1.23456752300262451171875: up.
+                             TypedRow{"TypedHalfStoredAbove", "1.2345675", 0x3f9e064fu, " 1.234568"},
+                             TypedRow{"NegativeStoredAbove", "-1.2345675", 0xbf9e064fu, "-1.234568"},
+                             // 1.2345664501190185546875: the typed half is stored below it, down.
+                             TypedRow{"TypedHalfStoredBelow", "1.2345665", 0x3f9e0646u, " 1.234566"},
+                             // 0.123456649482250213623046875: down.
+                             TypedRow{"FractionStoredBelow", "0.12345665", 0x3dfcd6d7u, " .1234566"},
+                             // 3.141592502593994140625: up.
+                             TypedRow{"PiStoredAbove", "3.1415925", 0x40490fdau, " 3.141593"},
+                             // 0.3141592442989349365234375: down.
+                             TypedRow{"TenthOfPiStoredBelow", "0.31415925", 0x3ea0d97bu, " .3141592"},
+                             // 0.999999940395355224609375: down to seven nines, not up to 1.
+                             TypedRow{"JustBelowOne", "0.99999995", 0x3f7fffffu, " .9999999"},
+                             // 9.99999904632568359375: down.
+                             TypedRow{"JustBelowTen", "9.9999995", 0x411fffffu, " 9.999999"},
+                             // 2.000000476837158203125: down to 2, trailing zeros dropped.
+                             TypedRow{"DownToAWholeNumber", "2.0000005", 0x40000002u, " 2"},
+                             // 0.000123456746223382651805877685546875: down.
+                             TypedRow{"SmallFraction", "0.00012345675", 0x3901742bu, " .0001234567"},
+                             // 0.1000000536441802978515625: up.
+                             TypedRow{"UpFromZeros", "0.10000005", 0x3dccccd4u, " .1000001"},
+                             // 20.0000057220458984375: up.
+                             TypedRow{"TemperatureUp", "20.000005", 0x41a00003u, " 20.00001"},
+                             // 270.00001 is stored as 270 exactly.
+                             TypedRow{"StoredAsWhole", "270.00001", 0x43870000u, " 270"}),
+                         RowName<TypedRow>);
 
 // --- Picture formatting --------------------------------------------------
 

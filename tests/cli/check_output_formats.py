@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""The output of elprops-cli batch read back by Python's own CSV and JSON
+readers: every CSV record has the header's cells and is looked up by column
+name, every JSON line is well-formed UTF-8 and valid JSON with the same
+fields. The input mixes computed points, refused points, an arithmetic
+fault, rows that are not points, bytes that are not UTF-8 and control
+characters."""
+
+import csv
+import io
+import json
+import subprocess
+import sys
+
+COLUMNS = ["substance", "concentration", "temperature", "density", "viscosity", "surface_tension",
+           "heat_capacity", "thermal_conductivity", "error"]
+PROPERTIES = COLUMNS[3:8]
+
+INPUT = (b"substance,concentration,temperature\n"
+         b"NaCl,0.1,20\n"            # computed
+         b"K2CO3,0.99,20\n"          # arithmetic fault
+         b"NaCl,0.1,270\n"           # refused: on the limit
+         b"H2O,,100\n"               # computed
+         b"NaCl,nan,20\n"            # not a number
+         b"NaCl,0.1\n"               # two cells
+         b"\"Na\"\"Cl,0.1,20\n"      # quote not closed
+         b"N\xffa\xc3Cl,0.1,20\n"    # not UTF-8
+         b"Na\tCl\x01\x1b,0.1,20\n"  # control characters
+         b"CaCl2,\"0,3\",60\n")      # computed
+COMPUTED = [True, False, False, True, False, False, False, False, False, True]
+
+
+def run(program, fmt):
+    result = subprocess.run([program, "batch", "--format", fmt], input=INPUT, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, check=False)
+    if result.returncode != 1:
+        sys.exit(f"{fmt}: exit status {result.returncode}, expected 1: {result.stderr!r}")
+    return result.stdout
+
+
+def check_csv(program):
+    text = run(program, "csv").decode("utf-8", errors="surrogateescape")
+    reader = csv.DictReader(io.StringIO(text, newline=""), restkey="<extra>", restval="<missing>")
+    if reader.fieldnames != COLUMNS:
+        sys.exit(f"csv: header {reader.fieldnames}")
+    rows = list(reader)
+    if len(rows) != len(COMPUTED):
+        sys.exit(f"csv: {len(rows)} records, expected {len(COMPUTED)}")
+    for n, (row, computed) in enumerate(zip(rows, COMPUTED), start=1):
+        if "<extra>" in row or "<missing>" in row.values():
+            sys.exit(f"csv record {n}: not the header's {len(COLUMNS)} cells: {row}")
+        if computed:
+            if row["error"] != "" or not all(float(row[p]) > 0 for p in PROPERTIES):
+                sys.exit(f"csv record {n}: expected a computed point: {row}")
+        elif row["error"] == "" or any(row[p] != "" for p in PROPERTIES):
+            sys.exit(f"csv record {n}: expected empty properties and an error: {row}")
+    if not rows[1]["error"].startswith("arithmetic error"):
+        sys.exit(f"csv: the arithmetic fault is not under error: {rows[1]}")
+    if rows[4]["error"] != 'line 6: concentration "nan" is not a number':
+        sys.exit(f"csv: {rows[4]['error']!r}")
+
+
+def check_json(program):
+    data = run(program, "json")
+    try:
+        text = data.decode("utf-8", errors="strict")
+    except UnicodeDecodeError as e:
+        sys.exit(f"json: not UTF-8: {e}")
+    lines = text.split("\n")
+    if lines[-1] != "":
+        sys.exit("json: the output does not end with a line feed")
+    objects = [json.loads(line) for line in lines[:-1]]
+    if len(objects) != len(COMPUTED):
+        sys.exit(f"json: {len(objects)} objects, expected {len(COMPUTED)}")
+    for n, (obj, computed) in enumerate(zip(objects, COMPUTED), start=1):
+        if list(obj) != COLUMNS:
+            sys.exit(f"json object {n}: fields {list(obj)}")
+        if computed != (obj["error"] is None) or computed != all(isinstance(obj[p], float) for p in PROPERTIES):
+            sys.exit(f"json object {n}: {obj}")
+    if objects[7]["substance"] != "N\ufffda\ufffdCl":
+        sys.exit(f"json: bytes that are not UTF-8: {objects[7]['substance']!r}")
+    if objects[8]["substance"] != "Na\tCl\x01\x1b" or "\t" in lines[8] or "\x1b" in lines[8]:
+        sys.exit(f"json: control characters: {lines[8]!r}")
+
+
+def main():
+    program = sys.argv[1]
+    check_csv(program)
+    check_json(program)
+    print("CSV and JSON output read back by Python's readers")
+
+
+if __name__ == "__main__":
+    main()
