@@ -448,7 +448,12 @@ py::array SubstanceArray(py::handle obj, std::optional<std::string>& allPointsEr
     allPointsError = std::move(s.error);
     return py::array_t<std::int32_t>(std::vector<py::ssize_t>{}, &s.index);
   }
-  py::array a = AsArray(WithoutRecords(obj));
+  const py::object given = WithoutRecords(obj);
+  py::array a = AsArray(given);
+  if (KindOf(a) == 'U' && !py::isinstance<py::array>(obj)) {
+    // A list of names and indices: NumPy would make the indices texts.
+    a = NumPy().attr("array")(given, py::dtype("O"));
+  }
   const char kind = KindOf(a);
   if (kind == 'i' || kind == 'u' || kind == 'U' || (kind == 'O' && a.ndim() > 0)) return a;
   if (a.ndim() == 0) {
