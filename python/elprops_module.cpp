@@ -746,12 +746,13 @@ PYBIND11_MODULE(elprops, m) {
     }
   });
 
-  m.def("_compute", &Compute);
-  m.def("_compute_many", &ComputeArrays);
-  m.def("_substances", &Substances);
-  m.def("_find_substance", &FindSubstance);
-  m.def("_calcium_chloride_saturation", &Saturation);
-  m.def("_version", [] { return std::string(elprops::version()); });
+  m.def("_compute", &Compute, "The compiled part of compute().");
+  m.def("_compute_many", &ComputeArrays, "The compiled part of compute_many().");
+  m.def("_substances", &Substances, "The compiled part of substances().");
+  m.def("_find_substance", &FindSubstance, "The compiled part of find_substance().");
+  m.def("_calcium_chloride_saturation", &Saturation, "The compiled part of calcium_chloride_saturation().");
+  m.def(
+      "_version", [] { return std::string(elprops::version()); }, "The compiled part of version().");
   const py::module_ builtins = py::module_::import("builtins");
   builtins.attr("exec")(builtins.attr("compile")(kFunctions, "<elprops>", "exec"), m.attr("__dict__"));
   const std::pair<const char*, const char*> docs[] = {
