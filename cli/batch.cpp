@@ -29,11 +29,16 @@ class FlushingSource final : public ByteSource {
 }  // namespace
 
 BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out,
-                      const std::atomic<int>* stop) {
+                      const std::atomic<int>* stop, const PointSettings& settings) {
   BatchOutcome outcome;
   FlushingSource input(source, out);
   PointReader reader(input);
-  if (format != Format::Json) WriteCsvHeader(out);
+  // The header of the input says whether rows give their own units; an
+  // unreadable one is reported by the first Next.
+  reader.ReadHeader();
+  const bool unitColumns =
+      settings.allUnits || settings.unit != model::ConcentrationUnit::MassFraction || reader.HasUnitColumn();
+  if (format != Format::Json) WriteCsvHeader(out, unitColumns);
   CsvPoint point;
   PointOutcome result;
   bool inputFailed = false;
@@ -52,15 +57,17 @@ BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, 
     }
     if (next == PointReader::Result::BadRow) {
       UnreadablePoint(point.substance, point.concentration, point.temperature, reader.ErrorMessage(), result);
+      result.unitText = TrimBlanks(point.unit).empty() ? model::UnitName(settings.unit) : TrimBlanks(point.unit);
     } else {
-      EvaluatePoint(tables, point.substance, point.concentrationValue, point.temperatureValue, result);
+      EvaluatePoint(tables, point.substance, point.concentrationValue, point.temperatureValue, result,
+                    point.unitValue.value_or(settings.unit), settings.warnings);
       result.concentrationText = TrimBlanks(point.concentration);
       result.temperatureText = TrimBlanks(point.temperature);
     }
     if (format == Format::Json) {
-      WriteJsonRow(out, result);
+      WriteJsonRow(out, result, unitColumns);
     } else {
-      WriteCsvRow(out, result);
+      WriteCsvRow(out, result, unitColumns);
     }
     ++outcome.points;
     if (!result.ok()) ++outcome.failed;

@@ -36,8 +36,10 @@ struct BatchOutcome {
 // it (exit status 2) after the rows before it; so does a failed write,
 // without reading the rest of the input. When `stop` turns non-zero (see
 // CatchStopSignals), the run ends after the row being written, with exit
-// status 128 + the signal.
+// status 128 + the signal. `settings` give the unit of the concentrations
+// (a `unit` column overrides it row by row), the unit columns and the
+// warnings.
 BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out,
-                      const std::atomic<int>* stop = nullptr);
+                      const std::atomic<int>* stop = nullptr, const PointSettings& settings = {});
 
 }  // namespace elprops::cli

@@ -146,6 +146,8 @@ PointReader::Result PointReader::Bad(CsvPoint& point, std::size_t echoed, std::s
   point.substance = echoed > 0 ? cells_[0] : std::string_view();
   point.concentration = echoed > 1 ? cells_[1] : std::string_view();
   point.temperature = echoed > 2 ? cells_[2] : std::string_view();
+  point.unit = echoed > unitColumn_ && unitColumn_ < cells_.size() ? cells_[unitColumn_] : std::string_view();
+  point.unitValue.reset();
   point.concentrationValue = ParsedNumber{};
   point.temperatureValue = ParsedNumber{};
   point.line = lines_.LineNumber();
@@ -158,13 +160,15 @@ bool PointReader::SplitCells(std::string_view line, std::size_t& complete, std::
   std::size_t count = 0;
   std::size_t pos = 0;
   complete = 0;
+  cells_.clear();
   for (;;) {
     // Blanks before a quoted cell are allowed.
     const std::size_t start = SkipBlanks(line, pos);
     std::string_view cell;
     std::size_t next;
     if (start < line.size() && line[start] == '"') {
-      std::string& text = unquoted_[std::min<std::size_t>(count, 2)];
+      if (unquoted_.size() <= count) unquoted_.resize(count + 1);
+      std::string& text = unquoted_[count];
       text.clear();
       std::size_t k = start + 1;
       bool closed = false;
@@ -196,22 +200,39 @@ bool PointReader::SplitCells(std::string_view line, std::size_t& complete, std::
       if (next == std::string_view::npos) next = line.size();
       cell = line.substr(pos, next - pos);
     }
-    if (count < 3) cells_[count] = cell;
+    cells_.push_back(cell);
     ++count;
     if (count <= 3) complete = count;
     if (next >= line.size()) break;
     pos = next + 1;
   }
-  if (count != 3) {
+  // The header line itself may have any number of cells.
+  if (headerRead_ && count != columnCount_) {
     // Which cell is which is unknown; only the first is sure.
     complete = 1;
-    what = "expected 3 cells (substance,concentration,temperature), found " + std::to_string(count);
+    what = "expected " + std::to_string(columnCount_) + " cells (" + columnNames_ + "), found " + std::to_string(count);
+    return false;
+  }
+  if (count < 3) {
+    complete = 1;
     return false;
   }
   return true;
 }
 
+bool PointReader::ReadHeader() {
+  if (headerRead_) return true;
+  if (headerFailed_) return false;
+  CsvPoint unused;
+  stopAfterHeader_ = true;
+  const Result result = Next(unused);
+  stopAfterHeader_ = false;
+  if (result == Result::Error) headerFailed_ = true;
+  return !headerFailed_;
+}
+
 PointReader::Result PointReader::Next(CsvPoint& point) {
+  if (headerFailed_) return Result::Error;
   std::string_view line;
   for (;;) {
     switch (lines_.Next(line)) {
@@ -250,6 +271,15 @@ PointReader::Result PointReader::Next(CsvPoint& point) {
     if (!headerRead_) {
       if (!header) return Fail("the header must be " + std::string(kInputHeader));
       headerRead_ = true;
+      columnCount_ = cells_.size();
+      columnNames_.clear();
+      for (std::size_t k = 0; k < cells_.size(); ++k) {
+        const std::string_view name = TrimBlanks(cells_[k]);
+        if (k > 0) columnNames_ += ',';
+        columnNames_ += name;
+        if (k >= 3 && unitColumn_ == kNoColumn && SameName(name, "unit")) unitColumn_ = k;
+      }
+      if (stopAfterHeader_) return Result::End;
       continue;
     }
     if (!split) return Bad(point, complete, what);
@@ -257,6 +287,8 @@ PointReader::Result PointReader::Next(CsvPoint& point) {
     point.substance = cells_[0];
     point.concentration = cells_[1];
     point.temperature = cells_[2];
+    point.unit = unitColumn_ != kNoColumn ? cells_[unitColumn_] : std::string_view();
+    point.unitValue.reset();
     point.line = lines_.LineNumber();
     point.concentrationValue = ParseSingle(point.concentration);
     point.temperatureValue = ParseSingle(point.temperature);
@@ -265,6 +297,14 @@ PointReader::Result PointReader::Next(CsvPoint& point) {
       if (value.error == NumberError::NotANumber) {
         error_ = "line " + std::to_string(point.line) + ": " + std::string(kCellNames[k]) + " " +
                  Quoted(TrimBlanks(cells_[k])) + " is not a number";
+        return Result::BadRow;
+      }
+    }
+    if (const std::string_view unit = TrimBlanks(point.unit); !unit.empty()) {
+      point.unitValue = model::ParseConcentrationUnit(unit);
+      if (!point.unitValue) {
+        error_ = "line " + std::to_string(point.line) + ": unit " + Quoted(unit) +
+                 " is not one of fraction, percent, molality, molarity or g/L";
         return Result::BadRow;
       }
     }

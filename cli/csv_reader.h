@@ -6,11 +6,14 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdio>
+#include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "point_input.h"
+#include "units.h"
 
 namespace elprops::cli {
 
@@ -78,22 +81,30 @@ class LineReader {
   bool skipping_ = false;
 };
 
-// The three cells of one input row, valid until the next call of Next,
-// and the two numbers read from them.
+// The cells of one input row, valid until the next call of Next, and the
+// values read from them.
 struct CsvPoint {
   std::string_view substance;
   std::string_view concentration;
   std::string_view temperature;
+  std::string_view unit;  // empty without a unit column
   ParsedNumber concentrationValue;
   ParsedNumber temperatureValue;
+  // The row's own unit; nothing when the cell is empty or there is no
+  // unit column (the run's unit applies).
+  std::optional<model::ConcentrationUnit> unitValue;
   std::size_t line = 0;
 };
 
 inline constexpr std::string_view kInputHeader = "substance,concentration,temperature";
 
-// Reads the header, then one point a line. Cells may be quoted ("0,5" with
-// a decimal comma); blank lines are skipped. A row that cannot be read as
-// a point never stops the rows after it.
+// Reads the header, then one point a line. The header starts with
+// substance,concentration,temperature; a column `unit` after them gives
+// each row's concentration unit, and any other column (the results of a
+// batch run read back) is ignored. Every row has as many cells as the
+// header. Cells may be quoted ("0,5" with a decimal comma); blank lines are
+// skipped. A row that cannot be read as a point never stops the rows after
+// it.
 class PointReader {
  public:
   enum class Result {
@@ -106,6 +117,11 @@ class PointReader {
   };
 
   explicit PointReader(ByteSource& source) : source_(source), lines_(source) {}
+  // Reads the header if that is not done yet; false when the input cannot
+  // be read (ErrorMessage() says why, and Next returns Error).
+  bool ReadHeader();
+  // Once the header is read: whether it has a unit column.
+  [[nodiscard]] bool HasUnitColumn() const { return unitColumn_ != kNoColumn; }
   Result Next(CsvPoint& point);
   // After BadRow or Error: what is wrong, with the line number where there
   // is one ("line 4: concentration \"abc\" is not a number").
@@ -114,16 +130,26 @@ class PointReader {
  private:
   Result Fail(std::string_view what);
   Result Bad(CsvPoint& point, std::size_t echoed, std::string_view what);
-  // The cells of `line`; when it cannot be split into three, `what` says
-  // why and `complete` how many leading cells are known.
+  // The cells of `line`; when it cannot be split into as many as the
+  // header has, `what` says why and `complete` how many leading cells are
+  // known.
   bool SplitCells(std::string_view line, std::size_t& complete, std::string& what);
+
+  static constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 
   ByteSource& source_;
   LineReader lines_;
   bool headerRead_ = false;
+  bool headerFailed_ = false;
+  bool stopAfterHeader_ = false;
   std::string error_;
-  std::string_view cells_[3];
-  std::string unquoted_[3];
+  std::size_t columnCount_ = 3;  // cells in the header
+  std::size_t unitColumn_ = kNoColumn;
+  std::string columnNames_ = "substance,concentration,temperature";
+  std::vector<std::string_view> cells_;
+  // The text of quoted cells; a deque, so that growing it leaves the cells
+  // already read in place.
+  std::deque<std::string> unquoted_;
 };
 
 }  // namespace elprops::cli
