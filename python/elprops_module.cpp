@@ -9,6 +9,7 @@
 
 #include <elprops/elprops.hpp>
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -196,9 +197,10 @@ constexpr const char* kPropertyArraysDoc =
     "thermal_conductivity  W/(m*K)\n"
     "error                 array of str: why a point failed, '' where it was computed;\n"
     "                      failed = r.error != ''\n"
-    "warning               array of str: the warnings and notes of a computed point\n"
-    "                      joined by '; ' as elprops-cli writes them, '' where none\n"
-    "                      (and where the point failed)\n"
+    "warning               array of str objects (dtype object): the warnings and\n"
+    "                      notes of a computed point joined by '; ' as elprops-cli\n"
+    "                      writes them, '' where none (and where the point failed);\n"
+    "                      warned = r.warning != ''\n"
     "\n"
     "A named tuple of NumPy arrays.";
 
@@ -767,18 +769,88 @@ py::array MessageArray(const py::tuple& shape, const std::vector<std::pair<std::
   return messages;
 }
 
-// The same for texts that many points share: point i has table[id].
+// An array of str objects for texts that many points share: point i has
+// table[id], the others ''. Each text is one Python str that its points
+// refer to: a fixed-width str array would hold the longest text (a warning
+// runs to some hundred characters, 400 bytes) for every point.
 py::array SharedTextArray(const py::tuple& shape, const std::vector<std::pair<std::size_t, std::uint32_t>>& points,
                           const std::vector<std::string>& table) {
-  std::size_t width = 1;
-  for (const std::string& text : table) width = std::max(width, CodePoints(text));
-  std::vector<std::uint32_t> ucs4(table.size() * width, 0u);
-  for (std::size_t k = 0; k < table.size(); ++k) PutUcs4(table[k], ucs4.data() + k * width);
-  py::array texts = NumPy().attr("zeros")(shape, py::dtype("<U" + std::to_string(width)));
-  auto* slots = static_cast<std::uint32_t*>(texts.mutable_data());
-  for (const auto& [i, id] : points) std::memcpy(slots + i * width, ucs4.data() + id * width, width * 4);
+  py::array texts = NumPy().attr("full")(shape, py::str(""), py::dtype("O"));
+  std::vector<py::str> objects;
+  objects.reserve(table.size());
+  for (const std::string& text : table) objects.emplace_back(text);
+  auto** slots = static_cast<PyObject**>(texts.mutable_data());
+  for (const auto& [i, id] : points) {
+    PyObject* text = objects[id].ptr();
+    Py_INCREF(text);
+    Py_SETREF(slots[i], text);
+  }
   return texts;
 }
+
+// The joined warnings of many points, each distinct text once in a table.
+//
+// check_validity formats its messages anew for every point, which costs far
+// more than computing the point. Its warnings depend on the mass fraction
+// only through the comparison with the solubility at the substance and
+// temperature; the texts themselves do not. So the texts are worked out once
+// for each substance and temperature, for a mass fraction at or below the
+// solubility and for one above it.
+class WarningCache {
+ public:
+  static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+
+  explicit WarningCache(std::vector<std::string>& table) : table_(table) {}
+
+  std::uint32_t Of(int substance, float massFraction, float temperature) {
+    std::uint32_t bitsOfT = 0;
+    std::memcpy(&bitsOfT, &temperature, sizeof bitsOfT);
+    const std::uint64_t key = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(substance)) << 32) | bitsOfT;
+    // The entry of the substance's last temperature first: grids run over
+    // the substances faster than over the temperatures.
+    const std::size_t slot = substance >= 0 && substance < kSlots ? static_cast<std::size_t>(substance) : 0;
+    Entry* entry = last_[slot] != nullptr && lastKey_[slot] == key ? last_[slot] : nullptr;
+    if (entry == nullptr) {
+      auto [at, fresh] = entries_.try_emplace(key);
+      if (fresh) {
+        at->second.limit = elprops::solubility(substance, temperature);
+        at->second.within = Id(elprops::check_validity(substance, 0.0f, temperature));
+      }
+      entry = &at->second;
+      last_[slot] = entry;
+      lastKey_[slot] = key;
+    }
+    if (entry->limit < 0.0 || !(static_cast<double>(massFraction) > entry->limit)) return entry->within;
+    if (!entry->aboveKnown) {
+      entry->above = Id(elprops::check_validity(substance, massFraction, temperature));
+      entry->aboveKnown = true;
+    }
+    return entry->above;
+  }
+
+ private:
+  struct Entry {
+    double limit = -1.0;
+    std::uint32_t within = kNone;
+    std::uint32_t above = kNone;
+    bool aboveKnown = false;
+  };
+
+  std::uint32_t Id(const std::vector<elprops::warning>& warnings) {
+    if (warnings.empty()) return kNone;
+    const auto [at, fresh] = ids_.try_emplace(JoinedWarnings(warnings), static_cast<std::uint32_t>(table_.size()));
+    if (fresh) table_.push_back(at->first);
+    return at->second;
+  }
+
+  std::vector<std::string>& table_;
+  std::unordered_map<std::string, std::uint32_t> ids_;
+  std::unordered_map<std::uint64_t, Entry> entries_;
+  static constexpr int kSlots = 20;
+  // Stable: the nodes of an unordered_map do not move.
+  std::array<Entry*, kSlots> last_{};
+  std::array<std::uint64_t, kSlots> lastKey_{};
+};
 
 py::object ComputeArrays(py::handle substance, py::handle massFraction, py::handle temperature) {
   py::object np = NumPy();
@@ -851,15 +923,11 @@ py::object ComputeArrays(py::handle substance, py::handle massFraction, py::hand
           failures.emplace_back(i, elprops::compute(at(s, i), at(xs, i), at(ts, i)).error().message);
         }
       }
-      std::unordered_map<std::string, std::uint32_t> known;
+      WarningCache cache(warningTable);
       for (std::size_t i = 0; i < n; ++i) {
         if (errors[i] != elprops::error_kind::none) continue;
-        const std::vector<elprops::warning> found = elprops::check_validity(at(s, i), at(xs, i), at(ts, i));
-        if (found.empty()) continue;
-        const auto [entry, fresh] =
-            known.try_emplace(JoinedWarnings(found), static_cast<std::uint32_t>(warningTable.size()));
-        if (fresh) warningTable.push_back(entry->first);
-        warned.emplace_back(i, entry->second);
+        const std::uint32_t id = cache.Of(at(s, i), at(xs, i), at(ts, i));
+        if (id != WarningCache::kNone) warned.emplace_back(i, id);
       }
     }
   }
@@ -1227,15 +1295,16 @@ PYBIND11_MODULE(elprops, m) {
        {"message", "the text elprops-cli prints"},
        {"note", "True for a note (ill_defined, no_solubility_data): worth knowing, no fault of the point"}},
       kPointWarningDoc);
-  types.propertyArrays = MakeRecordType(m, "PropertyArrays",
-                                        {{"density", "float32 array: density, kg/m3"},
-                                         {"viscosity", "float32 array: dynamic viscosity, Pa*s"},
-                                         {"surface_tension", "float32 array: surface tension, N/m"},
-                                         {"heat_capacity", "float32 array: specific heat capacity, J/(kg*K)"},
-                                         {"thermal_conductivity", "float32 array: thermal conductivity, W/(m*K)"},
-                                         {"error", "str array: why a point failed, '' where it was computed"},
-                                         {"warning", "str array: the warnings of a computed point, '' where none"}},
-                                        kPropertyArraysDoc);
+  types.propertyArrays =
+      MakeRecordType(m, "PropertyArrays",
+                     {{"density", "float32 array: density, kg/m3"},
+                      {"viscosity", "float32 array: dynamic viscosity, Pa*s"},
+                      {"surface_tension", "float32 array: surface tension, N/m"},
+                      {"heat_capacity", "float32 array: specific heat capacity, J/(kg*K)"},
+                      {"thermal_conductivity", "float32 array: thermal conductivity, W/(m*K)"},
+                      {"error", "str array: why a point failed, '' where it was computed"},
+                      {"warning", "array of str (dtype object): a computed point's warnings, '' where none"}},
+                     kPropertyArraysDoc);
   types.substance = MakeRecordType(m, "Substance",
                                    {{"index", "1 to 19, the position in the window's list (19 is water)"},
                                     {"formula", "chemical formula, e.g. 'NaCl'"},

@@ -51,7 +51,10 @@ class ArrayWarnings(unittest.TestCase):
     def test_warning_array_beside_error(self):
         r = elprops.compute("NaCl", [0.2, 0.30, 1.5], [[20], [150]])
         self.assertEqual(r.warning.shape, (2, 3))
-        self.assertEqual(r.warning.dtype.kind, "U")
+        # An array of str objects: each distinct text is one object shared by
+        # its points.
+        self.assertEqual(r.warning.dtype, np.dtype(object))
+        self.assertTrue(all(isinstance(w, str) for w in r.warning.ravel()))
         both = NO_DATA_AT_150 + "; " + BOILING
         self.assertEqual(r.warning.tolist(), [["", ABOVE_SOLUBILITY, ""], [both, both, ""]])
         # The failed point has its error, and no warning.
@@ -66,6 +69,27 @@ class ArrayWarnings(unittest.TestCase):
             one = elprops.compute(int(substances[k]), float(fractions[k]), float(temperatures[k]))
             with self.subTest(k):
                 self.assertEqual(r.warning[k], "; ".join(w.message for w in one.warnings))
+
+    def test_a_grid_has_the_warnings_of_its_single_points(self):
+        # Every substance, mass fractions on both sides of the solubilities,
+        # temperatures from below 0 to above 100 °C; each point's text is its
+        # scalar warnings joined.
+        substances = np.arange(1, 20, dtype=np.int32)[:, None, None]
+        fractions = np.float32([0.0, 0.02, 0.1, 0.2, 0.26, 0.3, 0.45, 0.6])[None, :, None]
+        temperatures = np.float32([0.5, 20, 36, 60, 99.5, 100, 105, 190])[None, None, :]
+        r = elprops.compute(substances, fractions, temperatures)
+        mismatches = []
+        for index in np.ndindex(r.warning.shape):
+            s, x, t = int(substances.ravel()[index[0]]), float(fractions.ravel()[index[1]]), float(
+                temperatures.ravel()[index[2]])
+            try:
+                expected = "; ".join(w.message for w in elprops.compute(s, x, t).warnings)
+            except ValueError:
+                expected = ""
+            if r.warning[index] != expected:
+                mismatches.append((s, x, t, r.warning[index], expected))
+        self.assertEqual(mismatches, [])
+        self.assertGreater(int(np.count_nonzero(r.warning != "")), 100)
 
     def test_no_warnings_give_empty_texts(self):
         r = elprops.compute("KCl", np.float32([0.05, 0.1]), 20)
