@@ -86,6 +86,17 @@ void BM_ProtocolText(benchmark::State& state) {
 }
 BENCHMARK(BM_ProtocolText)->Unit(benchmark::kMillisecond);
 
+// The null device, open for writing while the object lives.
+struct NullDevice {
+  NullDevice() = default;
+  NullDevice(const NullDevice&) = delete;
+  NullDevice& operator=(const NullDevice&) = delete;
+  ~NullDevice() {
+    if (file != nullptr) std::fclose(file);
+  }
+  std::FILE* file = std::fopen("/dev/null", "w");
+};
+
 // The 1,900 points again, each line written to the null device as it is
 // printed.
 void BM_ProtocolStream(benchmark::State& state) {
@@ -93,11 +104,12 @@ void BM_ProtocolStream(benchmark::State& state) {
   const report::RunLog run = LongRun();
   const FixedClock clock;
   const RussianLocale locale;
-  std::FILE* sink = std::fopen("/dev/null", "w");
-  if (sink == nullptr) {
+  const NullDevice null;
+  if (null.file == nullptr) {
     state.SkipWithError("cannot open /dev/null");
     return;
   }
+  std::FILE* sink = null.file;
   std::uint64_t bytes = 0;
   for (auto _ : state) {
     report::RunLog log = run;
@@ -105,7 +117,6 @@ void BM_ProtocolStream(benchmark::State& state) {
     report::PrintProtocol(tables, log, printer, clock, locale);
     bytes = printer.BytesWritten();
   }
-  std::fclose(sink);
   state.counters["bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_ProtocolStream)->Unit(benchmark::kMillisecond);
@@ -146,11 +157,12 @@ void BM_ProtocolMillionPoints(benchmark::State& state) {
   const report::RunLog run = SweepRun();
   const FixedClock clock;
   const RussianLocale locale;
-  std::FILE* sink = std::fopen("/dev/null", "w");
-  if (sink == nullptr) {
+  const NullDevice null;
+  if (null.file == nullptr) {
     state.SkipWithError("cannot open /dev/null");
     return;
   }
+  std::FILE* sink = null.file;
   std::uint64_t bytes = 0;
   double peak = 0.0;
   for (auto _ : state) {
@@ -167,7 +179,6 @@ void BM_ProtocolMillionPoints(benchmark::State& state) {
     bytes = printer.BytesWritten();
     peak = std::max(peak, PeakMemoryMegabytes());
   }
-  std::fclose(sink);
   state.counters["bytes"] = static_cast<double>(bytes);
   state.counters["peak_MB"] = peak;
 }
@@ -179,11 +190,12 @@ BENCHMARK(BM_ProtocolMillionPoints)->Unit(benchmark::kMillisecond)->Iterations(3
 void BM_ProtocolMillionPointsFloor(benchmark::State& state) {
   const model::SubstanceTables tables = model::MakeSubstanceTables();
   const report::RunLog run = SweepRun();
-  std::FILE* sink = std::fopen("/dev/null", "w");
-  if (sink == nullptr) {
+  const NullDevice null;
+  if (null.file == nullptr) {
     state.SkipWithError("cannot open /dev/null");
     return;
   }
+  std::FILE* sink = null.file;
   const std::string row = "| 0,1000 |   20,00   | 1070,6  |0,001208|   0,07965   |  3747,  |  0,587  |\n";
   const std::string rule = report::RuleLine() + "\n";
   for (auto _ : state) {
@@ -202,7 +214,6 @@ void BM_ProtocolMillionPointsFloor(benchmark::State& state) {
     }
     std::fflush(sink);
   }
-  std::fclose(sink);
 }
 BENCHMARK(BM_ProtocolMillionPointsFloor)->Unit(benchmark::kMillisecond)->Iterations(3);
 
