@@ -23,7 +23,7 @@ import xml.etree.ElementTree as ET
 
 WINDOW_TITLE = "Физико-химические свойства растворов электролитов"
 APPSTREAM_ID = "invalid.elprops.elprops"
-COMMANDS = ["list", "compute", "batch", "solve", "protocol"]
+COMMANDS = ["list", "compute", "batch", "solve", "protocol", "plot"]
 
 failures = []
 skipped = []
@@ -187,7 +187,7 @@ def completion(source, cli):
         skipped.append("bash-completion is not installed: the completion was not run")
         return
     cases = {
-        "elprops-cli ": "list compute batch solve protocol -h --help",
+        "elprops-cli ": "list compute batch solve protocol plot -h --help --version",
         "elprops-cli comp": "compute",
         "elprops-cli compute -s Na": "NaHCO3 NaOH Na2CO3 Na2SO4 NaCl",
         "elprops-cli compute -s (": "\\(NH4\\)2SO4",
@@ -196,6 +196,10 @@ def completion(source, cli):
         "elprops-cli batch --format ": "csv json",
         "elprops-cli protocol --p": "--pdf --print",
         "elprops-cli list --format j": "json",
+        "elprops-cli plot -p heat": "heat_capacity",
+        "elprops-cli plot --x ": "temperature concentration",
+        "elprops-cli plot --lang ": "ru en",
+        "elprops-cli plot -s K": "KOH K2CO3 K2SO4 KCl",
     }
     driver = f"""
 source {loader}
