@@ -210,7 +210,7 @@ constexpr const char* kPropertyArraysDoc =
     "call's own copy of the points: changing the argument arrays afterwards\n"
     "changes no warning, and later reads give the same array. A caller who\n"
     "never reads them does not pay for them; until then the record holds that\n"
-    "copy (at most 9 bytes a point).";
+    "copy, some 9 bytes a point.";
 
 constexpr const char* kWarningFieldDoc =
     "array of str (dtype object): a computed point's warnings, '' where none; worked out when first read";
