@@ -17,6 +17,9 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <memory>
+#include <mutex>
+#include <new>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -202,7 +205,15 @@ constexpr const char* kPropertyArraysDoc =
     "                      writes them, '' where none (and where the point failed);\n"
     "                      warned = r.warning != ''\n"
     "\n"
-    "A named tuple of NumPy arrays.";
+    "A named tuple of NumPy arrays. The warnings are worked out when `warning`\n"
+    "is first read (or the record is iterated, printed or pickled), from the\n"
+    "call's own copy of the points: changing the argument arrays afterwards\n"
+    "changes no warning, and later reads give the same array. A caller who\n"
+    "never reads them does not pay for them; until then the record holds that\n"
+    "copy, some 9 bytes a point.";
+
+constexpr const char* kWarningFieldDoc =
+    "array of str (dtype object): a computed point's warnings, '' where none; worked out when first read";
 
 constexpr const char* kSubstanceDoc =
     "One of the nineteen substances.\n"
@@ -727,6 +738,18 @@ void ObjectIndices(const py::array& a, std::span<std::int32_t> out, std::map<std
 
 py::tuple ShapeOf(const py::array& a) { return a.attr("shape"); }
 
+// The elements of a contiguous array; At() takes element i, or the only one
+// of an input that is the same for every point.
+template <typename T>
+std::span<const T> Elements(const py::array& a) {
+  return {static_cast<const T*>(a.data()), static_cast<std::size_t>(a.size())};
+}
+
+template <typename T>
+T At(std::span<const T> values, std::size_t i) {
+  return values.size() == 1 ? values[0] : values[i];
+}
+
 // An input for compute_many: one element for every point, or one per point
 // in the broadcast shape.
 py::array Spread(const py::array& a, const py::tuple& shape, py::ssize_t count, const py::object& dtype) {
@@ -852,6 +875,173 @@ class WarningCache {
   std::array<std::uint64_t, kSlots> lastKey_{};
 };
 
+// --- Memory of the array calls ---------------------------------------------
+
+// Memory an array call needs beyond its results, reused from call to call.
+// A large block fresh from the system costs a page fault for every page
+// written, and the C library gives such blocks back on release: in a loop of
+// calls on a million points that costs a third as much as the computation.
+// So released blocks wait in a pool, at most kIdleBytes together, for the
+// next call; a block is taken for a request of at least half its size, so
+// that a small result never holds a large block. Small blocks come straight
+// from the allocator.
+class Buffer {
+ public:
+  Buffer() = default;
+  explicit Buffer(std::size_t bytes) {
+    if (bytes == 0) return;
+    if (bytes >= kPooledBytes) {
+      const std::lock_guard<std::mutex> lock(Pool().mutex);
+      auto& idle = Pool().idle;
+      auto best = idle.end();
+      for (auto it = idle.begin(); it != idle.end(); ++it) {
+        const bool fits = it->capacity >= bytes && it->capacity / 2 <= bytes;
+        if (fits && (best == idle.end() || it->capacity < best->capacity)) best = it;
+      }
+      if (best != idle.end()) {
+        Pool().idleBytes -= best->capacity;
+        memory_ = std::move(best->memory);
+        capacity_ = best->capacity;
+        idle.erase(best);
+        return;
+      }
+    }
+    memory_.reset(new std::byte[bytes]);  // left uninitialised: every byte used is written
+    capacity_ = bytes;
+  }
+  Buffer(Buffer&& other) noexcept : memory_(std::move(other.memory_)), capacity_(std::exchange(other.capacity_, 0)) {}
+  Buffer& operator=(Buffer&& other) noexcept {
+    if (this != &other) {
+      Release();
+      memory_ = std::move(other.memory_);
+      capacity_ = std::exchange(other.capacity_, 0);
+    }
+    return *this;
+  }
+  Buffer(const Buffer&) = delete;
+  Buffer& operator=(const Buffer&) = delete;
+  ~Buffer() { Release(); }
+
+  std::byte* data() const { return memory_.get(); }
+
+ private:
+  static constexpr std::size_t kPooledBytes = std::size_t{64} << 10;
+  static constexpr std::size_t kIdleBytes = std::size_t{64} << 20;
+
+  struct Idle {
+    std::size_t capacity = 0;
+    std::unique_ptr<std::byte[]> memory;
+  };
+  struct IdleBlocks {
+    std::mutex mutex;
+    std::vector<Idle> idle;  // oldest first
+    std::size_t idleBytes = 0;
+  };
+  // Never destroyed: blocks may come back while the interpreter shuts down.
+  static IdleBlocks& Pool() {
+    static IdleBlocks* pool = new IdleBlocks;
+    return *pool;
+  }
+
+  void Release() noexcept {
+    if (!memory_ || capacity_ < kPooledBytes || capacity_ > kIdleBytes) {
+      memory_.reset();
+      return;
+    }
+    const std::lock_guard<std::mutex> lock(Pool().mutex);
+    IdleBlocks& pool = Pool();
+    while (!pool.idle.empty() && pool.idleBytes + capacity_ > kIdleBytes) {
+      pool.idleBytes -= pool.idle.front().capacity;
+      pool.idle.erase(pool.idle.begin());
+    }
+    try {
+      pool.idle.push_back({capacity_, std::move(memory_)});
+      pool.idleBytes += capacity_;
+    } catch (const std::bad_alloc&) {
+      // The block is freed with the entry that could not be added.
+    }
+  }
+
+  std::unique_ptr<std::byte[]> memory_;
+  std::size_t capacity_ = 0;
+};
+
+// --- The warnings of an array call -----------------------------------------
+
+// The points of an array call as the call itself keeps them for its
+// warnings: the substance index as int8 (0 for any index outside 1 to 127:
+// such a point failed), the float32 mass fraction and temperature, each one
+// element when it is the same for every point, and which points failed.
+// Arrays the call made itself are kept as they are; what may be the
+// caller's is copied into `copies`.
+struct KeptPoints {
+  Buffer copies;
+  py::object ownFractions;
+  py::object ownTemperatures;
+  std::span<const std::int8_t> substances;
+  std::span<const float> fractions;
+  std::span<const float> temperatures;
+  std::vector<std::size_t> failed;  // ascending
+};
+
+// The warnings of an array call, worked out when they are first read.
+//
+// Most callers never look at the warnings, and working them out costs about
+// a third as much as computing the points. So the call keeps its points and
+// the result's `warning` turns them into the text array on first access,
+// once: later reads give the same array. The points are the call's own, so
+// changing the caller's arrays afterwards changes no warning.
+class PendingWarnings {
+ public:
+  PendingWarnings(py::tuple shape, std::size_t count, KeptPoints points)
+      : shape_(std::move(shape)), count_(count), points_(std::make_shared<KeptPoints>(std::move(points))) {}
+
+  py::object Texts() {
+    if (texts_) return texts_;
+    // Held by this call until it returns with the lock: another thread may
+    // finish first and let go of the points meanwhile.
+    const std::shared_ptr<KeptPoints> points = points_;
+    std::vector<std::pair<std::size_t, std::uint32_t>> warned;
+    std::vector<std::string> table;
+    {
+      py::gil_scoped_release unlocked;
+      WarningCache cache(table);
+      auto failed = points->failed.begin();
+      for (std::size_t i = 0; i < count_; ++i) {
+        if (failed != points->failed.end() && *failed == i) {
+          ++failed;
+          continue;
+        }
+        const std::uint32_t id =
+            cache.Of(At(points->substances, i), At(points->fractions, i), At(points->temperatures, i));
+        if (id != WarningCache::kNone) warned.emplace_back(i, id);
+      }
+    }
+    py::object texts = SharedTextArray(shape_, warned, table);
+    // The first array made is the one every read gives.
+    if (!texts_) {
+      texts_ = std::move(texts);
+      points_.reset();
+    }
+    return texts_;
+  }
+
+  std::string Repr() const {
+    return "<warnings of " + std::to_string(count_) + " points" +
+           (texts_ ? ", worked out>" : ", worked out when first read>");
+  }
+
+ private:
+  py::tuple shape_;
+  std::size_t count_ = 0;
+  std::shared_ptr<KeptPoints> points_;
+  py::object texts_;
+};
+
+// Whether an array of the call's inputs is one the call made: not the
+// caller's argument, nor a view of it.
+bool MadeByCall(const py::array& a, py::handle given) { return a.ptr() != given.ptr() && a.owndata(); }
+
 py::object ComputeArrays(py::handle substance, py::handle massFraction, py::handle temperature) {
   py::object np = NumPy();
   std::optional<std::string> allPointsError;
@@ -868,9 +1058,7 @@ py::object ComputeArrays(py::handle substance, py::handle massFraction, py::hand
   py::array_t<float> columns[5] = {py::array_t<float>(dims), py::array_t<float>(dims), py::array_t<float>(dims),
                                    py::array_t<float>(dims), py::array_t<float>(dims)};
   std::vector<std::pair<std::size_t, std::string>> failures;
-  // The joined warnings of the computed points: each distinct text once.
-  std::vector<std::pair<std::size_t, std::uint32_t>> warned;
-  std::vector<std::string> warningTable;
+  KeptPoints kept;
 
   if (n > 0) {
     const py::object float32 = np.attr("float32");
@@ -899,9 +1087,33 @@ py::object ComputeArrays(py::handle substance, py::handle massFraction, py::hand
       }
     }
 
-    const std::span<const int> s(indices.data(), static_cast<std::size_t>(indices.size()));
-    const std::span<const float> xs(static_cast<const float*>(x.data()), static_cast<std::size_t>(x.size()));
-    const std::span<const float> ts(static_cast<const float*>(t.data()), static_cast<std::size_t>(t.size()));
+    const auto s = Elements<std::int32_t>(indices);
+    // The mass fractions and temperatures are computed from the call's own
+    // copy, the one the warnings are worked out from.
+    const bool copyX = !MadeByCall(x, massFraction);
+    const bool copyT = !MadeByCall(t, temperature);
+    const std::size_t nx = static_cast<std::size_t>(x.size());
+    const std::size_t nt = static_cast<std::size_t>(t.size());
+    const std::size_t floatsAt = (s.size() + alignof(float) - 1) / alignof(float) * alignof(float);
+    kept.copies = Buffer(floatsAt + ((copyX ? nx : 0) + (copyT ? nt : 0)) * sizeof(float));
+    auto* keptS = reinterpret_cast<std::int8_t*>(kept.copies.data());
+    auto* copies = reinterpret_cast<float*>(kept.copies.data() + floatsAt);
+    kept.substances = {keptS, s.size()};
+    if (copyX) {
+      kept.fractions = {copies, nx};
+      copies += nx;
+    } else {
+      kept.ownFractions = x;
+      kept.fractions = Elements<float>(x);
+    }
+    if (copyT) {
+      kept.temperatures = {copies, nt};
+    } else {
+      kept.ownTemperatures = t;
+      kept.temperatures = Elements<float>(t);
+    }
+    const std::span<const float> givenX = Elements<float>(x);
+    const std::span<const float> givenT = Elements<float>(t);
     const elprops::property_columns out{{columns[0].mutable_data(), n},
                                         {columns[1].mutable_data(), n},
                                         {columns[2].mutable_data(), n},
@@ -909,33 +1121,35 @@ py::object ComputeArrays(py::handle substance, py::handle massFraction, py::hand
                                         {columns[4].mutable_data(), n}};
     {
       py::gil_scoped_release unlocked;
-      std::vector<elprops::error_kind> errors(n);
-      const std::size_t failed = elprops::compute_many(s, xs, ts, out, errors);
+      if (copyX) std::memcpy(const_cast<float*>(kept.fractions.data()), givenX.data(), nx * sizeof(float));
+      if (copyT) std::memcpy(const_cast<float*>(kept.temperatures.data()), givenT.data(), nt * sizeof(float));
+      for (std::size_t i = 0; i < s.size(); ++i) {
+        keptS[i] = s[i] > 0 && s[i] <= std::numeric_limits<std::int8_t>::max() ? static_cast<std::int8_t>(s[i]) : 0;
+      }
+      const Buffer scratch(n * sizeof(elprops::error_kind));
+      const std::span<elprops::error_kind> errors(reinterpret_cast<elprops::error_kind*>(scratch.data()), n);
+      const std::size_t failed = elprops::compute_many(s, kept.fractions, kept.temperatures, out, errors);
       // The messages of the failed points only: the one-point path says why.
       failures.reserve(failed);
-      const auto at = [](auto values, std::size_t i) { return values.size() == 1 ? values[0] : values[i]; };
+      kept.failed.reserve(failed);
       for (std::size_t i = 0; i < n && failures.size() < failed; ++i) {
         if (errors[i] == elprops::error_kind::none) continue;
+        kept.failed.push_back(i);
         const std::size_t given = s.size() == 1 ? 0 : i;
         if (const auto own = substanceErrors.find(given); own != substanceErrors.end()) {
           failures.emplace_back(i, own->second);
         } else {
-          failures.emplace_back(i, elprops::compute(at(s, i), at(xs, i), at(ts, i)).error().message);
+          failures.emplace_back(
+              i, elprops::compute(At(s, i), At(kept.fractions, i), At(kept.temperatures, i)).error().message);
         }
-      }
-      WarningCache cache(warningTable);
-      for (std::size_t i = 0; i < n; ++i) {
-        if (errors[i] != elprops::error_kind::none) continue;
-        const std::uint32_t id = cache.Of(at(s, i), at(xs, i), at(ts, i));
-        if (id != WarningCache::kNone) warned.emplace_back(i, id);
       }
     }
   }
 
   const py::array messages = MessageArray(shape, failures);
-  const py::array warningTexts = SharedTextArray(shape, warned, warningTable);
+  const py::object warnings = py::cast(PendingWarnings(shape, n, std::move(kept)));
   return py::reinterpret_borrow<py::object>(Types().propertyArrays)(columns[0], columns[1], columns[2], columns[3],
-                                                                    columns[4], messages, warningTexts);
+                                                                    columns[4], messages, warnings);
 }
 
 py::object Compute(py::handle substance, py::handle massFraction, py::handle temperature) {
@@ -1041,16 +1255,6 @@ Broadcast BroadcastArguments(const std::vector<std::pair<py::array, py::object>>
   b.count = static_cast<std::size_t>(count);
   for (const auto& [a, dtype] : inputs) b.arrays.push_back(Spread(a, b.shape, count, dtype));
   return b;
-}
-
-template <typename T>
-std::span<const T> Elements(const py::array& a) {
-  return {static_cast<const T*>(a.data()), static_cast<std::size_t>(a.size())};
-}
-
-template <typename T>
-T At(std::span<const T> values, std::size_t i) {
-  return values.size() == 1 ? values[0] : values[i];
 }
 
 double ScalarDouble(py::handle obj, const char* what) {
@@ -1234,6 +1438,70 @@ py::object Saturation(py::handle temperature) {
 
 }  // namespace
 
+// PropertyArrays: the named tuple with the array `warning` worked out when
+// it is first read. Its last item is a _PendingWarnings until then; every
+// way of reading the items (the field, indexing, iterating, unpacking,
+// repr, comparing, pickling, _asdict) goes through the accessors here and
+// so sees the text array.
+constexpr const char* kPropertyArrays = R"py(
+_item = tuple.__getitem__
+
+
+def _read(item):
+    return item() if type(item) is _PendingWarnings else item
+
+
+class PropertyArrays(PropertyArrays):
+    __doc__ = PropertyArrays.__doc__
+    __slots__ = ()
+
+    @property
+    def warning(self):
+        return _read(_item(self, -1))
+
+    def __getitem__(self, key):
+        if isinstance(key, slice):
+            return tuple(_read(item) for item in _item(self, key))
+        return _read(_item(self, key))
+
+    def __iter__(self):
+        for item in tuple.__iter__(self):
+            yield _read(item)
+
+    def __contains__(self, value):
+        return value in tuple(self)
+
+    def count(self, value):
+        return tuple(self).count(value)
+
+    def index(self, value, *bounds):
+        return tuple(self).index(value, *bounds)
+
+    def __eq__(self, other):
+        return tuple(self) == tuple(other) if isinstance(other, tuple) else NotImplemented
+
+    def __ne__(self, other):
+        return tuple(self) != tuple(other) if isinstance(other, tuple) else NotImplemented
+
+    __hash__ = None
+
+    def __add__(self, other):
+        return tuple(self) + other
+
+    def __mul__(self, times):
+        return tuple(self) * times
+
+    __rmul__ = __mul__
+
+    def __repr__(self):
+        fields = ", ".join(f"{name}={value!r}" for name, value in zip(self._fields, self))
+        return f"{type(self).__name__}({fields})"
+
+
+PropertyArrays.warning.__doc__ = _WARNING_FIELD_DOC
+del _WARNING_FIELD_DOC
+)py";
+
 // The module's functions as Python functions of their own, so that help()
 // shows each with its signature; each hands its arguments to the compiled
 // function of the same name with a leading underscore.
@@ -1295,16 +1563,20 @@ PYBIND11_MODULE(elprops, m) {
        {"message", "the text elprops-cli prints"},
        {"note", "True for a note (ill_defined, no_solubility_data): worth knowing, no fault of the point"}},
       kPointWarningDoc);
-  types.propertyArrays =
-      MakeRecordType(m, "PropertyArrays",
-                     {{"density", "float32 array: density, kg/m3"},
-                      {"viscosity", "float32 array: dynamic viscosity, Pa*s"},
-                      {"surface_tension", "float32 array: surface tension, N/m"},
-                      {"heat_capacity", "float32 array: specific heat capacity, J/(kg*K)"},
-                      {"thermal_conductivity", "float32 array: thermal conductivity, W/(m*K)"},
-                      {"error", "str array: why a point failed, '' where it was computed"},
-                      {"warning", "array of str (dtype object): a computed point's warnings, '' where none"}},
-                     kPropertyArraysDoc);
+  types.propertyArrays = MakeRecordType(m, "PropertyArrays",
+                                        {{"density", "float32 array: density, kg/m3"},
+                                         {"viscosity", "float32 array: dynamic viscosity, Pa*s"},
+                                         {"surface_tension", "float32 array: surface tension, N/m"},
+                                         {"heat_capacity", "float32 array: specific heat capacity, J/(kg*K)"},
+                                         {"thermal_conductivity", "float32 array: thermal conductivity, W/(m*K)"},
+                                         {"error", "str array: why a point failed, '' where it was computed"},
+                                         {"warning", kWarningFieldDoc}},
+                                        kPropertyArraysDoc);
+  py::class_<PendingWarnings>(m, "_PendingWarnings",
+                              "The warnings of an array call until they are first read: the call's own copy of "
+                              "its points. Calling it gives the text array, the same one every time.")
+      .def("__call__", &PendingWarnings::Texts)
+      .def("__repr__", &PendingWarnings::Repr);
   types.substance = MakeRecordType(m, "Substance",
                                    {{"index", "1 to 19, the position in the window's list (19 is water)"},
                                     {"formula", "chemical formula, e.g. 'NaCl'"},
@@ -1369,6 +1641,10 @@ PYBIND11_MODULE(elprops, m) {
       "_version", [] { return std::string(elprops::version()); }, "The compiled part of version().");
   const py::module_ builtins = py::module_::import("builtins");
   builtins.attr("exec")(builtins.attr("compile")(kFunctions, "<elprops>", "exec"), m.attr("__dict__"));
+  m.attr("_WARNING_FIELD_DOC") = kWarningFieldDoc;
+  builtins.attr("exec")(builtins.attr("compile")(kPropertyArrays, "<elprops>", "exec"), m.attr("__dict__"));
+  types.propertyArrays = m.attr("PropertyArrays").ptr();
+  Py_INCREF(types.propertyArrays);
   const std::pair<const char*, const char*> docs[] = {
       {"compute", kComputeDoc},
       {"compute_many", kComputeManyDoc},

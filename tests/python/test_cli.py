@@ -76,6 +76,18 @@ class SameAsTheCli(unittest.TestCase):
                 mismatches.append((self.rows[k], expected, got, str(r.error[k])))
         self.assertEqual(mismatches, [])
 
+    def test_warning_array_is_the_warning_column(self):
+        # The grid has failed points, points above the solubilities and
+        # points above 100 °C; the texts are those elprops-cli writes.
+        r = elprops.compute(self.substances, self.fractions, self.temperatures)
+        warnings = r.warning
+        mismatches = [(self.rows[k], row["warning"], warnings[k]) for k, row in enumerate(self.table)
+                      if warnings[k] != row["warning"]]
+        self.assertEqual(mismatches, [])
+        column = [row["warning"] for row in self.table]
+        self.assertTrue(any(w.startswith("above the solubility") for w in column))
+        self.assertTrue(any("above 100 °C" in w for w in column))
+
     def test_one_point_at_a_time_bit_for_bit(self):
         mismatches = []
         for k, row in enumerate(self.table):

@@ -50,6 +50,15 @@ class SolveOnePoint(unittest.TestCase):
                 answer, = elprops.solve("NaCl", 20, "density", 1070.6378, unit=unit)
                 self.assertAlmostEqual(answer.concentration, value, delta=1e-9 * value)
 
+    def test_concentration_is_a_plain_float_in_every_unit(self):
+        # Answer.concentration is a float whatever the unit (mass_fraction is a
+        # Single, the float subclass holding a single-precision value).
+        for unit in ("fraction", "percent", "molality", "molarity", "g/L"):
+            with self.subTest(unit):
+                answer, = elprops.solve("NaCl", 20, "density", 1070.6378, unit=unit)
+                self.assertIs(type(answer.concentration), float)
+                self.assertIs(type(answer.mass_fraction), elprops.Single)
+
     def test_bad_arguments(self):
         with self.assertRaises(ValueError):
             elprops.solve("NaCl", 20, "colour", 1)
