@@ -37,7 +37,16 @@ struct BatchOutcome {
 // without reading the rest of the input. When `stop` turns non-zero (see
 // CatchStopSignals), the run ends after the row being written, with exit
 // status 128 + the signal.
+//
+// The calling thread reads; `jobs` threads compute blocks of rows and one
+// more writes them in input order, so the output is the same whatever the
+// number of jobs. Only a bounded number of blocks is held at a time. The
+// signals of `stop` must reach the calling thread: the threads started here
+// block SIGINT and SIGTERM.
 BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out,
-                      const std::atomic<int>* stop = nullptr);
+                      const std::atomic<int>* stop = nullptr, unsigned jobs = 1);
+
+// The most computing threads a run takes.
+inline constexpr unsigned kMaxJobs = 256;
 
 }  // namespace elprops::cli

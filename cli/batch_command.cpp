@@ -1,8 +1,10 @@
 // elprops-cli batch: points from a CSV file or standard input, results as
 // CSV or JSON lines on standard output.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "batch.h"
 #include "command_support.h"
@@ -15,6 +17,9 @@ namespace {
 struct BatchOptions {
   std::string file = "-";
   std::string format = "csv";
+  unsigned jobs = DefaultJobs();
+
+  static unsigned DefaultJobs() { return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs); }
 };
 
 int RunBatchCommand(const BatchOptions& options) {
@@ -28,7 +33,8 @@ int RunBatchCommand(const BatchOptions& options) {
   const model::SubstanceTables tables = model::MakeSubstanceTables();
   FileSource source(file, InputName(options.file), &StopRequest());
   OutputBuffer out(StandardOutput());
-  const BatchOutcome outcome = RunBatch(tables, source, *FormatNamed(options.format), out, &StopRequest());
+  const BatchOutcome outcome =
+      RunBatch(tables, source, *FormatNamed(options.format), out, &StopRequest(), options.jobs);
   if (file != stdin) std::fclose(file);
   for (const std::string& message : outcome.messages) ReportError(message);
   return outcome.exitStatus;
@@ -46,6 +52,11 @@ void AddBatchCommand(CLI::App& app, int& status) {
   batch->add_option("-f,--format", options->format, "Output format: CSV with a header, or JSON lines")
       ->check(CLI::IsMember({"csv", "json"}))
       ->capture_default_str();
+  batch
+      ->add_option("-j,--jobs", options->jobs,
+                   "Threads that compute rows (default: the number of processor cores); the output is the same "
+                   "for any number")
+      ->check(CLI::Range(1u, kMaxJobs));
   batch->footer(
       "A row that is not a point (a value that is not a number, the wrong number of cells, ...) gets an output "
       "row of its own with the reason, and the rows after it are computed.\n"
@@ -54,7 +65,8 @@ void AddBatchCommand(CLI::App& app, int& status) {
       "130 or 143 stopped by SIGINT or SIGTERM after a whole row.\n"
       "Examples:\n"
       "  elprops-cli batch points.csv\n"
-      "  elprops-cli batch --format json < points.csv > results.jsonl");
+      "  elprops-cli batch --format json < points.csv > results.jsonl\n"
+      "  elprops-cli batch --jobs 1 points.csv");
   batch->callback([options, &status] { status = RunBatchCommand(*options); });
 }
 

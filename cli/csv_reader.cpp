@@ -1,5 +1,6 @@
 #include "csv_reader.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,12 @@
 #include "point_input.h"
 
 namespace elprops::cli {
+
+bool FileSource::Ready() {
+  if (errorNumber_ != 0) return true;
+  pollfd fd = {fileno(file_), POLLIN, 0};
+  return ::poll(&fd, 1, 0) > 0;
+}
 
 std::size_t FileSource::Read(char* buffer, std::size_t size) {
   if (errorNumber_ != 0) return 0;
@@ -136,25 +143,19 @@ bool SameName(std::string_view cell, std::string_view name) {
 
 }  // namespace
 
-PointReader::Result PointReader::Fail(std::string_view what) {
-  error_ = "line " + std::to_string(lines_.LineNumber()) + ": ";
-  error_ += what;
-  return Result::Error;
-}
-
-PointReader::Result PointReader::Bad(CsvPoint& point, std::size_t echoed, std::string_view what) {
+RowParser::Result RowParser::Bad(CsvPoint& point, std::size_t lineNumber, std::size_t echoed, std::string_view what) {
   point.substance = echoed > 0 ? cells_[0] : std::string_view();
   point.concentration = echoed > 1 ? cells_[1] : std::string_view();
   point.temperature = echoed > 2 ? cells_[2] : std::string_view();
   point.concentrationValue = ParsedNumber{};
   point.temperatureValue = ParsedNumber{};
-  point.line = lines_.LineNumber();
-  error_ = "line " + std::to_string(point.line) + ": ";
+  point.line = lineNumber;
+  error_ = "line " + std::to_string(lineNumber) + ": ";
   error_ += what;
   return Result::BadRow;
 }
 
-bool PointReader::SplitCells(std::string_view line, std::size_t& complete, std::string& what) {
+bool RowParser::SplitCells(std::string_view line, std::size_t& complete, std::string& what) {
   std::size_t count = 0;
   std::size_t pos = 0;
   complete = 0;
@@ -211,8 +212,44 @@ bool PointReader::SplitCells(std::string_view line, std::size_t& complete, std::
   return true;
 }
 
-PointReader::Result PointReader::Next(CsvPoint& point) {
-  std::string_view line;
+bool RowParser::IsHeader(std::string_view line) {
+  std::size_t complete = 0;
+  std::string what;
+  return SplitCells(line, complete, what) && SameName(cells_[0], kCellNames[0]) && SameName(cells_[1], kCellNames[1]) &&
+         SameName(cells_[2], kCellNames[2]);
+}
+
+RowParser::Result RowParser::Parse(std::string_view line, std::size_t lineNumber, CsvPoint& point) {
+  std::string what;
+  std::size_t complete = 0;
+  if (!SplitCells(line, complete, what)) return Bad(point, lineNumber, complete, what);
+  if (SameName(cells_[0], kCellNames[0]) && SameName(cells_[1], kCellNames[1]) && SameName(cells_[2], kCellNames[2])) {
+    return Bad(point, lineNumber, 3, "the header line again (were two inputs joined?); it is not a point");
+  }
+  point.substance = cells_[0];
+  point.concentration = cells_[1];
+  point.temperature = cells_[2];
+  point.line = lineNumber;
+  point.concentrationValue = ParseSingle(point.concentration);
+  point.temperatureValue = ParseSingle(point.temperature);
+  for (std::size_t k = 1; k < 3; ++k) {
+    const ParsedNumber& value = k == 1 ? point.concentrationValue : point.temperatureValue;
+    if (value.error == NumberError::NotANumber) {
+      error_ = "line " + std::to_string(lineNumber) + ": " + std::string(kCellNames[k]) + " " +
+               Quoted(TrimBlanks(cells_[k])) + " is not a number";
+      return Result::BadRow;
+    }
+  }
+  return Result::Point;
+}
+
+PointReader::LineResult PointReader::Fail(std::string_view what) {
+  error_ = "line " + std::to_string(lines_.LineNumber()) + ": ";
+  error_ += what;
+  return LineResult::Error;
+}
+
+PointReader::LineResult PointReader::NextLine(std::string_view& line, std::size_t& lineNumber) {
   for (;;) {
     switch (lines_.Next(line)) {
       case LineReader::Result::Line:
@@ -222,13 +259,15 @@ PointReader::Result PointReader::Next(CsvPoint& point) {
           error_ = "the input is empty: the header ";
           error_ += kInputHeader;
           error_ += " is missing";
-          return Result::Error;
+          return LineResult::Error;
         }
-        return Result::End;
+        return LineResult::End;
       case LineReader::Result::TooLong: {
         const std::string what = "the line is longer than " + std::to_string(lines_.MaxLineLength()) + " characters";
         if (!headerRead_) return Fail(what + "; the header must be " + std::string(kInputHeader));
-        return Bad(point, 0, what);
+        lineNumber = lines_.LineNumber();
+        error_ = "line " + std::to_string(lineNumber) + ": " + what;
+        return LineResult::BadRow;
       }
       case LineReader::Result::ReadError:
         error_ = "cannot read " + source_.Name();
@@ -237,39 +276,39 @@ PointReader::Result PointReader::Next(CsvPoint& point) {
           error_ += ": ";
           error_ += std::strerror(source_.ErrorNumber());
         }
-        return Result::Error;
+        return LineResult::Error;
     }
     // A byte order mark starts the input, or a second file joined to it.
     if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
     if (TrimBlanks(line).empty()) continue;
-    std::string what;
-    std::size_t complete = 0;
-    const bool split = SplitCells(line, complete, what);
-    const bool header = split && SameName(cells_[0], kCellNames[0]) && SameName(cells_[1], kCellNames[1]) &&
-                        SameName(cells_[2], kCellNames[2]);
     if (!headerRead_) {
-      if (!header) return Fail("the header must be " + std::string(kInputHeader));
+      if (!parser_.IsHeader(line)) return Fail("the header must be " + std::string(kInputHeader));
       headerRead_ = true;
       continue;
     }
-    if (!split) return Bad(point, complete, what);
-    if (header) return Bad(point, 3, "the header line again (were two inputs joined?); it is not a point");
-    point.substance = cells_[0];
-    point.concentration = cells_[1];
-    point.temperature = cells_[2];
-    point.line = lines_.LineNumber();
-    point.concentrationValue = ParseSingle(point.concentration);
-    point.temperatureValue = ParseSingle(point.temperature);
-    for (std::size_t k = 1; k < 3; ++k) {
-      const ParsedNumber& value = k == 1 ? point.concentrationValue : point.temperatureValue;
-      if (value.error == NumberError::NotANumber) {
-        error_ = "line " + std::to_string(point.line) + ": " + std::string(kCellNames[k]) + " " +
-                 Quoted(TrimBlanks(cells_[k])) + " is not a number";
-        return Result::BadRow;
-      }
-    }
-    return Result::Point;
+    lineNumber = lines_.LineNumber();
+    return LineResult::Line;
   }
+}
+
+PointReader::Result PointReader::Next(CsvPoint& point) {
+  std::string_view line;
+  std::size_t lineNumber = 0;
+  switch (NextLine(line, lineNumber)) {
+    case LineResult::Line:
+      break;
+    case LineResult::BadRow:
+      point = CsvPoint{};
+      point.line = lineNumber;
+      return Result::BadRow;
+    case LineResult::End:
+      return Result::End;
+    case LineResult::Error:
+      return Result::Error;
+  }
+  if (parser_.Parse(line, lineNumber, point) == RowParser::Result::Point) return Result::Point;
+  error_ = parser_.ErrorMessage();
+  return Result::BadRow;
 }
 
 }  // namespace elprops::cli

@@ -25,6 +25,9 @@ class ByteSource {
   [[nodiscard]] virtual int ErrorNumber() const { return 0; }
   // For messages: "standard input", "\"points.csv\"".
   [[nodiscard]] virtual std::string Name() const { return "the input"; }
+  // True when a Read would not wait for input (there is data, the end or
+  // an error at hand); false when it might.
+  virtual bool Ready() { return false; }
 };
 
 // A file read with read(2) on its descriptor. A read interrupted by a
@@ -38,6 +41,7 @@ class FileSource final : public ByteSource {
   [[nodiscard]] bool Failed() const override { return errorNumber_ != 0; }
   [[nodiscard]] int ErrorNumber() const override { return errorNumber_; }
   [[nodiscard]] std::string Name() const override { return name_; }
+  bool Ready() override;
 
  private:
   std::FILE* file_;
@@ -50,6 +54,7 @@ class MemorySource final : public ByteSource {
  public:
   explicit MemorySource(std::string_view data) : data_(data) {}
   std::size_t Read(char* buffer, std::size_t size) override;
+  bool Ready() override { return true; }
 
  private:
   std::string_view data_;
@@ -91,6 +96,32 @@ struct CsvPoint {
 
 inline constexpr std::string_view kInputHeader = "substance,concentration,temperature";
 
+// Reads one data row: its three cells and the two numbers. Keeps no state
+// between rows, so that rows can be read apart from the stream that split
+// them (one parser per thread).
+class RowParser {
+ public:
+  enum class Result { Point, BadRow };
+
+  // `line` is a data line without its line break (not blank, no byte order
+  // mark); the cells of `point` stay valid until the next call.
+  Result Parse(std::string_view line, std::size_t lineNumber, CsvPoint& point);
+  // The line is the header (names in any case, blanks around them).
+  bool IsHeader(std::string_view line);
+  // After BadRow: what is wrong, with the line number.
+  [[nodiscard]] const std::string& ErrorMessage() const { return error_; }
+
+ private:
+  Result Bad(CsvPoint& point, std::size_t lineNumber, std::size_t echoed, std::string_view what);
+  // The cells of `line`; when it cannot be split into three, `what` says
+  // why and `complete` how many leading cells are known.
+  bool SplitCells(std::string_view line, std::size_t& complete, std::string& what);
+
+  std::string error_;
+  std::string_view cells_[3];
+  std::string unquoted_[3];
+};
+
 // Reads the header, then one point a line. Cells may be quoted ("0,5" with
 // a decimal comma); blank lines are skipped. A row that cannot be read as
 // a point never stops the rows after it.
@@ -104,26 +135,31 @@ class PointReader {
     End,     // the end of the input
     Error,   // the input cannot be read (no or a wrong header, a read error)
   };
+  enum class LineResult {
+    Line,    // a data line, for a RowParser
+    BadRow,  // a line too long to hold: ErrorMessage() says why
+    End,
+    Error,
+  };
 
   explicit PointReader(ByteSource& source) : source_(source), lines_(source) {}
   Result Next(CsvPoint& point);
+  // The next data line as it stands (the header read and blank lines
+  // skipped, a byte order mark dropped), valid until the next call, and
+  // its 1-based number. Next and NextLine are not mixed on one reader.
+  LineResult NextLine(std::string_view& line, std::size_t& lineNumber);
   // After BadRow or Error: what is wrong, with the line number where there
   // is one ("line 4: concentration \"abc\" is not a number").
   [[nodiscard]] const std::string& ErrorMessage() const { return error_; }
 
  private:
-  Result Fail(std::string_view what);
-  Result Bad(CsvPoint& point, std::size_t echoed, std::string_view what);
-  // The cells of `line`; when it cannot be split into three, `what` says
-  // why and `complete` how many leading cells are known.
-  bool SplitCells(std::string_view line, std::size_t& complete, std::string& what);
+  LineResult Fail(std::string_view what);
 
   ByteSource& source_;
   LineReader lines_;
+  RowParser parser_;
   bool headerRead_ = false;
   std::string error_;
-  std::string_view cells_[3];
-  std::string unquoted_[3];
 };
 
 }  // namespace elprops::cli
