@@ -36,7 +36,9 @@ struct BatchOutcome {
 // it (exit status 2) after the rows before it; so does a failed write,
 // without reading the rest of the input. When `stop` turns non-zero (see
 // CatchStopSignals), the run ends after the row being written, with exit
-// status 128 + the signal.
+// status 128 + the signal. `settings` give the unit of the concentrations
+// (a `unit` column overrides it row by row), the unit columns and the
+// warnings.
 //
 // The calling thread reads; `jobs` threads compute blocks of rows and one
 // more writes them in input order, so the output is the same whatever the
@@ -44,7 +46,7 @@ struct BatchOutcome {
 // signals of `stop` must reach the calling thread: the threads started here
 // block SIGINT and SIGTERM.
 BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out,
-                      const std::atomic<int>* stop = nullptr, unsigned jobs = 1);
+                      const std::atomic<int>* stop = nullptr, const PointSettings& settings = {}, unsigned jobs = 1);
 
 // The most computing threads a run takes.
 inline constexpr unsigned kMaxJobs = 256;

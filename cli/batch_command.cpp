@@ -1,15 +1,18 @@
 // elprops-cli batch: points from a CSV file or standard input, results as
 // CSV or JSON lines on standard output.
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "batch.h"
 #include "command_support.h"
 #include "commands.h"
 #include "stop_signal.h"
+#include "units.h"
 
 namespace elprops::cli {
 namespace {
@@ -17,12 +20,24 @@ namespace {
 struct BatchOptions {
   std::string file = "-";
   std::string format = "csv";
+  std::string unit = "fraction";
+  bool allUnits = false;
+  bool noWarnings = false;
   unsigned jobs = DefaultJobs();
 
   static unsigned DefaultJobs() { return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs); }
 };
 
 int RunBatchCommand(const BatchOptions& options) {
+  PointSettings settings;
+  const std::optional<model::ConcentrationUnit> unit = model::ParseConcentrationUnit(options.unit);
+  if (!unit) {
+    ReportError("--unit \"" + options.unit + "\": give fraction, percent, molality, molarity or g/L");
+    return kExitUsage;
+  }
+  settings.unit = *unit;
+  settings.allUnits = options.allUnits;
+  settings.warnings = !options.noWarnings;
   std::string error;
   std::FILE* file = OpenInput(options.file, error);
   if (file == nullptr) {
@@ -34,7 +49,7 @@ int RunBatchCommand(const BatchOptions& options) {
   FileSource source(file, InputName(options.file), &StopRequest());
   OutputBuffer out(StandardOutput());
   const BatchOutcome outcome =
-      RunBatch(tables, source, *FormatNamed(options.format), out, &StopRequest(), options.jobs);
+      RunBatch(tables, source, *FormatNamed(options.format), out, &StopRequest(), settings, options.jobs);
   if (file != stdin) std::fclose(file);
   for (const std::string& message : outcome.messages) ReportError(message);
   return outcome.exitStatus;
@@ -47,24 +62,47 @@ void AddBatchCommand(CLI::App& app, int& status) {
   CLI::App* batch = app.add_subcommand(
       "batch",
       "Compute every point of a CSV file with the header substance,concentration,temperature (or of standard "
-      "input) and write one result row per point, in input order.");
+      "input) and write one result row per point, in input order. A column unit after them gives a row's "
+      "concentration unit; other columns are ignored.");
   batch->add_option("file", options->file, "Input file, or - for standard input")->capture_default_str();
   batch->add_option("-f,--format", options->format, "Output format: CSV with a header, or JSON lines")
       ->check(CLI::IsMember({"csv", "json"}))
       ->capture_default_str();
   batch
+      ->add_option("-u,--unit", options->unit,
+                   "Unit of the concentrations: fraction (kg/kg), percent, molality (mol/kg water), molarity (mol/L "
+                   "solution) or g/L (g/L solution); a row's unit cell overrides it")
+      ->capture_default_str();
+  batch->add_flag("--all-units", options->allUnits,
+                  "Write the columns unit, mass_fraction, molality and molarity even when every concentration is a "
+                  "mass fraction");
+  batch->add_flag("--no-warnings", options->noWarnings,
+                  "Leave the warning column empty (no solubility and temperature warnings)");
+  batch
       ->add_option("-j,--jobs", options->jobs,
                    "Threads that compute rows (default: the number of processor cores); the output is the same "
                    "for any number")
-      ->check(CLI::Range(1u, kMaxJobs));
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            unsigned n = 0;
+            const char* end = text.data() + text.size();
+            const auto [stop, ec] = std::from_chars(text.data(), end, n);
+            if (ec == std::errc() && stop == end && n >= 1 && n <= kMaxJobs) return {};
+            return "give a whole number of threads from 1 to " + std::to_string(kMaxJobs) + ", not \"" + text + "\"";
+          },
+          "N"));
   batch->footer(
       "A row that is not a point (a value that is not a number, the wrong number of cells, ...) gets an output "
-      "row of its own with the reason, and the rows after it are computed.\n"
+      "row of its own with the reason, and the rows after it are computed. The columns unit, mass_fraction, "
+      "molality and molarity follow the input columns when a unit other than the fraction is used (--unit or a unit "
+      "column) or with --all-units; concentration is then the value as given. The warning column after error "
+      "says when a point is above the solubility of its salt or above 100 °C; it never changes the exit status.\n"
       "Exit status: 0 every row computed; 1 some row refused, failed or not a point (its error cell says why); 2 "
       "bad usage, an input that cannot be read (no or a wrong header, a read error) or the output not written; "
       "130 or 143 stopped by SIGINT or SIGTERM after a whole row.\n"
       "Examples:\n"
       "  elprops-cli batch points.csv\n"
+      "  elprops-cli batch --unit molality molalities.csv\n"
       "  elprops-cli batch --format json < points.csv > results.jsonl\n"
       "  elprops-cli batch --jobs 1 points.csv");
   batch->callback([options, &status] { status = RunBatchCommand(*options); });

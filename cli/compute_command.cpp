@@ -13,6 +13,7 @@
 #include "point_output.h"
 #include "stop_signal.h"
 #include "sweep.h"
+#include "units.h"
 
 namespace elprops::cli {
 namespace {
@@ -22,6 +23,9 @@ struct ComputeOptions {
   std::optional<std::string> concentration;
   std::string temperature;
   std::string format = "text";
+  std::string unit = "fraction";
+  bool allUnits = false;
+  bool noWarnings = false;
 };
 
 std::string Describe(const PointOutcome& point) {
@@ -40,6 +44,12 @@ int RunCompute(const ComputeOptions& options) {
     return kExitUsage;
   }
   const std::string_view formula = model::kCatalogue[*substance - 1u].Formula;
+  const std::optional<model::ConcentrationUnit> unit = model::ParseConcentrationUnit(options.unit);
+  if (!unit) {
+    ReportError("--unit \"" + options.unit + "\": give fraction, percent, molality, molarity or g/L");
+    return kExitUsage;
+  }
+  const bool unitColumns = options.allUnits || *unit != model::ConcentrationUnit::MassFraction;
   std::string error;
   std::optional<Sweep> concentrations;
   if (options.concentration) {
@@ -71,7 +81,7 @@ int RunCompute(const ComputeOptions& options) {
   CatchStopSignals();
   const std::atomic<int>& stop = StopRequest();
   OutputBuffer out(StandardOutput());
-  if (format == Format::Csv) WriteCsvHeader(out);
+  if (format == Format::Csv) WriteCsvHeader(out, unitColumns);
   PointOutcome point;
   std::size_t points = 0;
   std::size_t failed = 0;
@@ -81,20 +91,20 @@ int RunCompute(const ComputeOptions& options) {
     for (std::size_t k = 0; k < temperatures->Count(); ++k) {
       // The row being written is finished first.
       if ((signal = stop.load()) != 0 || out.Failed()) break;
-      EvaluatePoint(tables, formula, x, temperatures->At(k), point);
+      EvaluatePoint(tables, formula, x, temperatures->At(k), point, *unit, !options.noWarnings);
       ++points;
       if (!point.ok()) ++failed;
       switch (format) {
         case Format::Csv:
-          WriteCsvRow(out, point);
+          WriteCsvRow(out, point, unitColumns);
           break;
         case Format::Json:
-          WriteJsonRow(out, point);
+          WriteJsonRow(out, point, unitColumns);
           break;
         case Format::Text:
           if (point.ok()) {
             if (points - failed > 1) out.Append('\n');
-            WriteTextBlock(out, point, separator);
+            WriteTextBlock(out, point, separator, unitColumns);
           } else {
             // Keep the order of the messages and the results on a terminal.
             out.Flush();
@@ -133,8 +143,8 @@ void AddComputeCommand(CLI::App& app, int& status) {
       ->required();
   compute->add_option_function<std::string>(
       "-c,--concentration", [options](const std::string& v) { options->concentration = v; },
-      "Mass fraction, kg/kg, strictly between 0 and 1 (water: 0 or leave out); decimal point or comma; or a range "
-      "FROM:TO:STEP");
+      "Concentration in the --unit, by default the mass fraction, kg/kg, strictly between 0 and 1 (water: 0 or leave "
+      "out); decimal point or comma; or a range FROM:TO:STEP");
   compute
       ->add_option("-t,--temperature", options->temperature,
                    "Degrees Celsius, strictly between 1e-20 and 270 (water 200); or a range FROM:TO:STEP")
@@ -142,12 +152,22 @@ void AddComputeCommand(CLI::App& app, int& status) {
   compute->add_option("-f,--format", options->format, "Output format")
       ->check(CLI::IsMember({"text", "csv", "json"}))
       ->capture_default_str();
+  compute
+      ->add_option("-u,--unit", options->unit,
+                   "Unit of --concentration: fraction (kg/kg), percent, molality (mol/kg water), molarity (mol/L "
+                   "solution) or g/L (g/L solution); molarity and g/L are converted on the model's density")
+      ->capture_default_str();
+  compute->add_flag("--all-units", options->allUnits,
+                    "Show the mass fraction, molality and molarity of every point even for mass fractions");
+  compute->add_flag("--no-warnings", options->noWarnings,
+                    "Leave the warning column empty (no solubility and temperature warnings)");
   compute->footer(
       "Exit status: 0 every point computed; 1 some point refused or failed (the message or its row says why); 2 "
       "bad usage, a sweep too large or the output not written; 130 or 143 stopped by SIGINT or SIGTERM after a "
-      "whole row.\n"
+      "whole row. A warning (a point above the solubility of the salt, or above 100 °C) never changes it.\n"
       "Examples:\n"
       "  elprops-cli compute --substance NaCl --concentration 0,1 --temperature 20\n"
+      "  elprops-cli compute -s NaCl --unit molality -c 1 -t 25\n"
       "  elprops-cli compute -s H2O -t 100\n"
       "  elprops-cli compute -s KCl -c 0.05:0.25:0.05 -t 20:80:20 --format csv");
   compute->callback([options, &status] { status = RunCompute(*options); });

@@ -147,6 +147,8 @@ RowParser::Result RowParser::Bad(CsvPoint& point, std::size_t lineNumber, std::s
   point.substance = echoed > 0 ? cells_[0] : std::string_view();
   point.concentration = echoed > 1 ? cells_[1] : std::string_view();
   point.temperature = echoed > 2 ? cells_[2] : std::string_view();
+  point.unit = echoed > unitColumn_ && unitColumn_ < cells_.size() ? cells_[unitColumn_] : std::string_view();
+  point.unitValue.reset();
   point.concentrationValue = ParsedNumber{};
   point.temperatureValue = ParsedNumber{};
   point.line = lineNumber;
@@ -159,13 +161,15 @@ bool RowParser::SplitCells(std::string_view line, std::size_t& complete, std::st
   std::size_t count = 0;
   std::size_t pos = 0;
   complete = 0;
+  cells_.clear();
   for (;;) {
     // Blanks before a quoted cell are allowed.
     const std::size_t start = SkipBlanks(line, pos);
     std::string_view cell;
     std::size_t next;
     if (start < line.size() && line[start] == '"') {
-      std::string& text = unquoted_[std::min<std::size_t>(count, 2)];
+      if (unquoted_.size() <= count) unquoted_.resize(count + 1);
+      std::string& text = unquoted_[count];
       text.clear();
       std::size_t k = start + 1;
       bool closed = false;
@@ -193,42 +197,66 @@ bool RowParser::SplitCells(std::string_view line, std::size_t& complete, std::st
       cell = text;
       next = k;
     } else {
-      next = line.find(',', pos);
-      if (next == std::string_view::npos) next = line.size();
+      const void* comma = std::memchr(line.data() + pos, ',', line.size() - pos);
+      next = comma != nullptr ? static_cast<std::size_t>(static_cast<const char*>(comma) - line.data()) : line.size();
       cell = line.substr(pos, next - pos);
     }
-    if (count < 3) cells_[count] = cell;
+    cells_.push_back(cell);
     ++count;
     if (count <= 3) complete = count;
     if (next >= line.size()) break;
     pos = next + 1;
   }
-  if (count != 3) {
+  // The header line itself may have any number of cells.
+  if (headerRead_ && count != columnCount_) {
     // Which cell is which is unknown; only the first is sure.
     complete = 1;
-    what = "expected 3 cells (substance,concentration,temperature), found " + std::to_string(count);
+    what = "expected " + std::to_string(columnCount_) + " cells (" + columnNames_ + "), found " + std::to_string(count);
+    return false;
+  }
+  if (count < 3) {
+    complete = 1;
     return false;
   }
   return true;
 }
 
-bool RowParser::IsHeader(std::string_view line) {
-  std::size_t complete = 0;
+bool RowParser::CellsAreHeader() const {
+  return SameName(cells_[0], kCellNames[0]) && SameName(cells_[1], kCellNames[1]) && SameName(cells_[2], kCellNames[2]);
+}
+
+bool RowParser::ReadHeader(std::string_view line) {
   std::string what;
-  return SplitCells(line, complete, what) && SameName(cells_[0], kCellNames[0]) && SameName(cells_[1], kCellNames[1]) &&
-         SameName(cells_[2], kCellNames[2]);
+  std::size_t complete = 0;
+  if (!SplitCells(line, complete, what) || !CellsAreHeader()) return false;
+  headerRead_ = true;
+  columnCount_ = cells_.size();
+  columnNames_.clear();
+  for (std::size_t k = 0; k < cells_.size(); ++k) {
+    const std::string_view name = TrimBlanks(cells_[k]);
+    if (k > 0) columnNames_ += ',';
+    columnNames_ += name;
+    if (k >= 3 && unitColumn_ == kNoColumn && SameName(name, "unit")) unitColumn_ = k;
+  }
+  return true;
+}
+
+RowParser::Result RowParser::Unreadable(std::size_t lineNumber, std::string_view what, CsvPoint& point) {
+  return Bad(point, lineNumber, 0, what);
 }
 
 RowParser::Result RowParser::Parse(std::string_view line, std::size_t lineNumber, CsvPoint& point) {
   std::string what;
   std::size_t complete = 0;
   if (!SplitCells(line, complete, what)) return Bad(point, lineNumber, complete, what);
-  if (SameName(cells_[0], kCellNames[0]) && SameName(cells_[1], kCellNames[1]) && SameName(cells_[2], kCellNames[2])) {
+  if (CellsAreHeader()) {
     return Bad(point, lineNumber, 3, "the header line again (were two inputs joined?); it is not a point");
   }
   point.substance = cells_[0];
   point.concentration = cells_[1];
   point.temperature = cells_[2];
+  point.unit = unitColumn_ != kNoColumn ? cells_[unitColumn_] : std::string_view();
+  point.unitValue.reset();
   point.line = lineNumber;
   point.concentrationValue = ParseSingle(point.concentration);
   point.temperatureValue = ParseSingle(point.temperature);
@@ -237,6 +265,14 @@ RowParser::Result RowParser::Parse(std::string_view line, std::size_t lineNumber
     if (value.error == NumberError::NotANumber) {
       error_ = "line " + std::to_string(lineNumber) + ": " + std::string(kCellNames[k]) + " " +
                Quoted(TrimBlanks(cells_[k])) + " is not a number";
+      return Result::BadRow;
+    }
+  }
+  if (const std::string_view unit = TrimBlanks(point.unit); !unit.empty()) {
+    point.unitValue = model::ParseConcentrationUnit(unit);
+    if (!point.unitValue) {
+      error_ = "line " + std::to_string(lineNumber) + ": unit " + Quoted(unit) +
+               " is not one of fraction, percent, molality, molarity or g/L";
       return Result::BadRow;
     }
   }
@@ -249,43 +285,71 @@ PointReader::LineResult PointReader::Fail(std::string_view what) {
   return LineResult::Error;
 }
 
-PointReader::LineResult PointReader::NextLine(std::string_view& line, std::size_t& lineNumber) {
+void PointReader::ReadFailed() {
+  error_ = "cannot read " + source_.Name();
+  if (lines_.LineNumber() > 0) error_ += " after line " + std::to_string(lines_.LineNumber());
+  if (source_.ErrorNumber() != 0) {
+    error_ += ": ";
+    error_ += std::strerror(source_.ErrorNumber());
+  }
+}
+
+bool PointReader::ReadHeader() {
+  if (headerRead_) return true;
+  if (headerFailed_) return false;
+  std::string_view line;
   for (;;) {
     switch (lines_.Next(line)) {
       case LineReader::Result::Line:
         break;
       case LineReader::Result::End:
-        if (!headerRead_) {
-          error_ = "the input is empty: the header ";
-          error_ += kInputHeader;
-          error_ += " is missing";
-          return LineResult::Error;
-        }
-        return LineResult::End;
-      case LineReader::Result::TooLong: {
-        const std::string what = "the line is longer than " + std::to_string(lines_.MaxLineLength()) + " characters";
-        if (!headerRead_) return Fail(what + "; the header must be " + std::string(kInputHeader));
-        lineNumber = lines_.LineNumber();
-        error_ = "line " + std::to_string(lineNumber) + ": " + what;
-        return LineResult::BadRow;
-      }
+        error_ = "the input is empty: the header ";
+        error_ += kInputHeader;
+        error_ += " is missing";
+        headerFailed_ = true;
+        return false;
+      case LineReader::Result::TooLong:
+        Fail("the line is longer than " + std::to_string(lines_.MaxLineLength()) + " characters; the header must be " +
+             std::string(kInputHeader));
+        headerFailed_ = true;
+        return false;
       case LineReader::Result::ReadError:
-        error_ = "cannot read " + source_.Name();
-        if (lines_.LineNumber() > 0) error_ += " after line " + std::to_string(lines_.LineNumber());
-        if (source_.ErrorNumber() != 0) {
-          error_ += ": ";
-          error_ += std::strerror(source_.ErrorNumber());
-        }
+        ReadFailed();
+        headerFailed_ = true;
+        return false;
+    }
+    // A byte order mark starts the input.
+    if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+    if (TrimBlanks(line).empty()) continue;
+    if (!parser_.ReadHeader(line)) {
+      Fail("the header must be " + std::string(kInputHeader));
+      headerFailed_ = true;
+      return false;
+    }
+    headerRead_ = true;
+    return true;
+  }
+}
+
+PointReader::LineResult PointReader::NextLine(std::string_view& line, std::size_t& lineNumber) {
+  if (!ReadHeader()) return LineResult::Error;
+  for (;;) {
+    switch (lines_.Next(line)) {
+      case LineReader::Result::Line:
+        break;
+      case LineReader::Result::End:
+        return LineResult::End;
+      case LineReader::Result::TooLong:
+        lineNumber = lines_.LineNumber();
+        error_ = "the line is longer than " + std::to_string(lines_.MaxLineLength()) + " characters";
+        return LineResult::TooLong;
+      case LineReader::Result::ReadError:
+        ReadFailed();
         return LineResult::Error;
     }
     // A byte order mark starts the input, or a second file joined to it.
     if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
     if (TrimBlanks(line).empty()) continue;
-    if (!headerRead_) {
-      if (!parser_.IsHeader(line)) return Fail("the header must be " + std::string(kInputHeader));
-      headerRead_ = true;
-      continue;
-    }
     lineNumber = lines_.LineNumber();
     return LineResult::Line;
   }
@@ -294,19 +358,20 @@ PointReader::LineResult PointReader::NextLine(std::string_view& line, std::size_
 PointReader::Result PointReader::Next(CsvPoint& point) {
   std::string_view line;
   std::size_t lineNumber = 0;
+  RowParser::Result parsed = RowParser::Result::Point;
   switch (NextLine(line, lineNumber)) {
     case LineResult::Line:
+      parsed = parser_.Parse(line, lineNumber, point);
       break;
-    case LineResult::BadRow:
-      point = CsvPoint{};
-      point.line = lineNumber;
-      return Result::BadRow;
+    case LineResult::TooLong:
+      parsed = parser_.Unreadable(lineNumber, error_, point);
+      break;
     case LineResult::End:
       return Result::End;
     case LineResult::Error:
       return Result::Error;
   }
-  if (parser_.Parse(line, lineNumber, point) == RowParser::Result::Point) return Result::Point;
+  if (parsed == RowParser::Result::Point) return Result::Point;
   error_ = parser_.ErrorMessage();
   return Result::BadRow;
 }

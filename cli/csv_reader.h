@@ -6,11 +6,14 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdio>
+#include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "point_input.h"
+#include "units.h"
 
 namespace elprops::cli {
 
@@ -83,48 +86,74 @@ class LineReader {
   bool skipping_ = false;
 };
 
-// The three cells of one input row, valid until the next call of Next,
-// and the two numbers read from them.
+// The cells of one input row, valid until the next call of Next, and the
+// values read from them.
 struct CsvPoint {
   std::string_view substance;
   std::string_view concentration;
   std::string_view temperature;
+  std::string_view unit;  // empty without a unit column
   ParsedNumber concentrationValue;
   ParsedNumber temperatureValue;
+  // The row's own unit; nothing when the cell is empty or there is no
+  // unit column (the run's unit applies).
+  std::optional<model::ConcentrationUnit> unitValue;
   std::size_t line = 0;
 };
 
 inline constexpr std::string_view kInputHeader = "substance,concentration,temperature";
 
-// Reads one data row: its three cells and the two numbers. Keeps no state
-// between rows, so that rows can be read apart from the stream that split
-// them (one parser per thread).
+// Reads the rows of one input: the header, which says which column is
+// which, and then data rows, one at a time. Keeps nothing of one row for
+// the next, so that rows can be read apart from the stream that split them:
+// a copy made once the header is read reads the rows on another thread.
 class RowParser {
  public:
   enum class Result { Point, BadRow };
 
+  // Reads `line` as the header: true when it starts with
+  // substance,concentration,temperature (names in any case, blanks around
+  // them); then every row must have as many cells, and a column `unit`
+  // after the first three gives each row's unit.
+  bool ReadHeader(std::string_view line);
+  [[nodiscard]] bool HasUnitColumn() const { return unitColumn_ != kNoColumn; }
   // `line` is a data line without its line break (not blank, no byte order
   // mark); the cells of `point` stay valid until the next call.
   Result Parse(std::string_view line, std::size_t lineNumber, CsvPoint& point);
-  // The line is the header (names in any case, blanks around them).
-  bool IsHeader(std::string_view line);
+  // A line that could not be held: BadRow with `what` as the reason.
+  Result Unreadable(std::size_t lineNumber, std::string_view what, CsvPoint& point);
   // After BadRow: what is wrong, with the line number.
   [[nodiscard]] const std::string& ErrorMessage() const { return error_; }
 
  private:
-  Result Bad(CsvPoint& point, std::size_t lineNumber, std::size_t echoed, std::string_view what);
-  // The cells of `line`; when it cannot be split into three, `what` says
-  // why and `complete` how many leading cells are known.
-  bool SplitCells(std::string_view line, std::size_t& complete, std::string& what);
+  static constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 
+  Result Bad(CsvPoint& point, std::size_t lineNumber, std::size_t echoed, std::string_view what);
+  // The cells of `line`; when it cannot be split into as many as the
+  // header has, `what` says why and `complete` how many leading cells are
+  // known.
+  bool SplitCells(std::string_view line, std::size_t& complete, std::string& what);
+  // The cells of the last line split are the header's names.
+  [[nodiscard]] bool CellsAreHeader() const;
+
+  bool headerRead_ = false;
   std::string error_;
-  std::string_view cells_[3];
-  std::string unquoted_[3];
+  std::size_t columnCount_ = 3;  // cells in the header
+  std::size_t unitColumn_ = kNoColumn;
+  std::string columnNames_ = "substance,concentration,temperature";
+  std::vector<std::string_view> cells_;
+  // The text of quoted cells; a deque, so that growing it leaves the cells
+  // already read in place.
+  std::deque<std::string> unquoted_;
 };
 
-// Reads the header, then one point a line. Cells may be quoted ("0,5" with
-// a decimal comma); blank lines are skipped. A row that cannot be read as
-// a point never stops the rows after it.
+// Reads the header, then one point a line. The header starts with
+// substance,concentration,temperature; a column `unit` after them gives
+// each row's concentration unit, and any other column (the results of a
+// batch run read back) is ignored. Every row has as many cells as the
+// header. Cells may be quoted ("0,5" with a decimal comma); blank lines are
+// skipped. A row that cannot be read as a point never stops the rows after
+// it.
 class PointReader {
  public:
   enum class Result {
@@ -136,29 +165,40 @@ class PointReader {
     Error,   // the input cannot be read (no or a wrong header, a read error)
   };
   enum class LineResult {
-    Line,    // a data line, for a RowParser
-    BadRow,  // a line too long to hold: ErrorMessage() says why
+    Line,     // a data line, for a RowParser
+    TooLong,  // a line too long to hold: ErrorMessage() says why (without
+              // the line number, which RowParser::Unreadable adds)
     End,
     Error,
   };
 
   explicit PointReader(ByteSource& source) : source_(source), lines_(source) {}
+  // Reads the header if that is not done yet; false when the input cannot
+  // be read (ErrorMessage() says why, and Next returns Error).
+  bool ReadHeader();
+  // Once the header is read: whether it has a unit column.
+  [[nodiscard]] bool HasUnitColumn() const { return parser_.HasUnitColumn(); }
+  // Once the header is read: a parser for its data rows.
+  [[nodiscard]] const RowParser& Parser() const { return parser_; }
   Result Next(CsvPoint& point);
   // The next data line as it stands (the header read and blank lines
   // skipped, a byte order mark dropped), valid until the next call, and
   // its 1-based number. Next and NextLine are not mixed on one reader.
   LineResult NextLine(std::string_view& line, std::size_t& lineNumber);
-  // After BadRow or Error: what is wrong, with the line number where there
-  // is one ("line 4: concentration \"abc\" is not a number").
+  // After BadRow, TooLong or Error: what is wrong, with the line number
+  // where there is one ("line 4: concentration \"abc\" is not a number").
   [[nodiscard]] const std::string& ErrorMessage() const { return error_; }
 
  private:
   LineResult Fail(std::string_view what);
+  // The message of a read error.
+  void ReadFailed();
 
   ByteSource& source_;
   LineReader lines_;
   RowParser parser_;
   bool headerRead_ = false;
+  bool headerFailed_ = false;
   std::string error_;
 };
 

@@ -33,6 +33,10 @@ std::string LeftOutMessage(const PlotData& data) {
     text += separator + std::to_string(data.inadmissible) + " outside the admissible values";
     separator = ", ";
   }
+  if (data.unconvertible > 0) {
+    text += separator + std::to_string(data.unconvertible) + " whose concentration has no mass fraction";
+    separator = ", ";
+  }
   if (data.failed > 0) {
     text += separator + std::to_string(data.failed) + " with an arithmetic fault (the first: " + data.firstFault + ")";
   }
@@ -91,7 +95,8 @@ void AddPlotCommand(CLI::App& app, int& status) {
       "plot",
       "Draw properties as curves into an SVG, PNG or PDF file: the quantity given as a range is the horizontal "
       "axis, every value of the other one a curve; several substances make one curve each. Points refused by the "
-      "input rules, calcium chloride above saturation and failed computations are gaps.");
+      "input rules, calcium chloride above saturation, concentrations without a mass fraction and failed computations "
+      "are gaps; the part of a curve beyond the salt's solubility is dashed.");
   plot->add_option("-s,--substance", options->plot.substances,
                    "Substance: index 1-19 or formula; repeat for one curve per substance at a single value")
       ->required();
@@ -100,9 +105,12 @@ void AddPlotCommand(CLI::App& app, int& status) {
       ->required();
   plot->add_option("-t,--temperature", options->plot.temperatures,
                    "Degrees Celsius: a value (repeat for several) or a range FROM:TO:STEP; decimal point or comma");
-  plot->add_option(
-      "-c,--concentration", options->plot.concentrations,
-      "Mass fraction, kg/kg: a value (repeat for several) or a range FROM:TO:STEP; decimal point or comma");
+  plot->add_option("-c,--concentration", options->plot.concentrations,
+                   "Concentration in the --unit (mass fraction by default): a value (repeat for several) or a range "
+                   "FROM:TO:STEP; decimal point or comma");
+  plot->add_option("-u,--unit", options->plot.unit,
+                   "Unit of the concentrations, on the axis and in the legend: fraction (default), percent, "
+                   "molality, molarity or g/L");
   plot->add_option("--x", options->plot.axis, "The horizontal axis when both are ranges: temperature or concentration");
   plot->add_option("-o,--output", options->output, "The picture: FILE.svg, FILE.png or FILE.pdf")->required();
   plot->add_option("--size", options->size,

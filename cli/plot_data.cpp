@@ -6,6 +6,8 @@
 #include "correlations.h"
 #include "point_output.h"
 #include "sweep.h"
+#include "units.h"
+#include "validity.h"
 
 namespace elprops::cli {
 namespace {
@@ -138,10 +140,60 @@ std::string NumberText(float value, std::string_view separator) {
   return text;
 }
 
-// "x = 0,1" or "t = 20 °C".
-std::string ValueLabel(PlotAxis axis, float fixed, std::string_view separator) {
-  if (axis == PlotAxis::Temperature) return "x = " + NumberText(fixed, separator);
-  return "t = " + NumberText(fixed, separator) + " °C";
+// A concentration unit in the texts: its quantity's symbol and its unit.
+struct UnitText {
+  std::string_view symbol;
+  std::string_view russian;
+  std::string_view english;
+};
+
+// In the order of model::ConcentrationUnit.
+constexpr UnitText kUnitTexts[] = {
+    {"x", "кг/кг", "kg/kg"}, {"w", "%", "%"}, {"m", "моль/кг", "mol/kg"}, {"c", "моль/л", "mol/L"}, {"γ", "г/л", "g/L"},
+};
+
+const UnitText& TextOf(model::ConcentrationUnit unit) { return kUnitTexts[static_cast<std::size_t>(unit)]; }
+
+// "x = 0,1", "m = 1 моль/кг" or "t = 20 °C".
+std::string ValueLabel(PlotAxis axis, float fixed, std::string_view separator, model::ConcentrationUnit unit,
+                       PlotLanguage language) {
+  if (axis == PlotAxis::Concentration) return "t = " + NumberText(fixed, separator) + " °C";
+  const UnitText& text = TextOf(unit);
+  std::string label = std::string(text.symbol) + " = " + NumberText(fixed, separator);
+  if (unit != model::ConcentrationUnit::MassFraction)
+    label += " " + std::string(Pick(language, text.russian, text.english));
+  return label;
+}
+
+// A mass fraction in `unit` at temperature `t`; NaN when the density it
+// needs cannot be computed.
+double InUnit(const model::SubstanceTables& tables, std::uint8_t substance, double w, float t,
+              model::ConcentrationUnit unit) {
+  switch (unit) {
+    case model::ConcentrationUnit::MassFraction:
+      return w;
+    case model::ConcentrationUnit::MassPercent:
+      return w * 100.0;
+    case model::ConcentrationUnit::Molality:
+      return model::MolalityOf(substance, static_cast<float>(w));
+    case model::ConcentrationUnit::Molarity:
+    case model::ConcentrationUnit::MassConcentration: {
+      float x = static_cast<float>(w);
+      float limit = 0.0f;
+      model::PropertySet p;
+      if (!model::ComputeProperties(tables, substance, x, t, limit, p).ok()) return std::nan("");
+      return unit == model::ConcentrationUnit::Molarity ? model::MolarityOf(substance, static_cast<float>(w), p.Density)
+                                                        : model::MassConcentrationOf(static_cast<float>(w), p.Density);
+    }
+  }
+  return std::nan("");
+}
+
+bool AboveSolubility(std::uint8_t substance, float massFraction, float temperature) {
+  for (const model::Warning& warning : model::CheckValidity(substance, massFraction, temperature)) {
+    if (warning.kind == model::WarningKind::AboveSolubility) return true;
+  }
+  return false;
 }
 
 // The values of the options of one quantity, each a value or a range.
@@ -212,6 +264,14 @@ std::optional<PlotRequest> MakePlotRequest(const PlotOptions& options, std::stri
   if (!ExpandValues(options.temperatures, "--temperature", temperatures, error) ||
       !ExpandValues(options.concentrations, "--concentration", concentrations, error)) {
     return std::nullopt;
+  }
+  if (!options.unit.empty()) {
+    const std::optional<model::ConcentrationUnit> unit = model::ParseConcentrationUnit(options.unit);
+    if (!unit) {
+      error = "--unit \"" + options.unit + "\": give fraction, percent, molality, molarity or g/L";
+      return std::nullopt;
+    }
+    request.unit = *unit;
   }
   if (options.axis == "temperature") {
     request.axis = PlotAxis::Temperature;
@@ -311,13 +371,25 @@ PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& r
   PlotData data;
   report::PlotFigure& figure = data.figure;
   const bool alongTemperature = request.axis == PlotAxis::Temperature;
+  const model::ConcentrationUnit unit = request.unit;
+  const bool inFraction = unit == model::ConcentrationUnit::MassFraction;
   figure.decimalSeparator = std::string(decimalSeparator);
-  figure.xAxisLabel = std::string(alongTemperature ? Pick(language, "Температура, °C", "Temperature, °C")
-                                                   : Pick(language, "Концентрация, кг/кг", "Concentration, kg/kg"));
+  if (alongTemperature) {
+    figure.xAxisLabel = std::string(Pick(language, "Температура, °C", "Temperature, °C"));
+  } else if (inFraction) {
+    figure.xAxisLabel = std::string(Pick(language, "Концентрация, кг/кг", "Concentration, kg/kg"));
+  } else {
+    const UnitText& text = TextOf(unit);
+    figure.xAxisLabel = std::string(Pick(language, "Концентрация ", "Concentration ")) + std::string(text.symbol) +
+                        ", " + std::string(Pick(language, text.russian, text.english));
+  }
   if (!request.xs.empty()) {
     figure.xFrom = static_cast<double>(request.xs.front().value);
     figure.xTo = static_cast<double>(request.xs.back().value);
   }
+  const auto valueLabel = [&](float fixed) {
+    return ValueLabel(request.axis, fixed, decimalSeparator, unit, language);
+  };
   const bool water = request.curves.size() == 1 && request.curves[0].substance == model::kWater && alongTemperature &&
                      request.curves[0].fixed.ok() && request.curves[0].fixed.value == 0.0f;
   if (!request.curves.empty()) figure.title = SubstanceTitle(request.curves[0].substance, language);
@@ -325,15 +397,25 @@ PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& r
     // The substances are in the legend; the title says where they are drawn.
     for (const PlotCurveRequest& curve : request.curves) {
       if (curve.substance == model::kWater && alongTemperature) continue;
-      figure.title = std::string(Pick(language, "Растворы при ", "Solutions at ")) +
-                     ValueLabel(request.axis, curve.fixed.value, decimalSeparator);
+      figure.title = std::string(Pick(language, "Растворы при ", "Solutions at ")) + valueLabel(curve.fixed.value);
       break;
     }
   }
+  // The label of a boundary line: what it is, and whose.
+  const auto boundaryLabel = [&](std::string_view russian, std::string_view english, const PlotCurveRequest& asked) {
+    std::string label(Pick(language, russian, english));
+    if (request.bySubstance) {
+      label += " " + SubscriptFormula(model::kCatalogue[asked.substance - 1u].Formula);
+    } else {
+      label += std::string(Pick(language, " при ", " at ")) + valueLabel(asked.fixed.value);
+    }
+    return label;
+  };
 
   // Evaluate every point once; the panels take their property from it.
   struct Evaluated {
     report::PlotGap gap = report::PlotGap::None;
+    bool beyondSolubility = false;
     model::PropertySet properties;
   };
   std::vector<std::vector<Evaluated>> results(request.curves.size());
@@ -341,30 +423,63 @@ PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& r
   for (std::size_t c = 0; c < request.curves.size(); ++c) {
     const PlotCurveRequest& asked = request.curves[c];
     const std::string_view formula = model::kCatalogue[asked.substance - 1u].Formula;
+    const bool isWater = asked.substance == model::kWater;
     bool above = false;
     bool below = false;
+    // Where the curve crosses calcium chloride's saturation, when its
+    // concentration is not a fixed mass fraction: the x of the last point
+    // on one side, the excess over the limit there, then on the other.
+    std::optional<std::pair<double, double>> lastSide;
+    std::optional<double> crossing;
     for (const ParsedNumber& x : request.xs) {
-      const ParsedNumber concentration = alongTemperature ? asked.fixed : x;
+      const ParsedNumber given = alongTemperature ? asked.fixed : x;
       const ParsedNumber temperature = alongTemperature ? x : asked.fixed;
+      ParsedNumber concentration = given;
       Evaluated point;
       ++data.points;
+      if (given.ok() && temperature.ok() && !inFraction && !isWater) {
+        const model::Conversion conversion =
+            model::ToMassFraction(tables, asked.substance, unit, static_cast<double>(given.value), temperature.value);
+        if (!conversion.ok) {
+          point.gap = report::PlotGap::Unconvertible;
+          ++data.unconvertible;
+          results[c].push_back(point);
+          continue;
+        }
+        concentration.value = conversion.massFraction;
+      }
       if (!concentration.ok() || !temperature.ok() ||
           InadmissibleReason(asked.substance, concentration.value, temperature.value)) {
         point.gap = report::PlotGap::Inadmissible;
         ++data.inadmissible;
-      } else if (asked.substance == model::kCalciumChloride &&
-                 model::SaturationConcentration(temperature.value) < concentration.value) {
-        point.gap = report::PlotGap::AboveSaturation;
-        ++data.aboveSaturation;
-        above = true;
       } else {
-        below = below || asked.substance == model::kCalciumChloride;
-        EvaluatePoint(tables, formula, concentration, temperature, outcome);
-        if (outcome.ok()) {
-          point.properties = *outcome.properties;
+        const bool saturated = asked.substance == model::kCalciumChloride &&
+                               model::SaturationConcentration(temperature.value) < concentration.value;
+        if (asked.substance == model::kCalciumChloride && alongTemperature) {
+          const double excess = static_cast<double>(concentration.value) -
+                                static_cast<double>(model::SaturationConcentration(temperature.value));
+          const double at = static_cast<double>(x.value);
+          if (lastSide && !crossing && (lastSide->second > 0.0) != saturated) {
+            const double share = lastSide->second / (lastSide->second - excess);
+            crossing = lastSide->first + share * (at - lastSide->first);
+          }
+          lastSide = std::make_pair(at, excess);
+        }
+        if (saturated) {
+          point.gap = report::PlotGap::AboveSaturation;
+          ++data.aboveSaturation;
+          above = true;
         } else {
-          point.gap = report::PlotGap::ArithmeticFault;
-          if (data.failed++ == 0) data.firstFault = outcome.error;
+          below = below || asked.substance == model::kCalciumChloride;
+          EvaluatePoint(tables, formula, concentration, temperature, outcome);
+          if (outcome.ok()) {
+            point.properties = *outcome.properties;
+            point.beyondSolubility = AboveSolubility(asked.substance, concentration.value, temperature.value);
+            if (point.beyondSolubility) ++data.beyondSolubility;
+          } else {
+            point.gap = report::PlotGap::ArithmeticFault;
+            if (data.failed++ == 0) data.firstFault = outcome.error;
+          }
         }
       }
       results[c].push_back(point);
@@ -374,20 +489,40 @@ PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& r
       // curve begins or ends.
       report::PlotBoundary boundary;
       boundary.curve = c;
-      if (alongTemperature) {
+      if (!alongTemperature) {
+        boundary.x =
+            InUnit(tables, asked.substance, static_cast<double>(model::SaturationConcentration(asked.fixed.value)),
+                   asked.fixed.value, unit);
+      } else if (inFraction) {
         boundary.x = std::log(static_cast<double>(asked.fixed.value) / 0.52551) / 0.00156214;
       } else {
-        boundary.x = static_cast<double>(model::SaturationConcentration(asked.fixed.value));
+        boundary.x = crossing.value_or(std::nan(""));
       }
-      boundary.x = std::fmin(std::fmax(boundary.x, figure.xFrom), figure.xTo);
-      boundary.label = std::string(Pick(language, "насыщение", "saturation"));
-      if (request.bySubstance) {
-        boundary.label += " " + SubscriptFormula(formula);
-      } else {
-        boundary.label += std::string(Pick(language, " при ", " at ")) +
-                          ValueLabel(request.axis, asked.fixed.value, decimalSeparator);
+      if (std::isfinite(boundary.x)) {
+        boundary.x = std::fmin(std::fmax(boundary.x, figure.xFrom), figure.xTo);
+        boundary.label = boundaryLabel("насыщение", "saturation", asked);
+        figure.boundaries.push_back(std::move(boundary));
       }
-      figure.boundaries.push_back(std::move(boundary));
+    }
+    // On a concentration axis the solubility at the curve's temperature is
+    // marked where it lies inside the plot. A salt whose solubility is not
+    // well defined there has none marked.
+    if (!alongTemperature && asked.fixed.ok()) {
+      const std::optional<model::SolubilityLimit> limit = model::Solubility(asked.substance, asked.fixed.value);
+      if (limit && limit->status != model::SolubilityStatus::IllDefined) {
+        const double at = InUnit(tables, asked.substance, limit->massFraction, asked.fixed.value, unit);
+        if (std::isfinite(at) && at >= figure.xFrom && at <= figure.xTo) {
+          report::PlotBoundary boundary;
+          boundary.kind = report::PlotBoundaryKind::Solubility;
+          boundary.curve = c;
+          boundary.x = at;
+          boundary.label = boundaryLabel("растворимость", "solubility", asked);
+          if (limit->status == model::SolubilityStatus::Uncertain) {
+            boundary.label += std::string(Pick(language, " (неточно)", " (uncertain)"));
+          }
+          figure.boundaries.push_back(std::move(boundary));
+        }
+      }
     }
   }
 
@@ -401,12 +536,13 @@ PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& r
       if (request.bySubstance) {
         curve.label = SubstanceTitle(asked.substance, language);
       } else if (!water) {
-        curve.label = ValueLabel(request.axis, asked.fixed.value, decimalSeparator);
+        curve.label = valueLabel(asked.fixed.value);
       }
       for (std::size_t k = 0; k < request.xs.size(); ++k) {
         report::PlotPoint point;
         point.x = request.xs[k].value;
         point.gap = results[c][k].gap;
+        point.beyondSolubility = results[c][k].beyondSolubility;
         if (point.gap == report::PlotGap::None) point.value = PropertyValue(results[c][k].properties, property);
         curve.points.push_back(point);
       }
@@ -426,9 +562,16 @@ PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& r
       reasons += std::string(Pick(language, russian, english)) + ": " + std::to_string(count);
     };
     reason(data.aboveSaturation, "выше насыщения хлорида кальция", "above the saturation of calcium chloride");
+    reason(data.unconvertible, "концентрация не переводится в массовую долю", "no mass fraction for the concentration");
     reason(data.inadmissible, "вне допустимых значений", "outside the admissible values");
     reason(data.failed, "ошибка вычисления", "arithmetic fault");
     figure.notes.push_back(note + " (" + reasons + ")");
+  }
+  if (data.beyondSolubility > 0) {
+    figure.notes.push_back(
+        std::string(Pick(language, "Выше растворимости (штриховая линия): ", "Above the solubility (dashed): ")) +
+        std::to_string(data.beyondSolubility) + std::string(Pick(language, " из ", " of ")) +
+        std::to_string(data.points) + std::string(Pick(language, " точек", " points")));
   }
   return data;
 }

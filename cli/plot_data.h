@@ -12,6 +12,7 @@
 #include "catalogue.h"
 #include "plot_model.h"
 #include "point_input.h"
+#include "units.h"
 
 namespace elprops::cli {
 
@@ -31,6 +32,7 @@ struct PlotOptions {
   std::vector<std::string> temperatures;    // each a value or a range
   std::vector<std::string> concentrations;  // each a value or a range
   std::string axis;                         // "", "temperature" or "concentration"
+  std::string unit;                         // of the concentrations; "" for the mass fraction
 };
 
 // One curve: a substance at one value of the quantity that is not on the
@@ -45,6 +47,8 @@ struct PlotRequest {
   PlotAxis axis = PlotAxis::Temperature;
   std::vector<ParsedNumber> xs;  // the horizontal values, as compute reads them
   bool bySubstance = false;      // one curve per substance rather than per value
+  // The unit of the concentrations, on the axis and in the legend alike.
+  model::ConcentrationUnit unit = model::ConcentrationUnit::MassFraction;
   std::vector<PlotCurveRequest> curves;
 };
 
@@ -63,16 +67,23 @@ struct PlotData {
   std::size_t points = 0;  // curves times horizontal values
   std::size_t inadmissible = 0;
   std::size_t aboveSaturation = 0;
-  std::size_t failed = 0;  // arithmetic faults
+  std::size_t failed = 0;         // arithmetic faults
+  std::size_t unconvertible = 0;  // no mass fraction for the concentration in its unit
+  // Computed, but with more salt than dissolves: dashed, not left out.
+  std::size_t beyondSolubility = 0;
   std::string firstFault;  // the first fault's reason, for standard error
 
-  [[nodiscard]] std::size_t LeftOut() const { return inadmissible + aboveSaturation + failed; }
+  [[nodiscard]] std::size_t LeftOut() const { return inadmissible + aboveSaturation + failed + unconvertible; }
 };
 
 // Every point of every curve evaluated as compute evaluates it; a point is
-// a gap when the window's input would refuse it, when calcium chloride is
-// above its saturation, or when the computation fails. Texts in
-// `language`, numbers in labels with `decimalSeparator`.
+// a gap when its concentration has no mass fraction in the unit asked,
+// when the window's input would refuse it, when calcium chloride is above
+// its saturation, or when the computation fails. A point with more salt
+// than dissolves at its temperature is marked beyond the solubility, and
+// on a concentration axis the solubility is a boundary where it lies
+// inside the plot. Texts in `language`, numbers in labels with
+// `decimalSeparator`.
 PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& request, PlotLanguage language,
                       std::string_view decimalSeparator);
 

@@ -13,6 +13,8 @@
 #include "catalogue.h"
 #include "correlations.h"
 #include "point_input.h"
+#include "units.h"
+#include "validity.h"
 
 namespace elprops::cli {
 
@@ -47,6 +49,9 @@ class OutputBuffer {
   void AppendShortest(float value);
   // The text appended so far is one or more whole rows.
   void EndRow() { rowsEnd_ = size_; }
+  // Appends `rows`, one or more whole rows; a large piece goes to the sink
+  // straight from where it is when nothing else is held.
+  void AppendRows(std::string_view rows);
   // The whole rows appended so far go to the sink; false once the sink
   // failed.
   bool Flush();
@@ -76,6 +81,18 @@ OutputBuffer::Sink StandardOutput();
 // false with the reason in errno on failure.
 bool WriteAll(int fd, std::string_view data);
 
+// How the points of a run are read and written.
+struct PointSettings {
+  // The unit of the concentrations given (a batch row may give its own).
+  model::ConcentrationUnit unit = model::ConcentrationUnit::MassFraction;
+  // The columns unit, mass_fraction, molality and molarity even when every
+  // concentration is a mass fraction.
+  bool allUnits = false;
+  // The warnings and notes of each computed point; without them the
+  // warning column stays empty.
+  bool warnings = true;
+};
+
 // The outcome of one point. Property cells are empty whenever `error` is
 // not: the point was refused or its computation failed.
 struct PointOutcome {
@@ -87,33 +104,65 @@ struct PointOutcome {
   // is not a number, or one beyond the single range).
   std::string_view concentrationText;
   std::string_view temperatureText;
+  // The unit of `concentration`, as given for a row that is not a point.
+  model::ConcentrationUnit unit = model::ConcentrationUnit::MassFraction;
+  std::string_view unitText;
+  // Once the concentration is converted: the mass fraction the model is
+  // given; once computed, the molality (mol/kg water) and the molarity
+  // (mol/L, on the computed density).
+  std::optional<float> massFraction;
+  std::optional<double> molality;
+  std::optional<double> molarity;
   std::optional<model::PropertySet> properties;
   std::string error;
+  // The warnings and notes of a computed point, and the same joined into
+  // one line (empty when there are none or they were not asked for).
+  std::vector<model::Warning> warnings;
+  std::string warning;
 
   [[nodiscard]] bool ok() const { return error.empty(); }
 };
 
-// Checks the point as the window's input would and computes it.
+// Converts the concentration from `unit` to a mass fraction at the point's
+// temperature (an unreachable molarity or mass concentration is the
+// point's error, with the reachable range), checks the point as the
+// window's input would, computes it and, when asked for, its warnings.
 // `substanceText` must stay valid while `outcome` is used.
 void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substanceText,
-                   const ParsedNumber& concentration, const ParsedNumber& temperature, PointOutcome& outcome);
+                   const ParsedNumber& concentration, const ParsedNumber& temperature, PointOutcome& outcome,
+                   model::ConcentrationUnit unit = model::ConcentrationUnit::MassFraction, bool warnings = false);
 
 // A row of the input that is not a point: its cells echoed as far as they
 // are known, `message` (with the line number) as its error.
 void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
                      std::string message, PointOutcome& outcome);
 
-inline constexpr std::string_view kOutputHeader =
-    "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,thermal_conductivity,error";
+// `text` as one CSV cell: quoted, its quotes doubled, when it holds a
+// comma, a quote or a line break.
+std::string CsvCellText(std::string_view text);
 
-void WriteCsvHeader(OutputBuffer& out);
-void WriteCsvRow(OutputBuffer& out, const PointOutcome& point);
-void WriteJsonRow(OutputBuffer& out, const PointOutcome& point);
+inline constexpr std::string_view kOutputHeader =
+    "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,thermal_conductivity,error,"
+    "warning";
+// With the unit columns: the unit of the concentration and the point in
+// the three units after the input columns.
+inline constexpr std::string_view kOutputHeaderWithUnits =
+    "substance,concentration,temperature,unit,mass_fraction,molality,molarity,density,viscosity,surface_tension,"
+    "heat_capacity,thermal_conductivity,error,warning";
+
+// `unitColumns`: the columns unit, mass_fraction, molality and molarity
+// (fields in JSON) after the input columns.
+void WriteCsvHeader(OutputBuffer& out, bool unitColumns = false);
+void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns = false);
+void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns = false);
 
 // The point as the window shows it: the substance, the input label's lines
 // and the fourteen lines of the result label, results with the given
-// decimal separator. Only for computed points. The block is one row of
-// the output buffer.
-void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator);
+// decimal separator; `unitLine` adds a line with the mass fraction,
+// molality and molarity after the input lines. A line for each warning or
+// note follows. Only for computed points. The block is one row of the
+// output buffer.
+void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator,
+                    bool unitLine = false);
 
 }  // namespace elprops::cli

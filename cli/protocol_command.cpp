@@ -138,13 +138,16 @@ int RecordPoints(const model::SubstanceTables& tables, ByteSource& source, repor
       status = kExitPointFailed;
       continue;
     }
-    EvaluatePoint(tables, point.substance, point.concentrationValue, point.temperatureValue, outcome);
+    // A batch run's results read back: a row's unit column gives the unit
+    // of its concentration.
+    EvaluatePoint(tables, point.substance, point.concentrationValue, point.temperatureValue, outcome,
+                  point.unitValue.value_or(model::ConcentrationUnit::MassFraction));
     if (!outcome.ok()) {
       ReportError(where + outcome.error + "; the point is left out");
       status = kExitPointFailed;
       continue;
     }
-    log.RecordPoint(outcome.substance, outcome.concentration.value_or(0.0f), *outcome.temperature);
+    log.RecordPoint(outcome.substance, outcome.massFraction.value_or(0.0f), *outcome.temperature);
   }
   if (source.Failed()) {
     ReportError("cannot read the input");

@@ -2,6 +2,7 @@
 #   elprops         the programs, the shared library, desktop files, man pages
 #                   and completion (component group runtime)
 #   libelprops-dev  headers, CMake package and pkg-config file (group development)
+#   python3-elprops the Python module, when it is built (group python)
 # scripts/package.sh configures a build for the prefix /usr and runs cpack.
 
 # Debian's own files of each package: copyright and changelog. Installed
@@ -26,13 +27,17 @@ set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
 list(GET weekdays ${weekday} weekday_name)
 list(GET months ${index} month_name)
 set(ELPROPS_CHANGELOG_DATE "${weekday_name}, ${day} ${month_name} ${year} 12:00:00 +0000")
-foreach(package elprops libelprops-dev)
+set(ELPROPS_DEB_PACKAGES elprops libelprops-dev)
+if(TARGET elprops_python)
+  list(APPEND ELPROPS_DEB_PACKAGES python3-elprops)
+endif()
+foreach(package ${ELPROPS_DEB_PACKAGES})
   set(ELPROPS_DEB_PACKAGE ${package})
   configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${PROJECT_BINARY_DIR}/packaging/${package}/changelog @ONLY)
   configure_file(${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/packaging/${package}/copyright COPYONLY)
 endforeach()
 if(ELPROPS_GZIP)
-  foreach(package elprops libelprops-dev)
+  foreach(package ${ELPROPS_DEB_PACKAGES})
     set(dir ${PROJECT_BINARY_DIR}/packaging/${package})
     add_custom_command(OUTPUT ${dir}/changelog.gz
       COMMAND ${ELPROPS_GZIP} -9 -n -c ${dir}/changelog > ${dir}/changelog.gz
@@ -47,6 +52,11 @@ if(ELPROPS_GZIP)
   install(FILES ${PROJECT_BINARY_DIR}/packaging/libelprops-dev/changelog.gz
                 ${PROJECT_BINARY_DIR}/packaging/libelprops-dev/copyright
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/libelprops-dev COMPONENT DevelopmentDebian EXCLUDE_FROM_ALL)
+  if(TARGET elprops_python)
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/python3-elprops/changelog.gz
+                  ${PROJECT_BINARY_DIR}/packaging/python3-elprops/copyright
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/python3-elprops COMPONENT PythonDebian EXCLUDE_FROM_ALL)
+  endif()
 endif()
 
 set(CPACK_PACKAGE_NAME elprops)
@@ -62,6 +72,11 @@ set(CPACK_SOURCE_GENERATOR "")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ONE_PER_GROUP)
 set(CPACK_COMPONENTS_ALL Runtime RuntimeDebian Development DevelopmentDebian)
+if(TARGET elprops_python)
+  # The module of cmake --install (component Python) has a search path for
+  # the library; the package takes the one without (PythonDebian).
+  list(APPEND CPACK_COMPONENTS_ALL PythonDebian)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -102,6 +117,28 @@ This package holds the C++20 headers of the library (<elprops/elprops.hpp>),
 its CMake package (find_package(elprops) with the target elprops::elprops)
 and its pkg-config file.")
 
+if(TARGET elprops_python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-elprops)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  # dpkg-shlibdeps finds the library the module links in the build tree;
+  # the dependency on it is the one on elprops of this very version.
+  get_target_property(library_dir elprops BINARY_DIR)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${library_dir})
+  # The module is built for one Python version's ABI, as Debian's own
+  # extension modules are; shlibdeps adds the C and C++ libraries.
+  string(REGEX MATCH "^([0-9]+)\\.([0-9]+)$" python_version "${ELPROPS_PYTHON_VERSION}")
+  math(EXPR next_minor "${CMAKE_MATCH_2} + 1")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3 (>= ${ELPROPS_PYTHON_VERSION}~), \
+python3 (<< ${CMAKE_MATCH_1}.${next_minor}), python3-numpy, elprops (= ${PROJECT_VERSION})")
+  set(CPACK_DEBIAN_PYTHON_DESCRIPTION
+      "properties of aqueous electrolyte solutions - Python 3 module
+elprops computes the density, viscosity, surface tension, heat capacity
+and thermal conductivity of aqueous electrolyte solutions.
+.
+This package holds the Python 3 module elprops: one point as Python floats,
+or NumPy arrays of points at once, the same values as the program elprops-cli.")
+endif()
+
 include(CPack)
 cpack_add_component_group(runtime)
 cpack_add_component_group(development)
@@ -109,3 +146,7 @@ cpack_add_component(Runtime GROUP runtime)
 cpack_add_component(RuntimeDebian GROUP runtime)
 cpack_add_component(Development GROUP development)
 cpack_add_component(DevelopmentDebian GROUP development)
+if(TARGET elprops_python)
+  cpack_add_component_group(python)
+  cpack_add_component(PythonDebian GROUP python)
+endif()

@@ -14,6 +14,9 @@ namespace {
 constexpr int kSamples = 2048;
 
 std::string Number(double v) {
+  // The most dilute sample is the smallest positive single: its tiny
+  // quantities read as 0 in a message.
+  if (std::fabs(v) < 1e-30) v = 0.0;
   char text[32];
   std::snprintf(text, sizeof text, "%.7g", v);
   return text;

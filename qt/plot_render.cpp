@@ -38,9 +38,22 @@ QPen CurvePen(std::size_t curve, double width) {
   return pen;
 }
 
-QPen BoundaryPen(std::size_t curve, double width) {
-  QPen pen{QColor(kPalette[curve % kColours]), width};
-  pen.setStyle(Qt::DashLine);
+// The part of a curve beyond the salt's solubility: the curve's colour in
+// short dashes, whatever the curve's own style.
+QPen BeyondSolubilityPen(std::size_t curve, double width) {
+  QPen pen = CurvePen(curve, width);
+  pen.setDashPattern({2.5, 2.0});
+  return pen;
+}
+
+// A saturation boundary in long dashes, a solubility line dotted.
+QPen BoundaryPen(const report::PlotBoundary& boundary, double width) {
+  QPen pen{QColor(kPalette[boundary.curve % kColours]), width};
+  if (boundary.kind == report::PlotBoundaryKind::Solubility) {
+    pen.setDashPattern({1.0, 2.5});
+  } else {
+    pen.setStyle(Qt::DashLine);
+  }
   return pen;
 }
 
@@ -250,28 +263,37 @@ double FigurePainter::DrawPanel(const report::PlotPanel& panel, const QRectF& ce
   p_.save();
   p_.setClipRect(plot);
   for (const report::PlotBoundary& boundary : figure_.boundaries) {
-    p_.setPen(BoundaryPen(boundary.curve, f_ * 0.12));
+    p_.setPen(BoundaryPen(boundary, f_ * 0.12));
     p_.drawLine(QPointF(X(boundary.x), top), QPointF(X(boundary.x), bottom));
   }
   for (std::size_t c = 0; c < panel.curves.size(); ++c) {
     const report::PlotCurve& curve = panel.curves[c];
     const QPen pen = CurvePen(c, f_ * 0.16);
+    const QPen beyond = BeyondSolubilityPen(c, f_ * 0.16);
     const auto at = [&](std::size_t k) {
       return QPointF(X(static_cast<double>(curve.points[k].x)), Y(static_cast<double>(*curve.points[k].value)));
     };
     for (const auto& [begin, end] : report::ContiguousRuns(curve)) {
       if (end - begin == 1) {
-        // A point alone between gaps: a dot, since a line needs two.
-        p_.setPen(Qt::NoPen);
-        p_.setBrush(pen.color());
+        // A point alone between gaps: a dot, since a line needs two; a ring
+        // when it lies beyond the solubility.
+        if (curve.points[begin].beyondSolubility) {
+          p_.setPen(QPen(pen.color(), f_ * 0.08));
+          p_.setBrush(Qt::NoBrush);
+        } else {
+          p_.setPen(Qt::NoPen);
+          p_.setBrush(pen.color());
+        }
         p_.drawEllipse(at(begin), f_ * 0.2, f_ * 0.2);
         p_.setBrush(Qt::NoBrush);
         continue;
       }
-      QPainterPath path(at(begin));
-      for (std::size_t k = begin + 1; k < end; ++k) path.lineTo(at(k));
-      p_.setPen(pen);
-      p_.drawPath(path);
+      for (const report::PlotStretch& stretch : report::Stretches(curve, begin, end)) {
+        QPainterPath path(at(stretch.begin));
+        for (std::size_t k = stretch.begin + 1; k < stretch.end; ++k) path.lineTo(at(k));
+        p_.setPen(stretch.dashed ? beyond : pen);
+        p_.drawPath(path);
+      }
     }
   }
   p_.restore();
@@ -357,7 +379,7 @@ void FigurePainter::Draw() {
   // too small for that, so the legend explains the dashed lines there.
   if (grid) {
     for (const report::PlotBoundary& boundary : figure_.boundaries) {
-      legend.push_back({Q(boundary.label), BoundaryPen(boundary.curve, f_ * 0.12)});
+      legend.push_back({Q(boundary.label), BoundaryPen(boundary, f_ * 0.12)});
     }
   }
 

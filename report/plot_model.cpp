@@ -19,6 +19,27 @@ std::vector<std::pair<std::size_t, std::size_t>> ContiguousRuns(const PlotCurve&
   return runs;
 }
 
+std::vector<PlotStretch> Stretches(const PlotCurve& curve, std::size_t begin, std::size_t end) {
+  std::vector<PlotStretch> stretches;
+  const std::vector<PlotPoint>& points = curve.points;
+  end = std::min(end, points.size());
+  if (begin >= end) return stretches;
+  if (end - begin == 1) {
+    stretches.push_back({begin, end, points[begin].beyondSolubility});
+    return stretches;
+  }
+  // The style of each segment k..k+1, then segments of one style joined.
+  for (std::size_t k = begin; k + 1 < end; ++k) {
+    const bool dashed = points[k].beyondSolubility || points[k + 1].beyondSolubility;
+    if (!stretches.empty() && stretches.back().dashed == dashed) {
+      stretches.back().end = k + 2;
+    } else {
+      stretches.push_back({k, k + 2, dashed});
+    }
+  }
+  return stretches;
+}
+
 AxisTicks NiceTicks(double low, double high, int maxTicks) {
   AxisTicks ticks;
   if (!std::isfinite(low) || !std::isfinite(high)) return ticks;

@@ -20,12 +20,16 @@ enum class PlotGap : std::uint8_t {
   Inadmissible,     // refused as the window's input refuses it
   AboveSaturation,  // calcium chloride beyond its saturation
   ArithmeticFault,  // the computation failed
+  Unconvertible,    // the concentration in the unit asked has no mass fraction
 };
 
 struct PlotPoint {
   float x = 0.0f;              // the horizontal value the point was computed at
   std::optional<float> value;  // the model's single; nothing for a gap
   PlotGap gap = PlotGap::None;
+  // More salt than dissolves at that temperature: the point is computed
+  // like any other, and the curve is dashed there.
+  bool beyondSolubility = false;
 };
 
 // One curve: its legend text and its points in increasing x.
@@ -41,12 +45,19 @@ struct PlotPanel {
   std::vector<PlotCurve> curves;
 };
 
+enum class PlotBoundaryKind : std::uint8_t {
+  Saturation,  // calcium chloride's saturation in the window: gaps beyond it
+  Solubility,  // the salt's solubility: the curve is dashed beyond it
+};
+
 // A vertical line across every panel at `x`, drawn in the colour of the
-// curve it belongs to and labelled: the saturation of calcium chloride.
+// curve it belongs to and labelled: the saturation of calcium chloride or
+// the solubility of the salt.
 struct PlotBoundary {
   double x = 0.0;
   std::size_t curve = 0;
   std::string label;
+  PlotBoundaryKind kind = PlotBoundaryKind::Saturation;
 };
 
 struct PlotFigure {
@@ -63,6 +74,17 @@ struct PlotFigure {
 // The runs of consecutive points with a value, as [begin, end) indices: a
 // line is drawn along each run and never across a gap.
 std::vector<std::pair<std::size_t, std::size_t>> ContiguousRuns(const PlotCurve& curve);
+
+// A stretch of a run drawn in one style: the points [begin, end), dashed
+// when it lies beyond the solubility. A segment between a point within and
+// a point beyond the solubility belongs to the dashed stretch, so that
+// neighbouring stretches share their end point and the line is unbroken.
+struct PlotStretch {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  bool dashed = false;
+};
+std::vector<PlotStretch> Stretches(const PlotCurve& curve, std::size_t begin, std::size_t end);
 
 // Tick marks of an axis from `low` to `high`: multiples of the smallest
 // step of 1, 2, 2.5 or 5 times a power of ten that puts at most `maxTicks`

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian packages elprops and libelprops-dev in one go:
-#   scripts/package.sh            -> build/package/elprops_*.deb, libelprops-dev_*.deb
+# Builds the Debian packages elprops, libelprops-dev and python3-elprops in
+# one go:
+#   scripts/package.sh   -> build/package/elprops_*.deb, libelprops-dev_*.deb, python3-elprops_*.deb
 # Then install them with
-#   sudo apt install ./build/package/elprops_*.deb ./build/package/libelprops-dev_*.deb
+#   sudo apt install ./build/package/*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <elprops/elprops.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <string>
@@ -29,12 +30,39 @@ float ReadFloat(std::string_view text) {
   return value;
 }
 
-// One row of the CLI's CSV: eight plain cells, then the error cell, quoted
-// when it holds a comma or a quote.
+// One row of the CLI's CSV: eight plain cells, then the error and the
+// warning cells, each quoted when it holds a comma or a quote.
 struct CsvRow {
   std::vector<std::string> cells;
   std::string error;
+  std::string warning;
 };
+
+// The cell at the start of `line`, unquoted; `line` is left after its comma.
+std::string TakeCell(std::string_view& line) {
+  std::string cell;
+  if (!line.empty() && line.front() == '"') {
+    std::size_t i = 1;
+    for (; i < line.size(); ++i) {
+      if (line[i] == '"') {
+        if (i + 1 < line.size() && line[i + 1] == '"') {
+          cell += '"';  // "" stands for one quote
+          ++i;
+          continue;
+        }
+        ++i;
+        break;
+      }
+      cell += line[i];
+    }
+    line.remove_prefix(std::min(i + 1, line.size()));
+    return cell;
+  }
+  const std::size_t comma = line.find(',');
+  cell = std::string(line.substr(0, comma));
+  line.remove_prefix(comma == std::string_view::npos ? line.size() : comma + 1);
+  return cell;
+}
 
 CsvRow SplitRow(std::string_view line) {
   CsvRow row;
@@ -43,15 +71,9 @@ CsvRow SplitRow(std::string_view line) {
     row.cells.emplace_back(line.substr(0, comma));
     line.remove_prefix(comma == std::string_view::npos ? line.size() : comma + 1);
   }
-  if (line.size() >= 2 && line.front() == '"' && line.back() == '"') {
-    line = line.substr(1, line.size() - 2);
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      row.error += line[i];
-      if (line[i] == '"') ++i;  // "" stands for one quote
-    }
-  } else {
-    row.error = std::string(line);
-  }
+  row.error = TakeCell(line);
+  row.warning = TakeCell(line);
+  EXPECT_TRUE(line.empty()) << "more cells than the header's: " << line;
   return row;
 }
 

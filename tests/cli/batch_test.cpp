@@ -65,7 +65,7 @@ void ExpectComputed(const std::vector<std::string>& cells, std::uint8_t substanc
   model::PropertySet p;
   float limit = 0.0f;
   ASSERT_TRUE(model::ComputeProperties(tables, substance, x, t, limit, p).ok());
-  ASSERT_EQ(cells.size(), 9u);
+  ASSERT_EQ(cells.size(), 10u);
   EXPECT_EQ(Bits(cells[1]), std::bit_cast<std::uint32_t>(x));
   EXPECT_EQ(Bits(cells[2]), std::bit_cast<std::uint32_t>(t));
   EXPECT_EQ(Bits(cells[3]), std::bit_cast<std::uint32_t>(p.Density));
@@ -79,7 +79,7 @@ void ExpectComputed(const std::vector<std::string>& cells, std::uint8_t substanc
 // The published digits of a worked example in a computed row; fails for a
 // point that was not published.
 void ExpectPublished(const std::vector<std::string>& cells, std::uint8_t substance, float x, float t) {
-  ASSERT_EQ(cells.size(), 9u);
+  ASSERT_EQ(cells.size(), 10u);
   EXPECT_TRUE(testing::ExpectPublishedDigits({cells[3], cells[4], cells[5], cells[6], cells[7]}, substance, x, t))
       << "not a published point";
 }
@@ -102,19 +102,19 @@ TEST(Batch, GoodAndBadRowsInInputOrder) {
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[0],
             "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,"
-            "thermal_conductivity,error");
+            "thermal_conductivity,error,warning");
   EXPECT_EQ(lines[1].substr(0, 5), "NaCl,");
-  ExpectComputed(Cells(lines[1], 9), 17, 0.1f, 20.0f);
-  ExpectPublished(Cells(lines[1], 9), 17, 0.1f, 20.0f);
+  ExpectComputed(Cells(lines[1], 10), 17, 0.1f, 20.0f);
+  ExpectPublished(Cells(lines[1], 10), 17, 0.1f, 20.0f);
   EXPECT_EQ(lines[2],
-            "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
+            "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor,");
   EXPECT_EQ(lines[3].substr(0, 12), "H2O,0,100,95");
-  ExpectComputed(Cells(lines[3], 9), 19, 0.0f, 100.0f);
-  ExpectPublished(Cells(lines[3], 9), 19, 0.0f, 100.0f);
-  EXPECT_EQ(lines[4], "NaCl,0.1,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
+  ExpectComputed(Cells(lines[3], 10), 19, 0.0f, 100.0f);
+  ExpectPublished(Cells(lines[3], 10), 19, 0.0f, 100.0f);
+  EXPECT_EQ(lines[4], "NaCl,0.1,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded),");
   EXPECT_EQ(lines[5],
             "unobtainium,0.1,20,,,,,,\"unknown substance \"\"unobtainium\"\": give its index 1 to 19 or its "
-            "formula (see the list command)\"");
+            "formula (see the list command)\",");
 }
 
 // Read back with an independent CSV reader and looked up by column name:
@@ -135,11 +135,11 @@ TEST(Batch, EveryCsvRecordHasTheHeadersCells) {
   const CsvTable table(c.text);
   ASSERT_EQ(table.Error(), "");
   ASSERT_EQ(table.RowCount(), 6u);
-  ASSERT_EQ(table.Records()[0].size(), 9u);
+  ASSERT_EQ(table.Records()[0].size(), 10u);
   const bool computed[6] = {true, false, false, false, true, false};
   for (std::size_t row = 0; row < 6; ++row) {
     SCOPED_TRACE(row);
-    EXPECT_EQ(table.FieldCount(row), 9u);
+    EXPECT_EQ(table.FieldCount(row), 10u);
     const std::string error = table.Get(row, "error").value_or("<missing>");
     for (const char* column : {"density", "viscosity", "surface_tension", "heat_capacity", "thermal_conductivity"}) {
       const std::string cell = table.Get(row, column).value_or("<missing>");
@@ -181,15 +181,15 @@ TEST(Batch, ARowThatIsNotAPointGetsItsOwnRowAndTheRunGoesOn) {
   EXPECT_EQ(o.messages, (std::vector<std::string>{"4 of 6 rows were not computed (see the error column)"}));
   const std::vector<std::string> lines = Lines(csv.text);
   ASSERT_EQ(lines.size(), 7u);
-  ExpectComputed(Cells(lines[1], 9), 17, 0.1f, 20.0f);
-  EXPECT_EQ(lines[2], "NaCl,zero,20,,,,,,\"line 3: concentration \"\"zero\"\" is not a number\"");
-  EXPECT_EQ(lines[3], "KCl,,,,,,,,\"line 4: expected 3 cells (substance,concentration,temperature), found 2\"");
+  ExpectComputed(Cells(lines[1], 10), 17, 0.1f, 20.0f);
+  EXPECT_EQ(lines[2], "NaCl,zero,20,,,,,,\"line 3: concentration \"\"zero\"\" is not a number\",");
+  EXPECT_EQ(lines[3], "KCl,,,,,,,,\"line 4: expected 3 cells (substance,concentration,temperature), found 2\",");
   EXPECT_EQ(lines[4],
             "substance,concentration,temperature,,,,,,line 5: the header line again (were two inputs joined?); it is "
-            "not a point");
-  EXPECT_EQ(lines[5], "NaCl,0.1,hot,,,,,,\"line 6: temperature \"\"hot\"\" is not a number\"");
-  ExpectComputed(Cells(lines[6], 9), 17, 0.1f, 20.0f);
-  ExpectPublished(Cells(lines[6], 9), 17, 0.1f, 20.0f);
+            "not a point,");
+  EXPECT_EQ(lines[5], "NaCl,0.1,hot,,,,,,\"line 6: temperature \"\"hot\"\" is not a number\",");
+  ExpectComputed(Cells(lines[6], 10), 17, 0.1f, 20.0f);
+  ExpectPublished(Cells(lines[6], 10), 17, 0.1f, 20.0f);
 
   Captured json;
   RunOn(input, Format::Json, json);
@@ -198,7 +198,7 @@ TEST(Batch, ARowThatIsNotAPointGetsItsOwnRowAndTheRunGoesOn) {
   EXPECT_EQ(objects[1],
             "{\"substance\":\"NaCl\",\"concentration\":\"zero\",\"temperature\":20,\"density\":null,\"viscosity\":null,"
             "\"surface_tension\":null,\"heat_capacity\":null,\"thermal_conductivity\":null,\"error\":\"line 3: "
-            "concentration \\\"zero\\\" is not a number\"}");
+            "concentration \\\"zero\\\" is not a number\",\"warning\":null}");
   EXPECT_TRUE(objects[2].starts_with("{\"substance\":\"KCl\",\"concentration\":null,\"temperature\":null,"))
       << objects[2];
 }
@@ -249,13 +249,15 @@ TEST(Batch, JsonLinesCarryTheSameFields) {
     std::vector<std::string> cells;
     for (const char* name :
          {"\"substance\":", "\"concentration\":", "\"temperature\":", "\"density\":", "\"viscosity\":",
-          "\"surface_tension\":", "\"heat_capacity\":", "\"thermal_conductivity\":", "\"error\":"}) {
+          "\"surface_tension\":", "\"heat_capacity\":", "\"thermal_conductivity\":", "\"error\":", "\"warning\":"}) {
       const std::size_t at = lines[k].find(name);
       ASSERT_NE(at, std::string::npos) << name;
       const std::size_t from = at + std::strlen(name);
       cells.push_back(lines[k].substr(from, lines[k].find_first_of(",}", from) - from));
     }
     EXPECT_EQ(cells[8], "null");
+    // Neither point is beyond the solubility or the boiling point.
+    EXPECT_EQ(cells[9], "null");
     cells[8] = "";
     ExpectComputed(cells, k == 0 ? 17 : 19, k == 0 ? 0.1f : 0.0f, 20.0f);
     ExpectPublished(cells, k == 0 ? 17 : 19, k == 0 ? 0.1f : 0.0f, 20.0f);
@@ -263,7 +265,7 @@ TEST(Batch, JsonLinesCarryTheSameFields) {
   EXPECT_EQ(lines[2],
             "{\"substance\":\"NaCl\",\"concentration\":2,\"temperature\":20,\"density\":null,\"viscosity\":null,"
             "\"surface_tension\":null,\"heat_capacity\":null,\"thermal_conductivity\":null,\"error\":"
-            "\"concentration 2 is not between 0 and 1 (both excluded)\"}");
+            "\"concentration 2 is not between 0 and 1 (both excluded)\",\"warning\":null}");
 }
 
 // Generates a long input on demand and checks, when asked for more input,
@@ -323,8 +325,8 @@ TEST(Batch, StreamsLongInputs) {
   EXPECT_GT(c.pieces, 3u);
   const std::vector<std::string> lines = Lines(c.text);
   ASSERT_GE(lines.size(), 2u);
-  ExpectComputed(Cells(lines[1], 9), 11, 0.3f, 60.0f);
-  ExpectPublished(Cells(lines[1], 9), 11, 0.3f, 60.0f);
+  ExpectComputed(Cells(lines[1], 10), 11, 0.3f, 60.0f);
+  ExpectPublished(Cells(lines[1], 10), 11, 0.3f, 60.0f);
 }
 
 // A sink that takes `accepted` pieces, then fails with ENOSPC.

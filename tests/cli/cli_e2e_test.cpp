@@ -30,16 +30,21 @@ using testing::RunCli;
 using testing::TempFile;
 
 constexpr const char* kCsvHeader =
-    "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,thermal_conductivity,error";
+    "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,thermal_conductivity,error,"
+    "warning";
 
+// The cells of a CSV line as written; a quoted cell (a message with a
+// comma) is one cell, its quotes kept.
 std::vector<std::string> Split(const std::string& line) {
-  std::vector<std::string> cells;
-  std::size_t pos = 0;
-  for (;;) {
-    const std::size_t comma = line.find(',', pos);
-    cells.push_back(line.substr(pos, comma - pos));
-    if (comma == std::string::npos) break;
-    pos = comma + 1;
+  std::vector<std::string> cells(1);
+  bool quoted = false;
+  for (const char c : line) {
+    if (c == '"') quoted = !quoted;
+    if (c == ',' && !quoted) {
+      cells.emplace_back();
+    } else {
+      cells.back() += c;
+    }
   }
   return cells;
 }
@@ -65,7 +70,7 @@ bool SameBits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std:
 void ExpectRow(const std::string& line, std::string_view formula, std::uint8_t substance, float x, float t) {
   SCOPED_TRACE(line);
   const std::vector<std::string> c = Split(line);
-  ASSERT_EQ(c.size(), 9u);
+  ASSERT_EQ(c.size(), 10u);
   static const model::SubstanceTables tables = model::MakeSubstanceTables();
   model::PropertySet p;
   float limit = 0.0f;
@@ -85,7 +90,7 @@ void ExpectRow(const std::string& line, std::string_view formula, std::uint8_t s
 void ExpectPublishedRow(const std::string& line, std::uint8_t substance, float x, float t) {
   SCOPED_TRACE(line);
   const std::vector<std::string> c = Split(line);
-  ASSERT_EQ(c.size(), 9u);
+  ASSERT_EQ(c.size(), 10u);
   EXPECT_TRUE(testing::ExpectPublishedDigits({c[3], c[4], c[5], c[6], c[7]}, substance, x, t))
       << "not a published point";
 }
@@ -191,7 +196,7 @@ TEST(CliCompute, CsvRowsAreTheModelsSinglesForEveryWorkedExample) {
 TEST(CliCompute, PublishedDigitsInCsv) {
   const CliRun r = RunCli({"compute", "-s", "CaCl2", "-c", "0.3", "-t", "60", "-f", "csv"});
   const std::vector<std::string> c = Split(Lines(r.out).at(1));
-  ASSERT_EQ(c.size(), 9u);
+  ASSERT_EQ(c.size(), 10u);
   const auto six = [](const std::string& text) {
     char buf[32];
     const auto end = std::to_chars(buf, buf + 32, static_cast<double>(ReadSingle(text)), std::chars_format::general, 6);
@@ -238,7 +243,7 @@ TEST(CliCompute, JsonLines) {
   ASSERT_EQ(lines.size(), 2u);
   for (const auto& line : lines) {
     EXPECT_TRUE(line.starts_with("{\"substance\":\"NaCl\",\"concentration\":0.1,\"temperature\":2")) << line;
-    EXPECT_TRUE(line.ends_with(",\"error\":null}")) << line;
+    EXPECT_TRUE(line.ends_with(",\"error\":null,\"warning\":null}")) << line;
     for (const char* field : {"\"density\":1", "\"viscosity\":0.00", "\"surface_tension\":0.07", "\"heat_capacity\":37",
                               "\"thermal_conductivity\":0.5"}) {
       EXPECT_NE(line.find(field), std::string::npos) << field;
@@ -250,7 +255,7 @@ TEST(CliCompute, FailingPointGivesEmptyCellsAndExitOne) {
   const CliRun csv = RunCli({"compute", "-s", "K2CO3", "-c", "0.99", "-t", "20", "-f", "csv"});
   EXPECT_EQ(csv.exitStatus, 1);
   EXPECT_EQ(Lines(csv.out).at(1),
-            "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
+            "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor,");
   EXPECT_NE(csv.err.find("1 of 1 points"), std::string::npos) << csv.err;
 
   const CliRun text = RunCli({"compute", "-s", "K2CO3", "-c", "0.99", "-t", "20"});
@@ -266,11 +271,11 @@ TEST(CliCompute, SweepReportsRefusedPointsAndComputesTheOthers) {
   EXPECT_EQ(r.exitStatus, 1);
   const std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[1], "H2O,0,0,,,,,,temperature 0 is not between 1e-20 and 200 (both excluded)");
+  EXPECT_EQ(lines[1], "H2O,0,0,,,,,,temperature 0 is not between 1e-20 and 200 (both excluded),");
   ExpectRow(lines[2], "H2O", 19, 0.0f, 100.0f);
   ExpectPublishedRow(lines[2], 19, 0.0f, 100.0f);
-  EXPECT_EQ(lines[3], "H2O,0,200,,,,,,temperature 200 is not between 1e-20 and 200 (both excluded)");
-  EXPECT_EQ(lines[4], "H2O,0,300,,,,,,temperature 300 is not between 1e-20 and 200 (both excluded)");
+  EXPECT_EQ(lines[3], "H2O,0,200,,,,,,temperature 200 is not between 1e-20 and 200 (both excluded),");
+  EXPECT_EQ(lines[4], "H2O,0,300,,,,,,temperature 300 is not between 1e-20 and 200 (both excluded),");
 }
 
 TEST(CliCompute, CsvRecordsKeepTheHeadersCellsWhenPointsFail) {
@@ -285,7 +290,7 @@ TEST(CliCompute, CsvRecordsKeepTheHeadersCellsWhenPointsFail) {
     ASSERT_EQ(table.Error(), "");
     ASSERT_GE(table.RowCount(), 1u);
     for (std::size_t row = 0; row < table.RowCount(); ++row) {
-      EXPECT_EQ(table.FieldCount(row), 9u) << row;
+      EXPECT_EQ(table.FieldCount(row), 10u) << row;
       const bool computed = table.Get(row, "error") == "";
       EXPECT_EQ(table.Get(row, "thermal_conductivity") != "", computed) << row;
     }
@@ -472,9 +477,9 @@ TEST(CliBatch, GoodAndBadRowsFromStandardInput) {
   ExpectRow(lines[1], "NaCl", 17, 0.1f, 20.0f);
   ExpectRow(lines[2], "NaCl", 17, 0.1f, 20.0f);
   EXPECT_EQ(lines[3],
-            "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor");
+            "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor,");
   ExpectRow(lines[4], "H2O", 19, 0.0f, 100.0f);
-  EXPECT_EQ(lines[5], "CaCl2,0.3,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded)");
+  EXPECT_EQ(lines[5], "CaCl2,0.3,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded),");
   EXPECT_TRUE(lines[6].starts_with("Fe,0.1,20,,,,,,\"unknown substance \"\"Fe\"\"")) << lines[6];
   ExpectRow(lines[7], "Na2SO4", 16, 0.1f, 20.0f);
   ExpectPublishedRow(lines[1], 17, 0.1f, 20.0f);
@@ -501,7 +506,7 @@ TEST(CliBatch, JsonLinesOnePerRow) {
   EXPECT_EQ(lines[2],
             "{\"substance\":\"K2CO3\",\"concentration\":0.99,\"temperature\":20,\"density\":null,\"viscosity\":null,"
             "\"surface_tension\":null,\"heat_capacity\":null,\"thermal_conductivity\":null,\"error\":\"arithmetic "
-            "error: value beyond the single-precision range in surface tension factor\"}");
+            "error: value beyond the single-precision range in surface tension factor\",\"warning\":null}");
   EXPECT_TRUE(lines[5].starts_with("{\"substance\":\"Fe\",")) << lines[5];
   EXPECT_NE(lines[5].find("\"error\":\"unknown substance \\\"Fe\\\""), std::string::npos) << lines[5];
 }
@@ -561,7 +566,7 @@ TEST_P(CliBadRow, BatchWritesItsRowAndGoesOn) {
   const CsvTable table(r.out);
   ASSERT_EQ(table.Error(), "");
   ASSERT_EQ(table.RowCount(), 3u) << r.out;
-  for (std::size_t row = 0; row < 3; ++row) EXPECT_EQ(table.FieldCount(row), 9u);
+  for (std::size_t row = 0; row < 3; ++row) EXPECT_EQ(table.FieldCount(row), 10u);
   EXPECT_EQ(table.Get(1, "error"), GetParam().message);
   EXPECT_EQ(table.Get(1, "density"), "");
   EXPECT_EQ(table.Get(2, "error"), "");

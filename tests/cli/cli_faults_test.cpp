@@ -28,7 +28,7 @@ using testing::TempFile;
 
 constexpr const char* kHeader = "substance,concentration,temperature\n";
 
-// Every record of a CSV output has the header's nine cells, and the text
+// Every record of a CSV output has the header's ten cells, and the text
 // ends with a whole record.
 void ExpectWholeRows(const std::string& out) {
   ASSERT_FALSE(out.empty());
@@ -36,7 +36,7 @@ void ExpectWholeRows(const std::string& out) {
   const CsvTable table(out);
   ASSERT_EQ(table.Error(), "");
   for (std::size_t row = 0; row < table.RowCount(); ++row) {
-    ASSERT_EQ(table.FieldCount(row), 9u) << "row " << row;
+    ASSERT_EQ(table.FieldCount(row), 10u) << "row " << row;
     ASSERT_EQ(table.Get(row, "error"), "") << "row " << row;
   }
 }

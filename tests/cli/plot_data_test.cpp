@@ -16,6 +16,7 @@
 #include "catalogue.h"
 #include "correlations.h"
 #include "plot_data.h"
+#include "point_input.h"
 #include "point_output.h"
 
 namespace elprops::cli {
@@ -160,8 +161,9 @@ TEST_P(PlotPoints, AreTheModelsSinglesWithGapsWhereComputeFails) {
 }
 
 PlotOptions Options(std::vector<std::string> substances, std::string property, std::vector<std::string> t,
-                    std::vector<std::string> c, std::string axis = "") {
-  return PlotOptions{std::move(substances), std::move(property), std::move(t), std::move(c), std::move(axis)};
+                    std::vector<std::string> c, std::string axis = "", std::string unit = "") {
+  return PlotOptions{std::move(substances), std::move(property), std::move(t),
+                     std::move(c),          std::move(axis),     std::move(unit)};
 }
 
 // Saturation counts: calcium chloride at 0.55 is above saturation below
@@ -277,8 +279,11 @@ TEST(SaturationBoundary, MarkedWhereATemperatureCurveBegins) {
   for (const report::PlotPoint& point : points) {
     EXPECT_EQ(point.value.has_value(), static_cast<double>(point.x) > boundary.x) << point.x;
   }
-  ASSERT_EQ(data.figure.notes.size(), 1u);
+  ASSERT_EQ(data.figure.notes.size(), 2u);
   EXPECT_EQ(data.figure.notes[0], "Пропущено точек: 29 из 200 (выше насыщения хлорида кальция: 29)");
+  // The literature solubility is 0.5000 at 30 °C and 0.5614 at 40 °C: 0.55
+  // is beyond it from 30 to 38.14 °C, the points 30 to 38.
+  EXPECT_EQ(data.figure.notes[1], "Выше растворимости (штриховая линия): 9 из 200 точек");
 }
 
 TEST(SaturationBoundary, MarkedWhereAConcentrationCurveEnds) {
@@ -287,9 +292,15 @@ TEST(SaturationBoundary, MarkedWhereAConcentrationCurveEnds) {
   const auto request = MakePlotRequest(Options({"CaCl2"}, "viscosity", {"20"}, {"0.3:0.7:0.01"}), error);
   ASSERT_TRUE(request) << error;
   const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
-  ASSERT_EQ(data.figure.boundaries.size(), 1u);
+  // The window's saturation, and the literature solubility (0.4269 at 20 °C,
+  // an uncertain row) well below it.
+  ASSERT_EQ(data.figure.boundaries.size(), 2u);
+  EXPECT_EQ(data.figure.boundaries[0].kind, report::PlotBoundaryKind::Saturation);
   EXPECT_EQ(data.figure.boundaries[0].x, static_cast<double>(0.5421876f));
   EXPECT_EQ(data.figure.boundaries[0].label, "saturation at t = 20 °C");
+  EXPECT_EQ(data.figure.boundaries[1].kind, report::PlotBoundaryKind::Solubility);
+  EXPECT_NEAR(data.figure.boundaries[1].x, 0.4269, 1e-9);
+  EXPECT_EQ(data.figure.boundaries[1].label, "solubility at t = 20 °C (uncertain)");
 }
 
 TEST(SaturationBoundary, NotDrawnWhenNoCurveCrossesIt) {
@@ -301,6 +312,197 @@ TEST(SaturationBoundary, NotDrawnWhenNoCurveCrossesIt) {
     ASSERT_TRUE(request) << error;
     EXPECT_TRUE(MakePlotData(tables, *request, PlotLanguage::English, ".").figure.boundaries.empty()) << x;
   }
+}
+
+// --- The solubility ----------------------------------------------------------
+
+// The solubility of sodium chloride as tabulated (mass fraction, every 10 °C
+// from 0 to 100 °C, with 15, 25 and 35 °C between).
+double NaClSolubility(double t) {
+  static const std::pair<double, double> kRows[] = {
+      {0, 0.2628},  {10, 0.2632}, {15, 0.2635}, {20, 0.2641}, {25, 0.2645}, {30, 0.2652}, {35, 0.2659},
+      {40, 0.2667}, {50, 0.2684}, {60, 0.2703}, {70, 0.2725}, {80, 0.2750}, {90, 0.2778}, {100, 0.2805}};
+  for (std::size_t i = 0; i + 1 < std::size(kRows); ++i) {
+    const auto [t0, w0] = kRows[i];
+    const auto [t1, w1] = kRows[i + 1];
+    if (t >= t0 && t <= t1) return w0 + (w1 - w0) * (t - t0) / (t1 - t0);
+  }
+  return NAN;
+}
+
+struct BeyondRow {
+  const char* name;
+  const char* concentration;
+  const char* temperatures;
+  // The temperatures (whole degrees) whose points are beyond, worked out by
+  // hand from the table and checked against NaClSolubility point by point.
+  int beyondFrom, beyondTo;  // inclusive; beyondTo < beyondFrom for none
+};
+
+void PrintTo(const BeyondRow& row, std::ostream* os) { *os << row.name; }
+
+class SolubilityDashes : public testing::TestWithParam<BeyondRow> {};
+
+TEST_P(SolubilityDashes, WhereTheConcentrationExceedsTheTabulatedLimit) {
+  const BeyondRow& row = GetParam();
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  std::string error;
+  const auto request = MakePlotRequest(Options({"NaCl"}, "density", {row.temperatures}, {row.concentration}), error);
+  ASSERT_TRUE(request) << error;
+  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  const float w = std::strtof(row.concentration, nullptr);
+  std::size_t beyond = 0;
+  for (const report::PlotPoint& point : data.figure.panels[0].curves[0].points) {
+    ASSERT_TRUE(point.value.has_value()) << "beyond the solubility is computed, not a gap: t = " << point.x;
+    const double t = static_cast<double>(point.x);
+    const bool expected = t >= row.beyondFrom && t <= row.beyondTo;
+    EXPECT_EQ(point.beyondSolubility, expected) << "t = " << point.x;
+    if (t <= 100.0) {
+      EXPECT_EQ(expected, static_cast<double>(w) > NaClSolubility(t)) << "the hand-worked range, t = " << t;
+    }
+    beyond += point.beyondSolubility ? 1u : 0u;
+  }
+  EXPECT_EQ(data.beyondSolubility, beyond);
+  EXPECT_EQ(data.LeftOut(), 0u) << "a point beyond the solubility is not left out";
+}
+
+// 0.27 against the table: 0.2703 at 60 °C, 0.2684 at 50 °C, so the limit is
+// 0.27 at 50 + 10·(0.27 − 0.2684)/(0.2703 − 0.2684) = 58.42 °C; points at
+// 1 to 58 °C are beyond. Above 100 °C there is no data: solid.
+INSTANTIATE_TEST_SUITE_P(SodiumChloride, SolubilityDashes,
+                         testing::Values(BeyondRow{"AtThirtyPercentEverywhereBeyond", "0.30", "1:100:1", 1, 100},
+                                         BeyondRow{"AtTwentySevenBelowFiftyEightDegrees", "0.27", "1:100:1", 1, 58},
+                                         BeyondRow{"AtTwentyWithin", "0.2", "5:100:5", 1, 0},
+                                         BeyondRow{"NoDataAboveAHundredDegrees", "0.30", "90:140:10", 90, 100}),
+                         [](const testing::TestParamInfo<BeyondRow>& row) { return std::string(row.param.name); });
+
+TEST(SolubilityLine, MarkedOnAConcentrationAxisAtTheTabulatedLimit) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  std::string error;
+  const auto request = MakePlotRequest(Options({"NaCl"}, "density", {"20"}, {"0.2:0.35:0.01"}), error);
+  ASSERT_TRUE(request) << error;
+  const PlotData data = MakePlotData(tables, *request, PlotLanguage::Russian, ",");
+  ASSERT_EQ(data.figure.boundaries.size(), 1u);
+  const report::PlotBoundary& line = data.figure.boundaries[0];
+  EXPECT_EQ(line.kind, report::PlotBoundaryKind::Solubility);
+  EXPECT_NEAR(line.x, 0.2641, 1e-9);
+  EXPECT_EQ(line.label, "растворимость при t = 20 °C");
+  for (const report::PlotPoint& point : data.figure.panels[0].curves[0].points) {
+    EXPECT_EQ(point.beyondSolubility, static_cast<double>(point.x) > 0.2641) << point.x;
+  }
+  ASSERT_EQ(data.figure.notes.size(), 1u);
+  // 0.27 to 0.35: nine points of sixteen.
+  EXPECT_EQ(data.figure.notes[0], "Выше растворимости (штриховая линия): 9 из 16 точек");
+}
+
+TEST(SolubilityLine, NotMarkedOutsideThePlotNorWithoutData) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  std::string error;
+  // Below the limit all along; at 150 °C there is no table.
+  for (const auto& [t, c] : {std::pair{"20", "0.05:0.25:0.05"}, std::pair{"150", "0.2:0.35:0.05"}}) {
+    const auto request = MakePlotRequest(Options({"NaCl"}, "density", {t}, {c}), error);
+    ASSERT_TRUE(request) << error;
+    const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+    EXPECT_TRUE(data.figure.boundaries.empty()) << t;
+    EXPECT_EQ(data.beyondSolubility, 0u) << t;
+  }
+}
+
+// Ammonium bicarbonate decomposes above about 36 °C: its solubility there
+// is only a note, never a dashed curve.
+TEST(SolubilityLine, IllDefinedIsNeitherDashedNorMarked) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  std::string error;
+  // 0.35 is above the 50 °C row (0.3420), which is ill-defined.
+  const auto request = MakePlotRequest(Options({"NH4HCO3"}, "density", {"50"}, {"0.30:0.40:0.05"}), error);
+  ASSERT_TRUE(request) << error;
+  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  EXPECT_TRUE(data.figure.boundaries.empty());
+  EXPECT_EQ(data.beyondSolubility, 0u);
+}
+
+// --- Units ---------------------------------------------------------------------
+
+const std::uint8_t kSodiumChloride = *FindSubstance("NaCl");
+
+// The x-values stay in the unit given; each point is the model's single at
+// the mass fraction the unit stands for, worked out here by hand.
+TEST(PlotUnits, MolalityCurveIsTheModelAtTheHandWorkedMassFraction) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  std::string error;
+  const auto request = MakePlotRequest(Options({"NaCl"}, "density", {"20"}, {"0.5:3:0.5"}, "", "molality"), error);
+  ASSERT_TRUE(request) << error;
+  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  EXPECT_EQ(data.figure.xAxisLabel, "Concentration m, mol/kg");
+  const std::vector<report::PlotPoint>& points = data.figure.panels[0].curves[0].points;
+  ASSERT_EQ(points.size(), 6u);
+  for (const report::PlotPoint& point : points) {
+    // NaCl 58.44 g/mol: w = m·58.44 / (1000 + m·58.44).
+    const double m = static_cast<double>(point.x);
+    const float w = static_cast<float>(m * 58.44 / (1000.0 + m * 58.44));
+    const Expected e = ExpectedPoint(tables, kSodiumChloride, w, 20.0f);
+    ASSERT_TRUE(point.value.has_value()) << m;
+    EXPECT_NEAR(*point.value, e.properties.Density, 0.05f) << "m = " << m;
+  }
+  // 1 mol/kg: w = 58.44/1058.44 = 0.055214.
+  EXPECT_FLOAT_EQ(points[1].x, 1.0f);
+}
+
+TEST(PlotUnits, LegendAndTitleInTheUnit) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  std::string error;
+  const auto request = MakePlotRequest(Options({"NaCl"}, "density", {"1:100:1"}, {"1", "2,5"}, "", "molality"), error);
+  ASSERT_TRUE(request) << error;
+  const PlotData ru = MakePlotData(tables, *request, PlotLanguage::Russian, ",");
+  EXPECT_EQ(ru.figure.panels[0].curves[0].label, "m = 1 моль/кг");
+  EXPECT_EQ(ru.figure.panels[0].curves[1].label, "m = 2,5 моль/кг");
+  const PlotData en = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  EXPECT_EQ(en.figure.panels[0].curves[0].label, "m = 1 mol/kg");
+  const auto molar = MakePlotRequest(Options({"NaCl"}, "density", {"20"}, {"0.5:4:0.5"}, "", "molarity"), error);
+  ASSERT_TRUE(molar) << error;
+  EXPECT_EQ(MakePlotData(tables, *molar, PlotLanguage::Russian, ",").figure.xAxisLabel, "Концентрация c, моль/л");
+  const auto percent = MakePlotRequest(Options({"NaCl", "KCl"}, "density", {"1:50:1"}, {"10"}, "", "%"), error);
+  ASSERT_TRUE(percent) << error;
+  EXPECT_EQ(MakePlotData(tables, *percent, PlotLanguage::English, ".").figure.title, "Solutions at w = 10 %");
+}
+
+// A molarity curve: each point's mass fraction gives back its molarity with
+// the model's own density (c = w·ρ / M), to the single's resolution.
+TEST(PlotUnits, MolarityRoundTripsThroughTheModelsDensity) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  std::string error;
+  const auto request = MakePlotRequest(Options({"NaCl"}, "density", {"20"}, {"0.5:5:0.5"}, "", "molarity"), error);
+  ASSERT_TRUE(request) << error;
+  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  for (const report::PlotPoint& point : data.figure.panels[0].curves[0].points) {
+    ASSERT_TRUE(point.value.has_value()) << point.x;
+    // ρ·w/M = c, so w = c·M/ρ with the density the point shows.
+    const double w = static_cast<double>(point.x) * 58.44 / static_cast<double>(*point.value);
+    const Expected e = ExpectedPoint(tables, kSodiumChloride, static_cast<float>(w), 20.0f);
+    EXPECT_NEAR(*point.value, e.properties.Density, 0.05f) << "c = " << point.x;
+  }
+}
+
+TEST(PlotUnits, UnreachableConcentrationsAreGapsCounted) {
+  const model::SubstanceTables tables = model::MakeSubstanceTables();
+  std::string error;
+  // 1000 mol/L of sodium chloride: no admissible mass fraction reaches it.
+  const auto request = MakePlotRequest(Options({"NaCl"}, "density", {"1:10:1"}, {"1000"}, "", "molarity"), error);
+  ASSERT_TRUE(request) << error;
+  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  EXPECT_EQ(data.unconvertible, 10u);
+  EXPECT_EQ(data.LeftOut(), 10u);
+  for (const report::PlotPoint& point : data.figure.panels[0].curves[0].points) {
+    EXPECT_EQ(point.gap, PlotGap::Unconvertible);
+  }
+  ASSERT_FALSE(data.figure.notes.empty());
+  EXPECT_EQ(data.figure.notes[0], "Points left out: 10 of 10 (no mass fraction for the concentration: 10)");
+}
+
+TEST(PlotUnits, UnknownUnitIsRefused) {
+  std::string error;
+  EXPECT_FALSE(MakePlotRequest(Options({"NaCl"}, "density", {"1:10:1"}, {"1"}, "", "ppm"), error));
+  EXPECT_EQ(error, "--unit \"ppm\": give fraction, percent, molality, molarity or g/L");
 }
 
 // --- Texts -------------------------------------------------------------------------

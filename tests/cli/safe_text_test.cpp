@@ -94,7 +94,7 @@ TEST(JsonRow, ControlCharactersAndBadBytesInEveryString) {
   EXPECT_EQ(text, std::string("{\"substance\":\"K\\u0009X") + kFffd +
                       "\\u0000!\",\"concentration\":0.5,\"temperature\":null,\"density\":null,\"viscosity\":null,"
                       "\"surface_tension\":null,\"heat_capacity\":null,\"thermal_conductivity\":null,\"error\":"
-                      "\"unknown \\\"K\\u0009X\\\"\\u0000 here\"}\n");
+                      "\"unknown \\\"K\\u0009X\\\"\\u0000 here\",\"warning\":null}\n");
 }
 
 }  // namespace

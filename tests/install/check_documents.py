@@ -23,7 +23,7 @@ import xml.etree.ElementTree as ET
 
 WINDOW_TITLE = "Физико-химические свойства растворов электролитов"
 APPSTREAM_ID = "invalid.elprops.elprops"
-COMMANDS = ["list", "compute", "batch", "protocol"]
+COMMANDS = ["list", "compute", "batch", "solve", "protocol"]
 
 failures = []
 skipped = []
@@ -187,7 +187,7 @@ def completion(source, cli):
         skipped.append("bash-completion is not installed: the completion was not run")
         return
     cases = {
-        "elprops-cli ": "list compute batch protocol -h --help",
+        "elprops-cli ": "list compute batch solve protocol -h --help",
         "elprops-cli comp": "compute",
         "elprops-cli compute -s Na": "NaHCO3 NaOH Na2CO3 Na2SO4 NaCl",
         "elprops-cli compute -s (": "\\(NH4\\)2SO4",

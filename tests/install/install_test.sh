@@ -4,12 +4,18 @@
 # find_package(elprops CONFIG REQUIRED) and with pkg-config. Both programs
 # must print the sodium chloride worked example.
 #
-# install_test.sh BUILD_DIR SOURCE_DIR CXX_COMPILER WITH_QT(ON|OFF)
+# With PYTHON and PYTHON_DIR (when the Python module is built) the module
+# must be in PYTHON_DIR below the prefix and import from the moved prefix,
+# finding the library without help.
+#
+# install_test.sh BUILD_DIR SOURCE_DIR CXX_COMPILER WITH_QT(ON|OFF) [PYTHON PYTHON_DIR]
 set -euo pipefail
 build=$1
 source=$2
 cxx=$3
 with_qt=$4
+python=${5:-}
+python_dir=${6:-}
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/elprops-install-XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
@@ -53,6 +59,16 @@ fi
 for f in "${expected[@]}"; do
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
+if [ -n "$python" ]; then
+  module=$(find "$prefix/$python_dir" -maxdepth 1 -name 'elprops.*.so' 2>/dev/null | head -n 1)
+  [ -n "$module" ] || fail "no Python module elprops.*.so in $python_dir"
+  # Its search path for the library is relative to itself.
+  runpath=$(LC_ALL=C readelf -d "${module:-/dev/null}" 2>/dev/null | sed -n 's/.*\(RPATH\|RUNPATH\).*\[\(.*\)\].*/\2/p')
+  case $runpath in
+    '$ORIGIN/'*) ;;
+    *) fail "the Python module's search path is '$runpath', not relative to \$ORIGIN" ;;
+  esac
+fi
 # Files only the Debian packages carry stay out of a plain install.
 [ ! -e "$prefix/share/doc/libelprops-dev" ] || fail "Debian files installed by cmake --install"
 
@@ -129,6 +145,22 @@ if [ "$with_qt" = ON ]; then
   if command -v man >/dev/null; then
     page=$(MANPATH="$prefix/share/man" man -w elprops-cli 2>/dev/null || true)
     [ "$page" = "$prefix/share/man/man1/elprops-cli.1.gz" ] || fail "man -w elprops-cli gave '$page'"
+  fi
+fi
+
+# The Python module imports from the moved prefix, from another folder.
+if [ -n "$python" ]; then
+  if out=$(cd "$tmp" && env -u LD_LIBRARY_PATH PYTHONPATH="$prefix/$python_dir" "$python" -c \
+    'import elprops; print(elprops.__file__); print(elprops.compute("NaCl", 0.1, 20).density)'); then
+    echo "--- Python"
+    echo "$out"
+    case $(head -n 1 <<<"$out") in
+      "$prefix/$python_dir"/elprops.*.so) ;;
+      *) fail "Python imported elprops from $(head -n 1 <<<"$out")" ;;
+    esac
+    [ "$(tail -n 1 <<<"$out")" = 1070.6378 ] || fail "Python printed the density $(tail -n 1 <<<"$out")"
+  else
+    fail "the installed Python module does not import"
   fi
 fi
 

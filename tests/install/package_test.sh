@@ -3,10 +3,13 @@
 # contents and control fields; runs lintian on them where it is installed.
 # Exits 77 (skipped) where the Debian tools are missing.
 #
-# package_test.sh BUILD_DIR VERSION
+# package_test.sh BUILD_DIR VERSION [PYTHON_VERSION]
+# With PYTHON_VERSION (MAJOR.MINOR, when the Python module is built) a third
+# package, python3-elprops, is expected.
 set -euo pipefail
 build=$1
 version=$2
+python_version=${3:-}
 
 for tool in dpkg-deb dpkg-shlibdeps cpack readelf file; do
   if ! command -v "$tool" >/dev/null; then
@@ -31,10 +34,15 @@ fi
 arch=$(dpkg --print-architecture)
 runtime=$tmp/elprops_${version}_${arch}.deb
 dev=$tmp/libelprops-dev_${version}_${arch}.deb
+python=$tmp/python3-elprops_${version}_${arch}.deb
+packages=("$runtime" "$dev")
+[ -n "$python_version" ] && packages+=("$python")
 ls -1 "$tmp"/*.deb
-[ -f "$runtime" ] || fail "no $(basename "$runtime")"
-[ -f "$dev" ] || fail "no $(basename "$dev")"
-[ "$(find "$tmp" -maxdepth 1 -name '*.deb' | wc -l)" -eq 2 ] || fail "not exactly two packages"
+for deb in "${packages[@]}"; do
+  [ -f "$deb" ] || fail "no $(basename "$deb")"
+done
+count=$(find "$tmp" -maxdepth 1 -name '*.deb' | wc -l)
+[ "$count" -eq ${#packages[@]} ] || fail "$count packages, not ${#packages[@]}"
 [ "$failures" -eq 0 ] || exit 1
 
 field() { dpkg-deb -f "$1" "$2"; }
@@ -46,7 +54,7 @@ check_field() {
   value=$(field "$deb" "$name")
   grep -Eq -- "$pattern" <<<"$value" || fail "$(basename "$deb"): $name is '$value', expected /$pattern/"
 }
-for deb in "$runtime" "$dev"; do
+for deb in "${packages[@]}"; do
   check_field "$deb" Version "^${version//./\\.}$"
   check_field "$deb" Architecture "^${arch}$"
   check_field "$deb" Maintainer "^elprops developers <[^@ ]+@[^> ]+>$"
@@ -65,6 +73,16 @@ check_field "$dev" Package "^libelprops-dev$"
 check_field "$dev" Section "^libdevel$"
 check_field "$dev" Depends "^elprops \\(= ${version//./\\.}\\)$"
 
+if [ -n "$python_version" ]; then
+  check_field "$python" Package "^python3-elprops$"
+  check_field "$python" Section "^python$"
+  next_minor=$((${python_version#*.} + 1))
+  for dependency in "python3 \\(>= ${python_version//./\\.}~\\)" "python3 \\(<< ${python_version%%.*}\\.${next_minor}\\)" \
+    python3-numpy "elprops \\(= ${version//./\\.}\\)" libc6 libstdc\\+\\+6; do
+    check_field "$python" Depends "(^|, )${dependency}(,|$| )"
+  done
+fi
+
 # The library's shlibs entry lets other packages depend on it.
 shlibs=$(dpkg-deb -I "$runtime" shlibs 2>/dev/null || true)
 grep -Eq "^libelprops 1 elprops \\(>= ${version//./\\.}\\)$" <<<"$shlibs" || fail "shlibs is '$shlibs'"
@@ -77,6 +95,11 @@ echo "--- elprops"
 cat "$tmp/runtime.txt"
 echo "--- libelprops-dev"
 cat "$tmp/dev.txt"
+if [ -n "$python_version" ]; then
+  contents "$python" >"$tmp/python.txt"
+  echo "--- python3-elprops"
+  cat "$tmp/python.txt"
+fi
 
 has() {
   local list=$1 pattern=$2
@@ -111,11 +134,27 @@ has "$tmp/dev.txt" "${libdir}/pkgconfig/elprops\\.pc"
 has "$tmp/dev.txt" '/usr/share/doc/libelprops-dev/copyright'
 has "$tmp/dev.txt" '/usr/share/doc/libelprops-dev/changelog\.gz'
 lacks "$tmp/dev.txt" '/usr/bin/|libelprops\.so\.|/usr/local/'
+lacks "$tmp/runtime.txt" '/python3'
+if [ -n "$python_version" ]; then
+  # The module for the interpreter's ABI, in Debian's folder of python3's
+  # modules; nothing of the other packages.
+  has "$tmp/python.txt" "/usr/lib/python3/dist-packages/elprops\\.cpython-${python_version//./}-[a-z0-9_-]+\\.so"
+  has "$tmp/python.txt" '/usr/share/doc/python3-elprops/copyright'
+  has "$tmp/python.txt" '/usr/share/doc/python3-elprops/changelog\.gz'
+  lacks "$tmp/python.txt" '/usr/bin/|/include/|libelprops\.so|/usr/local/|/python3\.[0-9]+/'
+  # No search path of its own: the library is in the system's folder.
+  mkdir "$tmp/python"
+  dpkg-deb -x "$python" "$tmp/python"
+  module=$(find "$tmp/python" -name 'elprops.*.so' | head -n 1)
+  if LC_ALL=C readelf -d "$module" | grep -Eq 'RPATH|RUNPATH'; then
+    fail "the packaged module has a search path: $(LC_ALL=C readelf -d "$module" | grep -E 'RPATH|RUNPATH')"
+  fi
+fi
 
 # --- lintian -----------------------------------------------------------------
 if command -v lintian >/dev/null; then
   echo "--- lintian"
-  if ! lintian --fail-on error --tag-display-limit 0 "$runtime" "$dev" 2>&1 | tee "$tmp/lintian.txt"; then
+  if ! lintian --fail-on error --tag-display-limit 0 "${packages[@]}" 2>&1 | tee "$tmp/lintian.txt"; then
     fail "lintian reports errors"
   fi
 else

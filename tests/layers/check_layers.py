@@ -5,7 +5,8 @@ Every folder is one layer and may include headers only from itself and the
 layers it is allowed to use; Qt headers may appear only in the Qt binding,
 the two programs, the Qt tests and the benchmarks. The public headers
 (include/, part of the api layer) and the examples that use them include
-only <elprops/...> and the standard library. Run with the source tree as the
+only <elprops/...> and the standard library; so does the Python module
+(python/), which may include pybind11 besides. Run with the source tree as the
 only argument; prints every offending include and exits 1 if any.
 """
 import pathlib
@@ -23,12 +24,15 @@ ALLOWED = {
     "qt": {"model", "text", "platform", "report"},
     "app": {"model", "text", "platform", "report", "frontend", "qt"},
     "cli": {"model", "text", "platform", "report", "qt", "api"},
+    "python": {"api"},
 }
 # Folders that belong to a layer without being named after it.
 EXTRA_FOLDERS = {"include": "api"}
 # Code that sees elprops only through its public headers.
-PUBLIC_ONLY = {"include", "examples"}
+PUBLIC_ONLY = {"include", "examples", "python"}
 PUBLIC_INCLUDE = re.compile(r"^(elprops/[A-Za-z0-9_]+\.hpp|[a-z0-9_]+)$")
+# Third-party headers such code may include besides.
+PUBLIC_EXTRA = {"python": re.compile(r"^pybind11/[A-Za-z0-9_/]+\.h$")}
 QT_ALLOWED = {"qt", "app", "cli", "tests/qt", "bench"}
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp"}
 
@@ -64,11 +68,14 @@ def main(root):
         for path in sources(root / top):
             checked += 1
             where = area(path)
-            public_only = path.relative_to(root).parts[0] in PUBLIC_ONLY
+            folder = path.relative_to(root).parts[0]
+            public_only = folder in PUBLIC_ONLY
+            extra = PUBLIC_EXTRA.get(folder)
             for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
                 local = LOCAL_INCLUDE.match(line)
                 system = SYSTEM_INCLUDE.match(line)
-                if public_only and (local or (system and not PUBLIC_INCLUDE.match(system.group(1)))):
+                public = system and (PUBLIC_INCLUDE.match(system.group(1)) or (extra and extra.match(system.group(1))))
+                if public_only and (local or (system and not public)):
                     name = local.group(1) if local else system.group(1)
                     problems.append(f"{path.relative_to(root)}:{number}: includes {name}; only <elprops/...> and the "
                                     "standard library are public")
@@ -91,7 +98,7 @@ def main(root):
 
 
 ALLOWED_IN_SELF_TEST = {"downwards include", "api uses the model", "cli uses the public headers",
-                        "example uses the public headers"}
+                        "example uses the public headers", "python uses the public headers and pybind11"}
 
 
 def self_test():
@@ -117,6 +124,13 @@ def self_test():
         "cli uses the public headers": ("cli/main.cpp", '#include "compute.hpp"\n', "include/elprops/compute.hpp"),
         "example uses the public headers": ("examples/example.cpp", "#include <elprops/elprops.hpp>\n#include <cstdio>\n",
                                             None),
+        "python uses the public headers and pybind11": (
+            "python/module.cpp", "#include <pybind11/numpy.h>\n#include <elprops/elprops.hpp>\n#include <span>\n", None),
+        "python includes the model": ("python/module.cpp", '#include "catalogue.h"\n', "model/catalogue.h"),
+        "python includes the api's own header": ("python/module.cpp", '#include "evaluate.h"\n', "api/evaluate.h"),
+        "python includes a third-party header": ("python/module.cpp", "#include <CLI/CLI.hpp>\n", None),
+        "python includes Qt": ("python/module.cpp", "#include <QString>\n", None),
+        "api uses the python module": ("api/compute.cpp", '#include "module.h"\n', "python/module.h"),
     }
     failures = 0
     for name, (source, text, header) in cases.items():

@@ -271,9 +271,22 @@ TEST(PlotSvg, SaturationCrossedHasTheBoundaryAndAGap) {
   ASSERT_TRUE(svg.wellFormed) << svg.error;
   EXPECT_TRUE(HasText(svg, "насыщение при x = 0,55"));
   EXPECT_TRUE(HasText(svg, "Пропущено точек: 29 из 200 (выше насыщения хлорида кальция: 29)"));
-  ASSERT_EQ(svg.paths.size(), 2u);
-  const SvgContent::Stroke& full = svg.paths[0];
-  const SvgContent::Stroke& cut = svg.paths[1];
+  // Both curves are partly beyond the literature solubility (0.5000 at
+  // 30 °C, 0.5614 at 40 °C) and drawn in a solid and a dashed stretch each,
+  // which meet at a point: joined, there is one line per curve.
+  std::vector<SvgContent::Stroke> curves;
+  for (const SvgContent::Stroke& path : svg.paths) {
+    if (!curves.empty() && curves.back().colour == path.colour && !path.points.empty() &&
+        curves.back().points.back() == path.points.front()) {
+      curves.back().points.insert(curves.back().points.end(), path.points.begin() + 1, path.points.end());
+    } else {
+      curves.push_back(path);
+    }
+  }
+  EXPECT_EQ(svg.paths.size(), 4u);
+  ASSERT_EQ(curves.size(), 2u);
+  const SvgContent::Stroke& full = curves[0];
+  const SvgContent::Stroke& cut = curves[1];
   EXPECT_EQ(full.points.size(), 100u);
   EXPECT_EQ(cut.points.size(), 71u);
   std::vector<SvgContent::Stroke> boundaries;
@@ -288,6 +301,54 @@ TEST(PlotSvg, SaturationCrossedHasTheBoundaryAndAGap) {
   EXPECT_GT(boundaryX, full.points[28].first);
   EXPECT_LT(boundaryX, full.points[29].first);
   EXPECT_DOUBLE_EQ(cut.points.front().first, full.points[29].first);
+}
+
+// Sodium chloride at 20 °C dissolves to 0.2641: beyond it the curve goes on
+// dashed, and the solubility is a labelled line. Every point is drawn.
+TEST(PlotSvg, BeyondTheSolubilityDashedWithTheLineLabelled) {
+  PlotFolder folder;
+  const std::string out = folder.File("nacl.svg");
+  const CliRun run = RunCli(
+      PlotArgs({"-s", "NaCl", "-p", "density", "-t", "20", "-c", "0.2:0.35:0.01", "--lang", "en"}, out), "", kPlain);
+  EXPECT_EQ(run.exitStatus, 0) << "beyond the solubility is drawn, not left out: " << run.err;
+  const SvgContent svg = ReadSvg(out);
+  ASSERT_TRUE(svg.wellFormed) << svg.error;
+  EXPECT_TRUE(HasText(svg, "solubility at t = 20 °C"));
+  EXPECT_TRUE(HasText(svg, "Above the solubility (dashed): 9 of 16 points"));
+  ASSERT_EQ(svg.paths.size(), 2u) << "a solid stretch and a dashed one";
+  EXPECT_FALSE(svg.paths[0].dashed);
+  EXPECT_TRUE(svg.paths[1].dashed);
+  EXPECT_EQ(svg.paths[0].colour, svg.paths[1].colour);
+  // 0.20 to 0.26 solid (7 points), 0.26 to 0.35 dashed (10 points, the
+  // segment across the limit included): they meet at 0.26.
+  EXPECT_EQ(svg.paths[0].points.size(), 7u);
+  EXPECT_EQ(svg.paths[1].points.size(), 10u);
+  ASSERT_FALSE(svg.paths[0].points.empty());
+  ASSERT_FALSE(svg.paths[1].points.empty());
+  EXPECT_EQ(svg.paths[0].points.back(), svg.paths[1].points.front());
+  std::vector<SvgContent::Stroke> marked;
+  for (const SvgContent::Stroke& line : svg.lines) {
+    if (line.dashed && line.colour == svg.paths[0].colour) marked.push_back(line);
+  }
+  ASSERT_EQ(marked.size(), 1u) << "the solubility line";
+  const double x = marked[0].points.front().first;
+  // Between the points at 0.26 and 0.27.
+  EXPECT_GT(x, svg.paths[1].points[0].first);
+  EXPECT_LT(x, svg.paths[1].points[1].first);
+}
+
+// --unit on plot: the axis and the legend in molality.
+TEST(PlotSvg, MolalityOnTheAxisAndInTheLegend) {
+  PlotFolder folder;
+  const std::string out = folder.File("m.svg");
+  const CliRun run = RunCli(
+      PlotArgs({"-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "1", "-c", "2", "--unit", "molality"}, out), "",
+      kRussian);
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  const SvgContent svg = ReadSvg(out);
+  ASSERT_TRUE(svg.wellFormed) << svg.error;
+  EXPECT_TRUE(HasText(svg, "m = 1 моль/кг"));
+  EXPECT_TRUE(HasText(svg, "m = 2 моль/кг"));
 }
 
 // --- PDF -----------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -50,6 +51,43 @@ INSTANTIATE_TEST_SUITE_P(Patterns, Runs,
                                          RunsRow{"LonePoints", "#.#.#", {{0, 1}, {2, 3}, {4, 5}}},
                                          RunsRow{"LongGap", "#....##", {{0, 1}, {5, 7}}}),
                          [](const testing::TestParamInfo<RunsRow>& row) { return std::string(row.param.name); });
+
+// --- Dashed stretches beyond the solubility ---------------------------------
+
+struct StretchRow {
+  const char* name;
+  const char* pattern;  // '-' a point within the solubility, '~' one beyond it
+  std::vector<std::tuple<std::size_t, std::size_t, bool>> stretches;
+};
+
+void PrintTo(const StretchRow& row, std::ostream* os) { *os << row.name << " \"" << row.pattern << '"'; }
+
+class StretchesOfARun : public testing::TestWithParam<StretchRow> {};
+
+TEST_P(StretchesOfARun, DashedWhereAnEndIsBeyondAndJoinedAtTheirEnds) {
+  PlotCurve curve;
+  for (const char* c = GetParam().pattern; *c != '\0'; ++c) {
+    PlotPoint point;
+    point.x = static_cast<float>(curve.points.size());
+    point.value = 1.0f;
+    point.beyondSolubility = *c == '~';
+    curve.points.push_back(point);
+  }
+  std::vector<std::tuple<std::size_t, std::size_t, bool>> got;
+  for (const PlotStretch& s : Stretches(curve, 0, curve.points.size())) got.emplace_back(s.begin, s.end, s.dashed);
+  EXPECT_EQ(got, GetParam().stretches);
+}
+
+INSTANTIATE_TEST_SUITE_P(Patterns, StretchesOfARun,
+                         testing::Values(StretchRow{"Empty", "", {}}, StretchRow{"AllWithin", "----", {{0, 4, false}}},
+                                         StretchRow{"AllBeyond", "~~~", {{0, 3, true}}},
+                                         StretchRow{"BeyondAtTheStart", "~~---", {{0, 3, true}, {2, 5, false}}},
+                                         StretchRow{"BeyondAtTheEnd", "---~~", {{0, 3, false}, {2, 5, true}}},
+                                         StretchRow{
+                                             "OneBeyondInside", "--~--", {{0, 2, false}, {1, 4, true}, {3, 5, false}}},
+                                         StretchRow{"LonePointBeyond", "~", {{0, 1, true}}},
+                                         StretchRow{"LonePointWithin", "-", {{0, 1, false}}}),
+                         [](const testing::TestParamInfo<StretchRow>& row) { return std::string(row.param.name); });
 
 // --- Ticks -------------------------------------------------------------------
 

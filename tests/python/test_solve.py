@@ -1,0 +1,153 @@
+"""The inverse question and the units: elprops.solve, to_mass_fraction,
+molality, molarity and standard_molar_mass, on single values and arrays."""
+import doctest
+import unittest
+
+import numpy as np
+
+from support import bits, elprops
+
+
+class SolveOnePoint(unittest.TestCase):
+    def test_density_of_the_worked_example_gives_back_0_1(self):
+        # The sodium chloride worked example: 1070.6378 kg/m3 at 0.1 and 20 °C.
+        answers = elprops.solve("NaCl", 20, "density", 1070.6378)
+        self.assertEqual(len(answers), 1)
+        self.assertIsInstance(answers[0], elprops.Answer)
+        self.assertEqual(bits(answers[0].mass_fraction), bits(np.float32(0.1)))
+        self.assertIn(answers[0].chosen, ("exact", "lower", "upper"))
+        self.assertLessEqual(answers[0].below, answers[0].above)
+
+    def test_a_property_that_turns_has_two_answers(self):
+        # The heat capacity of sodium chloride solutions falls and rises again
+        # over the admissible range: 3500 J/(kg*K) at 20 °C twice.
+        answers = elprops.solve("NaCl", 20, "heat_capacity", 3500)
+        self.assertEqual(len(answers), 2)
+        self.assertAlmostEqual(answers[0].mass_fraction, 0.171, delta=0.001)
+        self.assertAlmostEqual(answers[1].mass_fraction, 0.784, delta=0.001)
+        for a in answers:
+            self.assertAlmostEqual(a.achieved, 3500, delta=0.01)
+
+    def test_out_of_reach_raises_with_the_reachable_range(self):
+        with self.assertRaises(elprops.OutOfReachError) as raised:
+            elprops.solve("NaCl", 20, "density", 5000)
+        message = str(raised.exception)
+        self.assertIn("out of reach", message)
+        # The range starts at the density of (nearly) pure water at 20 °C.
+        self.assertRegex(message, r"give 998\.\d+ to \d+")
+        self.assertIsInstance(raised.exception, elprops.InadmissibleError)
+        self.assertIsInstance(raised.exception, ValueError)
+
+    def test_concentration_in_the_units(self):
+        # At w = 0.1: 10 %, 1000*0.1/(0.9*58.44) mol/kg, 0.1*rho g/L and
+        # 0.1*rho/58.44 mol/L, with rho the worked example's 1070.6378.
+        w = float(np.float32(0.1))
+        rho = float(np.float32(1070.6378))
+        expected = {"fraction": w, "percent": 100 * w, "molality": 1000 * w / ((1 - w) * 58.44),
+                    "g/L": w * rho, "molarity": w * rho / 58.44}
+        for unit, value in expected.items():
+            with self.subTest(unit):
+                answer, = elprops.solve("NaCl", 20, "density", 1070.6378, unit=unit)
+                self.assertAlmostEqual(answer.concentration, value, delta=1e-9 * value)
+
+    def test_bad_arguments(self):
+        with self.assertRaises(ValueError):
+            elprops.solve("NaCl", 20, "colour", 1)
+        with self.assertRaises(ValueError):
+            elprops.solve("NaCl", 20, "density", 1000, unit="ppm")
+        with self.assertRaises(elprops.InadmissibleError):
+            elprops.solve("H2O", 20, "density", 1000)
+        with self.assertRaises(elprops.InadmissibleError):
+            elprops.solve("unobtainium", 20, "density", 1000)
+
+
+class SolveArrays(unittest.TestCase):
+    def test_broadcast_over_value_and_temperature(self):
+        values = [1070.6378, 5000.0]
+        temperatures = np.float32([[20], [40], [60]])
+        r = elprops.solve("NaCl", temperatures, "density", values)
+        self.assertIsInstance(r, elprops.Solutions)
+        for name in r._fields:
+            self.assertEqual(getattr(r, name).shape, (3, 2))
+        self.assertEqual(r.mass_fraction.dtype, np.float32)
+        self.assertEqual(r.count.dtype, np.int32)
+        for i, t in enumerate([20, 40, 60]):
+            for j, v in enumerate(values):
+                with self.subTest(t=t, value=v):
+                    try:
+                        one = elprops.solve("NaCl", t, "density", v)
+                    except elprops.OutOfReachError as e:
+                        self.assertTrue(np.isnan(r.mass_fraction[i, j]))
+                        self.assertEqual(r.count[i, j], 0)
+                        self.assertEqual(r.error[i, j], str(e))
+                    else:
+                        self.assertEqual(bits(r.mass_fraction[i, j]), bits(one[0].mass_fraction))
+                        self.assertEqual(r.count[i, j], len(one))
+                        self.assertEqual(r.error[i, j], "")
+        self.assertEqual(bits(r.mass_fraction[0, 0]), bits(np.float32(0.1)))
+
+    def test_counts_two_where_the_property_turns(self):
+        r = elprops.solve("NaCl", 20, "heat_capacity", [3500.0])
+        self.assertEqual(r.count.tolist(), [2])
+        self.assertAlmostEqual(float(r.mass_fraction[0]), 0.171, delta=0.001)
+
+
+class Units(unittest.TestCase):
+    def test_one_molal_sodium_chloride(self):
+        w = elprops.to_mass_fraction("NaCl", 1, "molality")
+        self.assertEqual(bits(w), bits(np.float32(58.44 / 1058.44)))
+
+    def test_percent(self):
+        self.assertEqual(bits(elprops.to_mass_fraction("NaCl", 10, "percent")), bits(np.float32(0.1)))
+
+    def test_molarity_round_trip_through_the_density(self):
+        rho = elprops.compute("NaCl", 0.1, 20).density
+        target = 0.1 * rho / 58.44  # mol/L, hand-worked from c = w*rho/M
+        w = elprops.to_mass_fraction("NaCl", target, "molarity", 20)
+        self.assertAlmostEqual(w, 0.1, delta=1e-6)
+        # molarity() takes the mass fraction as a single: 0.1 is 0.100000001490116.
+        w = float(np.float32(0.1))
+        self.assertAlmostEqual(elprops.molarity("NaCl", 0.1, rho), w * rho / 58.44, delta=1e-12)
+
+    def test_errors(self):
+        with self.assertRaises(elprops.InadmissibleError):
+            elprops.to_mass_fraction("NaCl", -1, "molality")
+        with self.assertRaises(elprops.OutOfReachError):
+            elprops.to_mass_fraction("NaCl", 1000, "molarity", 20)
+        with self.assertRaises(TypeError):
+            elprops.to_mass_fraction("NaCl", 1, "molarity")
+
+    def test_arrays(self):
+        r = elprops.to_mass_fraction("NaCl", [1.0, -1.0, 2.0], "molality")
+        self.assertIsInstance(r, elprops.Conversions)
+        self.assertEqual(bits(r.mass_fraction[0]), bits(np.float32(58.44 / 1058.44)))
+        self.assertEqual(bits(r.mass_fraction[2]), bits(np.float32(2 * 58.44 / (1000 + 2 * 58.44))))
+        self.assertTrue(np.isnan(r.mass_fraction[1]))
+        self.assertNotEqual(r.error[1], "")
+        self.assertEqual(r.error[0], "")
+        m = elprops.molality("NaCl", np.float32([0.1, 0.2]))
+        np.testing.assert_allclose(m, [1000 * w / ((1 - w) * 58.44) for w in np.float32([0.1, 0.2]).tolist()],
+                                   rtol=1e-12)
+
+    def test_standard_molar_masses_against_published_values(self):
+        for formula, published in (("NaCl", 58.44), ("CaCl2", 110.98), ("NH4HCO3", 79.06)):
+            with self.subTest(formula):
+                self.assertAlmostEqual(elprops.standard_molar_mass(formula), published, delta=0.005)
+
+
+class Documentation(unittest.TestCase):
+    def test_new_functions_have_docstrings_and_examples_that_run(self):
+        for name in ("solve", "to_mass_fraction", "molality", "molarity", "standard_molar_mass"):
+            with self.subTest(name):
+                function = getattr(elprops, name)
+                self.assertTrue(function.__doc__ and len(function.__doc__) > 100)
+                self.assertIn(name, elprops.__all__)
+                finder = doctest.DocTestFinder()
+                runner = doctest.DocTestRunner(optionflags=doctest.ELLIPSIS)
+                for test in finder.find(function, name, globs={"elprops": elprops, "np": np}):
+                    runner.run(test)
+                self.assertEqual(runner.failures, 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
