@@ -24,8 +24,10 @@
 namespace elprops::cli {
 namespace {
 
-// Rows of the input handed to a worker at a time.
+// Rows of the input handed to a worker at a time, fewer when they are
+// long: a block holds at most about kBlockBytes of input.
 constexpr std::size_t kBlockRows = 2048;
+constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 
 // Text written through a pointer into a buffer that only grows, so that a
 // row is made without a check on every character.
@@ -233,7 +235,7 @@ class Worker {
       if (line.tooLong) continue;
       if (parser_.Parse(block.LineText(line), line.number, point) != RowParser::Result::Point) continue;
       if (point.unitValue.value_or(settings_.unit) != model::ConcentrationUnit::MassFraction) continue;
-      const std::optional<std::uint8_t> substance = FindSubstance(point.substance);
+      const std::optional<std::uint8_t> substance = substanceNames_.Get(point.substance, FindSubstance);
       if (!substance || !point.concentrationValue.ok() || !point.temperatureValue.ok()) continue;
       if (!model::IsAdmissible(*substance, point.concentrationValue.value, point.temperatureValue.value)) continue;
       computed_[k] = static_cast<std::uint32_t>(substances_.size());
@@ -365,6 +367,7 @@ class Worker {
   PointOutcome outcome_;
   // What a computed row starts with, by substance index.
   std::string substanceCells_[model::kSubstanceCount + 1];
+  ShortTextMemo<std::optional<std::uint8_t>, 6> substanceNames_;
   ShortestCache concentrationTexts_;
   ShortestCache temperatureTexts_;
   std::vector<std::uint32_t> computed_;
@@ -641,7 +644,7 @@ BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, 
     } else {
       block->Add(line, lineNumber, false);
     }
-    if (block->lines.size() == kBlockRows) input.HandOn(false);
+    if (block->lines.size() == kBlockRows || block->text.size() >= kBlockBytes) input.HandOn(false);
   }
   input.HandOn(false);
   pipeline.EndInput();

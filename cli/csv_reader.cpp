@@ -258,8 +258,8 @@ RowParser::Result RowParser::Parse(std::string_view line, std::size_t lineNumber
   point.unit = unitColumn_ != kNoColumn ? cells_[unitColumn_] : std::string_view();
   point.unitValue.reset();
   point.line = lineNumber;
-  point.concentrationValue = ParseSingle(point.concentration);
-  point.temperatureValue = ParseSingle(point.temperature);
+  point.concentrationValue = numbers_.Get(point.concentration, ParseSingle);
+  point.temperatureValue = numbers_.Get(point.temperature, ParseSingle);
   for (std::size_t k = 1; k < 3; ++k) {
     const ParsedNumber& value = k == 1 ? point.concentrationValue : point.temperatureValue;
     if (value.error == NumberError::NotANumber) {

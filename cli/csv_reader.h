@@ -3,9 +3,12 @@
 // does not grow with the number of lines.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <optional>
 #include <string>
@@ -103,6 +106,47 @@ struct CsvPoint {
 
 inline constexpr std::string_view kInputHeader = "substance,concentration,temperature";
 
+// Values worked out from short texts (up to 16 bytes), remembered in a
+// table of 2^bits places, one value a place: a later text that takes the
+// same place replaces it. Cells repeat from row to row (the same
+// substances, concentrations and temperatures), and a value looked up costs
+// less than one read again.
+template <typename Value, unsigned Bits>
+class ShortTextMemo {
+ public:
+  static constexpr std::size_t kLongest = 16;
+
+  // The value remembered for `text`, or the one `make(text)` gives, which
+  // is then remembered. Texts longer than kLongest are not remembered.
+  template <typename Make>
+  Value Get(std::string_view text, Make make) {
+    if (text.empty() || text.size() > kLongest) return make(text);
+    if (places_.empty()) places_.resize(std::size_t{1} << Bits);
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    std::memcpy(&a, text.data(), std::min<std::size_t>(text.size(), 8));
+    if (text.size() > 8) std::memcpy(&b, text.data() + 8, text.size() - 8);
+    const std::uint64_t hash = (a * 0x9E3779B97F4A7C15u) ^ (b * 0xC2B2AE3D27D4EB4Fu) ^ text.size();
+    Place& place = places_[static_cast<std::size_t>((hash * 0xFF51AFD7ED558CCDu) >> (64 - Bits))];
+    if (place.size != text.size() || place.a != a || place.b != b) {
+      place.a = a;
+      place.b = b;
+      place.size = static_cast<std::uint8_t>(text.size());
+      place.value = make(text);
+    }
+    return place.value;
+  }
+
+ private:
+  struct Place {
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    Value value{};
+    std::uint8_t size = 0;  // 0: empty
+  };
+  std::vector<Place> places_;
+};
+
 // Reads the rows of one input: the header, which says which column is
 // which, and then data rows, one at a time. Keeps nothing of one row for
 // the next, so that rows can be read apart from the stream that split them:
@@ -138,6 +182,7 @@ class RowParser {
 
   bool headerRead_ = false;
   std::string error_;
+  ShortTextMemo<ParsedNumber, 10> numbers_;
   std::size_t columnCount_ = 3;  // cells in the header
   std::size_t unitColumn_ = kNoColumn;
   std::string columnNames_ = "substance,concentration,temperature";
