@@ -39,7 +39,16 @@ struct BatchOutcome {
 // status 128 + the signal. `settings` give the unit of the concentrations
 // (a `unit` column overrides it row by row), the unit columns and the
 // warnings.
+//
+// The calling thread reads; `jobs` threads compute blocks of rows and one
+// more writes them in input order, so the output is the same whatever the
+// number of jobs. Only a bounded number of blocks is held at a time. The
+// signals of `stop` must reach the calling thread: the threads started here
+// block SIGINT and SIGTERM.
 BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out,
-                      const std::atomic<int>* stop = nullptr, const PointSettings& settings = {});
+                      const std::atomic<int>* stop = nullptr, const PointSettings& settings = {}, unsigned jobs = 1);
+
+// The most computing threads a run takes.
+inline constexpr unsigned kMaxJobs = 256;
 
 }  // namespace elprops::cli

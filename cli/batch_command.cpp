@@ -1,8 +1,12 @@
 // elprops-cli batch: points from a CSV file or standard input, results as
 // CSV or JSON lines on standard output.
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "batch.h"
 #include "command_support.h"
@@ -19,6 +23,9 @@ struct BatchOptions {
   std::string unit = "fraction";
   bool allUnits = false;
   bool noWarnings = false;
+  unsigned jobs = DefaultJobs();
+
+  static unsigned DefaultJobs() { return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs); }
 };
 
 int RunBatchCommand(const BatchOptions& options) {
@@ -41,7 +48,8 @@ int RunBatchCommand(const BatchOptions& options) {
   const model::SubstanceTables tables = model::MakeSubstanceTables();
   FileSource source(file, InputName(options.file), &StopRequest());
   OutputBuffer out(StandardOutput());
-  const BatchOutcome outcome = RunBatch(tables, source, *FormatNamed(options.format), out, &StopRequest(), settings);
+  const BatchOutcome outcome =
+      RunBatch(tables, source, *FormatNamed(options.format), out, &StopRequest(), settings, options.jobs);
   if (file != stdin) std::fclose(file);
   for (const std::string& message : outcome.messages) ReportError(message);
   return outcome.exitStatus;
@@ -70,6 +78,19 @@ void AddBatchCommand(CLI::App& app, int& status) {
                   "mass fraction");
   batch->add_flag("--no-warnings", options->noWarnings,
                   "Leave the warning column empty (no solubility and temperature warnings)");
+  batch
+      ->add_option("-j,--jobs", options->jobs,
+                   "Threads that compute rows (default: the number of processor cores); the output is the same "
+                   "for any number")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            unsigned n = 0;
+            const char* end = text.data() + text.size();
+            const auto [stop, ec] = std::from_chars(text.data(), end, n);
+            if (ec == std::errc() && stop == end && n >= 1 && n <= kMaxJobs) return {};
+            return "give a whole number of threads from 1 to " + std::to_string(kMaxJobs) + ", not \"" + text + "\"";
+          },
+          "N"));
   batch->footer(
       "A row that is not a point (a value that is not a number, the wrong number of cells, ...) gets an output "
       "row of its own with the reason, and the rows after it are computed. The columns unit, mass_fraction, "
@@ -82,7 +103,8 @@ void AddBatchCommand(CLI::App& app, int& status) {
       "Examples:\n"
       "  elprops-cli batch points.csv\n"
       "  elprops-cli batch --unit molality molalities.csv\n"
-      "  elprops-cli batch --format json < points.csv > results.jsonl");
+      "  elprops-cli batch --format json < points.csv > results.jsonl\n"
+      "  elprops-cli batch --jobs 1 points.csv");
   batch->callback([options, &status] { status = RunBatchCommand(*options); });
 }
 

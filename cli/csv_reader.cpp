@@ -1,5 +1,6 @@
 #include "csv_reader.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,12 @@
 #include "point_input.h"
 
 namespace elprops::cli {
+
+bool FileSource::Ready() {
+  if (errorNumber_ != 0) return true;
+  pollfd fd = {fileno(file_), POLLIN, 0};
+  return ::poll(&fd, 1, 0) > 0;
+}
 
 std::size_t FileSource::Read(char* buffer, std::size_t size) {
   if (errorNumber_ != 0) return 0;
@@ -136,13 +143,7 @@ bool SameName(std::string_view cell, std::string_view name) {
 
 }  // namespace
 
-PointReader::Result PointReader::Fail(std::string_view what) {
-  error_ = "line " + std::to_string(lines_.LineNumber()) + ": ";
-  error_ += what;
-  return Result::Error;
-}
-
-PointReader::Result PointReader::Bad(CsvPoint& point, std::size_t echoed, std::string_view what) {
+RowParser::Result RowParser::Bad(CsvPoint& point, std::size_t lineNumber, std::size_t echoed, std::string_view what) {
   point.substance = echoed > 0 ? cells_[0] : std::string_view();
   point.concentration = echoed > 1 ? cells_[1] : std::string_view();
   point.temperature = echoed > 2 ? cells_[2] : std::string_view();
@@ -150,13 +151,13 @@ PointReader::Result PointReader::Bad(CsvPoint& point, std::size_t echoed, std::s
   point.unitValue.reset();
   point.concentrationValue = ParsedNumber{};
   point.temperatureValue = ParsedNumber{};
-  point.line = lines_.LineNumber();
-  error_ = "line " + std::to_string(point.line) + ": ";
+  point.line = lineNumber;
+  error_ = "line " + std::to_string(lineNumber) + ": ";
   error_ += what;
   return Result::BadRow;
 }
 
-bool PointReader::SplitCells(std::string_view line, std::size_t& complete, std::string& what) {
+bool RowParser::SplitCells(std::string_view line, std::size_t& complete, std::string& what) {
   std::size_t count = 0;
   std::size_t pos = 0;
   complete = 0;
@@ -196,8 +197,8 @@ bool PointReader::SplitCells(std::string_view line, std::size_t& complete, std::
       cell = text;
       next = k;
     } else {
-      next = line.find(',', pos);
-      if (next == std::string_view::npos) next = line.size();
+      const void* comma = std::memchr(line.data() + pos, ',', line.size() - pos);
+      next = comma != nullptr ? static_cast<std::size_t>(static_cast<const char*>(comma) - line.data()) : line.size();
       cell = line.substr(pos, next - pos);
     }
     cells_.push_back(cell);
@@ -220,96 +221,159 @@ bool PointReader::SplitCells(std::string_view line, std::size_t& complete, std::
   return true;
 }
 
+bool RowParser::CellsAreHeader() const {
+  return SameName(cells_[0], kCellNames[0]) && SameName(cells_[1], kCellNames[1]) && SameName(cells_[2], kCellNames[2]);
+}
+
+bool RowParser::ReadHeader(std::string_view line) {
+  std::string what;
+  std::size_t complete = 0;
+  if (!SplitCells(line, complete, what) || !CellsAreHeader()) return false;
+  headerRead_ = true;
+  columnCount_ = cells_.size();
+  columnNames_.clear();
+  for (std::size_t k = 0; k < cells_.size(); ++k) {
+    const std::string_view name = TrimBlanks(cells_[k]);
+    if (k > 0) columnNames_ += ',';
+    columnNames_ += name;
+    if (k >= 3 && unitColumn_ == kNoColumn && SameName(name, "unit")) unitColumn_ = k;
+  }
+  return true;
+}
+
+RowParser::Result RowParser::Unreadable(std::size_t lineNumber, std::string_view what, CsvPoint& point) {
+  return Bad(point, lineNumber, 0, what);
+}
+
+RowParser::Result RowParser::Parse(std::string_view line, std::size_t lineNumber, CsvPoint& point) {
+  std::string what;
+  std::size_t complete = 0;
+  if (!SplitCells(line, complete, what)) return Bad(point, lineNumber, complete, what);
+  if (CellsAreHeader()) {
+    return Bad(point, lineNumber, 3, "the header line again (were two inputs joined?); it is not a point");
+  }
+  point.substance = cells_[0];
+  point.concentration = cells_[1];
+  point.temperature = cells_[2];
+  point.unit = unitColumn_ != kNoColumn ? cells_[unitColumn_] : std::string_view();
+  point.unitValue.reset();
+  point.line = lineNumber;
+  point.concentrationValue = numbers_.Get(point.concentration, ParseSingle);
+  point.temperatureValue = numbers_.Get(point.temperature, ParseSingle);
+  for (std::size_t k = 1; k < 3; ++k) {
+    const ParsedNumber& value = k == 1 ? point.concentrationValue : point.temperatureValue;
+    if (value.error == NumberError::NotANumber) {
+      error_ = "line " + std::to_string(lineNumber) + ": " + std::string(kCellNames[k]) + " " +
+               Quoted(TrimBlanks(cells_[k])) + " is not a number";
+      return Result::BadRow;
+    }
+  }
+  if (const std::string_view unit = TrimBlanks(point.unit); !unit.empty()) {
+    point.unitValue = model::ParseConcentrationUnit(unit);
+    if (!point.unitValue) {
+      error_ = "line " + std::to_string(lineNumber) + ": unit " + Quoted(unit) +
+               " is not one of fraction, percent, molality, molarity or g/L";
+      return Result::BadRow;
+    }
+  }
+  return Result::Point;
+}
+
+PointReader::LineResult PointReader::Fail(std::string_view what) {
+  error_ = "line " + std::to_string(lines_.LineNumber()) + ": ";
+  error_ += what;
+  return LineResult::Error;
+}
+
+void PointReader::ReadFailed() {
+  error_ = "cannot read " + source_.Name();
+  if (lines_.LineNumber() > 0) error_ += " after line " + std::to_string(lines_.LineNumber());
+  if (source_.ErrorNumber() != 0) {
+    error_ += ": ";
+    error_ += std::strerror(source_.ErrorNumber());
+  }
+}
+
 bool PointReader::ReadHeader() {
   if (headerRead_) return true;
   if (headerFailed_) return false;
-  CsvPoint unused;
-  stopAfterHeader_ = true;
-  const Result result = Next(unused);
-  stopAfterHeader_ = false;
-  if (result == Result::Error) headerFailed_ = true;
-  return !headerFailed_;
-}
-
-PointReader::Result PointReader::Next(CsvPoint& point) {
-  if (headerFailed_) return Result::Error;
   std::string_view line;
   for (;;) {
     switch (lines_.Next(line)) {
       case LineReader::Result::Line:
         break;
       case LineReader::Result::End:
-        if (!headerRead_) {
-          error_ = "the input is empty: the header ";
-          error_ += kInputHeader;
-          error_ += " is missing";
-          return Result::Error;
-        }
-        return Result::End;
-      case LineReader::Result::TooLong: {
-        const std::string what = "the line is longer than " + std::to_string(lines_.MaxLineLength()) + " characters";
-        if (!headerRead_) return Fail(what + "; the header must be " + std::string(kInputHeader));
-        return Bad(point, 0, what);
-      }
+        error_ = "the input is empty: the header ";
+        error_ += kInputHeader;
+        error_ += " is missing";
+        headerFailed_ = true;
+        return false;
+      case LineReader::Result::TooLong:
+        Fail("the line is longer than " + std::to_string(lines_.MaxLineLength()) + " characters; the header must be " +
+             std::string(kInputHeader));
+        headerFailed_ = true;
+        return false;
       case LineReader::Result::ReadError:
-        error_ = "cannot read " + source_.Name();
-        if (lines_.LineNumber() > 0) error_ += " after line " + std::to_string(lines_.LineNumber());
-        if (source_.ErrorNumber() != 0) {
-          error_ += ": ";
-          error_ += std::strerror(source_.ErrorNumber());
-        }
-        return Result::Error;
+        ReadFailed();
+        headerFailed_ = true;
+        return false;
+    }
+    // A byte order mark starts the input.
+    if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+    if (TrimBlanks(line).empty()) continue;
+    if (!parser_.ReadHeader(line)) {
+      Fail("the header must be " + std::string(kInputHeader));
+      headerFailed_ = true;
+      return false;
+    }
+    headerRead_ = true;
+    return true;
+  }
+}
+
+PointReader::LineResult PointReader::NextLine(std::string_view& line, std::size_t& lineNumber) {
+  if (!ReadHeader()) return LineResult::Error;
+  for (;;) {
+    switch (lines_.Next(line)) {
+      case LineReader::Result::Line:
+        break;
+      case LineReader::Result::End:
+        return LineResult::End;
+      case LineReader::Result::TooLong:
+        lineNumber = lines_.LineNumber();
+        error_ = "the line is longer than " + std::to_string(lines_.MaxLineLength()) + " characters";
+        return LineResult::TooLong;
+      case LineReader::Result::ReadError:
+        ReadFailed();
+        return LineResult::Error;
     }
     // A byte order mark starts the input, or a second file joined to it.
     if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
     if (TrimBlanks(line).empty()) continue;
-    std::string what;
-    std::size_t complete = 0;
-    const bool split = SplitCells(line, complete, what);
-    const bool header = split && SameName(cells_[0], kCellNames[0]) && SameName(cells_[1], kCellNames[1]) &&
-                        SameName(cells_[2], kCellNames[2]);
-    if (!headerRead_) {
-      if (!header) return Fail("the header must be " + std::string(kInputHeader));
-      headerRead_ = true;
-      columnCount_ = cells_.size();
-      columnNames_.clear();
-      for (std::size_t k = 0; k < cells_.size(); ++k) {
-        const std::string_view name = TrimBlanks(cells_[k]);
-        if (k > 0) columnNames_ += ',';
-        columnNames_ += name;
-        if (k >= 3 && unitColumn_ == kNoColumn && SameName(name, "unit")) unitColumn_ = k;
-      }
-      if (stopAfterHeader_) return Result::End;
-      continue;
-    }
-    if (!split) return Bad(point, complete, what);
-    if (header) return Bad(point, 3, "the header line again (were two inputs joined?); it is not a point");
-    point.substance = cells_[0];
-    point.concentration = cells_[1];
-    point.temperature = cells_[2];
-    point.unit = unitColumn_ != kNoColumn ? cells_[unitColumn_] : std::string_view();
-    point.unitValue.reset();
-    point.line = lines_.LineNumber();
-    point.concentrationValue = ParseSingle(point.concentration);
-    point.temperatureValue = ParseSingle(point.temperature);
-    for (std::size_t k = 1; k < 3; ++k) {
-      const ParsedNumber& value = k == 1 ? point.concentrationValue : point.temperatureValue;
-      if (value.error == NumberError::NotANumber) {
-        error_ = "line " + std::to_string(point.line) + ": " + std::string(kCellNames[k]) + " " +
-                 Quoted(TrimBlanks(cells_[k])) + " is not a number";
-        return Result::BadRow;
-      }
-    }
-    if (const std::string_view unit = TrimBlanks(point.unit); !unit.empty()) {
-      point.unitValue = model::ParseConcentrationUnit(unit);
-      if (!point.unitValue) {
-        error_ = "line " + std::to_string(point.line) + ": unit " + Quoted(unit) +
-                 " is not one of fraction, percent, molality, molarity or g/L";
-        return Result::BadRow;
-      }
-    }
-    return Result::Point;
+    lineNumber = lines_.LineNumber();
+    return LineResult::Line;
   }
+}
+
+PointReader::Result PointReader::Next(CsvPoint& point) {
+  std::string_view line;
+  std::size_t lineNumber = 0;
+  RowParser::Result parsed = RowParser::Result::Point;
+  switch (NextLine(line, lineNumber)) {
+    case LineResult::Line:
+      parsed = parser_.Parse(line, lineNumber, point);
+      break;
+    case LineResult::TooLong:
+      parsed = parser_.Unreadable(lineNumber, error_, point);
+      break;
+    case LineResult::End:
+      return Result::End;
+    case LineResult::Error:
+      return Result::Error;
+  }
+  if (parsed == RowParser::Result::Point) return Result::Point;
+  error_ = parser_.ErrorMessage();
+  return Result::BadRow;
 }
 
 }  // namespace elprops::cli

@@ -3,9 +3,12 @@
 // does not grow with the number of lines.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <optional>
 #include <string>
@@ -28,6 +31,9 @@ class ByteSource {
   [[nodiscard]] virtual int ErrorNumber() const { return 0; }
   // For messages: "standard input", "\"points.csv\"".
   [[nodiscard]] virtual std::string Name() const { return "the input"; }
+  // True when a Read would not wait for input (there is data, the end or
+  // an error at hand); false when it might.
+  virtual bool Ready() { return false; }
 };
 
 // A file read with read(2) on its descriptor. A read interrupted by a
@@ -41,6 +47,7 @@ class FileSource final : public ByteSource {
   [[nodiscard]] bool Failed() const override { return errorNumber_ != 0; }
   [[nodiscard]] int ErrorNumber() const override { return errorNumber_; }
   [[nodiscard]] std::string Name() const override { return name_; }
+  bool Ready() override;
 
  private:
   std::FILE* file_;
@@ -53,6 +60,7 @@ class MemorySource final : public ByteSource {
  public:
   explicit MemorySource(std::string_view data) : data_(data) {}
   std::size_t Read(char* buffer, std::size_t size) override;
+  bool Ready() override { return true; }
 
  private:
   std::string_view data_;
@@ -98,6 +106,92 @@ struct CsvPoint {
 
 inline constexpr std::string_view kInputHeader = "substance,concentration,temperature";
 
+// Values worked out from short texts (up to 16 bytes), remembered in a
+// table of 2^bits places, one value a place: a later text that takes the
+// same place replaces it. Cells repeat from row to row (the same
+// substances, concentrations and temperatures), and a value looked up costs
+// less than one read again.
+template <typename Value, unsigned Bits>
+class ShortTextMemo {
+ public:
+  static constexpr std::size_t kLongest = 16;
+
+  // The value remembered for `text`, or the one `make(text)` gives, which
+  // is then remembered. Texts longer than kLongest are not remembered.
+  template <typename Make>
+  Value Get(std::string_view text, Make make) {
+    if (text.empty() || text.size() > kLongest) return make(text);
+    if (places_.empty()) places_.resize(std::size_t{1} << Bits);
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    std::memcpy(&a, text.data(), std::min<std::size_t>(text.size(), 8));
+    if (text.size() > 8) std::memcpy(&b, text.data() + 8, text.size() - 8);
+    const std::uint64_t hash = (a * 0x9E3779B97F4A7C15u) ^ (b * 0xC2B2AE3D27D4EB4Fu) ^ text.size();
+    Place& place = places_[static_cast<std::size_t>((hash * 0xFF51AFD7ED558CCDu) >> (64 - Bits))];
+    if (place.size != text.size() || place.a != a || place.b != b) {
+      place.a = a;
+      place.b = b;
+      place.size = static_cast<std::uint8_t>(text.size());
+      place.value = make(text);
+    }
+    return place.value;
+  }
+
+ private:
+  struct Place {
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    Value value{};
+    std::uint8_t size = 0;  // 0: empty
+  };
+  std::vector<Place> places_;
+};
+
+// Reads the rows of one input: the header, which says which column is
+// which, and then data rows, one at a time. Keeps nothing of one row for
+// the next, so that rows can be read apart from the stream that split them:
+// a copy made once the header is read reads the rows on another thread.
+class RowParser {
+ public:
+  enum class Result { Point, BadRow };
+
+  // Reads `line` as the header: true when it starts with
+  // substance,concentration,temperature (names in any case, blanks around
+  // them); then every row must have as many cells, and a column `unit`
+  // after the first three gives each row's unit.
+  bool ReadHeader(std::string_view line);
+  [[nodiscard]] bool HasUnitColumn() const { return unitColumn_ != kNoColumn; }
+  // `line` is a data line without its line break (not blank, no byte order
+  // mark); the cells of `point` stay valid until the next call.
+  Result Parse(std::string_view line, std::size_t lineNumber, CsvPoint& point);
+  // A line that could not be held: BadRow with `what` as the reason.
+  Result Unreadable(std::size_t lineNumber, std::string_view what, CsvPoint& point);
+  // After BadRow: what is wrong, with the line number.
+  [[nodiscard]] const std::string& ErrorMessage() const { return error_; }
+
+ private:
+  static constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+
+  Result Bad(CsvPoint& point, std::size_t lineNumber, std::size_t echoed, std::string_view what);
+  // The cells of `line`; when it cannot be split into as many as the
+  // header has, `what` says why and `complete` how many leading cells are
+  // known.
+  bool SplitCells(std::string_view line, std::size_t& complete, std::string& what);
+  // The cells of the last line split are the header's names.
+  [[nodiscard]] bool CellsAreHeader() const;
+
+  bool headerRead_ = false;
+  std::string error_;
+  ShortTextMemo<ParsedNumber, 10> numbers_;
+  std::size_t columnCount_ = 3;  // cells in the header
+  std::size_t unitColumn_ = kNoColumn;
+  std::string columnNames_ = "substance,concentration,temperature";
+  std::vector<std::string_view> cells_;
+  // The text of quoted cells; a deque, so that growing it leaves the cells
+  // already read in place.
+  std::deque<std::string> unquoted_;
+};
+
 // Reads the header, then one point a line. The header starts with
 // substance,concentration,temperature; a column `unit` after them gives
 // each row's concentration unit, and any other column (the results of a
@@ -115,41 +209,42 @@ class PointReader {
     End,     // the end of the input
     Error,   // the input cannot be read (no or a wrong header, a read error)
   };
+  enum class LineResult {
+    Line,     // a data line, for a RowParser
+    TooLong,  // a line too long to hold: ErrorMessage() says why (without
+              // the line number, which RowParser::Unreadable adds)
+    End,
+    Error,
+  };
 
   explicit PointReader(ByteSource& source) : source_(source), lines_(source) {}
   // Reads the header if that is not done yet; false when the input cannot
   // be read (ErrorMessage() says why, and Next returns Error).
   bool ReadHeader();
   // Once the header is read: whether it has a unit column.
-  [[nodiscard]] bool HasUnitColumn() const { return unitColumn_ != kNoColumn; }
+  [[nodiscard]] bool HasUnitColumn() const { return parser_.HasUnitColumn(); }
+  // Once the header is read: a parser for its data rows.
+  [[nodiscard]] const RowParser& Parser() const { return parser_; }
   Result Next(CsvPoint& point);
-  // After BadRow or Error: what is wrong, with the line number where there
-  // is one ("line 4: concentration \"abc\" is not a number").
+  // The next data line as it stands (the header read and blank lines
+  // skipped, a byte order mark dropped), valid until the next call, and
+  // its 1-based number. Next and NextLine are not mixed on one reader.
+  LineResult NextLine(std::string_view& line, std::size_t& lineNumber);
+  // After BadRow, TooLong or Error: what is wrong, with the line number
+  // where there is one ("line 4: concentration \"abc\" is not a number").
   [[nodiscard]] const std::string& ErrorMessage() const { return error_; }
 
  private:
-  Result Fail(std::string_view what);
-  Result Bad(CsvPoint& point, std::size_t echoed, std::string_view what);
-  // The cells of `line`; when it cannot be split into as many as the
-  // header has, `what` says why and `complete` how many leading cells are
-  // known.
-  bool SplitCells(std::string_view line, std::size_t& complete, std::string& what);
-
-  static constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+  LineResult Fail(std::string_view what);
+  // The message of a read error.
+  void ReadFailed();
 
   ByteSource& source_;
   LineReader lines_;
+  RowParser parser_;
   bool headerRead_ = false;
   bool headerFailed_ = false;
-  bool stopAfterHeader_ = false;
   std::string error_;
-  std::size_t columnCount_ = 3;  // cells in the header
-  std::size_t unitColumn_ = kNoColumn;
-  std::string columnNames_ = "substance,concentration,temperature";
-  std::vector<std::string_view> cells_;
-  // The text of quoted cells; a deque, so that growing it leaves the cells
-  // already read in place.
-  std::deque<std::string> unquoted_;
 };
 
 }  // namespace elprops::cli

@@ -40,6 +40,19 @@ void OutputBuffer::AppendShortest(float value) {
   size_ = static_cast<std::size_t>(WriteShortest(buffer_.data() + size_, value) - buffer_.data());
 }
 
+void OutputBuffer::AppendRows(std::string_view rows) {
+  constexpr std::size_t kDirect = std::size_t{1} << 16;
+  if (size_ == 0 && rows.size() >= kDirect) {
+    if (!failed_ && !sink_(rows)) {
+      failed_ = true;
+      errorNumber_ = errno;
+    }
+    return;
+  }
+  Append(rows);
+  EndRow();
+}
+
 void OutputBuffer::MakeRoom(std::size_t n) {
   Flush();
   if (buffer_.size() - size_ < n) buffer_.resize(std::max(buffer_.size() * 2, size_ + n));
@@ -185,7 +198,9 @@ void UnreadablePoint(std::string_view substance, std::string_view concentration,
 
 namespace {
 
-bool NeedsQuotes(std::string_view text) { return text.find_first_of(",\"\r\n") != std::string_view::npos; }
+bool NeedsQuotes(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
+}
 
 void AppendCsvCell(OutputBuffer& out, std::string_view text) {
   if (!NeedsQuotes(text)) {
@@ -199,6 +214,21 @@ void AppendCsvCell(OutputBuffer& out, std::string_view text) {
   }
   out.Append('"');
 }
+
+}  // namespace
+
+std::string CsvCellText(std::string_view text) {
+  if (!NeedsQuotes(text)) return std::string(text);
+  std::string cell = "\"";
+  for (const char c : text) {
+    if (c == '"') cell += '"';
+    cell += c;
+  }
+  cell += '"';
+  return cell;
+}
+
+namespace {
 
 void AppendJsonString(OutputBuffer& out, std::string_view text) {
   // Formulas and most messages are plain ASCII and need no escape.

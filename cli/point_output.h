@@ -49,6 +49,9 @@ class OutputBuffer {
   void AppendShortest(float value);
   // The text appended so far is one or more whole rows.
   void EndRow() { rowsEnd_ = size_; }
+  // Appends `rows`, one or more whole rows; a large piece goes to the sink
+  // straight from where it is when nothing else is held.
+  void AppendRows(std::string_view rows);
   // The whole rows appended so far go to the sink; false once the sink
   // failed.
   bool Flush();
@@ -133,6 +136,10 @@ void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substa
 // are known, `message` (with the line number) as its error.
 void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
                      std::string message, PointOutcome& outcome);
+
+// `text` as one CSV cell: quoted, its quotes doubled, when it holds a
+// comma, a quote or a line break.
+std::string CsvCellText(std::string_view text);
 
 inline constexpr std::string_view kOutputHeader =
     "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,thermal_conductivity,error,"

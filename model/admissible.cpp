@@ -13,7 +13,14 @@ float TemperatureLimitOf(std::uint8_t substance) {
   return substance == kWater ? kWaterTemperatureLimit : kSolutionTemperatureLimit;
 }
 
+bool IsAdmissible(std::uint8_t substance, float concentration, float temperature) {
+  const bool concentrationOk =
+      substance == kWater ? concentration == 0.0f : concentration > 0.0f && concentration < 1.0f;
+  return concentrationOk && temperature > kLowestTemperature && temperature < TemperatureLimitOf(substance);
+}
+
 std::optional<std::string> InadmissibleReason(std::uint8_t substance, float concentration, float temperature) {
+  if (IsAdmissible(substance, concentration, temperature)) return std::nullopt;
   const bool water = substance == kWater;
   if (water) {
     if (concentration != 0.0f) return "water takes no concentration: leave it empty or 0";

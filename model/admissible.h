@@ -21,6 +21,10 @@ float TemperatureLimitOf(std::uint8_t substance);
 // on a limit is refused. The substance must be 1 to 19.
 std::optional<std::string> InadmissibleReason(std::uint8_t substance, float concentration, float temperature);
 
+// True exactly when InadmissibleReason gives nothing; for many points, as
+// it builds no text.
+bool IsAdmissible(std::uint8_t substance, float concentration, float temperature);
+
 // The saturation mass fraction of calcium chloride at a temperature in
 // degrees Celsius: 0.52551 * exp(0.00156214 * T), computed in double and
 // rounded to the nearest single. The fit was made for 0 to 100 degrees; the

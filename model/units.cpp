@@ -162,7 +162,14 @@ std::string_view UnitSymbol(ConcentrationUnit unit) {
 std::optional<double> FormulaMolarMass(std::string_view formula) { return FormulaReader(formula).Whole(); }
 
 double StandardMolarMass(std::uint8_t substance) {
-  // Every catalogue formula is made of the elements above.
+  // Every catalogue formula is made of the elements above; each is read
+  // once.
+  static const std::array<double, kSubstanceCount + 1> masses = [] {
+    std::array<double, kSubstanceCount + 1> m{};
+    for (std::uint8_t s = 1; s <= kSubstanceCount; ++s) m[s] = *FormulaMolarMass(CatalogueEntry(s).Formula);
+    return m;
+  }();
+  if (substance >= 1 && substance <= kSubstanceCount) return masses[substance];
   return *FormulaMolarMass(CatalogueEntry(substance).Formula);
 }
 

@@ -1,7 +1,9 @@
 #include "validity.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <span>
 #include <stdexcept>
 #include <utility>
 
@@ -98,13 +100,42 @@ const std::vector<SolubilityRow>& SolubilityTable() {
   return table;
 }
 
+namespace {
+
+// The rows of each salt, by substance index: [first, last) in the table.
+struct SaltRows {
+  std::array<std::size_t, kSubstanceCount + 1> first{};
+  std::array<std::size_t, kSubstanceCount + 1> last{};
+};
+
+const SaltRows& RowsBySalt() {
+  static const SaltRows rows = [] {
+    SaltRows r;
+    const std::vector<SolubilityRow>& table = SolubilityTable();
+    for (std::uint8_t s = 1; s < kWater; ++s) {
+      const std::string_view formula = CatalogueEntry(s).Formula;
+      std::size_t k = 0;
+      while (k < table.size() && table[k].formula != formula) ++k;
+      r.first[s] = k;
+      while (k < table.size() && table[k].formula == formula) ++k;
+      r.last[s] = k;
+    }
+    return r;
+  }();
+  return rows;
+}
+
+}  // namespace
+
 std::optional<SolubilityLimit> Solubility(std::uint8_t substance, double temperature) {
   if (substance < 1 || substance >= kWater) return std::nullopt;
   if (!(temperature >= kTableStart && temperature <= kTableEnd)) return std::nullopt;
-  const std::string_view formula = CatalogueEntry(substance).Formula;
+  // A salt's rows are together in the table, in order of temperature.
+  const SaltRows& salts = RowsBySalt();
+  const std::span<const SolubilityRow> rows(SolubilityTable().data() + salts.first[substance],
+                                            salts.last[substance] - salts.first[substance]);
   const SolubilityRow* below = nullptr;
-  for (const SolubilityRow& row : SolubilityTable()) {
-    if (row.formula != formula) continue;
+  for (const SolubilityRow& row : rows) {
     if (row.temperature <= temperature) {
       below = &row;
       continue;
@@ -121,35 +152,59 @@ std::optional<SolubilityLimit> Solubility(std::uint8_t substance, double tempera
   return std::nullopt;
 }
 
-std::vector<Warning> CheckValidity(std::uint8_t substance, float massFraction, float temperature) {
-  std::vector<Warning> warnings;
+ValidityAt CheckValidityAt(std::uint8_t substance, float temperature) {
+  ValidityAt validity;
   const auto t = static_cast<double>(temperature);
   if (substance >= 1 && substance < kWater) {
     const std::string formula(CatalogueEntry(substance).Formula);
     const std::optional<SolubilityLimit> limit = Solubility(substance, t);
     if (!limit) {
-      warnings.push_back({WarningKind::NoSolubilityData,
-                          "no solubility data at this temperature (" + Temperature(temperature) + ") for " + formula});
+      validity.within.push_back({WarningKind::NoSolubilityData, "no solubility data at this temperature (" +
+                                                                    Temperature(temperature) + ") for " + formula});
     } else if (limit->status == SolubilityStatus::IllDefined) {
       // The table's note says why, in its first clause ("hydrolyses to ...").
       const std::string_view why = limit->note.substr(0, limit->note.find(';'));
-      warnings.push_back(
+      validity.within.push_back(
           {WarningKind::IllDefined, "the solubility of " + formula + " is not well defined: it " + std::string(why)});
-    } else if (static_cast<double>(massFraction) > limit->massFraction) {
+    } else {
+      validity.limit = limit->massFraction;
       std::string text = "above the solubility of " + formula + " at " + Temperature(temperature) + " (" +
                          Fraction(limit->massFraction);
       if (!limit->solid.empty()) text += "; the solid is " + std::string(limit->solid);
       text += ")";
       if (limit->status == SolubilityStatus::Uncertain) text += "; this limit is uncertain";
-      warnings.push_back({WarningKind::AboveSolubility, std::move(text)});
+      validity.above.push_back({WarningKind::AboveSolubility, std::move(text)});
     }
   }
   if (t > kBoilingPoint) {
-    warnings.push_back({WarningKind::AboveBoiling,
-                        "above 100 °C the solution boils at atmospheric pressure unless it is kept under pressure, "
-                        "and the correlations are less accurate (docs/accuracy.md)"});
+    const Warning boiling{WarningKind::AboveBoiling,
+                          "above 100 °C the solution boils at atmospheric pressure unless it is kept under "
+                          "pressure, and the correlations are less accurate (docs/accuracy.md)"};
+    validity.within.push_back(boiling);
+    validity.above.push_back(boiling);
   }
-  return warnings;
+  if (validity.limit == std::numeric_limits<double>::infinity()) validity.above = validity.within;
+  return validity;
+}
+
+ValidityLimit ValidityLimitAt(std::uint8_t substance, float temperature) {
+  ValidityLimit validity;
+  const auto t = static_cast<double>(temperature);
+  if (substance >= 1 && substance < kWater) {
+    const std::optional<SolubilityLimit> limit = Solubility(substance, t);
+    if (!limit || limit->status == SolubilityStatus::IllDefined) {
+      validity.withinWarned = true;
+    } else {
+      validity.limit = limit->massFraction;
+    }
+  }
+  if (t > kBoilingPoint) validity.withinWarned = true;
+  return validity;
+}
+
+std::vector<Warning> CheckValidity(std::uint8_t substance, float massFraction, float temperature) {
+  ValidityAt validity = CheckValidityAt(substance, temperature);
+  return std::move(static_cast<double>(massFraction) > validity.limit ? validity.above : validity.within);
 }
 
 std::string JoinWarnings(const std::vector<Warning>& warnings) {

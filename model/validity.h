@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,6 +66,29 @@ struct Warning {
 // The warnings and notes of one point, in a fixed order: solubility first,
 // then temperature. Empty for a point within the table and below 100 °C.
 std::vector<Warning> CheckValidity(std::uint8_t substance, float massFraction, float temperature);
+
+// The warnings and notes of every point of one substance at one
+// temperature, worked out once for many points: a mass fraction above
+// `limit` has those of `above`, any other those of `within`. Without a
+// solubility to compare with (water, no data, an ill-defined one) the limit
+// is infinite.
+struct ValidityAt {
+  double limit = std::numeric_limits<double>::infinity();
+  std::vector<Warning> within;
+  std::vector<Warning> above;
+  [[nodiscard]] const std::vector<Warning>& For(float massFraction) const {
+    return static_cast<double>(massFraction) > limit ? above : within;
+  }
+};
+ValidityAt CheckValidityAt(std::uint8_t substance, float temperature);
+
+// What CheckValidityAt says without its texts, quickly, for many points:
+// the same limit, and whether a point within it has a warning or note.
+struct ValidityLimit {
+  double limit = std::numeric_limits<double>::infinity();
+  bool withinWarned = false;
+};
+ValidityLimit ValidityLimitAt(std::uint8_t substance, float temperature);
 
 // The warnings of a point joined into one line, "; " between them.
 std::string JoinWarnings(const std::vector<Warning>& warnings);
