@@ -42,6 +42,7 @@ class TextBuffer {
   }
   void Commit(char* end) { size_ = static_cast<std::size_t>(end - data_.data()); }
   void Append(std::string_view text) {
+    if (text.empty()) return;
     char* at = Reserve(text.size());
     std::memcpy(at, text.data(), text.size());
     size_ += text.size();
@@ -281,7 +282,9 @@ class Worker {
  private:
   static constexpr std::uint32_t kNotComputed = UINT32_MAX;
 
+  // An empty view may have no data at all, which memcpy must not be given.
   static char* Put(char* out, std::string_view text) {
+    if (text.empty()) return out;
     std::memcpy(out, text.data(), text.size());
     return out + text.size();
   }

@@ -35,6 +35,7 @@ std::size_t FileSource::Read(char* buffer, std::size_t size) {
 
 std::size_t MemorySource::Read(char* buffer, std::size_t size) {
   const std::size_t n = std::min(size, data_.size());
+  if (n == 0) return 0;
   std::memcpy(buffer, data_.data(), n);
   data_.remove_prefix(n);
   return n;
