@@ -13,38 +13,22 @@ namespace elprops::cli {
 namespace {
 
 struct PropertyText {
-  std::string_view name;  // as the option takes it
   std::string_view russian;
   std::string_view english;
 };
 
-// The axis labels: the property and its unit as the window shows them.
+// The axis labels: the property and its unit as the window shows them, in
+// the order of the properties.
 constexpr PropertyText kPropertyTexts[] = {
-    {"density", "Плотность, кг/м³", "Density, kg/m³"},
-    {"viscosity", "Вязкость, Па·с", "Viscosity, Pa·s"},
-    {"surface_tension", "Поверхностное натяжение, Н/м", "Surface tension, N/m"},
-    {"heat_capacity", "Теплоёмкость, Дж/(кг·К)", "Heat capacity, J/(kg·K)"},
-    {"thermal_conductivity", "Теплопроводность, Вт/(м·К)", "Thermal conductivity, W/(m·K)"},
+    {"Плотность, кг/м³", "Density, kg/m³"},
+    {"Вязкость, Па·с", "Viscosity, Pa·s"},
+    {"Поверхностное натяжение, Н/м", "Surface tension, N/m"},
+    {"Теплоёмкость, Дж/(кг·К)", "Heat capacity, J/(kg·K)"},
+    {"Теплопроводность, Вт/(м·К)", "Thermal conductivity, W/(m·K)"},
 };
 
 std::string_view Pick(PlotLanguage language, std::string_view russian, std::string_view english) {
   return language == PlotLanguage::Russian ? russian : english;
-}
-
-float PropertyValue(const model::PropertySet& set, PlotProperty property) {
-  switch (property) {
-    case PlotProperty::Density:
-      return set.Density;
-    case PlotProperty::Viscosity:
-      return set.Viscosity;
-    case PlotProperty::SurfaceTension:
-      return set.SurfaceTension;
-    case PlotProperty::HeatCapacity:
-      return set.HeatCapacity;
-    case PlotProperty::ThermalConductivity:
-      return set.ThermalConductivity;
-  }
-  return 0.0f;
 }
 
 // Cyrillic capitals of UTF-8 text to small letters; everything else as it is.
@@ -230,8 +214,10 @@ std::optional<std::vector<PlotProperty>> PlotPropertiesNamed(std::string_view na
     return std::vector<PlotProperty>{PlotProperty::Density, PlotProperty::Viscosity, PlotProperty::SurfaceTension,
                                      PlotProperty::HeatCapacity, PlotProperty::ThermalConductivity};
   }
+  // The names with underscores only, as the help gives them.
   for (std::size_t i = 0; i < std::size(kPropertyTexts); ++i) {
-    if (kPropertyTexts[i].name == name) return std::vector<PlotProperty>{static_cast<PlotProperty>(i)};
+    const auto property = static_cast<PlotProperty>(i);
+    if (model::PropertyName(property) == name) return std::vector<PlotProperty>{property};
   }
   return std::nullopt;
 }

@@ -10,13 +10,15 @@
 #include <vector>
 
 #include "catalogue.h"
+#include "inverse.h"
 #include "plot_model.h"
 #include "point_input.h"
 #include "units.h"
 
 namespace elprops::cli {
 
-enum class PlotProperty : std::uint8_t { Density, Viscosity, SurfaceTension, HeatCapacity, ThermalConductivity };
+// A panel shows one of the model's five properties.
+using PlotProperty = model::Property;
 enum class PlotAxis : std::uint8_t { Temperature, Concentration };
 enum class PlotLanguage : std::uint8_t { Russian, English };
 

@@ -56,16 +56,25 @@ struct Comparison {
   std::vector<std::string> mismatches;
 };
 
+// The points as the three input columns of ComputeMany.
+struct PointColumns {
+  std::vector<std::uint8_t> substances;
+  std::vector<float> xs, ts;
+};
+PointColumns Columns(const std::vector<Point>& points) {
+  PointColumns c;
+  for (const Point& p : points) {
+    c.substances.push_back(p.substance);
+    c.xs.push_back(p.x);
+    c.ts.push_back(p.t);
+  }
+  return c;
+}
+
 // Computes the points with one ComputeMany call and each of them with its
 // own ComputeProperties call, and lists every point where the two differ.
 Comparison CompareWithOneByOne(const SubstanceTables& tables, const std::vector<Point>& points) {
-  std::vector<std::uint8_t> substances;
-  std::vector<float> xs, ts;
-  for (const Point& p : points) {
-    substances.push_back(p.substance);
-    xs.push_back(p.x);
-    ts.push_back(p.t);
-  }
+  auto [substances, xs, ts] = Columns(points);
   const std::vector<float> xsBefore = xs;
   std::vector<PropertySet> out(points.size());
   for (std::size_t k = 0; k < out.size(); ++k) out[k] = Before(k);
@@ -287,13 +296,7 @@ TEST_P(ComputeManyFault, ReportedAtEveryPlaceInAGroupAndNeighboursUnharmed) {
       EXPECT_TRUE(c.mismatches.empty()) << testing::PrintToString(c.mismatches);
       EXPECT_EQ(c.faults, 1u);
 
-      std::vector<std::uint8_t> substances;
-      std::vector<float> xs, ts;
-      for (const Point& p : points) {
-        substances.push_back(p.substance);
-        xs.push_back(p.x);
-        ts.push_back(p.t);
-      }
+      const auto [substances, xs, ts] = Columns(points);
       std::vector<PropertySet> out(n, Before(0));
       std::vector<ComputeStatus> status(n);
       ASSERT_TRUE(ComputeMany(tables_, substances, xs, ts, out, status));
