@@ -10,10 +10,10 @@
 #include <elprops/compute.hpp>
 #include <elprops/validity.hpp>
 
-#include "admissible.h"
-#include "catalogue.h"
-#include "correlations.h"
-#include "evaluate.h"
+#include "api/evaluate.h"
+#include "model/admissible.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
 
 namespace elprops {
 namespace api {

@@ -1,7 +1,7 @@
 #include <elprops/saturation.hpp>
 #include <elprops/version.hpp>
 
-#include "admissible.h"
+#include "model/admissible.h"
 
 namespace elprops {
 

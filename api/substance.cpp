@@ -4,8 +4,8 @@
 
 #include <elprops/substance.hpp>
 
-#include "admissible.h"
-#include "catalogue.h"
+#include "model/admissible.h"
+#include "model/catalogue.h"
 
 namespace elprops {
 namespace {

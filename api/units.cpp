@@ -3,10 +3,10 @@
 #include <elprops/units.hpp>
 #include <elprops/validity.hpp>
 
-#include "catalogue.h"
-#include "inverse.h"
-#include "units.h"
-#include "validity.h"
+#include "model/catalogue.h"
+#include "model/inverse.h"
+#include "model/units.h"
+#include "model/validity.h"
 
 namespace elprops {
 namespace {

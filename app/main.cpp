@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app.h"
-#include "qt_messages.h"
-#include "qt_platform.h"
+#include "frontend/app.h"
+#include "qt/qt_messages.h"
+#include "qt/qt_platform.h"
 
 int main(int argc, char* argv[]) {
   // Answered before anything needs a display.

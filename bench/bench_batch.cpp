@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "batch.h"
+#include "cli/batch/batch.h"
 
 namespace {
 

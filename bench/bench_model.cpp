@@ -27,8 +27,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue.h"
-#include "correlations.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
 
 namespace {
 

@@ -17,12 +17,12 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue.h"
-#include "correlations.h"
-#include "format.h"
-#include "line_printer.h"
-#include "protocol.h"
-#include "run_log.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
+#include "report/format.h"
+#include "report/line_printer.h"
+#include "report/protocol.h"
+#include "report/run_log.h"
 
 #ifdef ELPROPS_WITH_PDF
 #include <QByteArray>
@@ -30,7 +30,7 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
-#include "qt_printer.h"
+#include "qt/qt_printer.h"
 #endif
 
 namespace {

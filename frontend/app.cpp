@@ -1,11 +1,11 @@
-#include "app.h"
+#include "frontend/app.h"
 
 #include <cmath>
 
-#include "admissible.h"
-#include "display_text.h"
-#include "protocol.h"
-#include "text.h"
+#include "model/admissible.h"
+#include "report/display_text.h"
+#include "report/protocol.h"
+#include "text/text.h"
 
 namespace elprops::frontend {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "admissible.h"
-#include "catalogue.h"
-#include "correlations.h"
-#include "platform.h"
-#include "run_log.h"
+#include "model/admissible.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
+#include "platform/platform.h"
+#include "report/run_log.h"
 
 namespace elprops::frontend {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "app.h"
-#include "text.h"
+#include "frontend/app.h"
+#include "text/text.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "admissible.h"
+#include "model/admissible.h"
 
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 
-#include "catalogue.h"
-#include "correlations.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
 
 namespace elprops::model {
 

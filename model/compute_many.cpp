@@ -14,8 +14,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "correlations.h"
-#include "exact_reciprocal.h"
+#include "model/correlations.h"
+#include "model/exact_reciprocal.h"
 
 namespace elprops::model {
 namespace {

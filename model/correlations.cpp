@@ -1,9 +1,9 @@
-#include "correlations.h"
+#include "model/correlations.h"
 
 #include <cfloat>
 #include <cmath>
 
-#include "exact_reciprocal.h"
+#include "model/exact_reciprocal.h"
 
 namespace elprops::model {
 namespace {

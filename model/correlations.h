@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue.h"
+#include "model/catalogue.h"
 
 namespace elprops::model {
 

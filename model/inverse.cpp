@@ -1,4 +1,4 @@
-#include "inverse.h"
+#include "model/inverse.h"
 
 #include <algorithm>
 #include <bit>

@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue.h"
-#include "correlations.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
 
 namespace elprops::model {
 

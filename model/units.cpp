@@ -1,4 +1,4 @@
-#include "units.h"
+#include "model/units.h"
 
 #include <array>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "inverse.h"
+#include "model/inverse.h"
 
 namespace elprops::model {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue.h"
-#include "correlations.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
 
 namespace elprops::model {
 

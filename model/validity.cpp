@@ -1,4 +1,4 @@
-#include "validity.h"
+#include "model/validity.h"
 
 #include <array>
 #include <cmath>
@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "catalogue.h"
-#include "solubility_data.h"
+#include "model/catalogue.h"
+#include "model/solubility_data.h"
 
 namespace elprops::model {
 namespace {

@@ -1,4 +1,4 @@
-#include "cups_queue.h"
+#include "qt/cups_queue.h"
 
 #include <cups/cups.h>
 

@@ -1,4 +1,4 @@
-#include "qt_locale.h"
+#include "qt/qt_locale.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "qt_messages.h"
+#include "qt/qt_messages.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "qt_platform.h"
+#include "qt/qt_platform.h"
 
 #include <QApplication>
 #include <QCloseEvent>

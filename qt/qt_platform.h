@@ -8,10 +8,10 @@
 
 #include <QCoreApplication>
 
-#include "platform.h"
-#include "qt_locale.h"
-#include "qt_printer.h"
-#include "qt_window.h"
+#include "platform/platform.h"
+#include "qt/qt_locale.h"
+#include "qt/qt_printer.h"
+#include "qt/qt_window.h"
 
 namespace elprops::platform {
 

@@ -1,4 +1,4 @@
-#include "qt_printer.h"
+#include "qt/qt_printer.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -25,7 +25,7 @@
 #include <cstring>
 #include <optional>
 
-#include "cups_queue.h"
+#include "qt/cups_queue.h"
 
 namespace elprops::platform {
 

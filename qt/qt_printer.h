@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace elprops::platform {
 

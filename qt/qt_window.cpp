@@ -1,4 +1,4 @@
-#include "qt_window.h"
+#include "qt/qt_window.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

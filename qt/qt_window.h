@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace elprops::platform {
 

@@ -1,8 +1,8 @@
-#include "display_text.h"
+#include "report/display_text.h"
 
 #include <array>
 
-#include "text.h"
+#include "text/text.h"
 
 namespace elprops::report {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "correlations.h"
+#include "model/correlations.h"
 
 namespace elprops::report {
 

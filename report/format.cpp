@@ -1,4 +1,4 @@
-#include "format.h"
+#include "report/format.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "text.h"
+#include "text/text.h"
 
 namespace elprops::report {
 

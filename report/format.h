@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace elprops::report {
 

@@ -1,4 +1,4 @@
-#include "line_printer.h"
+#include "report/line_printer.h"
 
 #include <cerrno>
 #include <cstring>

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace elprops::report {
 

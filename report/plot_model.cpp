@@ -1,4 +1,4 @@
-#include "plot_model.h"
+#include "report/plot_model.h"
 
 #include <algorithm>
 #include <charconv>

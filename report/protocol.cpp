@@ -1,9 +1,9 @@
-#include "protocol.h"
+#include "report/protocol.h"
 
 #include <array>
 #include <vector>
 
-#include "format.h"
+#include "report/format.h"
 
 namespace elprops::report {
 

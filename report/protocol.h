@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue.h"
-#include "correlations.h"
-#include "platform.h"
-#include "run_log.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
+#include "platform/platform.h"
+#include "report/run_log.h"
 
 namespace elprops::report {
 

@@ -1,4 +1,4 @@
-#include "run_log.h"
+#include "report/run_log.h"
 
 #include <stdexcept>
 #include <string>

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "catalogue.h"
+#include "model/catalogue.h"
 
 namespace elprops::report {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli_runner.h"
+#include "tests/cli/cli_runner.h"
 
 namespace {
 

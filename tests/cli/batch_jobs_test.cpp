@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cli_runner.h"
-#include "csv_table.h"
-#include "text_lines.h"
+#include "tests/cli/cli_runner.h"
+#include "tests/cli/csv_table.h"
+#include "tests/cli/text_lines.h"
 
 namespace elprops::cli {
 namespace {

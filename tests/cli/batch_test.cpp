@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "batch.h"
-#include "correlations.h"
-#include "csv_table.h"
-#include "published_points.h"
-#include "text_lines.h"
+#include "cli/batch/batch.h"
+#include "model/correlations.h"
+#include "tests/cli/csv_table.h"
+#include "tests/cli/published_points.h"
+#include "tests/cli/text_lines.h"
 
 namespace elprops::cli {
 namespace {

@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "catalogue.h"
-#include "cli_runner.h"
-#include "correlations.h"
-#include "csv_table.h"
-#include "published_points.h"
-#include "text_lines.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
+#include "tests/cli/cli_runner.h"
+#include "tests/cli/csv_table.h"
+#include "tests/cli/published_points.h"
+#include "tests/cli/text_lines.h"
 
 namespace elprops::cli {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "csv_reader.h"
+#include "cli/input/csv_reader.h"
 
 namespace elprops::cli {
 namespace {

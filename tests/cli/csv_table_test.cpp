@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "csv_table.h"
+#include "tests/cli/csv_table.h"
 
 namespace elprops::cli::testing {
 namespace {

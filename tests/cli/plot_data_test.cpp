@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "catalogue.h"
-#include "correlations.h"
-#include "plot_data.h"
-#include "point_input.h"
-#include "point_output.h"
+#include "cli/input/point_input.h"
+#include "cli/output/point_output.h"
+#include "cli/plot/plot_data.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
 
 namespace elprops::cli {
 namespace {

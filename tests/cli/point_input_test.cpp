@@ -8,8 +8,8 @@
 #include <ostream>
 #include <string>
 
-#include "point_input.h"
-#include "sweep.h"
+#include "cli/input/point_input.h"
+#include "cli/input/sweep.h"
 
 namespace elprops::cli {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "cli_runner.h"
-#include "text_lines.h"
+#include "tests/cli/cli_runner.h"
+#include "tests/cli/text_lines.h"
 
 namespace elprops::cli {
 namespace {

@@ -8,8 +8,8 @@
 #include <ostream>
 #include <string>
 
-#include "point_output.h"
-#include "safe_text.h"
+#include "cli/output/point_output.h"
+#include "cli/output/safe_text.h"
 
 namespace elprops::cli {
 namespace {

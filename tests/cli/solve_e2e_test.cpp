@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli_runner.h"
+#include "tests/cli/cli_runner.h"
 
 namespace elprops::cli::testing {
 namespace {

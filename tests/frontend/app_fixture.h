@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
-#include "scripted_platform.h"
+#include "frontend/app.h"
+#include "tests/support/scripted_platform.h"
 
 namespace elprops::frontend {
 

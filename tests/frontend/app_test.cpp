@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app_fixture.h"
+#include "tests/frontend/app_fixture.h"
 
 namespace elprops::frontend {
 namespace {

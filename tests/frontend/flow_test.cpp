@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app_fixture.h"
-#include "text.h"
+#include "tests/frontend/app_fixture.h"
+#include "text/text.h"
 
 namespace elprops::frontend {
 namespace {

@@ -22,8 +22,9 @@ ALLOWED = {
     "report": {"model", "text", "platform"},
     "frontend": {"model", "text", "platform", "report"},
     "qt": {"model", "text", "platform", "report"},
+    "plot": {"report"},
     "app": {"model", "text", "platform", "report", "frontend", "qt"},
-    "cli": {"model", "text", "platform", "report", "qt", "api"},
+    "cli": {"model", "text", "platform", "report", "qt", "plot", "api"},
     "python": {"api"},
 }
 # Folders that belong to a layer without being named after it.
@@ -33,7 +34,7 @@ PUBLIC_ONLY = {"include", "examples", "python"}
 PUBLIC_INCLUDE = re.compile(r"^(elprops/[A-Za-z0-9_]+\.hpp|[a-z0-9_]+)$")
 # Third-party headers such code may include besides.
 PUBLIC_EXTRA = {"python": re.compile(r"^pybind11/[A-Za-z0-9_/]+\.h$")}
-QT_ALLOWED = {"qt", "app", "cli", "tests/qt", "bench"}
+QT_ALLOWED = {"qt", "plot", "app", "cli", "tests/qt", "bench"}
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp"}
 
 LOCAL_INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
@@ -48,6 +49,7 @@ def sources(folder):
 def main(root):
     root = pathlib.Path(root)
     owner = {}  # header file name -> the layer that owns it
+    where_is = {}  # header file name -> its path from the top of the tree
     problems = []
     for folder in list(ALLOWED) + list(EXTRA_FOLDERS):
         layer = EXTRA_FOLDERS.get(folder, folder)
@@ -56,6 +58,7 @@ def main(root):
                 if path.name in owner:
                     problems.append(f"{path.relative_to(root)}: header name also used in {owner[path.name]}/")
                 owner[path.name] = layer
+                where_is[path.name] = path.relative_to(root).as_posix()
 
     def area(path):
         rel = path.relative_to(root).parts
@@ -80,6 +83,9 @@ def main(root):
                     problems.append(f"{path.relative_to(root)}:{number}: includes {name}; only <elprops/...> and the "
                                     "standard library are public")
                     continue
+                if local and local.group(1) != where_is.get(pathlib.Path(local.group(1)).name, local.group(1)):
+                    problems.append(f"{path.relative_to(root)}:{number}: includes \"{local.group(1)}\"; name its "
+                                    f"folder: \"{where_is[pathlib.Path(local.group(1)).name]}\"")
                 if local and where in ALLOWED:
                     target = owner.get(pathlib.Path(local.group(1)).name)
                     if target and target != where and target not in ALLOWED[where]:
@@ -98,7 +104,8 @@ def main(root):
 
 
 ALLOWED_IN_SELF_TEST = {"downwards include", "api uses the model", "cli uses the public headers",
-                        "example uses the public headers", "python uses the public headers and pybind11"}
+                        "example uses the public headers", "python uses the public headers and pybind11",
+                        "plot uses Qt and the report"}
 
 
 def self_test():
@@ -108,29 +115,32 @@ def self_test():
     import tempfile
 
     cases = {
-        "upwards include": ("report/protocol.cpp", '#include "app.h"\n', "frontend/app.h"),
-        "sideways include": ("cli/main.cpp", '#include "app.h"\n', "frontend/app.h"),
+        "upwards include": ("report/protocol.cpp", '#include "frontend/app.h"\n', "frontend/app.h"),
+        "sideways include": ("cli/main.cpp", '#include "frontend/app.h"\n', "frontend/app.h"),
         "Qt in a plain layer": ("model/correlations.cpp", "#include <QString>\n", None),
         "Qt module path in a test": ("tests/report/t.cpp", "#include <QtCore/QString>\n", None),
-        "downwards include": ("frontend/app.cpp", '#include "format.h"\n', "report/format.h"),
-        "api uses report": ("api/compute.cpp", '#include "format.h"\n', "report/format.h"),
+        "downwards include": ("frontend/app.cpp", '#include "report/format.h"\n', "report/format.h"),
+        "api uses report": ("api/compute.cpp", '#include "report/format.h"\n', "report/format.h"),
         "public header includes the model": ("include/elprops/compute.hpp", '#include "catalogue.h"\n',
                                              "model/catalogue.h"),
         "public header includes Qt": ("include/elprops/compute.hpp", "#include <QString>\n", None),
         "example includes a third-party header": ("examples/example.cpp", "#include <CLI/CLI.hpp>\n", None),
-        "model uses the api": ("model/correlations.cpp", '#include "evaluate.h"\n', "api/evaluate.h"),
-        "frontend uses the api": ("frontend/app.cpp", '#include "compute.hpp"\n', "include/elprops/compute.hpp"),
-        "api uses the model": ("api/compute.cpp", '#include "catalogue.h"\n', "model/catalogue.h"),
-        "cli uses the public headers": ("cli/main.cpp", '#include "compute.hpp"\n', "include/elprops/compute.hpp"),
+        "model uses the api": ("model/correlations.cpp", '#include "api/evaluate.h"\n', "api/evaluate.h"),
+        "frontend uses the api": ("frontend/app.cpp", '#include "include/elprops/compute.hpp"\n', "include/elprops/compute.hpp"),
+        "api uses the model": ("api/compute.cpp", '#include "model/catalogue.h"\n', "model/catalogue.h"),
+        "cli uses the public headers": ("cli/main.cpp", '#include "include/elprops/compute.hpp"\n', "include/elprops/compute.hpp"),
         "example uses the public headers": ("examples/example.cpp", "#include <elprops/elprops.hpp>\n#include <cstdio>\n",
                                             None),
         "python uses the public headers and pybind11": (
             "python/module.cpp", "#include <pybind11/numpy.h>\n#include <elprops/elprops.hpp>\n#include <span>\n", None),
-        "python includes the model": ("python/module.cpp", '#include "catalogue.h"\n', "model/catalogue.h"),
-        "python includes the api's own header": ("python/module.cpp", '#include "evaluate.h"\n', "api/evaluate.h"),
+        "python includes the model": ("python/module.cpp", '#include "model/catalogue.h"\n', "model/catalogue.h"),
+        "python includes the api's own header": ("python/module.cpp", '#include "api/evaluate.h"\n', "api/evaluate.h"),
         "python includes a third-party header": ("python/module.cpp", "#include <CLI/CLI.hpp>\n", None),
         "python includes Qt": ("python/module.cpp", "#include <QString>\n", None),
-        "api uses the python module": ("api/compute.cpp", '#include "module.h"\n', "python/module.h"),
+        "include without its folder": ("frontend/app.cpp", '#include "format.h"\n', "report/format.h"),
+        "plot uses Qt and the report": ("plot/plot_render.cpp", '#include <QPainter>\n#include "report/plot_model.h"\n',
+                                        "report/plot_model.h"),
+        "api uses the python module": ("api/compute.cpp", '#include "python/module.h"\n', "python/module.h"),
     }
     failures = 0
     for name, (source, text, header) in cases.items():

@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-#include "admissible.h"
+#include "model/admissible.h"
 
 namespace elprops::model {
 namespace {

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue.h"
-#include "correlations.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
 
 namespace elprops::model {
 namespace {

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "admissible.h"
-#include "catalogue.h"
-#include "correlations.h"
+#include "model/admissible.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
 
 namespace elprops::model {
 namespace {

@@ -19,8 +19,8 @@
 #include <system_error>
 #include <vector>
 
-#include "catalogue.h"
-#include "correlations.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
 
 #ifndef ELPROPS_GOLDEN_CSV
 #error "ELPROPS_GOLDEN_CSV must name the golden points file"

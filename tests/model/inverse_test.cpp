@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "catalogue.h"
-#include "correlations.h"
-#include "inverse.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
+#include "model/inverse.h"
 
 namespace elprops::model {
 namespace {

@@ -1,4 +1,4 @@
-#include "reference_correlations.h"
+#include "tests/model/reference_correlations.h"
 
 #include <cfenv>
 #include <cmath>

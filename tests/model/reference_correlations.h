@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "catalogue.h"
+#include "model/catalogue.h"
 
 namespace elprops::model::reference {
 

@@ -7,9 +7,9 @@
 #include <sstream>
 #include <vector>
 
-#include "catalogue.h"
-#include "correlations.h"
-#include "reference_correlations.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
+#include "tests/model/reference_correlations.h"
 
 namespace elprops::model {
 namespace {

@@ -7,9 +7,9 @@
 #include <ostream>
 #include <string>
 
-#include "catalogue.h"
-#include "correlations.h"
-#include "units.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
+#include "model/units.h"
 
 namespace elprops::model {
 namespace {

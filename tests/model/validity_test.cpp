@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue.h"
-#include "validity.h"
+#include "model/catalogue.h"
+#include "model/validity.h"
 
 namespace elprops::model {
 namespace {

@@ -1,4 +1,4 @@
-#include "dialog_driver.h"
+#include "tests/qt/dialog_driver.h"
 
 #include <QApplication>
 #include <QDialog>

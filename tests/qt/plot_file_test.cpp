@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "cli_runner.h"
+#include "tests/cli/cli_runner.h"
 
 namespace elprops::cli {
 namespace {

@@ -2,7 +2,7 @@
 // the day of the short date and the time text. The program runs once per
 // locale (LC_ALL and LANG set by the test registration); each locale has its
 // row of expected texts, written from the conventions of that country.
-#include "qt_locale.h"
+#include "qt/qt_locale.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Qt's messages as the programs write them: the noise of a headless run and
 // of a failed painter is dropped, real warnings stay, on one line each.
-#include "qt_messages.h"
+#include "qt/qt_messages.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // writes, and the fallback PDF when there is no printer. The process runs
 // with CUPS_SERVER on a socket where nothing answers and HOME in a
 // temporary folder (set before the first test).
-#include "qt_printer.h"
+#include "qt/qt_printer.h"
 
 #include <gtest/gtest.h>
 #include <locale.h>

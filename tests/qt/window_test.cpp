@@ -6,10 +6,10 @@
 #include <QtTest>
 #include <memory>
 
-#include "app.h"
-#include "catalogue.h"
-#include "dialog_driver.h"
-#include "qt_platform.h"
+#include "frontend/app.h"
+#include "model/catalogue.h"
+#include "qt/qt_platform.h"
+#include "tests/qt/dialog_driver.h"
 
 using elprops::frontend::App;
 using elprops::platform::Control;

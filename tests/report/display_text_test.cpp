@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "display_text.h"
+#include "report/display_text.h"
 
 namespace elprops::report {
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "format.h"
+#include "report/format.h"
 
 namespace elprops::report {
 namespace {

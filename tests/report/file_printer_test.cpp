@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue.h"
-#include "line_printer.h"
-#include "protocol.h"
-#include "run_log.h"
+#include "model/catalogue.h"
+#include "report/line_printer.h"
+#include "report/protocol.h"
+#include "report/run_log.h"
 
 namespace elprops::report {
 namespace {

@@ -1,6 +1,6 @@
 // The report's field routines: exchange sorts, fixed decimals, centred
 // cells, the short form of values too wide for their cell, the date stamp.
-#include "format.h"
+#include "report/format.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "text.h"
+#include "text/text.h"
 
 namespace elprops::report {
 namespace {

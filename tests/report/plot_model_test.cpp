@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "plot_model.h"
+#include "report/plot_model.h"
 
 namespace elprops::report {
 namespace {

@@ -1,7 +1,7 @@
 // The printed protocol: the exact lines, their order, their lengths and the
 // column bars, from run logs filled by hand and from a whole run of the
 // program on the scripted platform.
-#include "protocol.h"
+#include "report/protocol.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
-#include "correlations.h"
-#include "scripted_platform.h"
-#include "text.h"
+#include "frontend/app.h"
+#include "model/correlations.h"
+#include "tests/support/scripted_platform.h"
+#include "text/text.h"
 
 namespace elprops::report {
 namespace {

@@ -1,4 +1,4 @@
-#include "scripted_platform.h"
+#include "tests/support/scripted_platform.h"
 
 #include <charconv>
 #include <cstdio>

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace elprops::test_support {
 

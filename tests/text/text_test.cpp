@@ -12,7 +12,7 @@
 #include <ostream>
 #include <string>
 
-#include "text.h"
+#include "text/text.h"
 
 namespace elprops::platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "help_format.h"
+#include "cli/commands/help_format.h"
 
 #include <sstream>
 

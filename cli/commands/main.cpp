@@ -10,12 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "batch.h"
-#include "command_support.h"
-#include "commands.h"
-#include "help_format.h"
-#include "point_output.h"
-#include "safe_text.h"
+#include "cli/batch/batch.h"
+#include "cli/commands/command_support.h"
+#include "cli/commands/commands.h"
+#include "cli/commands/help_format.h"
+#include "cli/output/point_output.h"
+#include "cli/output/safe_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "plot_render.h"
+#include "plot/plot_render.h"
 
 #include <QColor>
 #include <QFont>

@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
-#include "batch.h"
-#include "command_support.h"
-#include "commands.h"
-#include "plot_data.h"
-#include "plot_render.h"
+#include "cli/batch/batch.h"
+#include "cli/commands/command_support.h"
+#include "cli/commands/commands.h"
+#include "cli/plot/plot_data.h"
+#include "plot/plot_render.h"
 
 namespace elprops::cli {
 namespace {

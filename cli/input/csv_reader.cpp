@@ -1,4 +1,4 @@
-#include "csv_reader.h"
+#include "cli/input/csv_reader.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "point_input.h"
+#include "cli/input/point_input.h"
 
 namespace elprops::cli {
 

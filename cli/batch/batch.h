@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "catalogue.h"
-#include "csv_reader.h"
-#include "point_output.h"
+#include "cli/input/csv_reader.h"
+#include "cli/output/point_output.h"
+#include "model/catalogue.h"
 
 namespace elprops::cli {
 

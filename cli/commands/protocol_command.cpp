@@ -14,16 +14,16 @@
 #include <string>
 #include <string_view>
 
-#include "batch.h"
-#include "catalogue.h"
-#include "command_support.h"
-#include "commands.h"
-#include "csv_reader.h"
-#include "line_printer.h"
-#include "point_input.h"
-#include "point_output.h"
-#include "protocol.h"
-#include "run_log.h"
+#include "cli/batch/batch.h"
+#include "cli/commands/command_support.h"
+#include "cli/commands/commands.h"
+#include "cli/input/csv_reader.h"
+#include "cli/input/point_input.h"
+#include "cli/output/point_output.h"
+#include "model/catalogue.h"
+#include "report/line_printer.h"
+#include "report/protocol.h"
+#include "report/run_log.h"
 
 #ifdef ELPROPS_WITH_PDF
 #include <unistd.h>
@@ -31,9 +31,9 @@
 #include <QByteArray>
 #include <QGuiApplication>
 
-#include "qt_locale.h"
-#include "qt_messages.h"
-#include "qt_printer.h"
+#include "qt/qt_locale.h"
+#include "qt/qt_messages.h"
+#include "qt/qt_printer.h"
 #endif
 
 namespace elprops::cli {

@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue.h"
-#include "inverse.h"
-#include "plot_model.h"
-#include "point_input.h"
-#include "units.h"
+#include "cli/input/point_input.h"
+#include "model/catalogue.h"
+#include "model/inverse.h"
+#include "model/units.h"
+#include "report/plot_model.h"
 
 namespace elprops::cli {
 

@@ -1,4 +1,4 @@
-#include "stop_signal.h"
+#include "cli/output/stop_signal.h"
 
 #include <csignal>
 

@@ -1,4 +1,4 @@
-#include "sweep.h"
+#include "cli/input/sweep.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "safe_text.h"
+#include "cli/output/safe_text.h"
 
 namespace elprops::cli {
 namespace {

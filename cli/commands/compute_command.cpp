@@ -6,14 +6,14 @@
 #include <optional>
 #include <string>
 
-#include "batch.h"
-#include "command_support.h"
-#include "commands.h"
-#include "point_input.h"
-#include "point_output.h"
-#include "stop_signal.h"
-#include "sweep.h"
-#include "units.h"
+#include "cli/batch/batch.h"
+#include "cli/commands/command_support.h"
+#include "cli/commands/commands.h"
+#include "cli/input/point_input.h"
+#include "cli/input/sweep.h"
+#include "cli/output/point_output.h"
+#include "cli/output/stop_signal.h"
+#include "model/units.h"
 
 namespace elprops::cli {
 namespace {

@@ -2,12 +2,12 @@
 #include <cstring>
 #include <string>
 
-#include "batch.h"
-#include "catalogue.h"
-#include "commands.h"
-#include "point_input.h"
-#include "point_output.h"
-#include "safe_text.h"
+#include "cli/batch/batch.h"
+#include "cli/commands/commands.h"
+#include "cli/input/point_input.h"
+#include "cli/output/point_output.h"
+#include "cli/output/safe_text.h"
+#include "model/catalogue.h"
 
 namespace elprops::cli {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "plot_model.h"
+#include "report/plot_model.h"
 
 namespace elprops::platform {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "point_input.h"
+#include "cli/input/point_input.h"
 
 namespace elprops::cli {
 

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "batch.h"
-#include "commands.h"
-#include "inverse.h"
-#include "point_input.h"
-#include "point_output.h"
-#include "sweep.h"
-#include "units.h"
+#include "cli/batch/batch.h"
+#include "cli/commands/commands.h"
+#include "cli/input/point_input.h"
+#include "cli/input/sweep.h"
+#include "cli/output/point_output.h"
+#include "model/inverse.h"
+#include "model/units.h"
 
 namespace elprops::cli {
 namespace {

@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue.h"
-#include "correlations.h"
-#include "point_input.h"
-#include "units.h"
-#include "validity.h"
+#include "cli/input/point_input.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
+#include "model/units.h"
+#include "model/validity.h"
 
 namespace elprops::cli {
 

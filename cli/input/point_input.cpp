@@ -1,4 +1,4 @@
-#include "point_input.h"
+#include "cli/input/point_input.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -6,9 +6,9 @@
 #include <cmath>
 #include <system_error>
 
-#include "admissible.h"
-#include "catalogue.h"
-#include "correlations.h"
+#include "model/admissible.h"
+#include "model/catalogue.h"
+#include "model/correlations.h"
 
 namespace elprops::cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "point_output.h"
+#include "cli/output/point_output.h"
 
 #include <unistd.h>
 
@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "display_text.h"
-#include "safe_text.h"
+#include "cli/output/safe_text.h"
+#include "report/display_text.h"
 
 namespace elprops::cli {
 

@@ -1,13 +1,13 @@
-#include "plot_data.h"
+#include "cli/plot/plot_data.h"
 
 #include <cmath>
 
-#include "admissible.h"
-#include "correlations.h"
-#include "point_output.h"
-#include "sweep.h"
-#include "units.h"
-#include "validity.h"
+#include "cli/input/sweep.h"
+#include "cli/output/point_output.h"
+#include "model/admissible.h"
+#include "model/correlations.h"
+#include "model/units.h"
+#include "model/validity.h"
 
 namespace elprops::cli {
 namespace {

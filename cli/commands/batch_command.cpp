@@ -8,11 +8,11 @@
 #include <system_error>
 #include <thread>
 
-#include "batch.h"
-#include "command_support.h"
-#include "commands.h"
-#include "stop_signal.h"
-#include "units.h"
+#include "cli/batch/batch.h"
+#include "cli/commands/command_support.h"
+#include "cli/commands/commands.h"
+#include "cli/output/stop_signal.h"
+#include "model/units.h"
 
 namespace elprops::cli {
 namespace {

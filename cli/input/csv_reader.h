@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "point_input.h"
-#include "units.h"
+#include "cli/input/point_input.h"
+#include "model/units.h"
 
 namespace elprops::cli {
 

@@ -1,4 +1,4 @@
-#include "batch.h"
+#include "cli/batch/batch.h"
 
 #include <pthread.h>
 
@@ -15,11 +15,11 @@
 #include <mutex>
 #include <thread>
 
-#include "admissible.h"
-#include "safe_text.h"
-#include "stop_signal.h"
-#include "units.h"
-#include "validity.h"
+#include "cli/output/safe_text.h"
+#include "cli/output/stop_signal.h"
+#include "model/admissible.h"
+#include "model/units.h"
+#include "model/validity.h"
 
 namespace elprops::cli {
 namespace {

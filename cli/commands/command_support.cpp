@@ -1,4 +1,4 @@
-#include "command_support.h"
+#include "cli/commands/command_support.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,14 +8,14 @@
 #include <cstring>
 #include <string_view>
 
-#include "commands.h"
-#include "safe_text.h"
+#include "cli/commands/commands.h"
+#include "cli/output/safe_text.h"
 
 #ifdef ELPROPS_WITH_PDF
 #include <QByteArray>
 
-#include "qt_locale.h"
-#include "qt_messages.h"
+#include "qt/qt_locale.h"
+#include "qt/qt_messages.h"
 #endif
 
 namespace elprops::cli {
