@@ -9,15 +9,15 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <span>
 #include <string>
-#include <utility>
-#include <variant>
+#include <string_view>
 #include <vector>
 
+#include <elprops/expected.hpp>
 #include <elprops/export.hpp>
 #include <elprops/substance.hpp>
+#include <elprops/units.hpp>
 #include <elprops/validity.hpp>
 
 namespace elprops {
@@ -30,54 +30,37 @@ struct properties {
   float thermal_conductivity = 0.0f;  // W/(m·K)
 };
 
-enum class error_kind : std::uint8_t {
-  none = 0,            // the point was computed
-  inadmissible_input,  // unknown substance, or a value outside the admissible ranges
-  arithmetic_fault,    // the correlations left the number range (a logarithm of a
-                       // value that is not positive, an overflow), e.g. near saturation
+// The value of one property of a set.
+ELPROPS_API float property_value(const properties& values, property_kind property) noexcept;
+
+// A computed point: its five properties, its concentration in the units
+// that do not need a density of their own, and its warnings and notes.
+struct point : properties {
+  float mass_fraction = 0.0f;  // kg/kg, as the correlations took it (0 for water)
+  double molality = 0.0;       // mol per kg of water
+  double molarity = 0.0;       // mol per litre of solution, at this point's density
+  // Above the solubility, above 100 °C, and notes (see check_validity).
+  // They never change a value.
+  std::vector<warning> warnings;
 };
 
-struct compute_error {
-  error_kind kind = error_kind::none;
-  std::string message;  // in English, the words elprops-cli uses
-};
+using result = expected<point>;
 
-// Either the five properties or the error of one point. A computed point
-// also carries its warnings: above the salt's solubility, above 100 °C.
-class result {
- public:
-  result(const properties& value) : outcome_(value) {}  // NOLINT: implicit on purpose
-  result(const properties& value, std::vector<warning> warnings) : outcome_(value), warnings_(std::move(warnings)) {}
-  result(compute_error failure) : outcome_(std::move(failure)) {}  // NOLINT
-
-  [[nodiscard]] bool has_value() const noexcept { return outcome_.index() == 0; }
-  explicit operator bool() const noexcept { return has_value(); }
-
-  // The properties; throws std::bad_variant_access when the point failed.
-  [[nodiscard]] const properties& value() const { return std::get<properties>(outcome_); }
-  // The properties without a check: only when has_value().
-  const properties& operator*() const noexcept { return *std::get_if<properties>(&outcome_); }
-  const properties* operator->() const noexcept { return std::get_if<properties>(&outcome_); }
-
-  // The error; throws std::bad_variant_access when the point was computed.
-  [[nodiscard]] const compute_error& error() const { return std::get<compute_error>(outcome_); }
-
-  // The warnings and notes of a computed point (see check_validity); empty
-  // for a failed one. They never change a value.
-  [[nodiscard]] const std::vector<warning>& warnings() const noexcept { return warnings_; }
-
- private:
-  std::variant<properties, compute_error> outcome_;
-  std::vector<warning> warnings_;
-};
-
-// One point: a substance (index 1 to 19, see find_substance), the mass
-// fraction in kg/kg and the temperature in degrees Celsius. Errors come back
-// in the result; only a failed allocation throws.
-ELPROPS_API result compute(int substance, float mass_fraction, float temperature_celsius);
+// One point: a substance, the mass fraction in kg/kg and the temperature in
+// degrees Celsius. Errors come back in the result; only a failed allocation
+// throws.
+ELPROPS_API result compute(substance_id substance, float mass_fraction, float temperature_celsius);
 inline result compute(const substance_info& substance, float mass_fraction, float temperature_celsius) {
-  return compute(substance.index, mass_fraction, temperature_celsius);
+  return compute(substance.id(), mass_fraction, temperature_celsius);
 }
+// One point with its concentration in any unit: the concentration is turned
+// into the mass fraction first (see to_mass_fraction); a mass fraction is
+// rounded to the nearest float.
+ELPROPS_API result compute(substance_id substance, double concentration, float temperature_celsius,
+                           concentration_unit unit);
+// The same with the substance named as find_substance reads it.
+ELPROPS_API result compute(std::string_view substance, double concentration, float temperature_celsius,
+                           concentration_unit unit = concentration_unit::mass_fraction);
 
 // The five properties of many points, one array each.
 struct property_columns {
@@ -99,11 +82,36 @@ struct property_columns {
 // quiet NaNs. Outputs must hold at least n elements. Returns the number of
 // failed points. Throws std::invalid_argument when the sizes do not fit,
 // before computing anything.
-ELPROPS_API std::size_t compute_many(std::span<const int> substances, std::span<const float> mass_fractions,
+ELPROPS_API std::size_t compute_many(std::span<const substance_id> substances, std::span<const float> mass_fractions,
                                      std::span<const float> temperatures_celsius, std::span<properties> results,
                                      std::span<error_kind> errors, std::span<std::string> messages = {});
-ELPROPS_API std::size_t compute_many(std::span<const int> substances, std::span<const float> mass_fractions,
+ELPROPS_API std::size_t compute_many(std::span<const substance_id> substances, std::span<const float> mass_fractions,
                                      std::span<const float> temperatures_celsius, const property_columns& results,
                                      std::span<error_kind> errors, std::span<std::string> messages = {});
+
+// Where compute_many puts what it finds of each point. errors is required;
+// every other output is filled when it is not empty (and must then hold a
+// value per point). A failed point leaves NaN in its numbers and an empty
+// warning text.
+struct point_outputs {
+  std::span<properties> rows;  // the five properties as one record per point, or
+  property_columns columns;    // as one column per property (either, both, or neither)
+  std::span<error_kind> errors;
+  std::span<std::string> messages;  // why a point failed; empty for a computed one
+  std::span<float> mass_fractions;  // the mass fraction each point was computed at
+  std::span<double> molalities;
+  std::span<double> molarities;
+  // The point's warnings and notes joined by "; ", as elprops-cli writes
+  // them in its warning column; empty when there are none.
+  std::span<std::string> warnings;
+};
+
+// Many points with their concentrations in any units (units[i], or one unit
+// for every point), through the same evaluation as compute(). Returns the
+// number of failed points; throws std::invalid_argument when the sizes do
+// not fit.
+ELPROPS_API std::size_t compute_many(std::span<const substance_id> substances, std::span<const double> concentrations,
+                                     std::span<const float> temperatures_celsius,
+                                     std::span<const concentration_unit> units, const point_outputs& outputs);
 
 }  // namespace elprops

@@ -9,9 +9,12 @@
 #pragma once
 
 #include <elprops/compute.hpp>
+#include <elprops/expected.hpp>
 #include <elprops/export.hpp>
 #include <elprops/saturation.hpp>
 #include <elprops/substance.hpp>
+#include <elprops/text.hpp>
 #include <elprops/units.hpp>
 #include <elprops/validity.hpp>
 #include <elprops/version.hpp>
+#include <elprops/vocabulary.hpp>

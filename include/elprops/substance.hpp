@@ -2,10 +2,12 @@
 // water, in the order of the window's list.
 #pragma once
 
-#include <optional>
+#include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
+#include <elprops/expected.hpp>
 #include <elprops/export.hpp>
 
 namespace elprops {
@@ -13,6 +15,16 @@ namespace elprops {
 inline constexpr int substance_count = 19;
 // The index of water; every other index is a salt.
 inline constexpr int water_index = 19;
+
+// A substance by its place in the window's list, 1 to 19. A plain number
+// does not become one by accident: write substance_id{17}, or look the
+// substance up with find_substance.
+enum class substance_id : std::uint8_t {};
+
+inline constexpr substance_id water{static_cast<std::uint8_t>(water_index)};
+
+constexpr int index_of(substance_id id) noexcept { return static_cast<int>(id); }
+constexpr bool is_known(substance_id id) noexcept { return index_of(id) >= 1 && index_of(id) <= substance_count; }
 
 struct substance_info {
   int index = 0;                  // 1 to 19, the position in the window's list
@@ -24,6 +36,7 @@ struct substance_info {
   // Celsius: 270 for the salts, 200 for water.
   float temperature_limit = 0.0f;
 
+  [[nodiscard]] substance_id id() const noexcept { return substance_id{static_cast<std::uint8_t>(index)}; }
   [[nodiscard]] bool is_water() const noexcept { return index == water_index; }
 };
 
@@ -34,7 +47,14 @@ ELPROPS_API std::span<const substance_info> substances() noexcept;
 // The substance named by its index ("17"), its formula in any case
 // ("NaCl", "nacl", "(nh4)2so4"), its English name in any case
 // ("sodium chloride") or its Russian name as listed ("НАТРИЯ ХЛОРИД").
-// Blanks around the text are ignored. Nothing when no substance matches.
-ELPROPS_API std::optional<substance_info> find_substance(std::string_view name) noexcept;
+// Blanks around the text are ignored. Otherwise an inadmissible_input
+// failure whose message is unknown_substance_message(name).
+ELPROPS_API expected<substance_info> find_substance(std::string_view name);
+// The substance of an id; a failure for an id outside 1 to 19.
+ELPROPS_API expected<substance_info> find_substance(substance_id id);
+
+// "unknown substance "<name>": give its index 1 to 19, its formula (NaCl) or
+// its name (sodium chloride)", the one wording every front end uses.
+ELPROPS_API std::string unknown_substance_message(std::string_view name);
 
 }  // namespace elprops

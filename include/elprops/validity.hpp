@@ -7,11 +7,16 @@
 // solubility is not well defined).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
+#include <elprops/expected.hpp>
 #include <elprops/export.hpp>
+#include <elprops/substance.hpp>
 
 namespace elprops {
 
@@ -31,15 +36,36 @@ struct warning {
   }
 };
 
-// The warnings and notes of a point (substance 1 to 19, mass fraction,
-// temperature in degrees Celsius), solubility first; empty when there are
-// none. The point need not be computable.
-ELPROPS_API std::vector<warning> check_validity(int substance, float mass_fraction, float temperature_celsius);
+// The warnings and notes of a point (mass fraction, temperature in degrees
+// Celsius), solubility first; empty when there are none. The point need not
+// be computable; the substance must be known.
+ELPROPS_API expected<std::vector<warning>> check_validity(substance_id substance, float mass_fraction,
+                                                          float temperature_celsius);
 
-// The solubility of a salt (1 to 18) at a temperature from 0 to 100 °C, as
-// the mass fraction of the anhydrous salt in the saturated solution,
-// interpolated linearly in the table; a negative value outside the table or
-// for water.
-ELPROPS_API double solubility(int substance, float temperature_celsius) noexcept;
+// The warnings and notes joined by "; ", as elprops-cli writes them.
+ELPROPS_API std::string join_warnings(const std::vector<warning>& warnings);
+
+// The warning texts of many points at once, as check_validity joined by
+// join_warnings gives them (an input of one element stands for every point;
+// an unknown substance gives an empty text). Points that share a substance
+// and a temperature are checked once. Throws std::invalid_argument when the
+// sizes do not fit.
+ELPROPS_API void check_validity_many(std::span<const substance_id> substances, std::span<const float> mass_fractions,
+                                     std::span<const float> temperatures_celsius, std::span<std::string> texts);
+
+// The quick form of the check at one temperature: every mass fraction above
+// `limit` carries the solubility warning; `warned_below` says whether those
+// at or below it carry a warning or note all the same (above 100 °C, no
+// data, an ill-defined salt).
+struct validity_threshold {
+  double limit = std::numeric_limits<double>::infinity();
+  bool warned_below = false;
+};
+ELPROPS_API expected<validity_threshold> validity_threshold_at(substance_id substance, float temperature_celsius);
+
+// The solubility of a salt at a temperature from 0 to 100 °C, as the mass
+// fraction of the anhydrous salt in the saturated solution, interpolated
+// linearly in the table; a failure outside the table or for water.
+ELPROPS_API expected<double> solubility(substance_id substance, float temperature_celsius);
 
 }  // namespace elprops
