@@ -94,7 +94,8 @@ TEST(PublicWarnings, ResultsCarryTheirWarnings) {
   EXPECT_EQ(limit->solid, "NaCl");
   EXPECT_EQ(limit->status, elprops::solubility_status::ok);
   // The saturation fit read backwards: ln(w / 0.52551) / 0.00156214.
-  EXPECT_DOUBLE_EQ(elprops::calcium_chloride_saturation_temperature(0.55f), std::log(0.55 / 0.52551) / 0.00156214);
+  EXPECT_DOUBLE_EQ(elprops::calcium_chloride_saturation_temperature(0.55f),
+                   std::log(static_cast<double>(0.55f) / 0.52551) / 0.00156214);
 }
 
 TEST(PublicComputeMany, UnitsWarningsAndMessagesAsComputeGivesThem) {
