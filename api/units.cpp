@@ -116,8 +116,8 @@ expected<concentration_solution> solve_concentration(substance_id substance, flo
   concentration_solution out;
   for (const model::Root& r : s.roots) {
     out.roots.push_back({r.massFraction, r.achieved, r.below, r.above,
-                         static_cast<concentration_root::side>(static_cast<std::uint8_t>(r.chosen)),
-                         PublicWarnings(*index, r.massFraction, temperature_celsius)});
+                         static_cast<concentration_root::side>(static_cast<std::uint8_t>(r.chosen)), r.runFirst,
+                         r.runLast, r.plateau, PublicWarnings(*index, r.massFraction, temperature_celsius)});
   }
   out.reachable_min = s.reachableMin;
   out.reachable_max = s.reachableMax;
