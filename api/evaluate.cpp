@@ -12,7 +12,9 @@
 #include <vector>
 
 #include <elprops/substance.hpp>
+#include <elprops/text.hpp>
 #include <elprops/validity.hpp>
+#include <elprops/vocabulary.hpp>
 
 #include "model/admissible.h"
 #include "model/correlations.h"
@@ -58,6 +60,20 @@ expected<float> MassFraction(std::uint8_t substance, double concentration, float
   const model::Conversion converted = model::ToMassFraction(
       Tables(), substance, static_cast<model::ConcentrationUnit>(unit), concentration, temperature);
   if (!converted.ok) return failure{error_kind::inadmissible_input, converted.error};
+  // Said of the quantity the caller gave, not of the mass fraction it
+  // became: 100 percent, or a molality so high that no water is left.
+  if (!(converted.massFraction > 0.0f && converted.massFraction < 1.0f)) {
+    const unit_info& u = describe(unit);
+    std::string text(u.words);
+    text += " " + nine_digit_text(concentration) + " " + std::string(u.symbol);
+    if (unit == concentration_unit::mass_percent) {
+      text += " is not between 0 and 100 (both excluded)";
+    } else {
+      text += " gives the mass fraction " + shortest_text(converted.massFraction) +
+              ", which is not between 0 and 1 (both excluded)";
+    }
+    return failure{error_kind::inadmissible_input, std::move(text)};
+  }
   return converted.massFraction;
 }
 

@@ -3,6 +3,7 @@
 #include <elprops/elprops.hpp>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,49 @@ TEST(PublicUnits, MolarityThroughTheDensity) {
   ASSERT_TRUE(r) << r.error().message;
   EXPECT_EQ(r->mass_fraction, c->mass_fraction);
   EXPECT_NEAR(r->molarity, molar, 1e-5);
+}
+
+struct Refusal {
+  const char* name;
+  elprops::concentration_unit unit;
+  double value;
+  const char* message;
+};
+
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
+
+class RefusedConcentration : public testing::TestWithParam<Refusal> {};
+
+// The message names the quantity and the unit that were given.
+TEST_P(RefusedConcentration, SaysWhatWasGiven) {
+  const Refusal& r = GetParam();
+  const elprops::result point = elprops::compute(kSodiumChloride, r.value, 20.0f, r.unit);
+  ASSERT_FALSE(point);
+  EXPECT_EQ(point.error().message, r.message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, RefusedConcentration,
+    testing::Values(Refusal{"HundredPercent", elprops::concentration_unit::mass_percent, 100.0,
+                            "mass percent 100 % is not between 0 and 100 (both excluded)"},
+                    Refusal{"HugeMolality", elprops::concentration_unit::molality, 1e30,
+                            "molality 1e+30 mol/kg gives the mass fraction 1, which is not between 0 and 1 (both "
+                            "excluded)"},
+                    Refusal{"TinyMolality", elprops::concentration_unit::molality, 1e-50,
+                            "molality 1e-50 mol/kg gives the mass fraction 0, which is not between 0 and 1 (both "
+                            "excluded)"}),
+    [](const testing::TestParamInfo<Refusal>& row) { return std::string(row.param.name); });
+
+TEST(PublicUnits, ImpossibleFractionsAndDensitiesHaveNoMolality) {
+  EXPECT_FALSE(elprops::molality(kSodiumChloride, 1.0f));
+  EXPECT_FALSE(elprops::molality(kSodiumChloride, 2.0f));
+  EXPECT_FALSE(elprops::molality(kSodiumChloride, -0.1f));
+  EXPECT_FALSE(elprops::molarity(kSodiumChloride, 0.1f, -1000.0f));
+  EXPECT_TRUE(elprops::molality(kSodiumChloride, 0.0f));
+  // 10 percent reads back as 10, the float nearest to 0.1f times 100.
+  EXPECT_EQ(
+      elprops::from_mass_fraction(kSodiumChloride, elprops::concentration_unit::mass_percent, 0.1f, 20.0f).value(),
+      10.0);
 }
 
 TEST(PublicSolve, HydrometerReading) {
