@@ -100,6 +100,6 @@ int main(int argc, char* argv[]) {
   app.Form_Load();
   if (app.Ended()) return 0;
   platform.Window().show();
-  platform.Window().Command1()->setFocus();
+  platform.Window().endButton()->setFocus();
   return QApplication::exec();
 }
