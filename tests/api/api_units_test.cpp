@@ -89,6 +89,22 @@ TEST(PublicUnits, ImpossibleFractionsAndDensitiesHaveNoMolality) {
       10.0);
 }
 
+TEST(PublicVocabulary, NamesReadBack) {
+  for (const elprops::unit_info& u : elprops::unit_table()) {
+    EXPECT_EQ(elprops::parse_concentration_unit(u.name), u.unit) << u.name;
+    EXPECT_EQ(&elprops::describe(u.unit), &u);
+  }
+  EXPECT_EQ(elprops::parse_concentration_unit("G/L"), elprops::concentration_unit::mass_concentration);
+  EXPECT_EQ(elprops::parse_concentration_unit("%"), elprops::concentration_unit::mass_percent);
+  for (const elprops::property_info& p : elprops::property_table()) {
+    EXPECT_EQ(elprops::parse_property(p.name), p.kind) << p.name;
+    EXPECT_EQ(&elprops::describe(p.kind), &p);
+  }
+  EXPECT_EQ(elprops::parse_property("surface-tension"), elprops::property_kind::surface_tension);
+  EXPECT_FALSE(elprops::parse_property("colour").has_value());
+  EXPECT_FALSE(elprops::parse_property("surface tension").has_value());
+}
+
 TEST(PublicSolve, HydrometerReading) {
   const auto property = elprops::parse_property("density");
   ASSERT_TRUE(property.has_value());
