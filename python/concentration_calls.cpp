@@ -51,6 +51,14 @@ const char* SideName(elprops::concentration_root::side side) {
   return "";
 }
 
+// The values (float64) and temperatures (float32) of solve() and
+// to_mass_fraction() broadcast together.
+Broadcast ValuesAndTemperatures(py::handle value, py::handle temperature) {
+  const py::module_ np = NumPy();
+  return BroadcastArguments({{NumberArray(value, "value"), np.attr("float64")},
+                             {NumberArray(temperature, "temperature"), np.attr("float32")}});
+}
+
 // --- solve() -------------------------------------------------------------------
 
 struct SolveQuestion {
@@ -76,9 +84,7 @@ py::list SolveOne(const SolveQuestion& q, float t, double target) {
 }
 
 py::object SolveArrays(const SolveQuestion& q, py::handle temperature, py::handle value) {
-  const py::module_ np = NumPy();
-  const Broadcast b = BroadcastArguments({{NumberArray(value, "value"), np.attr("float64")},
-                                          {NumberArray(temperature, "temperature"), np.attr("float32")}});
+  const Broadcast b = ValuesAndTemperatures(value, temperature);
   py::array_t<float> fractions(b.dims);
   py::array_t<double> concentrations(b.dims);
   py::array_t<std::int32_t> counts(b.dims);
@@ -121,9 +127,7 @@ py::object Solve(py::handle substance, py::handle temperature, py::handle proper
 // --- to_mass_fraction() --------------------------------------------------------
 
 py::object ConvertArrays(int s, elprops::concentration_unit unit, py::handle value, py::handle temperature) {
-  const py::module_ np = NumPy();
-  const Broadcast b = BroadcastArguments({{NumberArray(value, "value"), np.attr("float64")},
-                                          {NumberArray(temperature, "temperature"), np.attr("float32")}});
+  const Broadcast b = ValuesAndTemperatures(value, temperature);
   py::array_t<float> fractions(b.dims);
   py::array_t<double> achieved(b.dims);
   std::vector<std::pair<std::size_t, std::string>> failures;
