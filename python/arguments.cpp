@@ -177,7 +177,7 @@ SingleSubstance ScalarSubstance(py::handle obj) {
   return {0, UnknownIndexText(py::str(number.ptr()).cast<std::string>())};
 }
 
-int OneSubstance(py::handle obj) {
+LibrarySubstance OneSubstance(py::handle obj) {
   if (!IsSingleValue(obj)) throw py::type_error("substance must be one name, index or Substance, not an array");
   const SingleSubstance s = ScalarSubstance(obj);
   if (s.error) throw InadmissibleInput(*s.error);

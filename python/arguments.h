@@ -42,8 +42,11 @@ struct SingleSubstance {
 
 SingleSubstance ScalarSubstance(py::handle obj);
 
+// A substance as the library's functions of one substance take it.
+using LibrarySubstance = int;
+
 // One substance for every point: an unknown name or index raises.
-int OneSubstance(py::handle obj);
+LibrarySubstance OneSubstance(py::handle obj);
 
 // The substance named by a text, or by an index as the library counts.
 std::optional<elprops::substance_info> FindByText(std::string_view text);

@@ -20,7 +20,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // A mass fraction of a salt at a temperature in the unit; NaN when the
 // unit needs the density and the point cannot be computed.
-double InUnit(int substance, elprops::concentration_unit unit, float w, float t) {
+double InUnit(LibrarySubstance substance, elprops::concentration_unit unit, float w, float t) {
   switch (unit) {
     case elprops::concentration_unit::mass_fraction:
       return static_cast<double>(w);
@@ -62,7 +62,7 @@ Broadcast ValuesAndTemperatures(py::handle value, py::handle temperature) {
 // --- solve() -------------------------------------------------------------------
 
 struct SolveQuestion {
-  int substance = 0;
+  LibrarySubstance substance = 0;
   elprops::property_kind property = elprops::property_kind::density;
   elprops::concentration_unit unit = elprops::concentration_unit::mass_fraction;
 };
@@ -126,7 +126,8 @@ py::object Solve(py::handle substance, py::handle temperature, py::handle proper
 
 // --- to_mass_fraction() --------------------------------------------------------
 
-py::object ConvertArrays(int s, elprops::concentration_unit unit, py::handle value, py::handle temperature) {
+py::object ConvertArrays(LibrarySubstance s, elprops::concentration_unit unit, py::handle value,
+                         py::handle temperature) {
   const Broadcast b = ValuesAndTemperatures(value, temperature);
   py::array_t<float> fractions(b.dims);
   py::array_t<double> achieved(b.dims);
@@ -153,7 +154,7 @@ py::object ConvertArrays(int s, elprops::concentration_unit unit, py::handle val
 }
 
 py::object ToMassFraction(py::handle substance, py::handle value, py::handle unitName, py::handle temperature) {
-  const int s = OneSubstance(substance);
+  const LibrarySubstance s = OneSubstance(substance);
   const elprops::concentration_unit unit = UnitArgument(unitName);
   const bool needsDensity =
       unit == elprops::concentration_unit::molarity || unit == elprops::concentration_unit::mass_concentration;
@@ -176,7 +177,7 @@ py::object ToMassFraction(py::handle substance, py::handle value, py::handle uni
 // --- molality(), molarity() ----------------------------------------------------
 
 py::object Molality(py::handle substance, py::handle massFraction) {
-  const int s = OneSubstance(substance);
+  const LibrarySubstance s = OneSubstance(substance);
   if (IsSingleValue(massFraction)) return py::float_(elprops::molality(s, ScalarNumber(massFraction, "mass_fraction")));
   const Broadcast b = BroadcastArguments({{NumberArray(massFraction, "mass_fraction"), NumPy().attr("float32")}});
   py::array_t<double> out(b.dims);
@@ -187,7 +188,7 @@ py::object Molality(py::handle substance, py::handle massFraction) {
 }
 
 py::object Molarity(py::handle substance, py::handle massFraction, py::handle density) {
-  const int s = OneSubstance(substance);
+  const LibrarySubstance s = OneSubstance(substance);
   if (IsSingleValue(massFraction) && IsSingleValue(density)) {
     return py::float_(
         elprops::molarity(s, ScalarNumber(massFraction, "mass_fraction"), ScalarNumber(density, "density")));
