@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace elprops::python {
 
@@ -14,32 +15,41 @@ PackageTypes& MutableTypes() {
   return types;
 }
 
-PyObject* Kept(const py::object& type) { return py::object(type).release().ptr(); }
-
-PyObject* Given(const py::kwargs& types, const char* name) {
-  if (!types.contains(name)) throw py::type_error(std::string("use_types() needs the type ") + name);
-  return Kept(types[name]);
+// Keeps a type in a slot, letting go of the one it held (a reload of the
+// package hands over its types again).
+void Keep(PyObject*& slot, const py::handle type) {
+  PyObject* old = slot;
+  slot = py::reinterpret_borrow<py::object>(type).release().ptr();
+  Py_XDECREF(old);
 }
 
-// The package's types, once, when it is imported.
+// The package's types, when it is imported: every one of them, checked
+// before any is kept.
 void UseTypes(const py::kwargs& given) {
+  const std::pair<const char*, PyObject * PackageTypes::*> slots[] = {
+      {"Single", &PackageTypes::single},
+      {"Properties", &PackageTypes::properties},
+      {"PointWarning", &PackageTypes::pointWarning},
+      {"PropertyArrays", &PackageTypes::propertyArrays},
+      {"Substance", &PackageTypes::substance},
+      {"Answer", &PackageTypes::answer},
+      {"Solutions", &PackageTypes::solutions},
+      {"Conversions", &PackageTypes::conversions},
+      {"InadmissibleError", &PackageTypes::inadmissible},
+      {"OutOfReachError", &PackageTypes::outOfReach},
+      {"ArithmeticFault", &PackageTypes::arithmetic},
+  };
+  for (const auto& [name, slot] : slots) {
+    if (!given.contains(name) || !PyType_Check(py::object(given[name]).ptr())) {
+      throw py::type_error(std::string("use_types() needs the type ") + name);
+    }
+  }
   PackageTypes& types = MutableTypes();
-  if (types.single != nullptr) throw py::type_error("use_types() was called before");
-  types.single = Given(given, "Single");
-  types.properties = Given(given, "Properties");
-  types.pointWarning = Given(given, "PointWarning");
-  types.propertyArrays = Given(given, "PropertyArrays");
-  types.substance = Given(given, "Substance");
-  types.answer = Given(given, "Answer");
-  types.solutions = Given(given, "Solutions");
-  types.conversions = Given(given, "Conversions");
-  types.inadmissible = Given(given, "InadmissibleError");
-  types.outOfReach = Given(given, "OutOfReachError");
-  types.arithmetic = Given(given, "ArithmeticFault");
+  for (const auto& [name, slot] : slots) Keep(types.*slot, given[name]);
   const py::module_ np = py::module_::import("numpy");
-  types.numpyGeneric = Kept(np.attr("generic"));
-  types.numpyInteger = Kept(np.attr("integer"));
-  types.numpyBool = Kept(np.attr("bool_"));
+  Keep(types.numpyGeneric, np.attr("generic"));
+  Keep(types.numpyInteger, np.attr("integer"));
+  Keep(types.numpyBool, np.attr("bool_"));
 }
 
 // The text a float32 prints as: its shortest round-trip digits, in the form

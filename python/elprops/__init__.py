@@ -40,7 +40,7 @@ releases the interpreter's lock while it computes.
 """
 import collections as _collections
 
-from elprops import _elprops
+from . import _elprops
 
 __all__ = ("compute", "compute_many", "solve", "to_mass_fraction", "molality", "molarity", "standard_molar_mass",
            "substances", "find_substance", "calcium_chloride_saturation", "version", "Properties", "PropertyArrays",
