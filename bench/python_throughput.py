@@ -74,7 +74,7 @@ def best_of(repetitions, action):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--module-dir", required=True, help="the folder of the built module elprops")
+    parser.add_argument("--module-dir", required=True, help="the folder that holds the built package elprops")
     parser.add_argument("--cpp-benchmark", required=True, help="the program bench_api")
     parser.add_argument("--rounds", type=int, default=5, help="rounds of C++ and Python measurements")
     parser.add_argument("--repetitions", type=int, default=3, help="runs of each side in a round")

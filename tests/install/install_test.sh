@@ -4,9 +4,10 @@
 # find_package(elprops CONFIG REQUIRED) and with pkg-config. Both programs
 # must print the sodium chloride worked example.
 #
-# With PYTHON and PYTHON_DIR (when the Python module is built) the module
-# must be in PYTHON_DIR below the prefix and import from the moved prefix,
-# finding the library without help.
+# With PYTHON and PYTHON_DIR (when the Python module is built) the package
+# elprops (__init__.py and the compiled _elprops) must be in PYTHON_DIR below
+# the prefix and import from the moved prefix, finding the library without
+# help.
 #
 # install_test.sh BUILD_DIR SOURCE_DIR CXX_COMPILER WITH_QT(ON|OFF) [PYTHON PYTHON_DIR]
 set -euo pipefail
@@ -60,8 +61,9 @@ for f in "${expected[@]}"; do
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 if [ -n "$python" ]; then
-  module=$(find "$prefix/$python_dir" -maxdepth 1 -name 'elprops.*.so' 2>/dev/null | head -n 1)
-  [ -n "$module" ] || fail "no Python module elprops.*.so in $python_dir"
+  [ -f "$prefix/$python_dir/elprops/__init__.py" ] || fail "no Python package elprops/__init__.py in $python_dir"
+  module=$(find "$prefix/$python_dir/elprops" -maxdepth 1 -name '_elprops.*.so' 2>/dev/null | head -n 1)
+  [ -n "$module" ] || fail "no compiled module elprops/_elprops.*.so in $python_dir"
   # Its search path for the library is relative to itself.
   runpath=$(LC_ALL=C readelf -d "${module:-/dev/null}" 2>/dev/null | sed -n 's/.*\(RPATH\|RUNPATH\).*\[\(.*\)\].*/\2/p')
   case $runpath in
@@ -151,11 +153,11 @@ fi
 # The Python module imports from the moved prefix, from another folder.
 if [ -n "$python" ]; then
   if out=$(cd "$tmp" && env -u LD_LIBRARY_PATH PYTHONPATH="$prefix/$python_dir" "$python" -c \
-    'import elprops; print(elprops.__file__); print(elprops.compute("NaCl", 0.1, 20).density)'); then
+    'import elprops; print(elprops._elprops.__file__); print(elprops.compute("NaCl", 0.1, 20).density)'); then
     echo "--- Python"
     echo "$out"
     case $(head -n 1 <<<"$out") in
-      "$prefix/$python_dir"/elprops.*.so) ;;
+      "$prefix/$python_dir"/elprops/_elprops.*.so) ;;
       *) fail "Python imported elprops from $(head -n 1 <<<"$out")" ;;
     esac
     [ "$(tail -n 1 <<<"$out")" = 1070.6378 ] || fail "Python printed the density $(tail -n 1 <<<"$out")"

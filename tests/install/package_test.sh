@@ -136,16 +136,17 @@ has "$tmp/dev.txt" '/usr/share/doc/libelprops-dev/changelog\.gz'
 lacks "$tmp/dev.txt" '/usr/bin/|libelprops\.so\.|/usr/local/'
 lacks "$tmp/runtime.txt" '/python3'
 if [ -n "$python_version" ]; then
-  # The module for the interpreter's ABI, in Debian's folder of python3's
-  # modules; nothing of the other packages.
-  has "$tmp/python.txt" "/usr/lib/python3/dist-packages/elprops\\.cpython-${python_version//./}-[a-z0-9_-]+\\.so"
+  # The package with its compiled module for the interpreter's ABI, in
+  # Debian's folder of python3's modules; nothing of the other packages.
+  has "$tmp/python.txt" '/usr/lib/python3/dist-packages/elprops/__init__\.py'
+  has "$tmp/python.txt" "/usr/lib/python3/dist-packages/elprops/_elprops\\.cpython-${python_version//./}-[a-z0-9_-]+\\.so"
   has "$tmp/python.txt" '/usr/share/doc/python3-elprops/copyright'
   has "$tmp/python.txt" '/usr/share/doc/python3-elprops/changelog\.gz'
   lacks "$tmp/python.txt" '/usr/bin/|/include/|libelprops\.so|/usr/local/|/python3\.[0-9]+/'
   # No search path of its own: the library is in the system's folder.
   mkdir "$tmp/python"
   dpkg-deb -x "$python" "$tmp/python"
-  module=$(find "$tmp/python" -name 'elprops.*.so' | head -n 1)
+  module=$(find "$tmp/python" -name '_elprops.*.so' | head -n 1)
   if LC_ALL=C readelf -d "$module" | grep -Eq 'RPATH|RUNPATH'; then
     fail "the packaged module has a search path: $(LC_ALL=C readelf -d "$module" | grep -E 'RPATH|RUNPATH')"
   fi

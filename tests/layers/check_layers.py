@@ -6,7 +6,7 @@ layers it is allowed to use; Qt headers may appear only in the Qt binding,
 the two programs, the Qt tests and the benchmarks. The public headers
 (include/, part of the api layer) and the examples that use them include
 only <elprops/...> and the standard library; so does the Python module
-(python/), which may include pybind11 besides. Run with the source tree as the
+(python/), which may include pybind11 and its own headers besides. Run with the source tree as the
 only argument; prints every offending include and exits 1 if any.
 
 With --check-docs, checks instead that the layer tables of the documents
@@ -39,6 +39,8 @@ PUBLIC_ONLY = {"include", "examples", "python"}
 PUBLIC_INCLUDE = re.compile(r"^(elprops/[A-Za-z0-9_]+\.hpp|[a-z0-9_]+)$")
 # Third-party headers such code may include besides.
 PUBLIC_EXTRA = {"python": re.compile(r"^pybind11/[A-Za-z0-9_/]+\.h$")}
+# Such code that may include its own headers besides, named by their folder.
+PUBLIC_OWN = {"python"}
 QT_ALLOWED = {"qt", "plot", "app", "cli", "tests/qt", "bench"}
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp"}
 
@@ -83,7 +85,8 @@ def main(root):
                 local = LOCAL_INCLUDE.match(line)
                 system = SYSTEM_INCLUDE.match(line)
                 public = system and (PUBLIC_INCLUDE.match(system.group(1)) or (extra and extra.match(system.group(1))))
-                if public_only and (local or (system and not public)):
+                own = local and folder in PUBLIC_OWN and local.group(1).startswith(folder + "/")
+                if public_only and ((local and not own) or (system and not public)):
                     name = local.group(1) if local else system.group(1)
                     problems.append(f"{path.relative_to(root)}:{number}: includes {name}; only <elprops/...> and the "
                                     "standard library are public")
@@ -164,6 +167,7 @@ def check_documents(root, documents=DOCUMENTS):
 
 ALLOWED_IN_SELF_TEST = {"downwards include", "api uses the model", "cli uses the public headers",
                         "example uses the public headers", "python uses the public headers and pybind11",
+                        "python includes its own header",
                         "plot uses Qt and the report"}
 
 
@@ -196,6 +200,8 @@ def self_test():
         "python includes the api's own header": ("python/module.cpp", '#include "api/evaluate.h"\n', "api/evaluate.h"),
         "python includes a third-party header": ("python/module.cpp", "#include <CLI/CLI.hpp>\n", None),
         "python includes Qt": ("python/module.cpp", "#include <QString>\n", None),
+        "python includes its own header": ("python/module.cpp", '#include "python/arrays.h"\n', "python/arrays.h"),
+        "example includes its own header": ("examples/example.cpp", '#include "examples/util.h"\n', "examples/util.h"),
         "include without its folder": ("frontend/app.cpp", '#include "format.h"\n', "report/format.h"),
         "plot uses Qt and the report": ("plot/plot_render.cpp", '#include <QPainter>\n#include "report/plot_model.h"\n',
                                         "report/plot_model.h"),

@@ -6,15 +6,15 @@ from fractions import Fraction
 
 import numpy as np
 
-# The module of the build, not one installed on the system.
-_MODULE_DIR = os.environ.get("ELPROPS_PYTHON_MODULE_DIR")
-if _MODULE_DIR:
-    sys.path.insert(0, _MODULE_DIR)
+# The package of the build, not one installed on the system.
+_PACKAGE_DIR = os.environ.get("ELPROPS_PYTHON_PACKAGE_DIR")
+if _PACKAGE_DIR:
+    sys.path.insert(0, os.path.dirname(os.path.abspath(_PACKAGE_DIR)))
 
 import elprops  # noqa: E402  (after the path of the build)
 
-if _MODULE_DIR and os.path.dirname(os.path.abspath(elprops.__file__)) != os.path.abspath(_MODULE_DIR):
-    raise ImportError(f"imported {elprops.__file__}, not the module of the build in {_MODULE_DIR}")
+if _PACKAGE_DIR and os.path.dirname(os.path.abspath(elprops.__file__)) != os.path.abspath(_PACKAGE_DIR):
+    raise ImportError(f"imported {elprops.__file__}, not the package of the build in {_PACKAGE_DIR}")
 
 PROPERTIES = ("density", "viscosity", "surface_tension", "heat_capacity", "thermal_conductivity")
 

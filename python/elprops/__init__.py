@@ -1,0 +1,518 @@
+"""Properties of aqueous electrolyte solutions.
+
+For eighteen salts and water, elprops computes from built-in empirical
+correlations the density (kg/m3), dynamic viscosity (Pa*s), surface
+tension (N/m), specific heat capacity (J/(kg*K)) and thermal conductivity
+(W/(m*K)) of a solution of given mass fraction (kg/kg) and temperature
+(degrees Celsius). The results are single-precision numbers, the same bits
+as the window program and elprops-cli give.
+
+One point gives its five properties, or raises when the point cannot be
+computed:
+
+    >>> import elprops
+    >>> r = elprops.compute("NaCl", 0.1, 20)
+    >>> r.density, r.viscosity
+    (1070.6378, 0.0012080587)
+    >>> elprops.compute("NaCl", 1.2, 20)
+    Traceback (most recent call last):
+    ...
+    elprops.InadmissibleError: concentration 1.2 is not between 0 and 1 (both excluded)
+
+Arrays of points (NumPy broadcasting between the three arguments) give a
+float32 array per property; a point that cannot be computed is NaN there
+and its reason is in the array `error`:
+
+    >>> import numpy as np
+    >>> r = elprops.compute("KCl", [0.05, 0.1, 0.2], np.arange(20, 100, 20)[:, None])
+    >>> r.density.shape
+    (4, 3)
+
+Substances are named by their index 1 to 19 (the order of the window's
+list, 19 is water), their formula ("NaCl", any case), their English name
+("sodium chloride") or their Russian name as listed; substances() lists
+them. For a salt the mass fraction must lie strictly between 0 and 1, for
+water it must be 0; the temperature strictly between 1e-20 and the
+substance's limit (270 degrees Celsius, 200 for water).
+
+Every function may be called from several threads at once; the array form
+releases the interpreter's lock while it computes.
+"""
+import collections as _collections
+
+from . import _elprops
+
+__all__ = ("compute", "compute_many", "solve", "to_mass_fraction", "molality", "molarity", "standard_molar_mass",
+           "substances", "find_substance", "calcium_chloride_saturation", "version", "Properties", "PropertyArrays",
+           "PointWarning", "Answer", "Solutions", "Conversions", "Substance", "Single", "InadmissibleError",
+           "OutOfReachError", "ArithmeticFault")
+
+__version__ = _elprops.version()
+
+
+# --- Errors --------------------------------------------------------------------
+
+class InadmissibleError(ValueError):
+    """A point outside the admissible ranges, or an unknown substance.
+
+    For a salt the mass fraction must lie strictly between 0 and 1, for water it
+    must be 0; the temperature strictly between 1e-20 and the substance's limit.
+    The message is that of elprops-cli.
+    """
+
+
+class ArithmeticFault(ValueError):
+    """A point whose computation left the number range.
+
+    The correlations took the logarithm of a value that is not positive or
+    overflowed, as happens for several salts close to a mass fraction of 1
+    (potassium carbonate at 0.99 and 20 degrees). The message is that of
+    elprops-cli and begins with 'arithmetic error'.
+    """
+
+
+class OutOfReachError(InadmissibleError):
+    """No admissible mass fraction gives the value asked for.
+
+    The message names the range the admissible mass fractions reach at that
+    temperature. A subclass of InadmissibleError, so a ValueError too.
+    """
+
+
+# --- Records -------------------------------------------------------------------
+
+class Single(float):
+    """A Python float that holds a single-precision result exactly.
+
+    It prints with the fewest digits that identify the single-precision value
+    (as elprops-cli writes it: 1070.6378), while its value is the single itself
+    (float(x) shows all its digits: 1070.637939453125), so that numpy.float32(x)
+    gives back the same bits and x equals the element of an array result.
+    Arithmetic on it gives plain floats.
+    """
+    __slots__ = ()
+
+    def __repr__(self):
+        return _elprops.single_text(self)
+
+    __str__ = __repr__
+
+
+def _record(name, fields):
+    """A named tuple of the package with a docstring for each field."""
+    record = _collections.namedtuple(name, [field for field, _ in fields], module=__name__)
+    for field, field_doc in fields:
+        getattr(record, field).__doc__ = field_doc
+    return record
+
+
+class Properties(_record("Properties", [
+        ("density", "density, kg/m3"),
+        ("viscosity", "dynamic viscosity, Pa*s"),
+        ("surface_tension", "surface tension, N/m"),
+        ("heat_capacity", "specific heat capacity, J/(kg*K)"),
+        ("thermal_conductivity", "thermal conductivity, W/(m*K)")])):
+    """The five properties of one point, as Python floats (see Single).
+
+    density               kg/m3
+    viscosity             dynamic viscosity, Pa*s
+    surface_tension       N/m
+    heat_capacity         specific heat capacity, J/(kg*K)
+    thermal_conductivity  W/(m*K)
+
+
+    r.warnings is a tuple of PointWarning records (kind, message, note): what
+    elprops-cli warns of at the point, solubility first; empty when none. It
+    is no field of the tuple and never changes a value.
+
+        >>> elprops.compute('NaCl', 0.30, 20).warnings[0].message
+        'above the solubility of NaCl at 20 °C (0.2641; the solid is NaCl)'
+
+    A named tuple: r.density, or density, viscosity, *rest = r.
+    """
+    # An attribute of the instance beside the five fields, so that unpacking
+    # and comparing still see the five properties only.
+    warnings = ()
+
+
+PointWarning = _record("PointWarning", [
+    ("kind", "'above_solubility', 'ill_defined', 'no_solubility_data' or 'above_boiling'"),
+    ("message", "the text elprops-cli prints"),
+    ("note", "True for a note (ill_defined, no_solubility_data): worth knowing, no fault of the point")])
+PointWarning.__doc__ = """A warning or note of a computed point: it is still computed.
+
+kind     'above_solubility'    more salt than dissolves at that temperature
+         'ill_defined'         note: the salt hydrolyses or decomposes there
+         'no_solubility_data'  note: the solubility table covers 0 to 100 degrees
+         'above_boiling'       above 100 degrees: the solution boils at
+                               atmospheric pressure, the correlations are
+                               less accurate
+message  the text elprops-cli prints
+note     True for the two kinds of note
+"""
+
+Substance = _record("Substance", [
+    ("index", "1 to 19, the position in the window's list (19 is water)"),
+    ("formula", "chemical formula, e.g. 'NaCl'"),
+    ("english_name", "English name, e.g. 'sodium chloride'"),
+    ("russian_name", "Russian name as the window's list shows it"),
+    ("molar_mass", "molar mass, g/mol"),
+    ("temperature_limit", "highest temperature (excluded), degrees Celsius")])
+Substance.__doc__ = """One of the nineteen substances.
+
+index              1 to 19, the position in the window's list (19 is water)
+formula            'NaCl', '(NH4)2SO4', 'H2O'
+english_name       'sodium chloride'
+russian_name       'НАТРИЯ ХЛОРИД', as the window's list shows it
+molar_mass         g/mol
+temperature_limit  degrees Celsius; temperatures must lie strictly between
+                   1e-20 and it (270 for the salts, 200 for water)
+
+A named tuple; compute() takes it as its substance.
+"""
+
+Answer = _record("Answer", [
+    ("mass_fraction", "kg/kg, the single whose property is nearest to the value"),
+    ("concentration", "the mass fraction in the unit asked for"),
+    ("achieved", "the property computed at mass_fraction"),
+    ("below", "the neighbouring single below the value's crossing"),
+    ("above", "the neighbouring single above it"),
+    ("chosen", "'exact', 'lower' (below was taken) or 'upper' (above was)")])
+Answer.__doc__ = """One mass fraction at which the property has the value (see solve()).
+
+mass_fraction  kg/kg, a Single: of the singles around the crossing, the one
+               whose computed property is nearest to the value
+concentration  the mass fraction in the unit asked for, a float
+achieved       the property computed at mass_fraction
+below, above   the neighbouring singles whose properties straddle the value
+chosen         'exact' (a single gives the value itself), 'lower' or 'upper'
+"""
+
+Solutions = _record("Solutions", [
+    ("mass_fraction", "float32 array: the lowest answer, NaN where none"),
+    ("concentration", "float64 array: it in the unit asked for, NaN where none"),
+    ("count", "int32 array: the number of answers, 0 where none"),
+    ("error", "str array: why there is no answer, '' where there is one")])
+Solutions.__doc__ = """The answers of solve() for arrays: arrays of the broadcast shape of value
+and temperature.
+
+mass_fraction  float32: the lowest answer, NaN where there is none
+concentration  float64: it in the unit asked for, NaN where there is none
+count          int32: the number of answers (more than 1 where the property
+               turns), 0 where there is none
+error          str: why there is no answer (the reachable range), '' where
+               there is one
+"""
+
+Conversions = _record("Conversions", [
+    ("mass_fraction", "float32 array: kg/kg, NaN where the conversion failed"),
+    ("achieved", "float64 array: the concentration computed back from it"),
+    ("error", "str array: why a conversion failed, '' where it did not")])
+Conversions.__doc__ = """The mass fractions of to_mass_fraction() for arrays.
+
+mass_fraction  float32: kg/kg, NaN where the conversion failed
+achieved       float64: the concentration computed back from mass_fraction
+error          str: why a conversion failed, '' where it worked
+"""
+
+
+# --- The arrays of points --------------------------------------------------------
+
+# The warnings of an array call until they are first read (made by the
+# compiled part); calling one gives the text array, the same one every time.
+_PendingWarnings = _elprops.PendingWarnings
+_item = tuple.__getitem__
+
+
+def _read(item):
+    return item() if type(item) is _PendingWarnings else item
+
+
+# PropertyArrays: the named tuple with the array `warning` worked out when
+# it is first read. Its last item is a _PendingWarnings until then; every
+# way of reading the items (the field, indexing, iterating, unpacking, repr,
+# comparing, pickling, _asdict) goes through the accessors here and so sees
+# the text array.
+class PropertyArrays(_record("PropertyArrays", [
+        ("density", "float32 array: density, kg/m3"),
+        ("viscosity", "float32 array: dynamic viscosity, Pa*s"),
+        ("surface_tension", "float32 array: surface tension, N/m"),
+        ("heat_capacity", "float32 array: specific heat capacity, J/(kg*K)"),
+        ("thermal_conductivity", "float32 array: thermal conductivity, W/(m*K)"),
+        ("error", "str array: why a point failed, '' where it was computed"),
+        ("warning", None)])):
+    """The five properties of arrays of points: float32 arrays of the broadcast
+    shape of the arguments, NaN where a point failed, and the messages.
+
+    density               kg/m3
+    viscosity             dynamic viscosity, Pa*s
+    surface_tension       N/m
+    heat_capacity         specific heat capacity, J/(kg*K)
+    thermal_conductivity  W/(m*K)
+    error                 array of str: why a point failed, '' where it was computed;
+                          failed = r.error != ''
+    warning               array of str objects (dtype object): the warnings and
+                          notes of a computed point joined by '; ' as elprops-cli
+                          writes them, '' where none (and where the point failed);
+                          warned = r.warning != ''
+
+    A named tuple of NumPy arrays. The warnings are worked out when `warning`
+    is first read (or the record is iterated, printed or pickled), from the
+    call's own copy of the points: changing the argument arrays afterwards
+    changes no warning, and later reads give the same array. A caller who
+    never reads them does not pay for them; until then the record holds that
+    copy, some 9 bytes a point.
+    """
+    __slots__ = ()
+
+    @property
+    def warning(self):
+        """array of str (dtype object): a computed point's warnings, '' where none;
+        worked out when first read"""
+        return _read(_item(self, -1))
+
+    def __getitem__(self, key):
+        if isinstance(key, slice):
+            return tuple(_read(item) for item in _item(self, key))
+        return _read(_item(self, key))
+
+    def __iter__(self):
+        for item in tuple.__iter__(self):
+            yield _read(item)
+
+    def __contains__(self, value):
+        return value in tuple(self)
+
+    def count(self, value):
+        return tuple(self).count(value)
+
+    def index(self, value, *bounds):
+        return tuple(self).index(value, *bounds)
+
+    def __eq__(self, other):
+        return tuple(self) == tuple(other) if isinstance(other, tuple) else NotImplemented
+
+    def __ne__(self, other):
+        return tuple(self) != tuple(other) if isinstance(other, tuple) else NotImplemented
+
+    __hash__ = None
+
+    def __add__(self, other):
+        return tuple(self) + other
+
+    def __mul__(self, times):
+        return tuple(self) * times
+
+    __rmul__ = __mul__
+
+    def __repr__(self):
+        fields = ", ".join(f"{name}={value!r}" for name, value in zip(self._fields, self))
+        return f"{type(self).__name__}({fields})"
+
+
+# The compiled part makes its results and raises its errors with the types
+# above.
+_elprops.use_types(Single=Single, Properties=Properties, PointWarning=PointWarning, PropertyArrays=PropertyArrays,
+                   Substance=Substance, Answer=Answer, Solutions=Solutions, Conversions=Conversions,
+                   InadmissibleError=InadmissibleError, ArithmeticFault=ArithmeticFault,
+                   OutOfReachError=OutOfReachError)
+
+
+# --- Functions -------------------------------------------------------------------
+
+def compute(substance, mass_fraction, temperature):
+    """The five properties of a solution at one point, or of arrays of points.
+
+    substance      a name or formula ("NaCl", "sodium chloride"), an index 1 to
+                   19, a Substance record, or an array of indices (or of names)
+    mass_fraction  kg of salt per kg of solution; 0 for water
+    temperature    degrees Celsius
+
+    Numbers are rounded to the nearest single-precision value first.
+
+    When all three are single values, the result is a Properties record of
+    Python floats, and a point that cannot be computed raises:
+    InadmissibleError when the substance is unknown or a value lies outside the
+    admissible ranges, ArithmeticFault when the correlations leave the number
+    range (near saturation, e.g. potassium carbonate at 0.99 and 20 degrees).
+    The messages are those of elprops-cli.
+
+    When any argument is an array (or a list or tuple), the three are broadcast
+    together as NumPy does and the result is a PropertyArrays record of float32
+    arrays of the broadcast shape, the same as compute_many gives. A point
+    that cannot be computed never raises: its properties are NaN and its
+    message is in the array `error` (empty where the point was computed).
+    Only arguments of the wrong type, shapes that do not broadcast and an
+    unknown name given for every point raise.
+    """
+    return _elprops.compute(substance, mass_fraction, temperature)
+
+
+def compute_many(substance, mass_fraction, temperature):
+    """The five properties of arrays of points, as float32 arrays.
+
+    The arguments are those of compute(), as arrays or single values, broadcast
+    together as NumPy does. The result is a PropertyArrays record: one float32
+    array of the broadcast shape per property and the array `error` of
+    messages, an empty string where the point was computed. A point that
+    cannot be computed has NaN properties and its message (the words of
+    elprops-cli) in `error`; it never raises. The computation runs without the
+    interpreter's lock, so other Python threads go on meanwhile.
+
+    A substance given once by name must be known (else InadmissibleError);
+    names, indices and Substance records inside an array mark only their own
+    points when they are unknown.
+
+        >>> r = elprops.compute_many(17, np.float32([0.1, 1.5]), 20)
+        >>> r.density
+        array([1070.6378,       nan], dtype=float32)
+        >>> r.error[1]
+        'concentration 1.5 is not between 0 and 1 (both excluded)'
+    """
+    return _elprops.compute_many(substance, mass_fraction, temperature)
+
+
+def solve(substance, temperature, property, value, unit="fraction"):  # noqa: A002  (the argument's public name)
+    """The mass fractions at which a property of a salt solution has a value.
+
+    substance    one salt: a name, formula, index 1 to 18 or Substance record
+    temperature  degrees Celsius
+    property     'density', 'viscosity', 'surface_tension', 'heat_capacity' or
+                 'thermal_conductivity' (a hyphen may stand for the underscore)
+    value        the property in the module's units (kg/m3, Pa*s, N/m,
+                 J/(kg*K), W/(m*K))
+    unit         the unit of Answer.concentration: 'fraction' (kg/kg),
+                 'percent', 'molality' (mol/kg water), 'molarity' (mol/L) or
+                 'g/L'
+
+    The search runs over the admissible mass fractions on the model's own
+    single-precision property. Where the property is monotonic in the
+    concentration there is one answer; where it turns, more, ascending.
+
+    With single values the result is a list of Answer records. Each answer is
+    the single-precision mass fraction whose property is nearest to the value,
+    with the two neighbouring singles that straddle it (below, above) and which
+    one was chosen. When no admissible mass fraction gives the value,
+    OutOfReachError (an InadmissibleError, so a ValueError) says the range the
+    property reaches at that temperature; an unknown substance, water or a
+    temperature at which nothing can be computed raise InadmissibleError.
+
+        >>> [a.mass_fraction for a in elprops.solve("NaCl", 20, "density", 1070.6378)]
+        [0.1]
+        >>> len(elprops.solve("NaCl", 20, "heat_capacity", 3500))
+        2
+
+    When value or temperature is an array, the two are broadcast together and
+    the result is a Solutions record of arrays of the broadcast shape:
+    mass_fraction (float32, the lowest answer, NaN where none), concentration
+    (float64, it in the unit), count (int32, the number of answers) and error
+    (str, why there is none, '' where there is). A point without an answer
+    never raises; take single values for every answer of a point where count
+    is above 1. The substance, property and unit are one for all points.
+    """
+    return _elprops.solve(substance, temperature, property, value, unit)
+
+
+def to_mass_fraction(substance, value, unit, temperature=None):
+    """A concentration of a salt in a unit, as the mass fraction compute() takes.
+
+    substance    one salt: a name, formula, index or Substance record
+    value        the concentration
+    unit         'fraction' (kg/kg), 'percent' (or '%'), 'molality' (mol/kg of
+                 water), 'molarity' (mol/L of solution) or 'g/L' (g of salt per
+                 litre of solution)
+    temperature  degrees Celsius; needed for molarity and g/L only, which
+                 depend on the solution's own density
+
+    Mass percent and molality convert directly, w = m*M / (1000 + m*M) with the
+    standard molar mass M in g/mol; molarity and g/L are solved on the model's
+    density, c = w*rho(w, T) / M. Single values give the mass fraction as a
+    Single (a float holding the single-precision value); a negative value
+    raises InadmissibleError, a molarity beyond what the admissible mass
+    fractions reach OutOfReachError with the reachable range.
+
+        >>> elprops.to_mass_fraction("NaCl", 1, "molality")
+        0.055213332
+
+    Arrays of value or temperature (broadcast together) give a Conversions
+    record: mass_fraction (float32, NaN where the conversion failed), achieved
+    (float64, the concentration computed back from the mass fraction) and
+    error (str, '' where it worked); a bad point never raises.
+    """
+    return _elprops.to_mass_fraction(substance, value, unit, temperature)
+
+
+def molality(substance, mass_fraction):
+    """The molality (mol of salt per kg of water) of a mass fraction of a salt.
+
+    m = 1000 * w / ((1 - w) * M), M the standard molar mass in g/mol. A single
+    value gives a float, an array of mass fractions a float64 array.
+
+        >>> round(elprops.molality("NaCl", 0.1), 4)
+        1.9013
+    """
+    return _elprops.molality(substance, mass_fraction)
+
+
+def molarity(substance, mass_fraction, density):
+    """The molarity (mol of salt per litre of solution) of a mass fraction.
+
+    c = w * density / M, with the density in kg/m3 (compute() gives it) and the
+    standard molar mass M in g/mol. Single values give a float; arrays,
+    broadcast together, a float64 array.
+
+        >>> r = elprops.compute("NaCl", 0.1, 20)
+        >>> round(elprops.molarity("NaCl", 0.1, r.density), 4)
+        1.832
+    """
+    return _elprops.molarity(substance, mass_fraction, density)
+
+
+def standard_molar_mass(substance):
+    """The standard molar mass of a substance in g/mol.
+
+    Computed from its formula with the IUPAC standard atomic weights (abridged),
+    as the unit conversions use it. It may differ from Substance.molar_mass,
+    the value the correlations were made with (0 for ammonium bicarbonate).
+
+        >>> elprops.standard_molar_mass("NaCl")
+        58.44
+    """
+    return _elprops.standard_molar_mass(substance)
+
+
+def substances():
+    """The nineteen substances as a list of Substance records in index order:
+    eighteen aqueous electrolytes and water (index 19).
+
+        >>> elprops.substances()[16]
+        Substance(index=17, formula='NaCl', english_name='sodium chloride', russian_name='НАТРИЯ ХЛОРИД', molar_mass=58.44, temperature_limit=270.0)
+    """
+    return _elprops.substances()
+
+
+def find_substance(name_or_index):
+    """The Substance record named by its index (17 or "17"), its formula in any
+    case ("NaCl", "nacl"), its English name in any case ("sodium chloride") or
+    its Russian name as listed ("НАТРИЯ ХЛОРИД"); blanks around a name are
+    ignored. None when no substance matches.
+    """
+    return _elprops.find_substance(name_or_index)
+
+
+def calcium_chloride_saturation(temperature):
+    """The saturation mass fraction of calcium chloride (kg/kg) at a temperature
+    in degrees Celsius: 0.52551 * exp(0.00156214 * T), rounded to single
+    precision. The fit was made for 0 to 100 degrees; beyond, the value is an
+    extrapolation. The window warns when a calcium chloride concentration lies
+    above it. A single temperature gives a float, an array a float32 array.
+
+        >>> elprops.calcium_chloride_saturation(20)
+        0.5421876
+    """
+    return _elprops.calcium_chloride_saturation(temperature)
+
+
+def version():
+    """The version of the elprops library the module runs on, "MAJOR.MINOR.PATCH"."""
+    return _elprops.version()

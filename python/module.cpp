@@ -1,0 +1,80 @@
+// The compiled part of the package elprops: the module elprops._elprops.
+//
+// The package (elprops/__init__.py) holds the documentation, the records
+// and the functions users call; they hand their arguments to the functions
+// of the same name here. The module sees the model only through
+// <elprops/elprops.hpp>.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include "python/arguments.h"
+#include "python/arrays.h"
+#include "python/compute_calls.h"
+#include "python/concentration_calls.h"
+#include "python/records.h"
+
+#include <elprops/elprops.hpp>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace py = pybind11;
+
+namespace elprops::python {
+namespace {
+
+py::list Substances() {
+  py::list list;
+  for (const elprops::substance_info& s : elprops::substances()) list.append(MakeSubstance(s));
+  return list;
+}
+
+py::object FindSubstance(py::handle nameOrIndex) {
+  std::optional<elprops::substance_info> found;
+  if (PyUnicode_Check(nameOrIndex.ptr())) {
+    found = FindByText(std::string(py::str(nameOrIndex)));
+  } else if (IsSubstanceRecord(nameOrIndex)) {
+    found = FindByIndex(nameOrIndex.attr("index").cast<int>());
+  } else if (IsInteger(nameOrIndex)) {
+    const SingleSubstance s = ScalarSubstance(nameOrIndex);
+    if (!s.error) found = FindByIndex(s.index);
+  } else {
+    throw py::type_error("name_or_index must be a name (str) or an index (int), not " + TypeName(nameOrIndex));
+  }
+  if (!found) return py::none();
+  return MakeSubstance(*found);
+}
+
+py::object Saturation(py::handle temperature) {
+  if (IsSingleValue(temperature)) {
+    return Single(elprops::calcium_chloride_saturation(ScalarNumber(temperature, "temperature")));
+  }
+  const py::module_ np = NumPy();
+  const py::array t = np.attr("ascontiguousarray")(NumberArray(temperature, "temperature"), np.attr("float32"));
+  std::vector<py::ssize_t> dims(t.shape(), t.shape() + t.ndim());
+  py::array_t<float> out(dims);
+  const auto* in = static_cast<const float*>(t.data());
+  float* values = out.mutable_data();
+  for (py::ssize_t i = 0; i < t.size(); ++i) values[i] = elprops::calcium_chloride_saturation(in[i]);
+  return out;
+}
+
+void DefineCatalogueFunctions(py::module_& m) {
+  m.def("substances", &Substances, "The compiled part of substances().");
+  m.def("find_substance", &FindSubstance, "The compiled part of find_substance().");
+  m.def("calcium_chloride_saturation", &Saturation, "The compiled part of calcium_chloride_saturation().");
+  m.def(
+      "version", [] { return std::string(elprops::version()); }, "The compiled part of version().");
+}
+
+}  // namespace
+}  // namespace elprops::python
+
+PYBIND11_MODULE(_elprops, m) {
+  m.doc() = "The compiled part of the package elprops; use the package.";
+  elprops::python::DefineRecordFunctions(m);
+  elprops::python::DefineCatalogueFunctions(m);
+  elprops::python::DefineComputeFunctions(m);
+  elprops::python::DefineConcentrationFunctions(m);
+}

@@ -1,0 +1,30 @@
+// The warnings of the computed points of an array call.
+//
+// The one place the module works out warnings of many points itself; it
+// asks the library for the texts and caches them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace elprops::python {
+
+// Points with warnings: the flat index of each and the id of its text, each
+// distinct text once, as elprops-cli writes it (the messages joined by "; ").
+struct SharedTexts {
+  std::vector<std::pair<std::size_t, std::uint32_t>> points;
+  std::vector<std::string> table;
+};
+
+// The warnings of `count` points (substance, mass fraction, temperature:
+// each input one element for every point or one per point), leaving out
+// the failed points (ascending). Runs without the interpreter.
+SharedTexts WarningsOfPoints(std::span<const std::int8_t> substances, std::span<const float> fractions,
+                             std::span<const float> temperatures, std::size_t count,
+                             std::span<const std::size_t> failed);
+
+}  // namespace elprops::python
