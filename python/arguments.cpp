@@ -43,17 +43,16 @@ float ToSingle(double value) {
   return static_cast<float>(value);
 }
 
-std::string UnknownSubstanceText(std::string_view shown) {
-  return "unknown substance " + std::string(shown) +
-         ": give its index 1 to 19 or its formula (see elprops.substances())";
+// The failure of an integer that is no substance's index.
+elprops::failure UnknownIndex(const std::string& digits) {
+  return {elprops::error_kind::inadmissible_input, elprops::unknown_substance_message(digits)};
 }
 
-std::string UnknownIndexText(std::string_view digits) {
-  // The library's words for an index outside 1 to 19.
-  return "unknown substance index " + std::string(digits) + ": give 1 to 19";
+template <typename T>
+std::optional<elprops::substance_id> KnownIndex(T value) {
+  if (value < 1 || value > static_cast<T>(elprops::substance_count)) return std::nullopt;
+  return elprops::substance_id{static_cast<std::uint8_t>(value)};
 }
-
-std::string QuotedName(py::handle name) { return "\"" + std::string(py::str(name)) + "\""; }
 
 // Nested lists and tuples with Substance records replaced by their indices,
 // so that NumPy does not take a record for a row of six values.
@@ -67,51 +66,45 @@ py::object WithoutRecords(py::handle obj) {
   return py::reinterpret_borrow<py::object>(obj);
 }
 
-// Element i of a contiguous integer array as an index, with the message of
-// an index that does not fit an int.
+// The substances of a contiguous integer array; an element that is no
+// index is the failure of its point.
 template <typename T>
-void IntegerIndices(const py::array& a, std::span<std::int32_t> out, std::map<std::size_t, std::string>& errors) {
+void IntegerIds(const py::array& a, std::span<elprops::substance_id> out, std::map<std::size_t, std::string>& errors) {
   const auto* values = static_cast<const T*>(a.data());
   for (std::size_t i = 0; i < out.size(); ++i) {
-    const T v = values[i];
-    if (std::in_range<std::int32_t>(v)) {
-      out[i] = static_cast<std::int32_t>(v);
-    } else {
-      out[i] = 0;
-      errors[i] = UnknownIndexText(std::to_string(v));
-    }
+    const std::optional<elprops::substance_id> id = KnownIndex(values[i]);
+    out[i] = id.value_or(elprops::substance_id{0});
+    if (!id) errors[i] = UnknownIndex(std::to_string(values[i])).message;
   }
 }
 
-// The substance indices of a contiguous array of names, Substance records
-// or integers; what names no substance is the point's error.
-void ObjectIndices(const py::array& a, std::span<std::int32_t> out, std::map<std::size_t, std::string>& errors) {
+// The substances of a contiguous array of names, Substance records or
+// integers; what names no substance is the failure of its point.
+void ObjectIds(const py::array& a, std::span<elprops::substance_id> out, std::map<std::size_t, std::string>& errors) {
   const py::array objects = a.attr("astype")(py::dtype("O"));
   const auto* items = static_cast<PyObject* const*>(objects.data());
-  std::map<std::string, int> known;
+  std::map<std::string, elprops::expected<elprops::substance_info>> known;
   for (std::size_t i = 0; i < out.size(); ++i) {
     const py::handle item(items[i]);
-    out[i] = 0;
+    out[i] = elprops::substance_id{0};
     if (PyUnicode_Check(item.ptr())) {
       const std::string text = py::str(item);
-      auto [at, fresh] = known.try_emplace(text, 0);
-      if (fresh) {
-        const auto found = FindByText(text);
-        at->second = found ? found->index : 0;
-      }
-      if (at->second != 0) {
-        out[i] = at->second;
+      auto found = known.find(text);
+      if (found == known.end()) found = known.emplace(text, elprops::find_substance(text)).first;
+      if (found->second) {
+        out[i] = found->second->id();
       } else {
-        errors[i] = UnknownSubstanceText(QuotedName(item));
+        errors[i] = found->second.error().message;
       }
-    } else if (IsSubstanceRecord(item)) {
-      out[i] = item.attr("index").cast<std::int32_t>();
-    } else if (IsInteger(item)) {
-      const SingleSubstance s = ScalarSubstance(item);
-      out[i] = s.index;
-      if (s.error) errors[i] = *s.error;
+    } else if (IsSubstanceRecord(item) || IsInteger(item)) {
+      const elprops::expected<elprops::substance_id> id = ScalarSubstance(item);
+      if (id) {
+        out[i] = *id;
+      } else {
+        errors[i] = id.error().message;
+      }
     } else {
-      errors[i] = UnknownSubstanceText(std::string(py::repr(item)));
+      errors[i] = elprops::unknown_substance_message(std::string(py::str(item)));
     }
   }
 }
@@ -119,6 +112,17 @@ void ObjectIndices(const py::array& a, std::span<std::int32_t> out, std::map<std
 std::string TextArgument(py::handle obj, const char* what) {
   if (!PyUnicode_Check(obj.ptr())) throw py::type_error(std::string(what) + " must be a str, not " + TypeName(obj));
   return py::str(obj);
+}
+
+// The names of a vocabulary table as a choice: "a, b or c".
+template <typename Row>
+std::string Choices(std::span<const Row> table) {
+  std::string text;
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    if (k > 0) text += k + 1 == table.size() ? " or " : ", ";
+    text += table[k].name;
+  }
+  return text;
 }
 
 }  // namespace
@@ -156,40 +160,38 @@ py::array NumberArray(py::handle obj, const char* what) {
   return a;
 }
 
-std::optional<elprops::substance_info> FindByText(std::string_view text) { return elprops::find_substance(text); }
-
-std::optional<elprops::substance_info> FindByIndex(int index) { return elprops::find_substance(std::to_string(index)); }
-
-SingleSubstance ScalarSubstance(py::handle obj) {
+elprops::expected<elprops::substance_id> ScalarSubstance(py::handle obj) {
   if (PyUnicode_Check(obj.ptr())) {
-    const auto found = FindByText(std::string(py::str(obj)));
-    if (!found) throw InadmissibleInput(UnknownSubstanceText(QuotedName(obj)));
-    return {found->index, std::nullopt};
+    const auto found = elprops::find_substance(std::string(py::str(obj)));
+    if (!found) throw InadmissibleInput(found.error().message);
+    return found->id();
   }
-  if (IsSubstanceRecord(obj)) return {obj.attr("index").cast<int>(), std::nullopt};
+  if (IsSubstanceRecord(obj)) return ScalarSubstance(obj.attr("index"));
   if (!IsInteger(obj)) NotASubstance(obj);
   const py::int_ number = py::reinterpret_steal<py::int_>(PyNumber_Index(obj.ptr()));
   if (!number) throw py::error_already_set();
   int overflow = 0;
   const long long value = PyLong_AsLongLongAndOverflow(number.ptr(), &overflow);
   if (value == -1 && PyErr_Occurred()) throw py::error_already_set();
-  if (overflow == 0 && std::in_range<int>(value)) return {static_cast<int>(value), std::nullopt};
-  return {0, UnknownIndexText(py::str(number.ptr()).cast<std::string>())};
+  if (overflow == 0) {
+    if (const auto id = KnownIndex(value)) return *id;
+  }
+  return UnknownIndex(py::str(number.ptr()).cast<std::string>());
 }
 
-LibrarySubstance OneSubstance(py::handle obj) {
+elprops::substance_id OneSubstance(py::handle obj) {
   if (!IsSingleValue(obj)) throw py::type_error("substance must be one name, index or Substance, not an array");
-  const SingleSubstance s = ScalarSubstance(obj);
-  if (s.error) throw InadmissibleInput(*s.error);
-  if (!FindByIndex(s.index)) throw InadmissibleInput(UnknownIndexText(std::to_string(s.index)));
-  return s.index;
+  const elprops::expected<elprops::substance_id> id = ScalarSubstance(obj);
+  if (!id) throw InadmissibleInput(id.error().message);
+  return *id;
 }
 
 py::array SubstanceArray(py::handle obj, std::optional<std::string>& allPointsError) {
   if (IsSingleValue(obj)) {
-    SingleSubstance s = ScalarSubstance(obj);
-    allPointsError = std::move(s.error);
-    return py::array_t<std::int32_t>(std::vector<py::ssize_t>{}, &s.index);
+    const elprops::expected<elprops::substance_id> id = ScalarSubstance(obj);
+    if (!id) allPointsError = id.error().message;
+    const std::int32_t index = id ? elprops::index_of(*id) : 0;
+    return py::array_t<std::int32_t>(std::vector<py::ssize_t>{}, &index);
   }
   const py::object given = WithoutRecords(obj);
   py::array a = AsArray(given);
@@ -206,32 +208,32 @@ py::array SubstanceArray(py::handle obj, std::optional<std::string>& allPointsEr
       std::string(py::str(a.dtype())));
 }
 
-void SubstanceIndices(const py::array& source, std::span<std::int32_t> out,
-                      std::map<std::size_t, std::string>& errors) {
+void SubstanceIds(const py::array& source, std::span<elprops::substance_id> out,
+                  std::map<std::size_t, std::string>& errors) {
   const py::module_ np = NumPy();
-  if (KindOf(source) == 'u') {
-    IntegerIndices<std::uint64_t>(np.attr("ascontiguousarray")(source, np.attr("uint64")), out, errors);
+  const bool nativeInt32 = py::dtype::of<std::int32_t>().attr("__eq__")(source.dtype()).cast<bool>();
+  if (nativeInt32) {
+    IntegerIds<std::int32_t>(np.attr("ascontiguousarray")(source), out, errors);
+  } else if (KindOf(source) == 'u') {
+    IntegerIds<std::uint64_t>(np.attr("ascontiguousarray")(source, np.attr("uint64")), out, errors);
   } else if (KindOf(source) == 'i') {
-    IntegerIndices<std::int64_t>(np.attr("ascontiguousarray")(source, np.attr("int64")), out, errors);
+    IntegerIds<std::int64_t>(np.attr("ascontiguousarray")(source, np.attr("int64")), out, errors);
   } else {
-    ObjectIndices(source, out, errors);
+    ObjectIds(source, out, errors);
   }
 }
 
 elprops::concentration_unit UnitArgument(py::handle obj) {
   const std::string text = TextArgument(obj, "unit");
   const auto unit = elprops::parse_concentration_unit(text);
-  if (!unit) throw py::value_error("unknown unit \"" + text + "\": give fraction, percent, molality, molarity or g/L");
+  if (!unit) throw py::value_error("unknown unit \"" + text + "\": give " + Choices(elprops::unit_table()));
   return *unit;
 }
 
 elprops::property_kind PropertyArgument(py::handle obj) {
   const std::string text = TextArgument(obj, "property");
   const auto property = elprops::parse_property(text);
-  if (!property) {
-    throw py::value_error("unknown property \"" + text +
-                          "\": give density, viscosity, surface_tension, heat_capacity or thermal_conductivity");
-  }
+  if (!property) throw py::value_error("unknown property \"" + text + "\": give " + Choices(elprops::property_table()));
   return *property;
 }
 

@@ -33,33 +33,23 @@ double ScalarDouble(py::handle obj, const char* what);
 // A number argument as an array of its own dtype, checked to hold numbers.
 py::array NumberArray(py::handle obj, const char* what);
 
-// The index of one substance argument. An unknown name raises; an index is
-// passed on as it is, and one outside 1 to 19 is the point's error.
-struct SingleSubstance {
-  int index = 0;
-  std::optional<std::string> error;  // when the index alone cannot say why
-};
-
-SingleSubstance ScalarSubstance(py::handle obj);
-
-// A substance as the library's functions of one substance take it.
-using LibrarySubstance = int;
+// One substance argument. An unknown name raises at once; an integer is
+// taken as an index, and one outside 1 to 19 is the failure of its points,
+// with the library's unknown-substance message.
+elprops::expected<elprops::substance_id> ScalarSubstance(py::handle obj);
 
 // One substance for every point: an unknown name or index raises.
-LibrarySubstance OneSubstance(py::handle obj);
-
-// The substance named by a text, or by an index as the library counts.
-std::optional<elprops::substance_info> FindByText(std::string_view text);
-std::optional<elprops::substance_info> FindByIndex(int index);
+elprops::substance_id OneSubstance(py::handle obj);
 
 // The substance argument of an array call before broadcasting: a 0-d int32
-// array for one substance (an index outside an int's range is then
-// allPointsError), else the array of indices or names as given.
+// array for one substance (an unknown index is then allPointsError), else
+// the array of indices or names as given.
 py::array SubstanceArray(py::handle obj, std::optional<std::string>& allPointsError);
 
-// The substance indices of a contiguous array of the dtype of SubstanceArray;
-// what names no substance is index 0 with its message in errors.
-void SubstanceIndices(const py::array& source, std::span<std::int32_t> out, std::map<std::size_t, std::string>& errors);
+// The substances of a contiguous array of the dtype of SubstanceArray; what
+// names no substance is substance_id{0} with its message in errors.
+void SubstanceIds(const py::array& source, std::span<elprops::substance_id> out,
+                  std::map<std::size_t, std::string>& errors);
 
 elprops::concentration_unit UnitArgument(py::handle obj);
 elprops::property_kind PropertyArgument(py::handle obj);

@@ -37,6 +37,13 @@ T At(std::span<const T> values, std::size_t i) {
   return values.size() == 1 ? values[0] : values[i];
 }
 
+// The elements of an input for points begin to begin + count: the input
+// itself when it is one element for every point.
+template <typename T>
+std::span<const T> Part(std::span<const T> values, std::size_t begin, std::size_t count) {
+  return values.size() == 1 ? values : values.subspan(begin, count);
+}
+
 // An input for many points, contiguous in the dtype (None: its own): one
 // element for every point, or one per point in the broadcast shape.
 py::array Spread(const py::array& a, const py::tuple& shape, py::ssize_t count, const py::object& dtype);

@@ -4,12 +4,12 @@
 #include "python/arrays.h"
 #include "python/memory_pool.h"
 #include "python/records.h"
-#include "python/warning_cache.h"
+#include "python/warning_texts.h"
 
 #include <elprops/elprops.hpp>
 
+#include <algorithm>
 #include <cstring>
-#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,52 +24,24 @@ namespace {
 
 // --- One point ---------------------------------------------------------------
 
-const char* KindName(elprops::warning_kind kind) {
-  switch (kind) {
-    case elprops::warning_kind::above_solubility:
-      return "above_solubility";
-    case elprops::warning_kind::ill_defined:
-      return "ill_defined";
-    case elprops::warning_kind::no_solubility_data:
-      return "no_solubility_data";
-    case elprops::warning_kind::above_boiling:
-      return "above_boiling";
-  }
-  return "";
-}
-
-// The warnings and notes of a point as a tuple of PointWarning records.
-py::tuple Warnings(const std::vector<elprops::warning>& warnings) {
-  py::tuple out(warnings.size());
-  for (std::size_t i = 0; i < warnings.size(); ++i) {
-    const elprops::warning& w = warnings[i];
-    out[i] = Record(Types().pointWarning, KindName(w.kind), w.message, w.is_note());
-  }
-  return out;
-}
-
 py::object ComputeOne(py::handle substance, py::handle massFraction, py::handle temperature) {
-  const SingleSubstance s = ScalarSubstance(substance);
+  const elprops::expected<elprops::substance_id> id = ScalarSubstance(substance);
   const float x = ScalarNumber(massFraction, "mass_fraction");
   const float t = ScalarNumber(temperature, "temperature");
-  if (s.error) throw InadmissibleInput(*s.error);
-  const elprops::result r = elprops::compute(s.index, x, t);
-  if (!r) {
-    const elprops::compute_error& e = r.error();
-    if (e.kind == elprops::error_kind::arithmetic_fault) throw ArithmeticFailure(e.message);
-    throw InadmissibleInput(e.message);
-  }
+  if (!id) Raise(id.error());
+  const elprops::result r = elprops::compute(*id, x, t);
+  if (!r) Raise(r.error());
   py::object values = Record(Types().properties, Single(r->density), Single(r->viscosity), Single(r->surface_tension),
                              Single(r->heat_capacity), Single(r->thermal_conductivity));
-  values.attr("warnings") = Warnings(r.warnings());
+  values.attr("warnings") = WarningRecords(r->warnings);
   return values;
 }
 
 // --- The warnings of an array call -------------------------------------------
 
 // The points of an array call as the call itself keeps them for its
-// warnings: the substance index as int8 (0 for any index outside 1 to 127:
-// such a point failed), the float32 mass fraction and temperature, each one
+// warnings: the substance (substance_id{0} where none is named: such a
+// point failed), the float32 mass fraction and temperature, each one
 // element when it is the same for every point, and which points failed.
 // Arrays the call made itself are kept as they are; what may be the
 // caller's is copied into `copies`.
@@ -77,7 +49,7 @@ struct KeptPoints {
   Buffer copies;
   py::object ownFractions;
   py::object ownTemperatures;
-  std::span<const std::int8_t> substances;
+  std::span<const elprops::substance_id> substances;
   std::span<const float> fractions;
   std::span<const float> temperatures;
   std::vector<std::size_t> failed;  // ascending
@@ -128,40 +100,29 @@ class PendingWarnings {
 
 // --- Arrays of points --------------------------------------------------------
 
-// The inputs of an array call, broadcast: the substance indices (0 with a
-// message of their own where no substance is named) and the float32 mass
-// fractions and temperatures, each one element or one per point.
+// The library computes the points in pieces of this many, into messages
+// reused from piece to piece.
+constexpr std::size_t kPiece = 4096;
+
+// The inputs of an array call, broadcast: the substances as given (one
+// element or one per point, with the message of one unknown index for
+// every point) and the float32 mass fractions and temperatures, each one
+// element or one per point.
 struct ArrayInputs {
   py::tuple shape;
   std::vector<py::ssize_t> dims;
   std::size_t count = 0;
-  py::array_t<std::int32_t> substances;
-  std::map<std::size_t, std::string> substanceErrors;
+  py::array substances;
+  std::optional<std::string> allPointsError;
   py::array fractions;
   py::array temperatures;
 };
 
-py::array_t<std::int32_t> SubstanceIndexArray(const py::array& source, const std::optional<std::string>& allPointsError,
-                                              std::map<std::size_t, std::string>& errors) {
-  const bool nativeInt32 = py::dtype::of<std::int32_t>().attr("__eq__")(source.dtype()).cast<bool>();
-  if (nativeInt32 && !allPointsError) return py::reinterpret_borrow<py::array_t<std::int32_t>>(source);
-  py::array_t<std::int32_t> indices(source.size());
-  const std::span<std::int32_t> ids(indices.mutable_data(), static_cast<std::size_t>(indices.size()));
-  if (allPointsError) {
-    ids[0] = 0;
-    errors[0] = *allPointsError;
-  } else {
-    SubstanceIndices(source, ids, errors);
-  }
-  return indices;
-}
-
 ArrayInputs BroadcastInputs(py::handle substance, py::handle massFraction, py::handle temperature) {
-  std::optional<std::string> allPointsError;
-  const py::array substances = SubstanceArray(substance, allPointsError);
+  ArrayInputs in;
+  const py::array substances = SubstanceArray(substance, in.allPointsError);
   const py::array fractions = NumberArray(massFraction, "mass_fraction");
   const py::array temperatures = NumberArray(temperature, "temperature");
-  ArrayInputs in;
   in.shape = NumPy().attr("broadcast_shapes")(ShapeOf(substances), ShapeOf(fractions), ShapeOf(temperatures));
   py::ssize_t count = 1;
   for (const py::handle extent : in.shape) {
@@ -173,10 +134,7 @@ ArrayInputs BroadcastInputs(py::handle substance, py::handle massFraction, py::h
   const py::object float32 = NumPy().attr("float32");
   in.fractions = Spread(fractions, in.shape, count, float32);
   in.temperatures = Spread(temperatures, in.shape, count, float32);
-  // Names and numbers beyond an int's range become index 0 with their own
-  // message, replacing the library's.
-  in.substances =
-      SubstanceIndexArray(Spread(substances, in.shape, count, py::none()), allPointsError, in.substanceErrors);
+  in.substances = Spread(substances, in.shape, count, py::none());
   return in;
 }
 
@@ -185,24 +143,33 @@ ArrayInputs BroadcastInputs(py::handle substance, py::handle massFraction, py::h
 bool MadeByCall(const py::array& a, py::handle given) { return a.ptr() != given.ptr() && a.owndata(); }
 
 // The call's own copy of its points, the one the properties are computed
-// from and the warnings worked out from. The copying itself is left to
-// ComputeKept, which runs without the interpreter: the plan holds what to
-// copy, nothing where the call made the array and keeps it as it is.
+// from and the warnings worked out from: the substances are looked up into
+// it here; the copying of the numbers is left to ComputeKept, which runs
+// without the interpreter: the plan holds what to copy, nothing where the
+// call made the array and keeps it as it is.
 struct CopyPlan {
   std::span<const float> fractionsFrom;
   std::span<const float> temperaturesFrom;
 };
 
-CopyPlan KeepPoints(const ArrayInputs& in, py::handle massFraction, py::handle temperature, KeptPoints& kept) {
-  const auto s = Elements<std::int32_t>(in.substances);
+CopyPlan KeepPoints(const ArrayInputs& in, py::handle massFraction, py::handle temperature, KeptPoints& kept,
+                    std::map<std::size_t, std::string>& substanceErrors) {
+  const auto substanceCount = static_cast<std::size_t>(in.substances.size());
   const bool copyX = !MadeByCall(in.fractions, massFraction);
   const bool copyT = !MadeByCall(in.temperatures, temperature);
   const auto x = Elements<float>(in.fractions);
   const auto t = Elements<float>(in.temperatures);
-  const std::size_t floatsAt = (s.size() + alignof(float) - 1) / alignof(float) * alignof(float);
+  const std::size_t floatsAt = (substanceCount + alignof(float) - 1) / alignof(float) * alignof(float);
   kept.copies = Buffer(floatsAt + ((copyX ? x.size() : 0) + (copyT ? t.size() : 0)) * sizeof(float));
   auto* copies = reinterpret_cast<float*>(kept.copies.data() + floatsAt);
-  kept.substances = {reinterpret_cast<std::int8_t*>(kept.copies.data()), s.size()};
+  const std::span ids(reinterpret_cast<elprops::substance_id*>(kept.copies.data()), substanceCount);
+  if (in.allPointsError) {
+    ids[0] = elprops::substance_id{0};
+    substanceErrors[0] = *in.allPointsError;
+  } else {
+    SubstanceIds(in.substances, ids, substanceErrors);
+  }
+  kept.substances = ids;
   CopyPlan plan;
   if (copyX) {
     kept.fractions = {copies, x.size()};
@@ -222,11 +189,19 @@ CopyPlan KeepPoints(const ArrayInputs& in, py::handle massFraction, py::handle t
   return plan;
 }
 
+// The columns of the points begin to begin + count.
+elprops::property_columns Columns(const elprops::property_columns& all, std::size_t begin, std::size_t count) {
+  return {all.density.subspan(begin, count), all.viscosity.subspan(begin, count),
+          all.surface_tension.subspan(begin, count), all.heat_capacity.subspan(begin, count),
+          all.thermal_conductivity.subspan(begin, count)};
+}
+
 // Computes the points into the columns without the interpreter: copies the
-// points first, then the messages of the failed points.
-std::vector<std::pair<std::size_t, std::string>> ComputeKept(const ArrayInputs& in, const CopyPlan& plan,
-                                                             KeptPoints& kept, const elprops::property_columns& out) {
-  const auto s = Elements<std::int32_t>(in.substances);
+// points first, then computes them piece by piece with the library's
+// messages of the failed ones (a substance that names none has its own).
+std::vector<std::pair<std::size_t, std::string>> ComputeKept(std::size_t count, const CopyPlan& plan, KeptPoints& kept,
+                                                             const std::map<std::size_t, std::string>& substanceErrors,
+                                                             const elprops::property_columns& out) {
   std::vector<std::pair<std::size_t, std::string>> failures;
   py::gil_scoped_release unlocked;
   if (!plan.fractionsFrom.empty()) {
@@ -236,25 +211,20 @@ std::vector<std::pair<std::size_t, std::string>> ComputeKept(const ArrayInputs& 
     std::memcpy(const_cast<float*>(kept.temperatures.data()), plan.temperaturesFrom.data(),
                 kept.temperatures.size_bytes());
   }
-  auto* keptS = const_cast<std::int8_t*>(kept.substances.data());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    keptS[i] = s[i] > 0 && s[i] <= std::numeric_limits<std::int8_t>::max() ? static_cast<std::int8_t>(s[i]) : 0;
-  }
-  const Buffer scratch(in.count * sizeof(elprops::error_kind));
-  const std::span<elprops::error_kind> errors(reinterpret_cast<elprops::error_kind*>(scratch.data()), in.count);
-  const std::size_t failed = elprops::compute_many(s, kept.fractions, kept.temperatures, out, errors);
-  // The messages of the failed points only: the one-point path says why.
-  failures.reserve(failed);
-  kept.failed.reserve(failed);
-  for (std::size_t i = 0; i < in.count && failures.size() < failed; ++i) {
-    if (errors[i] == elprops::error_kind::none) continue;
-    kept.failed.push_back(i);
-    const std::size_t given = s.size() == 1 ? 0 : i;
-    if (const auto own = in.substanceErrors.find(given); own != in.substanceErrors.end()) {
-      failures.emplace_back(i, own->second);
-    } else {
-      failures.emplace_back(
-          i, elprops::compute(At(s, i), At(kept.fractions, i), At(kept.temperatures, i)).error().message);
+  std::vector<elprops::error_kind> errors(std::min(count, kPiece));
+  std::vector<std::string> messages(errors.size());
+  for (std::size_t begin = 0; begin < count; begin += kPiece) {
+    const std::size_t n = std::min(kPiece, count - begin);
+    const std::size_t failed = elprops::compute_many(
+        Part(kept.substances, begin, n), Part(kept.fractions, begin, n), Part(kept.temperatures, begin, n),
+        Columns(out, begin, n), std::span(errors).first(n), std::span(messages).first(n));
+    for (std::size_t k = 0, found = 0; k < n && found < failed; ++k) {
+      if (errors[k] == elprops::error_kind::none) continue;
+      ++found;
+      const std::size_t i = begin + k;
+      kept.failed.push_back(i);
+      const auto own = substanceErrors.find(kept.substances.size() == 1 ? 0 : i);
+      failures.emplace_back(i, own != substanceErrors.end() ? own->second : std::move(messages[k]));
     }
   }
   return failures;
@@ -274,8 +244,9 @@ py::object ComputeArrays(py::handle substance, py::handle massFraction, py::hand
                                         {columns[2].mutable_data(), n},
                                         {columns[3].mutable_data(), n},
                                         {columns[4].mutable_data(), n}};
-    const CopyPlan plan = KeepPoints(in, massFraction, temperature, kept);
-    failures = ComputeKept(in, plan, kept, out);
+    std::map<std::size_t, std::string> substanceErrors;
+    const CopyPlan plan = KeepPoints(in, massFraction, temperature, kept, substanceErrors);
+    failures = ComputeKept(n, plan, kept, substanceErrors, out);
   }
   const py::array messages = MessageArray(in.shape, failures);
   const py::object warnings = py::cast(PendingWarnings(in.shape, in.count, std::move(kept)));

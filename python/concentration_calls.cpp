@@ -17,39 +17,7 @@ namespace elprops::python {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// A mass fraction of a salt at a temperature in the unit; NaN when the
-// unit needs the density and the point cannot be computed.
-double InUnit(LibrarySubstance substance, elprops::concentration_unit unit, float w, float t) {
-  switch (unit) {
-    case elprops::concentration_unit::mass_fraction:
-      return static_cast<double>(w);
-    case elprops::concentration_unit::mass_percent:
-      return static_cast<double>(w) * 100.0;
-    case elprops::concentration_unit::molality:
-      return elprops::molality(substance, w);
-    case elprops::concentration_unit::molarity:
-    case elprops::concentration_unit::mass_concentration: {
-      const elprops::result r = elprops::compute(substance, w, t);
-      if (!r) return kNaN;
-      const double molar = elprops::molarity(substance, w, r->density);
-      return unit == elprops::concentration_unit::molarity ? molar : molar * elprops::standard_molar_mass(substance);
-    }
-  }
-  return kNaN;
-}
-
-const char* SideName(elprops::concentration_root::side side) {
-  switch (side) {
-    case elprops::concentration_root::side::exact:
-      return "exact";
-    case elprops::concentration_root::side::lower:
-      return "lower";
-    case elprops::concentration_root::side::upper:
-      return "upper";
-  }
-  return "";
-}
+constexpr float kNaNSingle = std::numeric_limits<float>::quiet_NaN();
 
 // The values (float64) and temperatures (float32) of solve() and
 // to_mass_fraction() broadcast together.
@@ -62,24 +30,33 @@ Broadcast ValuesAndTemperatures(py::handle value, py::handle temperature) {
 // --- solve() -------------------------------------------------------------------
 
 struct SolveQuestion {
-  LibrarySubstance substance = 0;
+  elprops::substance_id substance{};
   elprops::property_kind property = elprops::property_kind::density;
   elprops::concentration_unit unit = elprops::concentration_unit::mass_fraction;
 };
 
+// A mass fraction in the unit asked for; NaN where it has none (a molarity
+// where the point cannot be computed).
+double InUnit(const SolveQuestion& q, float massFraction, float t) {
+  return elprops::from_mass_fraction(q.substance, q.unit, massFraction, t).value_or(kNaN);
+}
+
+py::object AnswerRecord(const SolveQuestion& q, float t, const elprops::concentration_root& root) {
+  py::object answer =
+      Record(Types().answer, Single(root.mass_fraction), InUnit(q, root.mass_fraction, t), root.achieved,
+             Single(root.below), Single(root.above), std::string(elprops::side_name(root.chosen)));
+  answer.attr("warnings") = WarningRecords(root.warnings);
+  answer.attr("run_first") = Single(root.run_first);
+  answer.attr("run_last") = Single(root.run_last);
+  answer.attr("plateau") = py::bool_(root.plateau);
+  return answer;
+}
+
 py::list SolveOne(const SolveQuestion& q, float t, double target) {
-  const elprops::concentration_solution solution = elprops::solve_concentration(q.substance, t, q.property, target);
-  if (solution.roots.empty()) {
-    const bool reached = solution.reachable_min != 0.0 || solution.reachable_max != 0.0;
-    if (reached) throw OutOfReach(solution.error);
-    throw InadmissibleInput(solution.error);
-  }
+  const auto solution = elprops::solve_concentration(q.substance, t, q.property, target);
+  if (!solution) Raise(solution.error());
   py::list answers;
-  for (const elprops::concentration_root& root : solution.roots) {
-    answers.append(Record(Types().answer, Single(root.mass_fraction),
-                          InUnit(q.substance, q.unit, root.mass_fraction, t), root.achieved, Single(root.below),
-                          Single(root.above), SideName(root.chosen)));
-  }
+  for (const elprops::concentration_root& root : solution->roots) answers.append(AnswerRecord(q, t, root));
   return answers;
 }
 
@@ -98,16 +75,16 @@ py::object SolveArrays(const SolveQuestion& q, py::handle temperature, py::handl
     py::gil_scoped_release unlocked;
     for (std::size_t i = 0; i < b.count; ++i) {
       const float t = At(temperatures, i);
-      const elprops::concentration_solution solution =
-          elprops::solve_concentration(q.substance, t, q.property, At(values, i));
-      n[i] = static_cast<std::int32_t>(solution.roots.size());
-      if (solution.roots.empty()) {
-        w[i] = std::numeric_limits<float>::quiet_NaN();
+      const auto solution = elprops::solve_concentration(q.substance, t, q.property, At(values, i));
+      if (!solution || solution->roots.empty()) {
+        n[i] = 0;
+        w[i] = kNaNSingle;
         c[i] = kNaN;
-        failures.emplace_back(i, solution.error);
+        failures.emplace_back(i, solution.error().message);
       } else {
-        w[i] = solution.roots.front().mass_fraction;
-        c[i] = InUnit(q.substance, q.unit, w[i], t);
+        n[i] = static_cast<std::int32_t>(solution->roots.size());
+        w[i] = solution->roots.front().mass_fraction;
+        c[i] = InUnit(q, w[i], t);
       }
     }
   }
@@ -126,7 +103,7 @@ py::object Solve(py::handle substance, py::handle temperature, py::handle proper
 
 // --- to_mass_fraction() --------------------------------------------------------
 
-py::object ConvertArrays(LibrarySubstance s, elprops::concentration_unit unit, py::handle value,
+py::object ConvertArrays(elprops::substance_id s, elprops::concentration_unit unit, py::handle value,
                          py::handle temperature) {
   const Broadcast b = ValuesAndTemperatures(value, temperature);
   py::array_t<float> fractions(b.dims);
@@ -139,26 +116,29 @@ py::object ConvertArrays(LibrarySubstance s, elprops::concentration_unit unit, p
     double* a = achieved.mutable_data();
     py::gil_scoped_release unlocked;
     for (std::size_t i = 0; i < b.count; ++i) {
-      const elprops::conversion c = elprops::to_mass_fraction(s, unit, At(values, i), At(temperatures, i));
-      if (c.ok) {
-        w[i] = c.mass_fraction;
-        a[i] = c.achieved;
-      } else {
-        w[i] = std::numeric_limits<float>::quiet_NaN();
-        a[i] = kNaN;
-        failures.emplace_back(i, c.error);
-      }
+      const auto c = elprops::to_mass_fraction(s, unit, At(values, i), At(temperatures, i));
+      w[i] = c ? c->mass_fraction : kNaNSingle;
+      a[i] = c ? c->achieved : kNaN;
+      if (!c) failures.emplace_back(i, c.error().message);
     }
   }
   return Record(Types().conversions, fractions, achieved, MessageArray(b.shape, failures));
 }
 
+// The failure of one conversion as its error. The library still gives a
+// molarity or g/L beyond reach the kind inadmissible_input; until it says
+// out_of_reach, its words tell it.
+[[noreturn]] void RaiseConversion(elprops::failure f) {
+  if (f.kind == elprops::error_kind::inadmissible_input && f.message.find(" is out of reach ") != std::string::npos) {
+    f.kind = elprops::error_kind::out_of_reach;
+  }
+  Raise(f);
+}
+
 py::object ToMassFraction(py::handle substance, py::handle value, py::handle unitName, py::handle temperature) {
-  const LibrarySubstance s = OneSubstance(substance);
+  const elprops::substance_id s = OneSubstance(substance);
   const elprops::concentration_unit unit = UnitArgument(unitName);
-  const bool needsDensity =
-      unit == elprops::concentration_unit::molarity || unit == elprops::concentration_unit::mass_concentration;
-  if (temperature.is_none() && needsDensity) {
+  if (temperature.is_none() && elprops::describe(unit).needs_density) {
     throw py::type_error("a molarity or a concentration in g/L needs the temperature: it depends on the density");
   }
   // Mass percent and molality do not depend on the temperature.
@@ -166,31 +146,34 @@ py::object ToMassFraction(py::handle substance, py::handle value, py::handle uni
       temperature.is_none() ? py::object(py::float_(20.0)) : py::reinterpret_borrow<py::object>(temperature);
   if (!IsSingleValue(value) || !IsSingleValue(t)) return ConvertArrays(s, unit, value, t);
   const double target = ScalarDouble(value, "value");
-  const elprops::conversion c = elprops::to_mass_fraction(s, unit, target, ScalarNumber(t, "temperature"));
-  if (!c.ok) {
-    if (c.error.find(" is out of reach ") != std::string::npos) throw OutOfReach(c.error);
-    throw InadmissibleInput(c.error);
-  }
-  return Single(c.mass_fraction);
+  const auto c = elprops::to_mass_fraction(s, unit, target, ScalarNumber(t, "temperature"));
+  if (!c) RaiseConversion(c.error());
+  return Single(c->mass_fraction);
 }
 
-// --- molality(), molarity() ----------------------------------------------------
+// --- molality(), molarity(), standard_molar_mass() -----------------------------
+
+// The value of one answer, or its failure raised.
+py::float_ ValueOf(const elprops::expected<double>& answer) {
+  if (!answer) Raise(answer.error());
+  return py::float_(*answer);
+}
 
 py::object Molality(py::handle substance, py::handle massFraction) {
-  const LibrarySubstance s = OneSubstance(substance);
-  if (IsSingleValue(massFraction)) return py::float_(elprops::molality(s, ScalarNumber(massFraction, "mass_fraction")));
+  const elprops::substance_id s = OneSubstance(substance);
+  if (IsSingleValue(massFraction)) return ValueOf(elprops::molality(s, ScalarNumber(massFraction, "mass_fraction")));
   const Broadcast b = BroadcastArguments({{NumberArray(massFraction, "mass_fraction"), NumPy().attr("float32")}});
   py::array_t<double> out(b.dims);
   const auto w = Elements<float>(b.arrays[0]);
   double* m = out.mutable_data();
-  for (std::size_t i = 0; i < b.count; ++i) m[i] = elprops::molality(s, At(w, i));
+  for (std::size_t i = 0; i < b.count; ++i) m[i] = elprops::molality(s, At(w, i)).value_or(kNaN);
   return out;
 }
 
 py::object Molarity(py::handle substance, py::handle massFraction, py::handle density) {
-  const LibrarySubstance s = OneSubstance(substance);
+  const elprops::substance_id s = OneSubstance(substance);
   if (IsSingleValue(massFraction) && IsSingleValue(density)) {
-    return py::float_(
+    return ValueOf(
         elprops::molarity(s, ScalarNumber(massFraction, "mass_fraction"), ScalarNumber(density, "density")));
   }
   const py::module_ np = NumPy();
@@ -200,8 +183,12 @@ py::object Molarity(py::handle substance, py::handle massFraction, py::handle de
   const auto w = Elements<float>(b.arrays[0]);
   const auto rho = Elements<float>(b.arrays[1]);
   double* c = out.mutable_data();
-  for (std::size_t i = 0; i < b.count; ++i) c[i] = elprops::molarity(s, At(w, i), At(rho, i));
+  for (std::size_t i = 0; i < b.count; ++i) c[i] = elprops::molarity(s, At(w, i), At(rho, i)).value_or(kNaN);
   return out;
+}
+
+py::object StandardMolarMass(py::handle substance) {
+  return ValueOf(elprops::standard_molar_mass(OneSubstance(substance)));
 }
 
 }  // namespace
@@ -211,9 +198,7 @@ void DefineConcentrationFunctions(py::module_& m) {
   m.def("to_mass_fraction", &ToMassFraction, "The compiled part of to_mass_fraction().");
   m.def("molality", &Molality, "The compiled part of molality().");
   m.def("molarity", &Molarity, "The compiled part of molarity().");
-  m.def(
-      "standard_molar_mass", [](py::handle substance) { return elprops::standard_molar_mass(OneSubstance(substance)); },
-      "The compiled part of standard_molar_mass().");
+  m.def("standard_molar_mass", &StandardMolarMass, "The compiled part of standard_molar_mass().");
 }
 
 }  // namespace elprops::python

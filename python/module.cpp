@@ -15,7 +15,6 @@
 
 #include <elprops/elprops.hpp>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,19 +30,16 @@ py::list Substances() {
 }
 
 py::object FindSubstance(py::handle nameOrIndex) {
-  std::optional<elprops::substance_info> found;
   if (PyUnicode_Check(nameOrIndex.ptr())) {
-    found = FindByText(std::string(py::str(nameOrIndex)));
-  } else if (IsSubstanceRecord(nameOrIndex)) {
-    found = FindByIndex(nameOrIndex.attr("index").cast<int>());
-  } else if (IsInteger(nameOrIndex)) {
-    const SingleSubstance s = ScalarSubstance(nameOrIndex);
-    if (!s.error) found = FindByIndex(s.index);
-  } else {
+    const auto found = elprops::find_substance(std::string(py::str(nameOrIndex)));
+    return found ? MakeSubstance(*found) : py::none();
+  }
+  if (!IsSubstanceRecord(nameOrIndex) && !IsInteger(nameOrIndex)) {
     throw py::type_error("name_or_index must be a name (str) or an index (int), not " + TypeName(nameOrIndex));
   }
-  if (!found) return py::none();
-  return MakeSubstance(*found);
+  const elprops::expected<elprops::substance_id> id = ScalarSubstance(nameOrIndex);
+  if (!id) return py::none();
+  return MakeSubstance(*elprops::find_substance(*id));
 }
 
 py::object Saturation(py::handle temperature) {

@@ -76,7 +76,34 @@ void RaiseInPython(std::exception_ptr raised) {
   }
 }
 
+const char* KindName(elprops::warning_kind kind) {
+  switch (kind) {
+    case elprops::warning_kind::above_solubility:
+      return "above_solubility";
+    case elprops::warning_kind::ill_defined:
+      return "ill_defined";
+    case elprops::warning_kind::no_solubility_data:
+      return "no_solubility_data";
+    case elprops::warning_kind::above_boiling:
+      return "above_boiling";
+  }
+  return "";
+}
+
 }  // namespace
+
+void Raise(const elprops::failure& f) {
+  switch (f.kind) {
+    case elprops::error_kind::arithmetic_fault:
+      throw ArithmeticFailure(f.message);
+    case elprops::error_kind::out_of_reach:
+      throw OutOfReach(f.message);
+    case elprops::error_kind::none:
+    case elprops::error_kind::inadmissible_input:
+      break;
+  }
+  throw InadmissibleInput(f.message);
+}
 
 const PackageTypes& Types() { return MutableTypes(); }
 
@@ -92,6 +119,15 @@ py::object MakeSubstance(const elprops::substance_info& s) {
                 py::str(s.english_name.data(), s.english_name.size()),
                 py::str(s.russian_name.data(), s.russian_name.size()), Single(s.molar_mass),
                 Single(s.temperature_limit));
+}
+
+py::tuple WarningRecords(const std::vector<elprops::warning>& warnings) {
+  py::tuple out(warnings.size());
+  for (std::size_t i = 0; i < warnings.size(); ++i) {
+    const elprops::warning& w = warnings[i];
+    out[i] = Record(Types().pointWarning, KindName(w.kind), w.message, w.is_note());
+  }
+  return out;
 }
 
 void DefineRecordFunctions(py::module_& m) {

@@ -10,6 +10,7 @@
 #include <elprops/elprops.hpp>
 
 #include <stdexcept>
+#include <vector>
 
 namespace elprops::python {
 
@@ -28,6 +29,9 @@ class OutOfReach : public InadmissibleInput {
 class ArithmeticFailure : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
+
+// Throws the failure as the error of its kind.
+[[noreturn]] void Raise(const elprops::failure& f);
 
 // Owned for the life of the process: an extension module is never unloaded,
 // and releasing these at the interpreter's exit would run after it is gone.
@@ -60,6 +64,9 @@ py::object Record(PyObject* type, Fields&&... fields) {
 py::object Single(float value);
 
 py::object MakeSubstance(const elprops::substance_info& s);
+
+// The warnings and notes of a point as a tuple of PointWarning records.
+py::tuple WarningRecords(const std::vector<elprops::warning>& warnings);
 
 // use_types(), single_text() and the translation of the errors above into
 // the package's exceptions.

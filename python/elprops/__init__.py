@@ -171,22 +171,47 @@ temperature_limit  degrees Celsius; temperatures must lie strictly between
 A named tuple; compute() takes it as its substance.
 """
 
-Answer = _record("Answer", [
-    ("mass_fraction", "kg/kg, the single whose property is nearest to the value"),
-    ("concentration", "the mass fraction in the unit asked for"),
-    ("achieved", "the property computed at mass_fraction"),
-    ("below", "the neighbouring single below the value's crossing"),
-    ("above", "the neighbouring single above it"),
-    ("chosen", "'exact', 'lower' (below was taken) or 'upper' (above was)")])
-Answer.__doc__ = """One mass fraction at which the property has the value (see solve()).
+class Answer(_record("Answer", [
+        ("mass_fraction", "kg/kg, the single whose property is nearest to the value"),
+        ("concentration", "the mass fraction in the unit asked for"),
+        ("achieved", "the property computed at mass_fraction"),
+        ("below", "the neighbouring single below the value's crossing"),
+        ("above", "the neighbouring single above it"),
+        ("chosen", "'exact', 'lower' (below was taken) or 'upper' (above was)")])):
+    """One mass fraction at which the property has the value (see solve()).
 
-mass_fraction  kg/kg, a Single: of the singles around the crossing, the one
-               whose computed property is nearest to the value
-concentration  the mass fraction in the unit asked for, a float
-achieved       the property computed at mass_fraction
-below, above   the neighbouring singles whose properties straddle the value
-chosen         'exact' (a single gives the value itself), 'lower' or 'upper'
-"""
+    mass_fraction  kg/kg, a Single: of the singles around the crossing, the one
+                   whose computed property is nearest to the value (of a run of
+                   singles that compute the same property, the one with the
+                   fewest digits)
+    concentration  the mass fraction in the unit asked for, a float
+    achieved       the property computed at mass_fraction
+    below, above   the neighbouring singles whose properties straddle the value
+    chosen         'exact' (a single gives the value itself), 'lower' or 'upper'
+
+    Beside the six fields, as attributes that are no part of the tuple:
+
+    warnings             a tuple of PointWarning records: what compute() warns
+                         of at mass_fraction and the temperature, solubility
+                         first; empty when none
+    run_first, run_last  Singles: the lowest and highest mass fractions around
+                         the answer at which the model gives the same value
+    plateau              True where the property levels off and the two lie far
+                         apart: every mass fraction between them gives the
+                         value, and this one answer stands for them all
+
+        >>> rho = elprops.compute("NaCl", 0.30, 20).density
+        >>> a, = elprops.solve("NaCl", 20, "density", rho)
+        >>> a.mass_fraction, a.warnings[0].kind, a.plateau
+        (0.3, 'above_solubility', False)
+    """
+    # Attributes of the instance beside the six fields (as Properties.warnings),
+    # so that unpacking and comparing still see the fields only.
+    warnings = ()
+    run_first = None
+    run_last = None
+    plateau = False
+
 
 Solutions = _record("Solutions", [
     ("mass_fraction", "float32 array: the lowest answer, NaN where none"),
@@ -392,7 +417,11 @@ def solve(substance, temperature, property, value, unit="fraction"):  # noqa: A0
     With single values the result is a list of Answer records. Each answer is
     the single-precision mass fraction whose property is nearest to the value,
     with the two neighbouring singles that straddle it (below, above) and which
-    one was chosen. When no admissible mass fraction gives the value,
+    one was chosen. Like a point of compute(), an answer carries its warnings
+    (.warnings, a tuple of PointWarning records: above the solubility, above
+    100 degrees, notes), and it says the run of mass fractions that give the
+    same value (.run_first, .run_last; .plateau where the property levels off
+    and one answer stands for a wide run). When no admissible mass fraction gives the value,
     OutOfReachError (an InadmissibleError, so a ValueError) says the range the
     property reaches at that temperature; an unknown substance, water or a
     temperature at which nothing can be computed raise InadmissibleError.
@@ -408,7 +437,7 @@ def solve(substance, temperature, property, value, unit="fraction"):  # noqa: A0
     (float64, it in the unit), count (int32, the number of answers) and error
     (str, why there is none, '' where there is). A point without an answer
     never raises; take single values for every answer of a point where count
-    is above 1. The substance, property and unit are one for all points.
+    is above 1, and for the answers' warnings. The substance, property and unit are one for all points.
     """
     return _elprops.solve(substance, temperature, property, value, unit)
 
@@ -446,7 +475,9 @@ def molality(substance, mass_fraction):
     """The molality (mol of salt per kg of water) of a mass fraction of a salt.
 
     m = 1000 * w / ((1 - w) * M), M the standard molar mass in g/mol. A single
-    value gives a float, an array of mass fractions a float64 array.
+    value gives a float, an array of mass fractions a float64 array. A mass
+    fraction outside 0 up to (not including) 1 has none: InadmissibleError for
+    a single value, NaN in an array.
 
         >>> round(elprops.molality("NaCl", 0.1), 4)
         1.9013
@@ -459,7 +490,9 @@ def molarity(substance, mass_fraction, density):
 
     c = w * density / M, with the density in kg/m3 (compute() gives it) and the
     standard molar mass M in g/mol. Single values give a float; arrays,
-    broadcast together, a float64 array.
+    broadcast together, a float64 array. A mass fraction outside 0 up to (not
+    including) 1 or a density that is not positive has none: InadmissibleError
+    for single values, NaN in an array.
 
         >>> r = elprops.compute("NaCl", 0.1, 20)
         >>> round(elprops.molarity("NaCl", 0.1, r.density), 4)
@@ -472,8 +505,8 @@ def standard_molar_mass(substance):
     """The standard molar mass of a substance in g/mol.
 
     Computed from its formula with the IUPAC standard atomic weights (abridged),
-    as the unit conversions use it. It may differ from Substance.molar_mass,
-    the value the correlations were made with (0 for ammonium bicarbonate).
+    as the unit conversions use it. It may differ slightly from
+    Substance.molar_mass, the value the correlations were made with.
 
         >>> elprops.standard_molar_mass("NaCl")
         58.44

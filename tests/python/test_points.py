@@ -30,6 +30,11 @@ FURTHER_POINTS = [
 ]
 
 
+def unknown(name):
+    """The one wording of an unknown substance, of a name or an index alike."""
+    return f'unknown substance "{name}": give its index 1 to 19, its formula (NaCl) or its name (sodium chloride)'
+
+
 def digits(value, count):
     """The value to `count` significant digits, trailing zeros kept, as the tables print them."""
     return f"{float(value):#.{count}g}"
@@ -158,11 +163,10 @@ INADMISSIBLE = [
     ("temperature at the limit", "NaCl", 0.1, 270, "temperature 270 is not between 1e-20 and 270 (both excluded)"),
     ("water at its limit", "H2O", 0, 200, "temperature 200 is not between 1e-20 and 200 (both excluded)"),
     ("temperature 0", "NaCl", 0.1, 0, "temperature 0 is not between 1e-20 and 270 (both excluded)"),
-    ("unknown index", 25, 0.1, 20, "unknown substance index 25: give 1 to 19"),
-    ("index 0", 0, 0.1, 20, "unknown substance index 0: give 1 to 19"),
-    ("index beyond an int", 2**40, 0.1, 20, "unknown substance index 1099511627776: give 1 to 19"),
-    ("unknown name", "Nope", 0.1, 20,
-     'unknown substance "Nope": give its index 1 to 19 or its formula (see elprops.substances())'),
+    ("unknown index", 25, 0.1, 20, unknown(25)),
+    ("index 0", 0, 0.1, 20, unknown(0)),
+    ("index beyond an int", 2**40, 0.1, 20, unknown(1099511627776)),
+    ("unknown name", "Nope", 0.1, 20, unknown("Nope")),
 ]
 
 
@@ -231,22 +235,19 @@ class ErrorsInArrays(unittest.TestCase):
     def test_unknown_names_inside_an_array_mark_their_points(self):
         r = elprops.compute(["NaCl", "Nope", "НАТРИЙ", 17, "19", elprops.find_substance(3)], [0.1, 0.1, 0.1, 0.1, 0, 0.1],
                             20)
-        self.assertEqual(r.error.tolist(), [
-            "", 'unknown substance "Nope": give its index 1 to 19 or its formula (see elprops.substances())',
-            'unknown substance "НАТРИЙ": give its index 1 to 19 or its formula (see elprops.substances())', "", "", ""
-        ])
+        self.assertEqual(r.error.tolist(), ["", unknown("Nope"), unknown("НАТРИЙ"), "", "", ""])
         self.assertTrue(np.isnan(r.density[1]) and np.isnan(r.density[2]))
         self.assertEqual(r.density[3], elprops.compute(17, 0.1, 20).density)
         self.assertEqual(r.density[5], elprops.compute(3, 0.1, 20).density)
 
     def test_one_unknown_index_for_every_point(self):
         r = elprops.compute(25, [0.1, 0.2], 20)
-        self.assertEqual(r.error.tolist(), ["unknown substance index 25: give 1 to 19"] * 2)
+        self.assertEqual(r.error.tolist(), [unknown(25)] * 2)
         self.assertTrue(np.all(np.isnan(r.viscosity)))
 
     def test_unsigned_indices_beyond_an_int(self):
         r = elprops.compute(np.array([17, 2**63 + 5], dtype=np.uint64), 0.1, 20)
-        self.assertEqual(r.error.tolist(), ["", "unknown substance index 9223372036854775813: give 1 to 19"])
+        self.assertEqual(r.error.tolist(), ["", unknown(2**63 + 5)])
 
     def test_one_unknown_name_for_every_point_raises(self):
         with self.assertRaises(elprops.InadmissibleError):

@@ -39,11 +39,12 @@ class SolveOnePoint(unittest.TestCase):
         self.assertIsInstance(raised.exception, ValueError)
 
     def test_concentration_in_the_units(self):
-        # At w = 0.1: 10 %, 1000*0.1/(0.9*58.44) mol/kg, 0.1*rho g/L and
+        # At w = 0.1: 10 % (the single nearest to 100 w, as percent is given
+        # everywhere), 1000*0.1/(0.9*58.44) mol/kg, 0.1*rho g/L and
         # 0.1*rho/58.44 mol/L, with rho the worked example's 1070.6378.
         w = float(np.float32(0.1))
         rho = float(np.float32(1070.6378))
-        expected = {"fraction": w, "percent": 100 * w, "molality": 1000 * w / ((1 - w) * 58.44),
+        expected = {"fraction": w, "percent": float(np.float32(100 * w)), "molality": 1000 * w / ((1 - w) * 58.44),
                     "g/L": w * rho, "molarity": w * rho / 58.44}
         for unit, value in expected.items():
             with self.subTest(unit):

@@ -1,8 +1,8 @@
-// The warnings of the computed points of an array call.
-//
-// The one place the module works out warnings of many points itself; it
-// asks the library for the texts and caches them.
+// The warning texts of the computed points of an array call, each distinct
+// text kept once.
 #pragma once
+
+#include <elprops/substance.hpp>
 
 #include <cstddef>
 #include <cstdint>
@@ -21,9 +21,10 @@ struct SharedTexts {
 };
 
 // The warnings of `count` points (substance, mass fraction, temperature:
-// each input one element for every point or one per point), leaving out
-// the failed points (ascending). Runs without the interpreter.
-SharedTexts WarningsOfPoints(std::span<const std::int8_t> substances, std::span<const float> fractions,
+// each input one element for every point or one per point) as the library's
+// check_validity_many gives them, leaving out the failed points (ascending).
+// Runs without the interpreter.
+SharedTexts WarningsOfPoints(std::span<const elprops::substance_id> substances, std::span<const float> fractions,
                              std::span<const float> temperatures, std::size_t count,
                              std::span<const std::size_t> failed);
 
