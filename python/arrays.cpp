@@ -68,15 +68,22 @@ py::array MessageArray(const py::tuple& shape, const std::vector<std::pair<std::
 
 py::array SharedTextArray(const py::tuple& shape, const std::vector<std::pair<std::size_t, std::uint32_t>>& points,
                           const std::vector<std::string>& table) {
-  py::array texts = NumPy().attr("full")(shape, py::str(""), py::dtype("O"));
+  std::vector<py::ssize_t> dims;
+  for (const py::handle extent : shape) dims.push_back(extent.cast<py::ssize_t>());
+  // A new object array: every slot is written here once, in order, which
+  // costs less than NumPy filling it first.
+  py::array texts(py::dtype("O"), dims);
   std::vector<py::str> objects;
   objects.reserve(table.size());
   for (const std::string& text : table) objects.emplace_back(text);
+  const py::str empty("");
   auto** slots = static_cast<PyObject**>(texts.mutable_data());
-  for (const auto& [i, id] : points) {
-    PyObject* text = objects[id].ptr();
+  auto next = points.begin();
+  for (py::ssize_t i = 0; i < texts.size(); ++i) {
+    PyObject* text = empty.ptr();
+    if (next != points.end() && next->first == static_cast<std::size_t>(i)) text = objects[(next++)->second].ptr();
     Py_INCREF(text);
-    Py_SETREF(slots[i], text);
+    Py_XSETREF(slots[i], text);
   }
   return texts;
 }

@@ -215,9 +215,9 @@ std::vector<std::pair<std::size_t, std::string>> ComputeKept(std::size_t count, 
   std::vector<std::string> messages(errors.size());
   for (std::size_t begin = 0; begin < count; begin += kPiece) {
     const std::size_t n = std::min(kPiece, count - begin);
-    const std::size_t failed = elprops::compute_many(
-        Part(kept.substances, begin, n), Part(kept.fractions, begin, n), Part(kept.temperatures, begin, n),
-        Columns(out, begin, n), std::span(errors).first(n), std::span(messages).first(n));
+    const std::size_t failed = elprops::compute_many(Part(kept.substances, begin, n), Part(kept.fractions, begin, n),
+                                                     Part(kept.temperatures, begin, n), Columns(out, begin, n),
+                                                     std::span(errors).first(n), std::span(messages).first(n));
     for (std::size_t k = 0, found = 0; k < n && found < failed; ++k) {
       if (errors[k] == elprops::error_kind::none) continue;
       ++found;

@@ -173,8 +173,7 @@ py::object Molality(py::handle substance, py::handle massFraction) {
 py::object Molarity(py::handle substance, py::handle massFraction, py::handle density) {
   const elprops::substance_id s = OneSubstance(substance);
   if (IsSingleValue(massFraction) && IsSingleValue(density)) {
-    return ValueOf(
-        elprops::molarity(s, ScalarNumber(massFraction, "mass_fraction"), ScalarNumber(density, "density")));
+    return ValueOf(elprops::molarity(s, ScalarNumber(massFraction, "mass_fraction"), ScalarNumber(density, "density")));
   }
   const py::module_ np = NumPy();
   const Broadcast b = BroadcastArguments({{NumberArray(massFraction, "mass_fraction"), np.attr("float32")},
