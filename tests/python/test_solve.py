@@ -71,6 +71,33 @@ class SolveOnePoint(unittest.TestCase):
             elprops.solve("unobtainium", 20, "density", 1000)
 
 
+# Answers at the mass fraction whose property is asked for: the kinds of
+# their warnings and whether the property levels off there (the surface
+# tension of concentrated ammonium sulfate does).
+ANSWERS_WITH_WARNINGS = [
+    ("above the solubility", "NaCl", 20, "density", 0.3, ("above_solubility",), False),
+    ("below the solubility", "NaCl", 20, "density", 0.1, (), False),
+    ("above 100 °C", "NaCl", 150, "density", 0.1, ("no_solubility_data", "above_boiling"), False),
+    ("a plateau", "(NH4)2SO4", 20, "surface_tension", 0.9, ("above_solubility",), True),
+]
+
+
+class AnswersOfThePoint(unittest.TestCase):
+    def test_warnings_and_the_run_of_equal_values(self):
+        for label, substance, t, name, w, kinds, plateau in ANSWERS_WITH_WARNINGS:
+            value = getattr(elprops.compute(substance, w, t), name)
+            answer = [a for a in elprops.solve(substance, t, name, value) if a.run_first <= w <= a.run_last]
+            with self.subTest(label):
+                self.assertEqual(len(answer), 1)
+                a = answer[0]
+                self.assertEqual(tuple(k.kind for k in a.warnings), kinds)
+                self.assertEqual(a.warnings, elprops.compute(substance, a.mass_fraction, t).warnings)
+                self.assertIs(a.plateau, plateau)
+                # Both ends of the run compute the value itself.
+                for end in (a.run_first, a.run_last):
+                    self.assertEqual(getattr(elprops.compute(substance, end, t), name), value)
+
+
 class SolveArrays(unittest.TestCase):
     def test_broadcast_over_value_and_temperature(self):
         values = [1070.6378, 5000.0]
@@ -126,6 +153,10 @@ class Units(unittest.TestCase):
             elprops.to_mass_fraction("NaCl", 1000, "molarity", 20)
         with self.assertRaises(TypeError):
             elprops.to_mass_fraction("NaCl", 1, "molarity")
+        # No water is left at a mass fraction of 1: no molality.
+        with self.assertRaises(elprops.InadmissibleError):
+            elprops.molality("NaCl", 1.0)
+        self.assertTrue(np.isnan(elprops.molality("NaCl", [0.1, 1.0])[1]))
 
     def test_arrays(self):
         r = elprops.to_mass_fraction("NaCl", [1.0, -1.0, 2.0], "molality")
