@@ -74,8 +74,7 @@ int RunPlot(const PlotCommandOptions& options) {
     return kExitUsage;
   }
 
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
-  const PlotData data = MakePlotData(tables, *request, language, UserDecimalSeparator());
+  const PlotData data = MakePlotData(*request, language, UserDecimalSeparator());
   const auto application = MakeGuiApplication();
   const std::string failure = platform::WritePlot(data.figure, options.output, *format, size.width, size.height);
   if (!failure.empty()) {
