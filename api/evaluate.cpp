@@ -43,10 +43,11 @@ std::vector<warning> PublicWarnings(const std::vector<model::Warning>& warnings)
   return out;
 }
 
-// The mass fraction of a concentration in its unit. A unit other than the
-// mass fraction needs an admissible temperature first (molarity and g/L are
-// solved on the density at it); water has no concentration in any unit,
-// which the input rules say of the point itself.
+}  // namespace
+
+// A unit other than the mass fraction needs an admissible temperature first
+// (molarity and g/L are solved on the density at it); water has no
+// concentration in any unit, which the input rules say of the point itself.
 expected<float> MassFraction(std::uint8_t substance, double concentration, float temperature, concentration_unit unit) {
   if (unit == concentration_unit::mass_fraction || concentration == 0.0) return RoundToSingle(concentration);
   const bool water = substance == model::kWater;
@@ -59,6 +60,8 @@ expected<float> MassFraction(std::uint8_t substance, double concentration, float
   if (!converted.ok) return failure{error_kind::inadmissible_input, converted.error};
   return converted.massFraction;
 }
+
+namespace {
 
 properties FromModel(const model::PropertySet& set) {
   return {set.Density, set.Viscosity, set.SurfaceTension, set.HeatCapacity, set.ThermalConductivity};

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <elprops/elprops.hpp>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,12 @@ TEST(PublicWarnings, ResultsCarryTheirWarnings) {
   EXPECT_DOUBLE_EQ(elprops::solubility(kSodiumChloride, 20.0f).value(), 0.2641);
   EXPECT_FALSE(elprops::solubility(kSodiumChloride, 150.0f));
   EXPECT_FALSE(elprops::solubility(kWater, 20.0f));
+  const auto limit = elprops::solubility_limit_at(kSodiumChloride, 20.0f);
+  ASSERT_TRUE(limit);
+  EXPECT_EQ(limit->solid, "NaCl");
+  EXPECT_EQ(limit->status, elprops::solubility_status::ok);
+  // The saturation fit read backwards: ln(w / 0.52551) / 0.00156214.
+  EXPECT_DOUBLE_EQ(elprops::calcium_chloride_saturation_temperature(0.55f), std::log(0.55 / 0.52551) / 0.00156214);
 }
 
 TEST(PublicComputeMany, UnitsWarningsAndMessagesAsComputeGivesThem) {
@@ -115,6 +122,9 @@ TEST(PublicComputeMany, UnitsWarningsAndMessagesAsComputeGivesThem) {
   out.mass_fractions = w;
   out.molalities = molality;
   EXPECT_EQ(elprops::compute_many(s, c, t, u, out), 3u);
+  // The faulting point keeps the mass fraction its correlations were given.
+  EXPECT_EQ(errors[5], elprops::error_kind::arithmetic_fault);
+  EXPECT_EQ(w[5], 0.99f);
   for (std::size_t i = 0; i < n; ++i) {
     const elprops::result one = elprops::compute(s[i], c[i], t[i], u[i]);
     ASSERT_EQ(errors[i], one.error().kind) << i;
