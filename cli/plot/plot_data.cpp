@@ -110,34 +110,23 @@ std::string Alternatives(const Names& names) {
   return text;
 }
 
-// The Russian units of the properties, in the order of property_kind, and
-// of each concentration unit the letter of its quantity and its Russian
-// symbol, in the order of concentration_unit: the vocabulary has them in
-// English only.
-constexpr std::string_view kRussianPropertyUnits[] = {"кг/м³", "Па·с", "Н/м", "Дж/(кг·К)", "Вт/(м·К)"};
-struct QuantityText {
-  std::string_view letter;
-  std::string_view russian;
-};
-constexpr QuantityText kQuantityTexts[] = {
-    {"x", "кг/кг"}, {"w", "%"}, {"m", "моль/кг"}, {"c", "моль/л"}, {"γ", "г/л"},
-};
-static_assert(std::size(kRussianPropertyUnits) == property_count);
-static_assert(std::size(kQuantityTexts) == concentration_unit_count);
+// The letter of each concentration unit's quantity in the labels, in the
+// order of concentration_unit: the plot's own, x for the mass fraction.
+constexpr std::string_view kQuantityLetters[] = {"x", "w", "m", "c", "γ"};
+static_assert(std::size(kQuantityLetters) == concentration_unit_count);
 
-const QuantityText& QuantityOf(concentration_unit unit) { return kQuantityTexts[static_cast<std::size_t>(unit)]; }
+std::string_view QuantityLetter(concentration_unit unit) { return kQuantityLetters[static_cast<std::size_t>(unit)]; }
 
 // A concentration unit's symbol in the language: "моль/кг", "mol/kg".
 std::string_view UnitSymbol(concentration_unit unit, PlotLanguage language) {
-  return Pick(language, QuantityOf(unit).russian, describe(unit).symbol);
+  return Pick(language, describe(unit).russian_symbol, describe(unit).symbol);
 }
 
 // A panel's axis label: the property and its unit as the window shows them.
 std::string PropertyAxisLabel(PlotProperty property, PlotLanguage language) {
   const property_info& info = describe(property);
   if (language == PlotLanguage::Russian) {
-    return CapitalizeFirst(LowerCyrillic(info.russian_caption)) + ", " +
-           std::string(kRussianPropertyUnits[static_cast<std::size_t>(property)]);
+    return CapitalizeFirst(LowerCyrillic(info.russian_caption)) + ", " + std::string(info.russian_unit);
   }
   return CapitalizeFirst(std::string(info.words)) + ", " + std::string(info.unit);
 }
@@ -170,7 +159,7 @@ class PlotWording {
   // "x = 0,1", "m = 1 моль/кг" or "t = 20 °C".
   [[nodiscard]] std::string ValueLabel(float fixed) const {
     if (request_.axis == PlotAxis::Concentration) return "t = " + Number(fixed) + " °C";
-    std::string label = std::string(QuantityOf(request_.unit).letter) + " = " + Number(fixed);
+    std::string label = std::string(QuantityLetter(request_.unit)) + " = " + Number(fixed);
     if (request_.unit != concentration_unit::mass_fraction)
       label += " " + std::string(UnitSymbol(request_.unit, language_));
     return label;
@@ -192,8 +181,7 @@ class PlotWording {
   [[nodiscard]] std::string XAxisLabel() const {
     if (request_.axis == PlotAxis::Temperature) return std::string(Pick("Температура, °C", "Temperature, °C"));
     std::string label(Pick("Концентрация", "Concentration"));
-    if (request_.unit != concentration_unit::mass_fraction)
-      label += " " + std::string(QuantityOf(request_.unit).letter);
+    if (request_.unit != concentration_unit::mass_fraction) label += " " + std::string(QuantityLetter(request_.unit));
     return label + ", " + std::string(UnitSymbol(request_.unit, language_));
   }
 
@@ -437,14 +425,14 @@ struct EvaluatedPoint {
   std::optional<float> massFraction;
 };
 
-// The mass fraction of a point that failed, when it has one: a concentration
-// in another unit that converts, or a mass fraction as given.
-std::optional<float> MassFractionOfFailed(const PlotRequest& request, substance_id substance, const PointInput& in) {
-  if (!Converts(request, substance)) return in.concentration.value;
-  const expected<conversion> converted =
-      to_mass_fraction(substance, request.unit, static_cast<double>(in.concentration.value), in.temperature.value);
-  if (!converted) return std::nullopt;
-  return converted->mass_fraction;
+// A point refused by compute_many: a gap because its concentration has no
+// mass fraction in the unit, or because the window's input would refuse it.
+report::PlotGap RefusalGap(const PlotRequest& request, substance_id substance, const PointInput& in) {
+  if (Converts(request, substance) &&
+      !to_mass_fraction(substance, request.unit, static_cast<double>(in.concentration.value), in.temperature.value)) {
+    return report::PlotGap::Unconvertible;
+  }
+  return report::PlotGap::Inadmissible;
 }
 
 // Point i, curve `curve`: a gap when its concentration does not convert,
@@ -458,19 +446,12 @@ EvaluatedPoint Evaluate(const PlotRequest& request, substance_id substance, cons
     return point;
   }
   const error_kind error = computed.errors[i];
-  point.massFraction = computed.massFractions[i];
-  if (error != error_kind::none) {
-    point.massFraction = MassFractionOfFailed(request, substance, in);
-    if (!point.massFraction) {
-      point.gap = report::PlotGap::Unconvertible;
-      return point;
-    }
-    if (error != error_kind::arithmetic_fault) {
-      point.massFraction.reset();
-      point.gap = report::PlotGap::Inadmissible;
-      return point;
-    }
+  if (error != error_kind::none && error != error_kind::arithmetic_fault) {
+    point.gap = RefusalGap(request, substance, in);
+    return point;
   }
+  // A point whose correlations faulted keeps the mass fraction they were given.
+  point.massFraction = computed.massFractions[i];
   const float t = in.temperature.value;
   if (IsCalciumChloride(substance) && calcium_chloride_saturation(t) < *point.massFraction) {
     point.gap = report::PlotGap::AboveSaturation;
@@ -563,12 +544,6 @@ double InUnit(const PlotRequest& request, substance_id substance, double massFra
       .value_or(std::nan(""));
 }
 
-// The temperature at which a calcium chloride mass fraction is saturated:
-// the inverse of the saturation fit 0.52551·exp(0.00156214·T).
-double CalciumChlorideSaturationTemperature(float massFraction) {
-  return std::log(static_cast<double>(massFraction) / 0.52551) / 0.00156214;
-}
-
 // The saturation of calcium chloride, where a curve that crosses it begins
 // or ends.
 void AddSaturationBoundary(const PlotRequest& request, std::size_t c, const SaturationTrack& track,
@@ -581,7 +556,7 @@ void AddSaturationBoundary(const PlotRequest& request, std::size_t c, const Satu
     const float t = curve.fixed.value;
     boundary.x = InUnit(request, curve.substance, static_cast<double>(calcium_chloride_saturation(t)), t);
   } else if (request.unit == concentration_unit::mass_fraction) {
-    boundary.x = CalciumChlorideSaturationTemperature(curve.fixed.value);
+    boundary.x = calcium_chloride_saturation_temperature(curve.fixed.value);
   } else {
     boundary.x = track.crossing.value_or(std::nan(""));
   }
@@ -589,18 +564,6 @@ void AddSaturationBoundary(const PlotRequest& request, std::size_t c, const Satu
   boundary.x = std::fmin(std::fmax(boundary.x, figure.xFrom), figure.xTo);
   boundary.label = wording.BoundaryLabel("насыщение", "saturation", curve);
   figure.boundaries.push_back(std::move(boundary));
-}
-
-// Whether the solubility of a salt at a temperature is uncertain: the
-// warning of a point above it says so.
-bool SolubilityUncertain(substance_id substance, double limit, float temperature) {
-  const float above = std::nextafter(static_cast<float>(limit), 1.0f);
-  const expected<std::vector<warning>> warnings = check_validity(substance, above, temperature);
-  if (!warnings) return false;
-  for (const warning& w : *warnings) {
-    if (w.kind == warning_kind::above_solubility) return w.message.ends_with("; this limit is uncertain");
-  }
-  return false;
 }
 
 // On a concentration axis the solubility at the curve's temperature, where
@@ -611,17 +574,16 @@ void AddSolubilityBoundary(const PlotRequest& request, std::size_t c, const Plot
   const PlotCurveRequest& curve = request.curves[c];
   if (request.axis != PlotAxis::Concentration || !curve.fixed.ok()) return;
   const float t = curve.fixed.value;
-  const expected<validity_threshold> threshold = validity_threshold_at(curve.substance, t);
-  // The threshold of the warning is the solubility where it is well defined.
-  if (!threshold || !std::isfinite(threshold->limit)) return;
-  const double at = InUnit(request, curve.substance, threshold->limit, t);
+  const expected<solubility_limit> limit = solubility_limit_at(curve.substance, t);
+  if (!limit || limit->status == solubility_status::ill_defined) return;
+  const double at = InUnit(request, curve.substance, limit->mass_fraction, t);
   if (!std::isfinite(at) || at < figure.xFrom || at > figure.xTo) return;
   report::PlotBoundary boundary;
   boundary.kind = report::PlotBoundaryKind::Solubility;
   boundary.curve = c;
   boundary.x = at;
   boundary.label = wording.BoundaryLabel("растворимость", "solubility", curve);
-  if (SolubilityUncertain(curve.substance, threshold->limit, t)) {
+  if (limit->status == solubility_status::uncertain) {
     boundary.label += std::string(wording.Pick(" (неточно)", " (uncertain)"));
   }
   figure.boundaries.push_back(std::move(boundary));
