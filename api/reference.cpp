@@ -1,10 +1,11 @@
 // The independent reference models: the model's choice of reference, with
 // elprops's own value beside it, in the public library's types.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <elprops/compute.hpp>
@@ -23,24 +24,30 @@ static_assert(static_cast<int>(property_kind::thermal_conductivity) ==
 static_assert(static_cast<int>(property_kind::surface_tension) ==
               static_cast<int>(model::reference::Property::SurfaceTension));
 
-std::string Printed(const char* format, double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
+// Numbers in the notes are written with a point whatever the C locale.
+std::string Chars(double value, std::chars_format format, int precision) {
+  char text[64];
+  const std::to_chars_result r = std::to_chars(text, text + sizeof text, value, format, precision);
+  return std::string(text, r.ec == std::errc{} ? r.ptr : text);
+}
+
+template <typename Number>
+std::string Shortest(Number value) {
+  char text[64];
+  const std::to_chars_result r = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, r.ec == std::errc{} ? r.ptr : text);
 }
 
 // Down to three significant digits, so that whatever lies beyond the span
 // lies beyond the figure too.
 std::string FractionDown(double w) {
-  if (!(w > 0.0)) return Printed("%g", w);
+  if (!(w > 0.0)) return Shortest(w);
   const int decimals = std::max(0, 2 - static_cast<int>(std::floor(std::log10(w))));
   const double scale = std::pow(10.0, decimals);
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f", decimals, std::floor(w * scale + 1e-9) / scale);
-  return text;
+  return Chars(std::floor(w * scale + 1e-9) / scale, std::chars_format::fixed, decimals);
 }
 
-std::string Degrees(double t) { return Printed("%.4g", t); }
+std::string Degrees(double t) { return Chars(t, std::chars_format::general, 4); }
 
 }  // namespace
 
@@ -77,7 +84,7 @@ std::string no_reference_note(substance_id substance, const reference_value& val
   if (!value.available) return note;
   const double w = mass_fraction;
   const double t = temperature_celsius;
-  const std::string at = " at " + Printed("%g", t) + " °C";
+  const std::string at = " at " + Shortest(temperature_celsius) + " °C";
   const std::string upTo = "w = " + FractionDown(value.w_max);
   const bool temperatureInside = t >= value.t_min && t <= value.t_max;
   if (temperatureInside && w > value.w_max) return note + " beyond " + upTo + at;
