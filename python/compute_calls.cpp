@@ -42,7 +42,7 @@ py::object ComputeOne(py::handle substance, py::handle massFraction, py::handle 
 // The points of an array call as the call itself keeps them for its
 // warnings: the substance (substance_id{0} where none is named: such a
 // point failed), the float32 mass fraction and temperature, each one
-// element when it is the same for every point, and which points failed.
+// element when it is the same for every point.
 // Arrays the call made itself are kept as they are; what may be the
 // caller's is copied into `copies`.
 struct KeptPoints {
@@ -52,13 +52,12 @@ struct KeptPoints {
   std::span<const elprops::substance_id> substances;
   std::span<const float> fractions;
   std::span<const float> temperatures;
-  std::vector<std::size_t> failed;  // ascending
 };
 
 // The warnings of an array call, worked out when they are first read.
 //
 // Most callers never look at the warnings, and working them out costs about
-// a third as much as computing the points. So the call keeps its points and
+// as much as computing the points again. So the call keeps its points and
 // the result's `warning` turns them into the text array on first access,
 // once: later reads give the same array. The points are the call's own, so
 // changing the caller's arrays afterwards changes no warning.
@@ -75,7 +74,7 @@ class PendingWarnings {
     SharedTexts warned;
     {
       py::gil_scoped_release unlocked;
-      warned = WarningsOfPoints(points->substances, points->fractions, points->temperatures, count_, points->failed);
+      warned = WarningsOfPoints(points->substances, points->fractions, points->temperatures, count_);
     }
     py::object texts = SharedTextArray(shape_, warned.points, warned.table);
     // The first array made is the one every read gives.
@@ -222,7 +221,6 @@ std::vector<std::pair<std::size_t, std::string>> ComputeKept(std::size_t count, 
       if (errors[k] == elprops::error_kind::none) continue;
       ++found;
       const std::size_t i = begin + k;
-      kept.failed.push_back(i);
       const auto own = substanceErrors.find(kept.substances.size() == 1 ? 0 : i);
       failures.emplace_back(i, own != substanceErrors.end() ? own->second : std::move(messages[k]));
     }

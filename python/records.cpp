@@ -86,6 +86,8 @@ const char* KindName(elprops::warning_kind kind) {
       return "no_solubility_data";
     case elprops::warning_kind::above_boiling:
       return "above_boiling";
+    case elprops::warning_kind::not_physical:
+      return "not_physical";
   }
   return "";
 }

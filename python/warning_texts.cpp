@@ -2,7 +2,7 @@
 
 #include "python/arrays.h"
 
-#include <elprops/validity.hpp>
+#include <elprops/compute.hpp>
 
 #include <algorithm>
 #include <array>
@@ -13,8 +13,8 @@ namespace elprops::python {
 
 namespace {
 
-// The library checks points in pieces of this many; its texts are reused
-// from piece to piece.
+// The library works the points out in pieces of this many; its texts are
+// reused from piece to piece.
 constexpr std::size_t kPiece = 4096;
 
 // The id of each distinct text. A grid runs over the substances faster than
@@ -44,23 +44,24 @@ class TextIds {
 }  // namespace
 
 SharedTexts WarningsOfPoints(std::span<const elprops::substance_id> substances, std::span<const float> fractions,
-                             std::span<const float> temperatures, std::size_t count,
-                             std::span<const std::size_t> failed) {
+                             std::span<const float> temperatures, std::size_t count) {
   SharedTexts shared;
   TextIds ids(shared.table);
-  std::vector<std::string> texts(std::min(count, kPiece));
-  auto nextFailed = failed.begin();
+  const std::size_t piece = std::min(count, kPiece);
+  std::vector<double> concentrations(fractions.size() == 1 ? 1 : piece);
+  std::vector<elprops::error_kind> errors(piece);
+  std::vector<std::string> texts(piece);
   for (std::size_t begin = 0; begin < count; begin += kPiece) {
     const std::size_t n = std::min(kPiece, count - begin);
-    elprops::check_validity_many(Part(substances, begin, n), Part(fractions, begin, n), Part(temperatures, begin, n),
-                                 std::span(texts).first(n));
+    const std::span<const float> x = Part(fractions, begin, n);
+    std::copy(x.begin(), x.end(), concentrations.begin());
+    elprops::point_outputs out;
+    out.errors = std::span(errors).first(n);
+    out.warnings = std::span(texts).first(n);
+    elprops::compute_many(Part(substances, begin, n), std::span<const double>(concentrations).first(x.size()),
+                          Part(temperatures, begin, n), {}, out);
     for (std::size_t k = 0; k < n; ++k) {
-      const std::size_t i = begin + k;
-      if (nextFailed != failed.end() && *nextFailed == i) {
-        ++nextFailed;
-        continue;
-      }
-      if (!texts[k].empty()) shared.points.emplace_back(i, ids.Of(At(substances, i), texts[k]));
+      if (!texts[k].empty()) shared.points.emplace_back(begin + k, ids.Of(At(substances, begin + k), texts[k]));
     }
   }
   return shared;

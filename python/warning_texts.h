@@ -21,11 +21,12 @@ struct SharedTexts {
 };
 
 // The warnings of `count` points (substance, mass fraction, temperature:
-// each input one element for every point or one per point) as the library's
-// check_validity_many gives them, leaving out the failed points (ascending).
+// each input one element for every point or one per point) as compute()
+// gives them: the warnings of the place and of computed values that cannot
+// be true; none for a point that fails. The library computes the points
+// again for them: it works out the values' warnings only from the values.
 // Runs without the interpreter.
 SharedTexts WarningsOfPoints(std::span<const elprops::substance_id> substances, std::span<const float> fractions,
-                             std::span<const float> temperatures, std::size_t count,
-                             std::span<const std::size_t> failed);
+                             std::span<const float> temperatures, std::size_t count);
 
 }  // namespace elprops::python

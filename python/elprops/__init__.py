@@ -136,7 +136,7 @@ class Properties(_record("Properties", [
 
 
 PointWarning = _record("PointWarning", [
-    ("kind", "'above_solubility', 'ill_defined', 'no_solubility_data' or 'above_boiling'"),
+    ("kind", "'above_solubility', 'ill_defined', 'no_solubility_data', 'above_boiling' or 'not_physical'"),
     ("message", "the text elprops-cli prints"),
     ("note", "True for a note (ill_defined, no_solubility_data): worth knowing, no fault of the point")])
 PointWarning.__doc__ = """A warning or note of a computed point: it is still computed.
@@ -147,6 +147,9 @@ kind     'above_solubility'    more salt than dissolves at that temperature
          'above_boiling'       above 100 degrees: the solution boils at
                                atmospheric pressure, the correlations are
                                less accurate
+         'not_physical'        a computed value at or below zero: the
+                               correlation is used beyond its range (the
+                               value stays as computed)
 message  the text elprops-cli prints
 note     True for the two kinds of note
 """

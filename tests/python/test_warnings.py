@@ -131,7 +131,8 @@ class MixedGrid(unittest.TestCase):
                       if r.warning[index] != expected[index]]
         self.assertEqual(mismatches, [])
         # The grid reaches every case: failed points (no warning), points
-        # above a solubility, above 100 °C, and with no warning.
+        # above a solubility, above 100 °C, with a value that cannot be true,
+        # and with no warning.
         failed = r.error != ""
         self.assertGreater(int(np.count_nonzero(failed)), 100)
         self.assertTrue(np.all(r.warning[failed] == ""))
@@ -139,6 +140,7 @@ class MixedGrid(unittest.TestCase):
         self.assertIn(ABOVE_SOLUBILITY, texts)
         self.assertTrue(any(w.startswith("above the solubility") for w in texts))
         self.assertTrue(any(BOILING in w for w in texts))
+        self.assertTrue(any("cannot be true" in w for w in texts))  # a value at or below zero
         self.assertIn("", texts)
         self.assertEqual(r.warning[16, 4, 2], ABOVE_SOLUBILITY)  # NaCl, 0.3, 20 °C
 
