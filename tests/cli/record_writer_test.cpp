@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                               R"({"name":"a\u000d\u000ab","x":0.5,"m":2,"note":null,"raw":12})"},
                     RecordRow{"InfinityIsNullInJson", "", kInf, 1.0, ",inf,1,,12",
                               R"({"name":"","x":null,"m":1,"note":null,"raw":12})"}),
-    [](const testing::TestParamInfo<RecordRow>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<RecordRow>& c) { return std::string(c.param.name); });
 
 }  // namespace
 }  // namespace elprops::cli
