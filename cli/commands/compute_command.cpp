@@ -6,6 +6,10 @@
 #include <optional>
 #include <string>
 
+#include <elprops/substance.hpp>
+#include <elprops/text.hpp>
+#include <elprops/vocabulary.hpp>
+
 #include "cli/batch/batch.h"
 #include "cli/commands/command_support.h"
 #include "cli/commands/commands.h"
@@ -13,7 +17,6 @@
 #include "cli/input/sweep.h"
 #include "cli/output/point_output.h"
 #include "cli/output/stop_signal.h"
-#include "model/units.h"
 
 namespace elprops::cli {
 namespace {
@@ -30,26 +33,25 @@ struct ComputeOptions {
 
 std::string Describe(const PointOutcome& point) {
   std::string text(point.substanceText);
-  if (point.concentration) text += " at concentration " + ShortestText(*point.concentration);
+  if (point.concentration) text += " at concentration " + shortest_text(*point.concentration);
   if (point.temperature)
-    text += (point.concentration ? " and temperature " : " at temperature ") + ShortestText(*point.temperature);
+    text += (point.concentration ? " and temperature " : " at temperature ") + shortest_text(*point.temperature);
   return text;
 }
 
 int RunCompute(const ComputeOptions& options) {
-  const std::optional<std::uint8_t> substance = FindSubstance(options.substance);
+  const expected<substance_info> substance = find_substance(options.substance);
   if (!substance) {
-    ReportError("unknown substance \"" + options.substance +
-                "\": give its index 1 to 19 or its formula (see elprops-cli list)");
+    ReportError(substance.error().message);
     return kExitUsage;
   }
-  const std::string_view formula = model::kCatalogue[*substance - 1u].Formula;
-  const std::optional<model::ConcentrationUnit> unit = model::ParseConcentrationUnit(options.unit);
+  const std::string_view formula = substance->formula;
+  const std::optional<concentration_unit> unit = parse_concentration_unit(options.unit);
   if (!unit) {
     ReportError("--unit \"" + options.unit + "\": give fraction, percent, molality, molarity or g/L");
     return kExitUsage;
   }
-  const bool unitColumns = options.allUnits || *unit != model::ConcentrationUnit::MassFraction;
+  const bool unitColumns = options.allUnits || *unit != concentration_unit::mass_fraction;
   std::string error;
   std::optional<Sweep> concentrations;
   if (options.concentration) {
@@ -58,7 +60,7 @@ int RunCompute(const ComputeOptions& options) {
       ReportError("--concentration " + error);
       return kExitUsage;
     }
-  } else if (*substance == model::kWater) {
+  } else if (substance->is_water()) {
     concentrations = Sweep::Single(ParsedNumber{});
   } else {
     ReportError("--concentration is required for " + std::string(formula));
@@ -77,7 +79,6 @@ int RunCompute(const ComputeOptions& options) {
 
   const Format format = *FormatNamed(options.format);
   const std::string separator = format == Format::Text ? UserDecimalSeparator() : ".";
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   CatchStopSignals();
   const std::atomic<int>& stop = StopRequest();
   OutputBuffer out(StandardOutput());
@@ -91,7 +92,7 @@ int RunCompute(const ComputeOptions& options) {
     for (std::size_t k = 0; k < temperatures->Count(); ++k) {
       // The row being written is finished first.
       if ((signal = stop.load()) != 0 || out.Failed()) break;
-      EvaluatePoint(tables, formula, x, temperatures->At(k), point, *unit, !options.noWarnings);
+      EvaluatePoint(formula, x, temperatures->At(k), point, *unit, !options.noWarnings);
       ++points;
       if (!point.ok()) ++failed;
       switch (format) {
@@ -139,7 +140,9 @@ void AddComputeCommand(CLI::App& app, int& status) {
       "compute",
       "Compute the five properties of one point, or of every combination of a concentration range and a "
       "temperature range (concentration outer).");
-  compute->add_option("-s,--substance", options->substance, "Substance: index 1-19 or formula (NaCl, K2CO3, H2O, ...)")
+  compute
+      ->add_option("-s,--substance", options->substance,
+                   "Substance: index 1-19, formula (NaCl, K2CO3, H2O, ...) or English name (\"sodium chloride\")")
       ->required();
   compute->add_option_function<std::string>(
       "-c,--concentration", [options](const std::string& v) { options->concentration = v; },
