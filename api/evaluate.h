@@ -1,32 +1,50 @@
-// The one path from the public functions to the model: one point checked
-// and computed, and the loop over many points.
+// The one evaluation of a point behind every public function: the
+// substance, the concentration in its unit, the input rules, the
+// correlations, the warnings and the concentration of the answer; and the
+// loop that takes many points through it.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 
 #include <elprops/compute.hpp>
 
+#include "model/catalogue.h"
+
 namespace elprops::api {
 
-// Checks one point as the window's input would and computes it. On success
-// `out` holds the properties and error_kind::none comes back; otherwise
-// `out` is unchanged and, when `message` is given, it receives the reason.
-error_kind EvaluatePoint(int substance, float massFraction, float temperature, properties& out, std::string* message);
+// Built once, on first use, and constant afterwards: safe to share between
+// threads.
+const model::SubstanceTables& Tables();
 
-// Where the outputs of the points go: a row per point or a column per
-// property.
-struct PointSink {
-  std::span<properties> rows;
-  const property_columns* columns = nullptr;
-  std::span<error_kind> errors;
-  std::span<std::string> messages;
+// The model's index of a known substance, or the failure for an unknown one.
+expected<std::uint8_t> ModelIndex(substance_id substance);
+
+// A double rounded to the nearest float; beyond the float range it is an
+// infinity, which the input rules refuse with the value in the message.
+float RoundToSingle(double value);
+
+// One point with its concentration in `unit`, with or without its warnings.
+result EvaluatePoint(substance_id substance, double concentration, float temperature, concentration_unit unit,
+                     bool withWarnings = true);
+
+// The inputs of many points; a span of one element stands for every point.
+struct PointInputs {
+  std::span<const substance_id> substances;
+  std::span<const double> concentrations;  // used when massFractions is empty
+  std::span<const float> massFractions;
+  std::span<const float> temperatures;
+  std::span<const concentration_unit> units;  // empty: every point in mass fractions
 };
 
-// Points 0 to count-1; inputs of size one stand for every point. Sizes are
-// checked by the caller. Returns the number of failed points.
-std::size_t EvaluatePoints(std::span<const int> substances, std::span<const float> massFractions,
-                           std::span<const float> temperatures, std::size_t count, const PointSink& sink);
+// Points 0 to count-1; sizes are checked by the caller. Returns the number
+// of failed points.
+std::size_t EvaluatePoints(const PointInputs& in, std::size_t count, const point_outputs& out);
+
+// The warning text of a point (check_validity joined), cached per thread by
+// substance and temperature; the substance must be known.
+const std::string& WarningText(std::uint8_t substance, float massFraction, float temperature);
 
 }  // namespace elprops::api

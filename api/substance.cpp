@@ -54,23 +54,38 @@ bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 std::span<const substance_info> substances() noexcept { return List(); }
 
-std::optional<substance_info> find_substance(std::string_view name) noexcept {
-  name = TrimBlanks(name);
-  if (name.empty()) return std::nullopt;
+std::string unknown_substance_message(std::string_view name) {
+  // The examples are the catalogue's own: its formula and its English name.
+  const substance_info& example = List()[16];
+  return "unknown substance \"" + std::string(TrimBlanks(name)) + "\": give its index 1 to " +
+         std::to_string(substance_count) + ", its formula (" + std::string(example.formula) + ") or its name (" +
+         std::string(example.english_name) + ")";
+}
+
+expected<substance_info> find_substance(std::string_view name) {
+  const std::string_view text = TrimBlanks(name);
+  const failure unknown{error_kind::inadmissible_input, unknown_substance_message(name)};
+  if (text.empty()) return unknown;
   int index = 0;
-  const char* end = name.data() + name.size();
-  const auto [last, ec] = std::from_chars(name.data(), end, index);
+  const char* end = text.data() + text.size();
+  const auto [last, ec] = std::from_chars(text.data(), end, index);
   if (ec == std::errc() && last == end) {
     if (index >= 1 && index <= substance_count) return List()[static_cast<std::size_t>(index - 1)];
-    return std::nullopt;
+    return unknown;
   }
   for (const substance_info& s : List()) {
-    if (SameIgnoringAsciiCase(name, s.formula) || SameIgnoringAsciiCase(name, s.english_name) ||
-        name == s.russian_name) {
+    if (SameIgnoringAsciiCase(text, s.formula) || SameIgnoringAsciiCase(text, s.english_name) ||
+        text == s.russian_name) {
       return s;
     }
   }
-  return std::nullopt;
+  return unknown;
+}
+
+expected<substance_info> find_substance(substance_id id) {
+  if (!is_known(id))
+    return failure{error_kind::inadmissible_input, unknown_substance_message(std::to_string(index_of(id)))};
+  return List()[static_cast<std::size_t>(index_of(id) - 1)];
 }
 
 }  // namespace elprops

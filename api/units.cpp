@@ -1,9 +1,15 @@
-// Units, the inverse search and the validity warnings: the model's, in the
-// public library's types.
-#include <elprops/units.hpp>
-#include <elprops/validity.hpp>
+// Units and the inverse search: the model's, in the public library's types.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include <elprops/units.hpp>
+
+#include "api/evaluate.h"
+#include "model/admissible.h"
 #include "model/catalogue.h"
+#include "model/correlations.h"
 #include "model/inverse.h"
 #include "model/units.h"
 #include "model/validity.h"
@@ -11,95 +17,110 @@
 namespace elprops {
 namespace {
 
-const model::SubstanceTables& Tables() {
-  static const model::SubstanceTables tables = model::MakeSubstanceTables();
-  return tables;
-}
-
-// The public enumerations are the model's, in the same order.
-static_assert(static_cast<int>(warning_kind::above_boiling) == static_cast<int>(model::WarningKind::AboveBoiling));
-static_assert(static_cast<int>(warning_kind::no_solubility_data) ==
-              static_cast<int>(model::WarningKind::NoSolubilityData));
-static_assert(static_cast<int>(concentration_unit::mass_concentration) ==
-              static_cast<int>(model::ConcentrationUnit::MassConcentration));
-static_assert(static_cast<int>(concentration_unit::molality) == static_cast<int>(model::ConcentrationUnit::Molality));
-static_assert(static_cast<int>(property_kind::thermal_conductivity) ==
-              static_cast<int>(model::Property::ThermalConductivity));
-static_assert(static_cast<int>(property_kind::surface_tension) == static_cast<int>(model::Property::SurfaceTension));
 static_assert(static_cast<int>(concentration_root::side::upper) == static_cast<int>(model::Root::Chosen::Upper));
 
-bool IsSalt(int substance) { return substance >= 1 && substance < model::kWater; }
-bool IsKnown(int substance) { return substance >= 1 && substance <= model::kSubstanceCount; }
+// The model's index of a salt; water has no concentration in any unit.
+expected<std::uint8_t> SaltIndex(substance_id substance, std::string_view what) {
+  const expected<std::uint8_t> index = api::ModelIndex(substance);
+  if (index && *index == model::kWater) {
+    return failure{error_kind::inadmissible_input, "water has no " + std::string(what)};
+  }
+  return index;
+}
 
-}  // namespace
-
-std::vector<warning> check_validity(int substance, float mass_fraction, float temperature_celsius) {
+std::vector<warning> PublicWarnings(std::uint8_t substance, float massFraction, float temperature) {
   std::vector<warning> out;
-  if (!IsKnown(substance)) return out;
-  for (const model::Warning& w :
-       model::CheckValidity(static_cast<std::uint8_t>(substance), mass_fraction, temperature_celsius)) {
+  for (const model::Warning& w : model::CheckValidity(substance, massFraction, temperature)) {
     out.push_back({static_cast<warning_kind>(w.kind), w.message});
   }
   return out;
 }
 
-double solubility(int substance, float temperature_celsius) noexcept {
-  if (!IsSalt(substance)) return -1.0;
-  const auto limit = model::Solubility(static_cast<std::uint8_t>(substance), static_cast<double>(temperature_celsius));
-  return limit ? limit->massFraction : -1.0;
+}  // namespace
+
+expected<double> standard_molar_mass(substance_id substance) {
+  const expected<std::uint8_t> index = api::ModelIndex(substance);
+  if (!index) return index.error();
+  return model::StandardMolarMass(*index);
 }
 
-std::optional<concentration_unit> parse_concentration_unit(std::string_view text) noexcept {
-  const auto unit = model::ParseConcentrationUnit(text);
-  if (!unit) return std::nullopt;
-  return static_cast<concentration_unit>(*unit);
+expected<conversion> to_mass_fraction(substance_id substance, concentration_unit unit, double value,
+                                      float temperature_celsius) {
+  const expected<std::uint8_t> index = api::ModelIndex(substance);
+  if (!index) return index.error();
+  const model::Conversion c = model::ToMassFraction(api::Tables(), *index, static_cast<model::ConcentrationUnit>(unit),
+                                                    value, temperature_celsius);
+  if (!c.ok) return failure{error_kind::inadmissible_input, c.error};
+  return conversion{c.massFraction, c.achieved};
 }
 
-double standard_molar_mass(int substance) {
-  return IsKnown(substance) ? model::StandardMolarMass(static_cast<std::uint8_t>(substance)) : 0.0;
-}
-
-conversion to_mass_fraction(int substance, concentration_unit unit, double value, float temperature_celsius) {
-  if (!IsKnown(substance)) {
-    return {false, 0.0f, 0.0, "unknown substance index " + std::to_string(substance) + ": give 1 to 19"};
+expected<double> from_mass_fraction(substance_id substance, concentration_unit unit, float mass_fraction,
+                                    float temperature_celsius) {
+  const expected<std::uint8_t> index = api::ModelIndex(substance);
+  if (!index) return index.error();
+  switch (unit) {
+    case concentration_unit::mass_fraction:
+      return static_cast<double>(mass_fraction);
+    case concentration_unit::mass_percent:
+      return static_cast<double>(mass_fraction) * 100.0;
+    case concentration_unit::molality:
+      return molality(substance, mass_fraction);
+    case concentration_unit::molarity:
+    case concentration_unit::mass_concentration:
+      break;
   }
-  const model::Conversion c =
-      model::ToMassFraction(Tables(), static_cast<std::uint8_t>(substance), static_cast<model::ConcentrationUnit>(unit),
-                            value, temperature_celsius);
-  return {c.ok, c.massFraction, c.achieved, c.error};
+  // Molarity and g/L need the solution's density at the point.
+  const result r = api::EvaluatePoint(substance, static_cast<double>(mass_fraction), temperature_celsius,
+                                      concentration_unit::mass_fraction, false);
+  if (!r) return r.error();
+  if (*index == model::kWater) return 0.0;
+  return unit == concentration_unit::molarity ? model::MolarityOf(*index, mass_fraction, r->density)
+                                              : model::MassConcentrationOf(mass_fraction, r->density);
 }
 
-double molality(int substance, float mass_fraction) {
-  return IsKnown(substance) ? model::MolalityOf(static_cast<std::uint8_t>(substance), mass_fraction) : 0.0;
+expected<double> molality(substance_id substance, float mass_fraction) {
+  const expected<std::uint8_t> index = api::ModelIndex(substance);
+  if (!index) return index.error();
+  return *index == model::kWater ? 0.0 : model::MolalityOf(*index, mass_fraction);
 }
 
-double molarity(int substance, float mass_fraction, float density) {
-  return IsKnown(substance) ? model::MolarityOf(static_cast<std::uint8_t>(substance), mass_fraction, density) : 0.0;
+expected<double> molarity(substance_id substance, float mass_fraction, float density) {
+  const expected<std::uint8_t> index = api::ModelIndex(substance);
+  if (!index) return index.error();
+  return *index == model::kWater ? 0.0 : model::MolarityOf(*index, mass_fraction, density);
 }
 
-std::optional<property_kind> parse_property(std::string_view text) noexcept {
-  const auto property = model::ParseProperty(text);
-  if (!property) return std::nullopt;
-  return static_cast<property_kind>(*property);
+std::string_view side_name(concentration_root::side side) noexcept {
+  switch (side) {
+    case concentration_root::side::exact:
+      return "exact";
+    case concentration_root::side::lower:
+      return "lower";
+    case concentration_root::side::upper:
+      return "upper";
+  }
+  return {};
 }
 
-concentration_solution solve_concentration(int substance, float temperature_celsius, property_kind property,
-                                           double value) {
+expected<concentration_solution> solve_concentration(substance_id substance, float temperature_celsius,
+                                                     property_kind property, double value) {
+  const expected<std::uint8_t> index = SaltIndex(substance, "concentration to solve for");
+  if (!index) return index.error();
+  // Only the temperature can be refused here.
+  if (auto reason = model::InadmissibleReason(*index, 0.5f, temperature_celsius)) {
+    return failure{error_kind::inadmissible_input, std::move(*reason)};
+  }
+  const model::Solution s = model::SolveConcentration(api::Tables(), *index, temperature_celsius,
+                                                      static_cast<model::Property>(property), value);
+  if (s.roots.empty()) return failure{error_kind::out_of_reach, s.error};
   concentration_solution out;
-  if (!IsKnown(substance)) {
-    out.error = "unknown substance index " + std::to_string(substance) + ": give 1 to 19";
-    return out;
-  }
-  const model::Solution s =
-      model::SolveConcentration(Tables(), static_cast<std::uint8_t>(substance), temperature_celsius,
-                                static_cast<model::Property>(property), value);
   for (const model::Root& r : s.roots) {
     out.roots.push_back({r.massFraction, r.achieved, r.below, r.above,
-                         static_cast<concentration_root::side>(static_cast<std::uint8_t>(r.chosen))});
+                         static_cast<concentration_root::side>(static_cast<std::uint8_t>(r.chosen)),
+                         PublicWarnings(*index, r.massFraction, temperature_celsius)});
   }
   out.reachable_min = s.reachableMin;
   out.reachable_max = s.reachableMax;
-  out.error = s.error;
   return out;
 }
 

@@ -1,7 +1,5 @@
 #include "cli/output/point_output.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -12,81 +10,6 @@
 #include "report/display_text.h"
 
 namespace elprops::cli {
-
-std::optional<Format> FormatNamed(std::string_view name) {
-  if (name == "text") return Format::Text;
-  if (name == "csv") return Format::Csv;
-  if (name == "json") return Format::Json;
-  return std::nullopt;
-}
-
-OutputBuffer::OutputBuffer(Sink sink, std::size_t capacity)
-    : sink_(std::move(sink)), buffer_(std::max<std::size_t>(capacity, 64)) {}
-
-OutputBuffer::~OutputBuffer() { Flush(); }
-
-void OutputBuffer::Append(std::string_view text) {
-  while (!text.empty()) {
-    if (size_ == buffer_.size()) MakeRoom(1);
-    const std::size_t n = std::min(text.size(), buffer_.size() - size_);
-    std::memcpy(buffer_.data() + size_, text.data(), n);
-    size_ += n;
-    text.remove_prefix(n);
-  }
-}
-
-void OutputBuffer::AppendShortest(float value) {
-  if (buffer_.size() - size_ < 32) MakeRoom(32);
-  size_ = static_cast<std::size_t>(WriteShortest(buffer_.data() + size_, value) - buffer_.data());
-}
-
-void OutputBuffer::AppendRows(std::string_view rows) {
-  constexpr std::size_t kDirect = std::size_t{1} << 16;
-  if (size_ == 0 && rows.size() >= kDirect) {
-    if (!failed_ && !sink_(rows)) {
-      failed_ = true;
-      errorNumber_ = errno;
-    }
-    return;
-  }
-  Append(rows);
-  EndRow();
-}
-
-void OutputBuffer::MakeRoom(std::size_t n) {
-  Flush();
-  if (buffer_.size() - size_ < n) buffer_.resize(std::max(buffer_.size() * 2, size_ + n));
-}
-
-bool OutputBuffer::Flush() {
-  if (rowsEnd_ > 0) {
-    if (!failed_ && !sink_(std::string_view(buffer_.data(), rowsEnd_))) {
-      failed_ = true;
-      errorNumber_ = errno;
-    }
-    // The unfinished row moves to the front.
-    std::memmove(buffer_.data(), buffer_.data() + rowsEnd_, size_ - rowsEnd_);
-    size_ -= rowsEnd_;
-    rowsEnd_ = 0;
-  }
-  return !failed_;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-OutputBuffer::Sink StandardOutput() {
-  return [](std::string_view data) { return WriteAll(STDOUT_FILENO, data); };
-}
 
 void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substanceText,
                    const ParsedNumber& concentration, const ParsedNumber& temperature, PointOutcome& outcome,
@@ -196,181 +119,55 @@ void UnreadablePoint(std::string_view substance, std::string_view concentration,
   outcome.error = std::move(message);
 }
 
-namespace {
-
-bool NeedsQuotes(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
+std::span<const std::string_view> PointFields(bool unitColumns) {
+  static constexpr std::string_view kWithUnits[] = {
+      "substance", "concentration", "temperature",     "unit",          "mass_fraction",        "molality", "molarity",
+      "density",   "viscosity",     "surface_tension", "heat_capacity", "thermal_conductivity", "error",    "warning"};
+  static constexpr std::string_view kWithoutUnits[] = {
+      "substance",       "concentration", "temperature",          "density", "viscosity",
+      "surface_tension", "heat_capacity", "thermal_conductivity", "error",   "warning"};
+  if (unitColumns) return kWithUnits;
+  return kWithoutUnits;
 }
-
-void AppendCsvCell(OutputBuffer& out, std::string_view text) {
-  if (!NeedsQuotes(text)) {
-    out.Append(text);
-    return;
-  }
-  out.Append('"');
-  for (const char c : text) {
-    if (c == '"') out.Append('"');
-    out.Append(c);
-  }
-  out.Append('"');
-}
-
-}  // namespace
-
-std::string CsvCellText(std::string_view text) {
-  if (!NeedsQuotes(text)) return std::string(text);
-  std::string cell = "\"";
-  for (const char c : text) {
-    if (c == '"') cell += '"';
-    cell += c;
-  }
-  cell += '"';
-  return cell;
-}
-
-namespace {
-
-void AppendJsonString(OutputBuffer& out, std::string_view text) {
-  // Formulas and most messages are plain ASCII and need no escape.
-  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 0x20 && u < 0x80 && c != '"' && c != '\\';
-  });
-  if (plain) {
-    out.Append('"');
-    out.Append(text);
-    out.Append('"');
-    return;
-  }
-  std::string escaped;
-  cli::AppendJsonString(escaped, text);
-  out.Append(escaped);
-}
-
-void AppendCsvNumber(OutputBuffer& out, const std::optional<float>& value, std::string_view text) {
-  if (value) {
-    out.AppendShortest(*value);
-  } else {
-    AppendCsvCell(out, text);
-  }
-}
-
-// A number, the text as given in a string, or null.
-void AppendJsonNumber(OutputBuffer& out, const std::optional<float>& value, std::string_view text) {
-  if (value) {
-    out.AppendShortest(*value);
-  } else if (!text.empty()) {
-    AppendJsonString(out, text);
-  } else {
-    out.Append("null");
-  }
-}
-
-// A molality or molarity: nine significant digits, always with a point.
-void AppendDecimal(OutputBuffer& out, double value, int digits = 9) {
-  char text[40];
-  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
-  out.Append(std::string_view(text, static_cast<std::size_t>(result.ptr - text)));
-}
-
-void AppendCsvUnitCells(OutputBuffer& out, const PointOutcome& point) {
-  out.Append(',');
-  AppendCsvCell(out, point.unitText);
-  out.Append(',');
-  if (point.massFraction) out.AppendShortest(*point.massFraction);
-  out.Append(',');
-  if (point.molality) AppendDecimal(out, *point.molality);
-  out.Append(',');
-  if (point.molarity) AppendDecimal(out, *point.molarity);
-}
-
-void AppendJsonUnitFields(OutputBuffer& out, const PointOutcome& point) {
-  out.Append(",\"unit\":");
-  AppendJsonString(out, point.unitText);
-  out.Append(",\"mass_fraction\":");
-  AppendJsonNumber(out, point.massFraction, {});
-  out.Append(",\"molality\":");
-  if (point.molality) {
-    AppendDecimal(out, *point.molality);
-  } else {
-    out.Append("null");
-  }
-  out.Append(",\"molarity\":");
-  if (point.molarity) {
-    AppendDecimal(out, *point.molarity);
-  } else {
-    out.Append("null");
-  }
-}
-
-}  // namespace
 
 void WriteCsvHeader(OutputBuffer& out, bool unitColumns) {
-  out.Append(unitColumns ? kOutputHeaderWithUnits : kOutputHeader);
-  out.Append('\n');
-  out.EndRow();
+  RecordWriter(out, Format::Csv, PointFields(unitColumns)).WriteHeader();
 }
 
-void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns) {
-  AppendCsvCell(out, point.substanceText);
-  out.Append(',');
-  AppendCsvNumber(out, point.concentration, point.concentrationText);
-  out.Append(',');
-  AppendCsvNumber(out, point.temperature, point.temperatureText);
-  if (unitColumns) AppendCsvUnitCells(out, point);
+namespace {
+
+void WriteRecord(OutputBuffer& out, Format format, const PointOutcome& point, bool unitColumns) {
+  RecordWriter record(out, format, PointFields(unitColumns));
+  record.Text(point.substanceText)
+      .NumberOr(point.concentration, point.concentrationText)
+      .NumberOr(point.temperature, point.temperatureText);
+  if (unitColumns) {
+    record.Text(point.unitText)
+        .FloatOrNull(point.massFraction)
+        .DoubleOrNull(point.molality)
+        .DoubleOrNull(point.molarity);
+  }
   if (point.properties) {
     const model::PropertySet& p = *point.properties;
     for (const float v : {p.Density, p.Viscosity, p.SurfaceTension, p.HeatCapacity, p.ThermalConductivity}) {
-      out.Append(',');
-      out.AppendShortest(v);
+      record.Float(v);
     }
-    // An empty error cell, then the warning cell.
-    out.Append(",,");
-    AppendCsvCell(out, point.warning);
-    out.Append('\n');
+    record.Null().TextOrNull(point.warning);
   } else {
-    // Five empty property cells, the error cell and an empty warning cell.
-    out.Append(",,,,,,");
-    AppendCsvCell(out, point.error);
-    out.Append(",\n");
+    for (int k = 0; k < 5; ++k) record.Null();
+    record.Text(point.error).Null();
   }
-  out.EndRow();
+  record.EndRecord();
+}
+
+}  // namespace
+
+void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns) {
+  WriteRecord(out, Format::Csv, point, unitColumns);
 }
 
 void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns) {
-  out.Append("{\"substance\":");
-  AppendJsonString(out, point.substanceText);
-  out.Append(",\"concentration\":");
-  AppendJsonNumber(out, point.concentration, point.concentrationText);
-  out.Append(",\"temperature\":");
-  AppendJsonNumber(out, point.temperature, point.temperatureText);
-  if (unitColumns) AppendJsonUnitFields(out, point);
-  static constexpr std::string_view kNames[5] = {
-      ",\"density\":", ",\"viscosity\":", ",\"surface_tension\":", ",\"heat_capacity\":", ",\"thermal_conductivity\":"};
-  if (point.properties) {
-    const model::PropertySet& p = *point.properties;
-    const float values[5] = {p.Density, p.Viscosity, p.SurfaceTension, p.HeatCapacity, p.ThermalConductivity};
-    for (std::size_t k = 0; k < 5; ++k) {
-      out.Append(kNames[k]);
-      out.AppendShortest(values[k]);
-    }
-    out.Append(",\"error\":null,\"warning\":");
-    if (point.warning.empty()) {
-      out.Append("null");
-    } else {
-      AppendJsonString(out, point.warning);
-    }
-    out.Append("}\n");
-  } else {
-    for (const std::string_view name : kNames) {
-      out.Append(name);
-      out.Append("null");
-    }
-    out.Append(",\"error\":");
-    AppendJsonString(out, point.error);
-    out.Append(",\"warning\":null}\n");
-  }
-  out.EndRow();
+  WriteRecord(out, Format::Json, point, unitColumns);
 }
 
 namespace {

@@ -1,0 +1,151 @@
+#include "api/evaluate.h"
+
+#include <algorithm>
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include <elprops/substance.hpp>
+#include <elprops/validity.hpp>
+
+#include "model/admissible.h"
+#include "model/correlations.h"
+#include "model/units.h"
+#include "model/validity.h"
+
+namespace elprops::api {
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+}  // namespace
+
+float RoundToSingle(double value) {
+  if (std::isnan(value)) return kNaN;
+  if (std::fabs(value) > static_cast<double>(FLT_MAX)) {
+    return std::signbit(value) ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
+  }
+  return static_cast<float>(value);
+}
+
+namespace {
+
+std::vector<warning> PublicWarnings(const std::vector<model::Warning>& warnings) {
+  std::vector<warning> out;
+  out.reserve(warnings.size());
+  for (const model::Warning& w : warnings) out.push_back({static_cast<warning_kind>(w.kind), w.message});
+  return out;
+}
+
+// The mass fraction of a concentration in its unit. A unit other than the
+// mass fraction needs an admissible temperature first (molarity and g/L are
+// solved on the density at it); water has no concentration in any unit,
+// which the input rules say of the point itself.
+expected<float> MassFraction(std::uint8_t substance, double concentration, float temperature, concentration_unit unit) {
+  if (unit == concentration_unit::mass_fraction || concentration == 0.0) return RoundToSingle(concentration);
+  const bool water = substance == model::kWater;
+  if (auto reason = model::InadmissibleReason(substance, water ? 0.0f : 0.5f, temperature)) {
+    return failure{error_kind::inadmissible_input, std::move(*reason)};
+  }
+  if (water) return RoundToSingle(concentration);
+  const model::Conversion converted = model::ToMassFraction(
+      Tables(), substance, static_cast<model::ConcentrationUnit>(unit), concentration, temperature);
+  if (!converted.ok) return failure{error_kind::inadmissible_input, converted.error};
+  return converted.massFraction;
+}
+
+properties FromModel(const model::PropertySet& set) {
+  return {set.Density, set.Viscosity, set.SurfaceTension, set.HeatCapacity, set.ThermalConductivity};
+}
+
+}  // namespace
+
+const model::SubstanceTables& Tables() {
+  static const model::SubstanceTables tables = model::MakeSubstanceTables();
+  return tables;
+}
+
+expected<std::uint8_t> ModelIndex(substance_id substance) {
+  if (!is_known(substance)) {
+    return failure{error_kind::inadmissible_input, unknown_substance_message(std::to_string(index_of(substance)))};
+  }
+  return static_cast<std::uint8_t>(index_of(substance));
+}
+
+result EvaluatePoint(substance_id substance, double concentration, float temperature, concentration_unit unit,
+                     bool withWarnings) {
+  const expected<std::uint8_t> index = ModelIndex(substance);
+  if (!index) return index.error();
+  const expected<float> massFraction = MassFraction(*index, concentration, temperature, unit);
+  if (!massFraction) return massFraction.error();
+  float x = *massFraction;
+  if (auto reason = model::InadmissibleReason(*index, x, temperature)) {
+    return failure{error_kind::inadmissible_input, std::move(*reason)};
+  }
+  float limit = 0.0f;
+  model::PropertySet set;
+  const model::ComputeStatus status = model::ComputeProperties(Tables(), *index, x, temperature, limit, set);
+  if (!status.ok()) return failure{error_kind::arithmetic_fault, "arithmetic error: " + status.Message()};
+  point p;
+  static_cast<properties&>(p) = FromModel(set);
+  p.mass_fraction = x;
+  if (*index != model::kWater) {
+    p.molality = model::MolalityOf(*index, x);
+    p.molarity = model::MolarityOf(*index, x, set.Density);
+  }
+  if (withWarnings) p.warnings = PublicWarnings(model::CheckValidity(*index, x, temperature));
+  return p;
+}
+
+namespace {
+
+// What a thread remembers of the warnings at one substance and temperature:
+// the quick limit, and the two texts once one is needed.
+struct WarningEntry {
+  model::ValidityLimit quick;
+  bool textsMade = false;
+  std::string within, above;
+};
+
+class WarningCache {
+ public:
+  const std::string& Text(std::uint8_t substance, float massFraction, float temperature) {
+    static const std::string kNone;
+    const std::uint64_t key = (std::uint64_t{substance} << 32) | std::bit_cast<std::uint32_t>(temperature);
+    auto found = entries_.find(key);
+    if (found == entries_.end()) {
+      // A fine temperature sweep must not grow the cache without bound.
+      if (entries_.size() >= kMaxEntries) entries_.clear();
+      found = entries_.emplace(key, WarningEntry{model::ValidityLimitAt(substance, temperature), false, {}, {}}).first;
+    }
+    WarningEntry& e = found->second;
+    const bool above = static_cast<double>(massFraction) > e.quick.limit;
+    if (!above && !e.quick.withinWarned) return kNone;
+    if (!e.textsMade) {
+      const model::ValidityAt validity = model::CheckValidityAt(substance, temperature);
+      e.within = model::JoinWarnings(validity.within);
+      e.above = model::JoinWarnings(validity.above);
+      e.textsMade = true;
+    }
+    return above ? e.above : e.within;
+  }
+
+ private:
+  static constexpr std::size_t kMaxEntries = 4096;
+  std::unordered_map<std::uint64_t, WarningEntry> entries_;
+};
+
+}  // namespace
+
+const std::string& WarningText(std::uint8_t substance, float massFraction, float temperature) {
+  thread_local WarningCache cache;
+  return cache.Text(substance, massFraction, temperature);
+}
+
+}  // namespace elprops::api

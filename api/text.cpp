@@ -1,0 +1,26 @@
+#include <charconv>
+#include <string>
+
+#include <elprops/text.hpp>
+
+namespace elprops {
+
+char* shortest_chars(char* out, float value) noexcept {
+  return std::to_chars(out, out + shortest_chars_max, value).ptr;
+}
+
+std::string shortest_text(float value) {
+  char text[shortest_chars_max];
+  return std::string(text, shortest_chars(text, value));
+}
+
+char* nine_digit_chars(char* out, double value) noexcept {
+  return std::to_chars(out, out + shortest_chars_max, value, std::chars_format::general, 9).ptr;
+}
+
+std::string nine_digit_text(double value) {
+  char text[shortest_chars_max];
+  return std::string(text, nine_digit_chars(text, value));
+}
+
+}  // namespace elprops
