@@ -150,22 +150,6 @@ std::string_view PropertyName(Property property) {
   return {};
 }
 
-std::string_view PropertyUnit(Property property) {
-  switch (property) {
-    case Property::Density:
-      return "kg/m3";
-    case Property::Viscosity:
-      return "Pa*s";
-    case Property::SurfaceTension:
-      return "N/m";
-    case Property::HeatCapacity:
-      return "J/(kg*K)";
-    case Property::ThermalConductivity:
-      return "W/(m*K)";
-  }
-  return {};
-}
-
 float PropertyValue(const PropertySet& properties, Property property) {
   switch (property) {
     case Property::Density:

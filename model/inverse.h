@@ -25,7 +25,6 @@ enum class Property : std::uint8_t { Density, Viscosity, SurfaceTension, HeatCap
 // "heat_capacity", "thermal_conductivity"; nothing for any other text.
 std::optional<Property> ParseProperty(std::string_view text);
 std::string_view PropertyName(Property property);  // "density", ...
-std::string_view PropertyUnit(Property property);  // "kg/m3", ...
 float PropertyValue(const PropertySet& properties, Property property);
 
 // One answer of the search.

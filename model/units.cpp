@@ -143,22 +143,6 @@ std::string_view UnitName(ConcentrationUnit unit) {
   return {};
 }
 
-std::string_view UnitSymbol(ConcentrationUnit unit) {
-  switch (unit) {
-    case ConcentrationUnit::MassFraction:
-      return "kg/kg";
-    case ConcentrationUnit::MassPercent:
-      return "%";
-    case ConcentrationUnit::Molality:
-      return "mol/kg";
-    case ConcentrationUnit::Molarity:
-      return "mol/L";
-    case ConcentrationUnit::MassConcentration:
-      return "g/L";
-  }
-  return {};
-}
-
 std::optional<double> FormulaMolarMass(std::string_view formula) { return FormulaReader(formula).Whole(); }
 
 double StandardMolarMass(std::uint8_t substance) {

@@ -30,8 +30,6 @@ enum class ConcentrationUnit : std::uint8_t {
 std::optional<ConcentrationUnit> ParseConcentrationUnit(std::string_view text);
 // The name ParseConcentrationUnit reads back: "fraction", "percent", ...
 std::string_view UnitName(ConcentrationUnit unit);
-// The unit's symbol for headings: "kg/kg", "%", "mol/kg", "mol/L", "g/L".
-std::string_view UnitSymbol(ConcentrationUnit unit);
 
 // The molar mass in g/mol of a formula such as "Ba(NO3)2" or "NH4HCO3":
 // element symbols with optional counts and parenthesised groups. Nothing for

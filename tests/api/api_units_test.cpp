@@ -3,72 +3,131 @@
 #include <elprops/elprops.hpp>
 
 #include <string>
+#include <vector>
 
 namespace {
 
-constexpr int kSodiumChloride = 17;
+constexpr elprops::substance_id kSodiumChloride{17};
+constexpr elprops::substance_id kWater = elprops::water;
 
 TEST(PublicUnits, MolalityAndPercentWorkedByHand) {
   const auto unit = elprops::parse_concentration_unit("molality");
   ASSERT_TRUE(unit.has_value());
-  const elprops::conversion c = elprops::to_mass_fraction(kSodiumChloride, *unit, 1.0, 25.0f);
-  ASSERT_TRUE(c.ok) << c.error;
-  EXPECT_EQ(c.mass_fraction, static_cast<float>(58.44 / 1058.44));
-  EXPECT_NEAR(elprops::standard_molar_mass(kSodiumChloride), 58.44, 1e-9);
+  const auto c = elprops::to_mass_fraction(kSodiumChloride, *unit, 1.0, 25.0f);
+  ASSERT_TRUE(c) << c.error().message;
+  EXPECT_EQ(c->mass_fraction, static_cast<float>(58.44 / 1058.44));
+  EXPECT_NEAR(elprops::standard_molar_mass(kSodiumChloride).value(), 58.44, 1e-9);
   EXPECT_EQ(
-      elprops::to_mass_fraction(kSodiumChloride, elprops::concentration_unit::mass_percent, 10.0, 20.0f).mass_fraction,
+      elprops::to_mass_fraction(kSodiumChloride, elprops::concentration_unit::mass_percent, 10.0, 20.0f)->mass_fraction,
       0.1f);
-  EXPECT_FALSE(elprops::to_mass_fraction(kSodiumChloride, elprops::concentration_unit::molality, -1.0, 20.0f).ok);
-  EXPECT_FALSE(elprops::to_mass_fraction(42, elprops::concentration_unit::molality, 1.0, 20.0f).ok);
+  EXPECT_FALSE(elprops::to_mass_fraction(kSodiumChloride, elprops::concentration_unit::molality, -1.0, 20.0f));
+  EXPECT_FALSE(elprops::to_mass_fraction(elprops::substance_id{42}, elprops::concentration_unit::molality, 1.0, 20.0f));
+  // A bad index is an error, not a silent zero.
+  const auto none = elprops::standard_molar_mass(elprops::substance_id{99});
+  ASSERT_FALSE(none);
+  EXPECT_THROW(static_cast<void>(none.value()), elprops::domain_error);
   EXPECT_FALSE(elprops::parse_concentration_unit("ppm").has_value());
 }
 
 TEST(PublicUnits, MolarityThroughTheDensity) {
   // 0.1 NaCl at 20 °C has the published density 1070.638 kg/m3.
   const double molar = 0.1 * 1070.638 / 58.44;
-  const elprops::conversion c =
-      elprops::to_mass_fraction(kSodiumChloride, elprops::concentration_unit::molarity, molar, 20.0f);
-  ASSERT_TRUE(c.ok) << c.error;
-  EXPECT_NEAR(static_cast<double>(c.mass_fraction), 0.1, 2e-7);
-  EXPECT_NEAR(elprops::molarity(kSodiumChloride, c.mass_fraction, 1070.638f), molar, 1e-5);
-  EXPECT_NEAR(elprops::molality(kSodiumChloride, 0.1f), 1000.0 * 0.1 / (58.44 * 0.9), 1e-5);
+  const auto c = elprops::to_mass_fraction(kSodiumChloride, elprops::concentration_unit::molarity, molar, 20.0f);
+  ASSERT_TRUE(c) << c.error().message;
+  EXPECT_NEAR(static_cast<double>(c->mass_fraction), 0.1, 2e-7);
+  EXPECT_NEAR(elprops::molarity(kSodiumChloride, c->mass_fraction, 1070.638f).value(), molar, 1e-5);
+  EXPECT_NEAR(elprops::molality(kSodiumChloride, 0.1f).value(), 1000.0 * 0.1 / (58.44 * 0.9), 1e-5);
+  // The same point computed in molarity comes back with that mass fraction.
+  const elprops::result r = elprops::compute("NaCl", molar, 20.0f, elprops::concentration_unit::molarity);
+  ASSERT_TRUE(r) << r.error().message;
+  EXPECT_EQ(r->mass_fraction, c->mass_fraction);
+  EXPECT_NEAR(r->molarity, molar, 1e-5);
 }
 
 TEST(PublicSolve, HydrometerReading) {
   const auto property = elprops::parse_property("density");
   ASSERT_TRUE(property.has_value());
-  const elprops::concentration_solution s = elprops::solve_concentration(kSodiumChloride, 20.0f, *property, 1070.6378);
-  ASSERT_EQ(s.roots.size(), 1u) << s.error;
-  EXPECT_EQ(s.roots[0].mass_fraction, 0.1f);
-  const elprops::concentration_solution none =
-      elprops::solve_concentration(kSodiumChloride, 20.0f, elprops::property_kind::density, 3000.0);
-  EXPECT_TRUE(none.roots.empty());
-  EXPECT_NE(none.error.find("out of reach"), std::string::npos) << none.error;
-  EXPECT_NEAR(none.reachable_min, 998.3648, 0.01);
+  const auto s = elprops::solve_concentration(kSodiumChloride, 20.0f, *property, 1070.6378);
+  ASSERT_TRUE(s) << s.error().message;
+  ASSERT_EQ(s->roots.size(), 1u);
+  EXPECT_EQ(s->roots[0].mass_fraction, 0.1f);
+  EXPECT_NEAR(s->reachable_min, 998.3648, 0.01);
+  const auto none = elprops::solve_concentration(kSodiumChloride, 20.0f, elprops::property_kind::density, 3000.0);
+  ASSERT_FALSE(none);
+  EXPECT_EQ(none.error().kind, elprops::error_kind::out_of_reach);
+  EXPECT_NE(none.error().message.find("out of reach"), std::string::npos) << none.error().message;
+  EXPECT_NE(none.error().message.find("998.3648"), std::string::npos) << none.error().message;
+  // A root above the solubility carries the warning compute gives the point.
+  const auto high = elprops::solve_concentration(kSodiumChloride, 20.0f, elprops::property_kind::density, 1230.0);
+  ASSERT_TRUE(high && high->roots.size() == 1) << high.error().message;
+  const elprops::result point = elprops::compute(kSodiumChloride, high->roots[0].mass_fraction, 20.0f);
+  ASSERT_TRUE(point);
+  EXPECT_EQ(elprops::join_warnings(high->roots[0].warnings), elprops::join_warnings(point->warnings));
+  EXPECT_FALSE(high->roots[0].warnings.empty());
 }
 
 TEST(PublicWarnings, ResultsCarryTheirWarnings) {
   const elprops::result above = elprops::compute(kSodiumChloride, 0.30f, 20.0f);
   ASSERT_TRUE(above.has_value());
-  ASSERT_EQ(above.warnings().size(), 1u);
-  EXPECT_EQ(above.warnings()[0].kind, elprops::warning_kind::above_solubility);
-  EXPECT_EQ(above.warnings()[0].message, "above the solubility of NaCl at 20 °C (0.2641; the solid is NaCl)");
-  EXPECT_FALSE(above.warnings()[0].is_note());
+  ASSERT_EQ(above->warnings.size(), 1u);
+  EXPECT_EQ(above->warnings[0].kind, elprops::warning_kind::above_solubility);
+  EXPECT_EQ(above->warnings[0].message, "above the solubility of NaCl at 20 °C (0.2641; the solid is NaCl)");
+  EXPECT_FALSE(above->warnings[0].is_note());
 
-  EXPECT_TRUE(elprops::compute(kSodiumChloride, 0.20f, 20.0f).warnings().empty());
+  EXPECT_TRUE(elprops::compute(kSodiumChloride, 0.20f, 20.0f)->warnings.empty());
 
-  const elprops::result hot = elprops::compute(elprops::water_index, 0.0f, 150.0f);
-  ASSERT_EQ(hot.warnings().size(), 1u);
-  EXPECT_EQ(hot.warnings()[0].kind, elprops::warning_kind::above_boiling);
+  const elprops::result hot = elprops::compute(kWater, 0.0f, 150.0f);
+  ASSERT_EQ(hot->warnings.size(), 1u);
+  EXPECT_EQ(hot->warnings[0].kind, elprops::warning_kind::above_boiling);
 
-  const auto sulfide = elprops::check_validity(5, 0.3f, 20.0f);
-  ASSERT_EQ(sulfide.size(), 1u);
-  EXPECT_TRUE(sulfide[0].is_note());
+  const auto sulfide = elprops::check_validity(elprops::substance_id{5}, 0.3f, 20.0f);
+  ASSERT_EQ(sulfide->size(), 1u);
+  EXPECT_TRUE((*sulfide)[0].is_note());
 
-  EXPECT_TRUE(elprops::compute(8, 0.99f, 20.0f).warnings().empty());  // a failed point has none
-  EXPECT_DOUBLE_EQ(elprops::solubility(kSodiumChloride, 20.0f), 0.2641);
-  EXPECT_LT(elprops::solubility(kSodiumChloride, 150.0f), 0.0);
-  EXPECT_LT(elprops::solubility(elprops::water_index, 20.0f), 0.0);
+  EXPECT_FALSE(elprops::compute(elprops::substance_id{8}, 0.99f, 20.0f));  // a failed point has no warnings
+  EXPECT_DOUBLE_EQ(elprops::solubility(kSodiumChloride, 20.0f).value(), 0.2641);
+  EXPECT_FALSE(elprops::solubility(kSodiumChloride, 150.0f));
+  EXPECT_FALSE(elprops::solubility(kWater, 20.0f));
+}
+
+TEST(PublicComputeMany, UnitsWarningsAndMessagesAsComputeGivesThem) {
+  using elprops::concentration_unit;
+  const std::vector<elprops::substance_id> s{
+      kSodiumChloride,           kSodiumChloride,          kSodiumChloride,          kWater,
+      elprops::substance_id{11}, elprops::substance_id{8}, elprops::substance_id{0}, kSodiumChloride};
+  const std::vector<double> c{0.1, 30.0, 1.5, 0.0, 4.0, 0.99, 0.1, -1.0};
+  const std::vector<float> t{20.0f, 20.0f, 150.0f, 150.0f, 60.0f, 20.0f, 20.0f, 20.0f};
+  const std::vector<concentration_unit> u{concentration_unit::mass_fraction, concentration_unit::mass_percent,
+                                          concentration_unit::molality,      concentration_unit::molality,
+                                          concentration_unit::molarity,      concentration_unit::mass_fraction,
+                                          concentration_unit::mass_fraction, concentration_unit::molality};
+  const std::size_t n = s.size();
+  std::vector<elprops::properties> rows(n);
+  std::vector<elprops::error_kind> errors(n);
+  std::vector<std::string> messages(n), warnings(n);
+  std::vector<float> w(n);
+  std::vector<double> molality(n);
+  elprops::point_outputs out;
+  out.rows = rows;
+  out.errors = errors;
+  out.messages = messages;
+  out.warnings = warnings;
+  out.mass_fractions = w;
+  out.molalities = molality;
+  EXPECT_EQ(elprops::compute_many(s, c, t, u, out), 3u);
+  for (std::size_t i = 0; i < n; ++i) {
+    const elprops::result one = elprops::compute(s[i], c[i], t[i], u[i]);
+    ASSERT_EQ(errors[i], one.error().kind) << i;
+    EXPECT_EQ(messages[i], one.error().message) << i;
+    if (!one) continue;
+    EXPECT_EQ(rows[i].density, one->density) << i;
+    EXPECT_EQ(w[i], one->mass_fraction) << i;
+    EXPECT_EQ(molality[i], one->molality) << i;
+    EXPECT_EQ(warnings[i], elprops::join_warnings(one->warnings)) << i;
+  }
+  // 30 percent of NaCl is above its solubility at 20 °C; 150 °C is above boiling.
+  EXPECT_NE(warnings[1].find("above the solubility of NaCl"), std::string::npos);
+  EXPECT_NE(warnings[2].find("above 100 °C"), std::string::npos);
 }
 
 }  // namespace

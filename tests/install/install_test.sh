@@ -39,7 +39,7 @@ libdir=$(dirname "${lib:-$prefix/lib/x}")
 libdir_rel=${libdir#"$prefix"/}
 [ -L "$libdir/libelprops.so" ] || fail "no development link libelprops.so"
 soname=$(LC_ALL=C readelf -d "$lib" | sed -n 's/.*Library soname: \[\(.*\)\].*/\1/p')
-[ "$soname" = libelprops.so.1 ] || fail "SONAME is '$soname', not libelprops.so.1"
+[ "$soname" = libelprops.so.2 ] || fail "SONAME is '$soname', not libelprops.so.2"
 [ -L "$libdir/$soname" ] || fail "no link $soname"
 
 expected=(
