@@ -10,21 +10,22 @@ namespace elprops {
 namespace {
 
 constexpr std::array<property_info, property_count> kProperties{{
-    {property_kind::density, "density", "density", "ρ", "kg/m³", "kg/m3", "ПЛОТНОСТЬ"},
-    {property_kind::viscosity, "viscosity", "viscosity", "μ", "Pa·s", "Pa*s", "ВЯЗКОСТЬ"},
-    {property_kind::surface_tension, "surface_tension", "surface tension", "σ", "N/m", "N/m",
-     "ПОВЕРХНОСТНОЕ НАТЯЖЕНИЕ"},
-    {property_kind::heat_capacity, "heat_capacity", "heat capacity", "c_p", "J/(kg·K)", "J/(kg*K)", "ТЕПЛОЁМКОСТЬ"},
+    {property_kind::density, "density", "density", "ρ", "kg/m³", "kg/m3", "ПЛОТНОСТЬ", "кг/м³"},
+    {property_kind::viscosity, "viscosity", "viscosity", "μ", "Pa·s", "Pa*s", "ВЯЗКОСТЬ", "Па·с"},
+    {property_kind::surface_tension, "surface_tension", "surface tension", "σ", "N/m", "N/m", "ПОВЕРХНОСТНОЕ НАТЯЖЕНИЕ",
+     "Н/м"},
+    {property_kind::heat_capacity, "heat_capacity", "heat capacity", "c_p", "J/(kg·K)", "J/(kg*K)", "ТЕПЛОЁМКОСТЬ",
+     "Дж/(кг·К)"},
     {property_kind::thermal_conductivity, "thermal_conductivity", "thermal conductivity", "λ", "W/(m·K)", "W/(m*K)",
-     "ТЕПЛОПРОВОДНОСТЬ"},
+     "ТЕПЛОПРОВОДНОСТЬ", "Вт/(м·К)"},
 }};
 
 constexpr std::array<unit_info, concentration_unit_count> kUnits{{
-    {concentration_unit::mass_fraction, "fraction", "kg/kg", "mass fraction", false},
-    {concentration_unit::mass_percent, "percent", "%", "mass percent", false},
-    {concentration_unit::molality, "molality", "mol/kg", "molality", false},
-    {concentration_unit::molarity, "molarity", "mol/L", "molarity", true},
-    {concentration_unit::mass_concentration, "g/L", "g/L", "mass concentration", true},
+    {concentration_unit::mass_fraction, "fraction", "kg/kg", "mass fraction", "w", "кг/кг", false},
+    {concentration_unit::mass_percent, "percent", "%", "mass percent", "w", "%", false},
+    {concentration_unit::molality, "molality", "mol/kg", "molality", "b", "моль/кг", false},
+    {concentration_unit::molarity, "molarity", "mol/L", "molarity", "c", "моль/л", true},
+    {concentration_unit::mass_concentration, "g/L", "g/L", "mass concentration", "ρ", "г/л", true},
 }};
 
 // The tables are in enumeration order, and the model names them alike.

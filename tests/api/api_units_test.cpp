@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <elprops/elprops.hpp>
 
+#include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,49 @@ TEST(PublicUnits, MolarityThroughTheDensity) {
   ASSERT_TRUE(r) << r.error().message;
   EXPECT_EQ(r->mass_fraction, c->mass_fraction);
   EXPECT_NEAR(r->molarity, molar, 1e-5);
+}
+
+struct Refusal {
+  const char* name;
+  elprops::concentration_unit unit;
+  double value;
+  const char* message;
+};
+
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
+
+class RefusedConcentration : public testing::TestWithParam<Refusal> {};
+
+// The message names the quantity and the unit that were given.
+TEST_P(RefusedConcentration, SaysWhatWasGiven) {
+  const Refusal& r = GetParam();
+  const elprops::result point = elprops::compute(kSodiumChloride, r.value, 20.0f, r.unit);
+  ASSERT_FALSE(point);
+  EXPECT_EQ(point.error().message, r.message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, RefusedConcentration,
+    testing::Values(Refusal{"HundredPercent", elprops::concentration_unit::mass_percent, 100.0,
+                            "mass percent 100 % is not between 0 and 100 (both excluded)"},
+                    Refusal{"HugeMolality", elprops::concentration_unit::molality, 1e30,
+                            "molality 1e+30 mol/kg gives the mass fraction 1, which is not between 0 and 1 (both "
+                            "excluded)"},
+                    Refusal{"TinyMolality", elprops::concentration_unit::molality, 1e-50,
+                            "molality 1e-50 mol/kg gives the mass fraction 0, which is not between 0 and 1 (both "
+                            "excluded)"}),
+    [](const testing::TestParamInfo<Refusal>& row) { return std::string(row.param.name); });
+
+TEST(PublicUnits, ImpossibleFractionsAndDensitiesHaveNoMolality) {
+  EXPECT_FALSE(elprops::molality(kSodiumChloride, 1.0f));
+  EXPECT_FALSE(elprops::molality(kSodiumChloride, 2.0f));
+  EXPECT_FALSE(elprops::molality(kSodiumChloride, -0.1f));
+  EXPECT_FALSE(elprops::molarity(kSodiumChloride, 0.1f, -1000.0f));
+  EXPECT_TRUE(elprops::molality(kSodiumChloride, 0.0f));
+  // 10 percent reads back as 10, the float nearest to 0.1f times 100.
+  EXPECT_EQ(
+      elprops::from_mass_fraction(kSodiumChloride, elprops::concentration_unit::mass_percent, 0.1f, 20.0f).value(),
+      10.0);
 }
 
 TEST(PublicSolve, HydrometerReading) {
@@ -88,6 +133,13 @@ TEST(PublicWarnings, ResultsCarryTheirWarnings) {
   EXPECT_DOUBLE_EQ(elprops::solubility(kSodiumChloride, 20.0f).value(), 0.2641);
   EXPECT_FALSE(elprops::solubility(kSodiumChloride, 150.0f));
   EXPECT_FALSE(elprops::solubility(kWater, 20.0f));
+  const auto limit = elprops::solubility_limit_at(kSodiumChloride, 20.0f);
+  ASSERT_TRUE(limit);
+  EXPECT_EQ(limit->solid, "NaCl");
+  EXPECT_EQ(limit->status, elprops::solubility_status::ok);
+  // The saturation fit read backwards: ln(w / 0.52551) / 0.00156214.
+  EXPECT_DOUBLE_EQ(elprops::calcium_chloride_saturation_temperature(0.55f),
+                   std::log(static_cast<double>(0.55f) / 0.52551) / 0.00156214);
 }
 
 TEST(PublicComputeMany, UnitsWarningsAndMessagesAsComputeGivesThem) {
@@ -115,6 +167,9 @@ TEST(PublicComputeMany, UnitsWarningsAndMessagesAsComputeGivesThem) {
   out.mass_fractions = w;
   out.molalities = molality;
   EXPECT_EQ(elprops::compute_many(s, c, t, u, out), 3u);
+  // The faulting point keeps the mass fraction its correlations were given.
+  EXPECT_EQ(errors[5], elprops::error_kind::arithmetic_fault);
+  EXPECT_EQ(w[5], 0.99f);
   for (std::size_t i = 0; i < n; ++i) {
     const elprops::result one = elprops::compute(s[i], c[i], t[i], u[i]);
     ASSERT_EQ(errors[i], one.error().kind) << i;
