@@ -17,6 +17,7 @@
 #include "model/catalogue.h"
 #include "model/correlations.h"
 #include "model/units.h"
+#include "model/validity.h"
 
 namespace elprops {
 namespace api {
@@ -80,7 +81,21 @@ void PutComputed(const point_outputs& out, std::size_t i, std::uint8_t substance
     f.molality = water ? 0.0 : model::MolalityOf(substance, massFraction);
     f.molarity = water ? 0.0 : model::MolarityOf(substance, massFraction, values.density);
   }
-  if (!out.warnings.empty()) f.warning = &WarningText(substance, massFraction, temperature);
+  std::string withImpossible;
+  if (!out.warnings.empty()) {
+    f.warning = &WarningText(substance, massFraction, temperature);
+    if (!(values.density > 0.0f && values.viscosity > 0.0f && values.surface_tension > 0.0f &&
+          values.heat_capacity > 0.0f && values.thermal_conductivity > 0.0f)) {
+      withImpossible = *f.warning;
+      const model::PropertySet set{values.density, values.viscosity, values.surface_tension, values.heat_capacity,
+                                   values.thermal_conductivity};
+      for (const model::Warning& w : model::ImpossibleValues(set)) {
+        if (!withImpossible.empty()) withImpossible += "; ";
+        withImpossible += w.message;
+      }
+      f.warning = &withImpossible;
+    }
+  }
   Put(out, i, error_kind::none, f);
   if (!out.messages.empty()) out.messages[i].clear();
 }

@@ -118,7 +118,10 @@ result EvaluatePoint(substance_id substance, double concentration, float tempera
     p.molality = model::MolalityOf(*index, x);
     p.molarity = model::MolarityOf(*index, x, set.Density);
   }
-  if (withWarnings) p.warnings = PublicWarnings(model::CheckValidity(*index, x, temperature));
+  if (withWarnings) {
+    p.warnings = PublicWarnings(model::CheckValidity(*index, x, temperature));
+    for (warning& w : PublicWarnings(model::ImpossibleValues(set))) p.warnings.push_back(std::move(w));
+  }
   return p;
 }
 

@@ -32,12 +32,11 @@ expected<std::uint8_t> SaltIndex(substance_id substance, std::string_view what) 
   return index;
 }
 
-std::vector<warning> PublicWarnings(std::uint8_t substance, float massFraction, float temperature) {
-  std::vector<warning> out;
-  for (const model::Warning& w : model::CheckValidity(substance, massFraction, temperature)) {
-    out.push_back({static_cast<warning_kind>(w.kind), w.message});
-  }
-  return out;
+// The warnings compute() gives the point of an answer.
+std::vector<warning> AnswerWarnings(substance_id substance, float massFraction, float temperature) {
+  const result r =
+      api::EvaluatePoint(substance, static_cast<double>(massFraction), temperature, concentration_unit::mass_fraction);
+  return r ? r->warnings : std::vector<warning>{};
 }
 
 // A mass fraction that has a molality or a molarity: from 0 up to, not
@@ -136,7 +135,7 @@ expected<concentration_solution> solve_concentration(substance_id substance, flo
   for (const model::Root& r : s.roots) {
     out.roots.push_back({r.massFraction, r.achieved, r.below, r.above,
                          static_cast<concentration_root::side>(static_cast<std::uint8_t>(r.chosen)), r.runFirst,
-                         r.runLast, r.plateau, PublicWarnings(*index, r.massFraction, temperature_celsius)});
+                         r.runLast, r.plateau, AnswerWarnings(substance, r.massFraction, temperature_celsius)});
   }
   out.reachable_min = s.reachableMin;
   out.reachable_max = s.reachableMax;

@@ -15,6 +15,7 @@ namespace elprops {
 namespace {
 
 static_assert(static_cast<int>(warning_kind::above_boiling) == static_cast<int>(model::WarningKind::AboveBoiling));
+static_assert(static_cast<int>(warning_kind::not_physical) == static_cast<int>(model::WarningKind::NotPhysical));
 static_assert(static_cast<int>(warning_kind::no_solubility_data) ==
               static_cast<int>(model::WarningKind::NoSolubilityData));
 

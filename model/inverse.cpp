@@ -1,5 +1,7 @@
 #include "model/inverse.h"
 
+#include "model/vocabulary.h"
+
 #include <algorithm>
 #include <bit>
 #include <cfloat>
@@ -236,30 +238,7 @@ std::vector<Root> Answers(const Search& search, const std::vector<Root>& roots) 
 
 }  // namespace
 
-std::optional<Property> ParseProperty(std::string_view text) {
-  if (text == "density") return Property::Density;
-  if (text == "viscosity") return Property::Viscosity;
-  if (text == "surface_tension" || text == "surface-tension") return Property::SurfaceTension;
-  if (text == "heat_capacity" || text == "heat-capacity") return Property::HeatCapacity;
-  if (text == "thermal_conductivity" || text == "thermal-conductivity") return Property::ThermalConductivity;
-  return std::nullopt;
-}
-
-std::string_view PropertyName(Property property) {
-  switch (property) {
-    case Property::Density:
-      return "density";
-    case Property::Viscosity:
-      return "viscosity";
-    case Property::SurfaceTension:
-      return "surface_tension";
-    case Property::HeatCapacity:
-      return "heat_capacity";
-    case Property::ThermalConductivity:
-      return "thermal_conductivity";
-  }
-  return {};
-}
+std::string_view PropertyName(Property property) { return kPropertyWords[static_cast<std::size_t>(property)].name; }
 
 float PropertyValue(const PropertySet& properties, Property property) {
   switch (property) {

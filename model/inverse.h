@@ -21,9 +21,6 @@ namespace elprops::model {
 
 enum class Property : std::uint8_t { Density, Viscosity, SurfaceTension, HeatCapacity, ThermalConductivity };
 
-// "density", "viscosity", "surface_tension" (or "surface-tension"),
-// "heat_capacity", "thermal_conductivity"; nothing for any other text.
-std::optional<Property> ParseProperty(std::string_view text);
 std::string_view PropertyName(Property property);  // "density", ...
 float PropertyValue(const PropertySet& properties, Property property);
 

@@ -26,6 +26,7 @@ enum class warning_kind : std::uint8_t {
   ill_defined,         // note: the salt hydrolyses or decomposes there
   no_solubility_data,  // note: the solubility table covers 0 to 100 °C
   above_boiling,       // above 100 °C: boiling, and the correlations less accurate
+  not_physical,        // a computed value at or below zero: the correlation is beyond its range
 };
 
 struct warning {
@@ -37,9 +38,10 @@ struct warning {
   }
 };
 
-// The warnings and notes of a point (mass fraction, temperature in degrees
-// Celsius), solubility first; empty when there are none. The point need not
-// be computable; the substance must be known.
+// The warnings and notes of a point's place (mass fraction, temperature in
+// degrees Celsius), solubility first; empty when there are none. The point
+// need not be computable; the substance must be known. compute() adds the
+// warnings of computed values that cannot be true (not_physical).
 ELPROPS_API expected<std::vector<warning>> check_validity(substance_id substance, float mass_fraction,
                                                           float temperature_celsius);
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,66 @@ TEST(PublicUnits, ImpossibleFractionsAndDensitiesHaveNoMolality) {
   EXPECT_EQ(
       elprops::from_mass_fraction(kSodiumChloride, elprops::concentration_unit::mass_percent, 0.1f, 20.0f).value(),
       10.0);
+}
+
+struct ImpossibleCase {
+  const char* name;
+  int substance;
+  float w, t;
+  const char* warning;  // nullptr: no value is impossible
+};
+
+void PrintTo(const ImpossibleCase& c, std::ostream* os) { *os << c.name; }
+
+class ImpossibleValues : public testing::TestWithParam<ImpossibleCase> {};
+
+// A value at or below zero is kept, and the point warns of it, alone and
+// among many points alike.
+TEST_P(ImpossibleValues, AreWarnedOfAndKept) {
+  const ImpossibleCase& c = GetParam();
+  const elprops::substance_id id{static_cast<std::uint8_t>(c.substance)};
+  const elprops::result r = elprops::compute(id, c.w, c.t);
+  ASSERT_TRUE(r) << r.error().message;
+  const std::string joined = elprops::join_warnings(r->warnings);
+  bool impossible = false;
+  for (const auto& w : r->warnings) impossible = impossible || w.kind == elprops::warning_kind::not_physical;
+  EXPECT_EQ(impossible, c.warning != nullptr) << joined;
+  if (c.warning != nullptr) {
+    EXPECT_NE(joined.find(c.warning), std::string::npos) << joined;
+  }
+  std::vector<elprops::properties> rows(1);
+  std::vector<elprops::error_kind> errors(1);
+  std::vector<std::string> warnings(1);
+  elprops::point_outputs out;
+  out.rows = rows;
+  out.errors = errors;
+  out.warnings = warnings;
+  const std::vector<double> concentration{c.w};
+  elprops::compute_many(std::span(&id, 1), concentration, std::span(&c.t, 1), {}, out);
+  EXPECT_EQ(warnings[0], joined);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Points, ImpossibleValues,
+    testing::Values(ImpossibleCase{"NegativeTensionOfCalciumChloride", 11, 0.55f, 90.0f, "the surface tension -"},
+                    ImpossibleCase{"NegativeHeatCapacityOfBariumSulfide", 5, 0.67f, 1.0f, "the heat capacity -"},
+                    ImpossibleCase{"OrdinarySodiumChloride", 17, 0.1f, 20.0f, nullptr}),
+    [](const testing::TestParamInfo<ImpossibleCase>& row) { return std::string(row.param.name); });
+
+TEST(PublicVocabulary, NamesReadBack) {
+  for (const elprops::unit_info& u : elprops::unit_table()) {
+    EXPECT_EQ(elprops::parse_concentration_unit(u.name), u.unit) << u.name;
+    EXPECT_EQ(&elprops::describe(u.unit), &u);
+  }
+  EXPECT_EQ(elprops::parse_concentration_unit("G/L"), elprops::concentration_unit::mass_concentration);
+  EXPECT_EQ(elprops::parse_concentration_unit("%"), elprops::concentration_unit::mass_percent);
+  for (const elprops::property_info& p : elprops::property_table()) {
+    EXPECT_EQ(elprops::parse_property(p.name), p.kind) << p.name;
+    EXPECT_EQ(&elprops::describe(p.kind), &p);
+  }
+  EXPECT_EQ(elprops::parse_property("surface-tension"), elprops::property_kind::surface_tension);
+  EXPECT_FALSE(elprops::parse_property("colour").has_value());
+  EXPECT_FALSE(elprops::parse_property("surface tension").has_value());
 }
 
 TEST(PublicSolve, HydrometerReading) {

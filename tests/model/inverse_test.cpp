@@ -232,14 +232,5 @@ TEST_F(Inverse, NeighboursStraddleTheTargetAndTheAnswerHasTheChosenValue) {
   }
 }
 
-TEST(PropertyNames, ReadBack) {
-  for (const Property p : {Property::Density, Property::Viscosity, Property::SurfaceTension, Property::HeatCapacity,
-                           Property::ThermalConductivity}) {
-    EXPECT_EQ(ParseProperty(PropertyName(p)), p);
-  }
-  EXPECT_EQ(ParseProperty("surface-tension"), Property::SurfaceTension);
-  EXPECT_FALSE(ParseProperty("colour").has_value());
-}
-
 }  // namespace
 }  // namespace elprops::model
