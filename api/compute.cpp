@@ -17,6 +17,7 @@
 #include "model/catalogue.h"
 #include "model/correlations.h"
 #include "model/units.h"
+#include "model/validity.h"
 
 namespace elprops {
 namespace api {
@@ -60,8 +61,12 @@ void Put(const point_outputs& out, std::size_t i, error_kind kind, const Filled&
   }
 }
 
-void PutFailure(const point_outputs& out, std::size_t i, failure f) {
-  Put(out, i, f.kind, Filled{});
+// A failed point; one whose correlations faulted keeps the mass fraction
+// they were given.
+void PutFailure(const point_outputs& out, std::size_t i, failure f, float massFraction = kNaN) {
+  Filled filled;
+  filled.massFraction = massFraction;
+  Put(out, i, f.kind, filled);
   if (!out.messages.empty()) out.messages[i] = std::move(f.message);
 }
 
@@ -76,7 +81,21 @@ void PutComputed(const point_outputs& out, std::size_t i, std::uint8_t substance
     f.molality = water ? 0.0 : model::MolalityOf(substance, massFraction);
     f.molarity = water ? 0.0 : model::MolarityOf(substance, massFraction, values.density);
   }
-  if (!out.warnings.empty()) f.warning = &WarningText(substance, massFraction, temperature);
+  std::string withImpossible;
+  if (!out.warnings.empty()) {
+    f.warning = &WarningText(substance, massFraction, temperature);
+    if (!(values.density > 0.0f && values.viscosity > 0.0f && values.surface_tension > 0.0f &&
+          values.heat_capacity > 0.0f && values.thermal_conductivity > 0.0f)) {
+      withImpossible = *f.warning;
+      const model::PropertySet set{values.density, values.viscosity, values.surface_tension, values.heat_capacity,
+                                   values.thermal_conductivity};
+      for (const model::Warning& w : model::ImpossibleValues(set)) {
+        if (!withImpossible.empty()) withImpossible += "; ";
+        withImpossible += w.message;
+      }
+      f.warning = &withImpossible;
+    }
+  }
   Put(out, i, error_kind::none, f);
   if (!out.messages.empty()) out.messages[i].clear();
 }
@@ -97,28 +116,28 @@ struct Block {
   }
 };
 
-// Sorts one point: refused at once, computed alone (a unit that needs a
-// conversion), or put in the block. Returns false when it failed.
+// Sorts one point: refused at once, or converted to its mass fraction and
+// put in the block. Returns false when it failed.
 bool Sort(const PointInputs& in, std::size_t i, const point_outputs& out, Block& block) {
   const substance_id id = At(in.substances, i);
   const float t = At(in.temperatures, i);
   const concentration_unit unit = in.units.empty() ? concentration_unit::mass_fraction : At(in.units, i);
-  const double c = in.massFractions.empty() ? At(in.concentrations, i) : 0.0;
-  if (in.massFractions.empty() && unit != concentration_unit::mass_fraction && c != 0.0) {
-    const result r = EvaluatePoint(id, c, t, unit, false);
-    if (!r) {
-      PutFailure(out, i, r.error());
-      return false;
-    }
-    PutComputed(out, i, static_cast<std::uint8_t>(index_of(id)), r->mass_fraction, t, *r);
-    return true;
-  }
   const expected<std::uint8_t> index = ModelIndex(id);
   if (!index) {
     PutFailure(out, i, index.error());
     return false;
   }
-  const float w = in.massFractions.empty() ? RoundToSingle(c) : At(in.massFractions, i);
+  float w = 0.0f;
+  if (in.massFractions.empty()) {
+    const expected<float> converted = MassFraction(*index, At(in.concentrations, i), t, unit);
+    if (!converted) {
+      PutFailure(out, i, converted.error());
+      return false;
+    }
+    w = *converted;
+  } else {
+    w = At(in.massFractions, i);
+  }
   if (auto reason = model::InadmissibleReason(*index, w, t)) {
     PutFailure(out, i, failure{error_kind::inadmissible_input, std::move(*reason)});
     return false;
@@ -143,7 +162,8 @@ std::size_t ComputeBlock(const point_outputs& out, Block& block) {
     const std::size_t i = block.point[k];
     if (!block.status[k].ok()) {
       ++failures;
-      PutFailure(out, i, failure{error_kind::arithmetic_fault, "arithmetic error: " + block.status[k].Message()});
+      PutFailure(out, i, failure{error_kind::arithmetic_fault, "arithmetic error: " + block.status[k].Message()},
+                 block.massFractions[k]);
       continue;
     }
     const model::PropertySet& s = block.results[k];

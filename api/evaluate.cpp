@@ -12,7 +12,9 @@
 #include <vector>
 
 #include <elprops/substance.hpp>
+#include <elprops/text.hpp>
 #include <elprops/validity.hpp>
+#include <elprops/vocabulary.hpp>
 
 #include "model/admissible.h"
 #include "model/correlations.h"
@@ -43,10 +45,11 @@ std::vector<warning> PublicWarnings(const std::vector<model::Warning>& warnings)
   return out;
 }
 
-// The mass fraction of a concentration in its unit. A unit other than the
-// mass fraction needs an admissible temperature first (molarity and g/L are
-// solved on the density at it); water has no concentration in any unit,
-// which the input rules say of the point itself.
+}  // namespace
+
+// A unit other than the mass fraction needs an admissible temperature first
+// (molarity and g/L are solved on the density at it); water has no
+// concentration in any unit, which the input rules say of the point itself.
 expected<float> MassFraction(std::uint8_t substance, double concentration, float temperature, concentration_unit unit) {
   if (unit == concentration_unit::mass_fraction || concentration == 0.0) return RoundToSingle(concentration);
   const bool water = substance == model::kWater;
@@ -57,8 +60,24 @@ expected<float> MassFraction(std::uint8_t substance, double concentration, float
   const model::Conversion converted = model::ToMassFraction(
       Tables(), substance, static_cast<model::ConcentrationUnit>(unit), concentration, temperature);
   if (!converted.ok) return failure{error_kind::inadmissible_input, converted.error};
+  // Said of the quantity the caller gave, not of the mass fraction it
+  // became: 100 percent, or a molality so high that no water is left.
+  if (!(converted.massFraction > 0.0f && converted.massFraction < 1.0f)) {
+    const unit_info& u = describe(unit);
+    std::string text(u.words);
+    text += " " + nine_digit_text(concentration) + " " + std::string(u.symbol);
+    if (unit == concentration_unit::mass_percent) {
+      text += " is not between 0 and 100 (both excluded)";
+    } else {
+      text += " gives the mass fraction " + shortest_text(converted.massFraction) +
+              ", which is not between 0 and 1 (both excluded)";
+    }
+    return failure{error_kind::inadmissible_input, std::move(text)};
+  }
   return converted.massFraction;
 }
+
+namespace {
 
 properties FromModel(const model::PropertySet& set) {
   return {set.Density, set.Viscosity, set.SurfaceTension, set.HeatCapacity, set.ThermalConductivity};
@@ -99,7 +118,10 @@ result EvaluatePoint(substance_id substance, double concentration, float tempera
     p.molality = model::MolalityOf(*index, x);
     p.molarity = model::MolarityOf(*index, x, set.Density);
   }
-  if (withWarnings) p.warnings = PublicWarnings(model::CheckValidity(*index, x, temperature));
+  if (withWarnings) {
+    p.warnings = PublicWarnings(model::CheckValidity(*index, x, temperature));
+    for (warning& w : PublicWarnings(model::ImpossibleValues(set))) p.warnings.push_back(std::move(w));
+  }
   return p;
 }
 

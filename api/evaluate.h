@@ -26,6 +26,10 @@ expected<std::uint8_t> ModelIndex(substance_id substance);
 // infinity, which the input rules refuse with the value in the message.
 float RoundToSingle(double value);
 
+// The mass fraction of a concentration in its unit at a temperature: the
+// conversion's failure for a value that has none.
+expected<float> MassFraction(std::uint8_t substance, double concentration, float temperature, concentration_unit unit);
+
 // One point with its concentration in `unit`, with or without its warnings.
 result EvaluatePoint(substance_id substance, double concentration, float temperature, concentration_unit unit,
                      bool withWarnings = true);

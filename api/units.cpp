@@ -1,9 +1,13 @@
 // Units and the inverse search: the model's, in the public library's types.
+#include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include <elprops/text.hpp>
 #include <elprops/units.hpp>
 
 #include "api/evaluate.h"
@@ -28,12 +32,19 @@ expected<std::uint8_t> SaltIndex(substance_id substance, std::string_view what) 
   return index;
 }
 
-std::vector<warning> PublicWarnings(std::uint8_t substance, float massFraction, float temperature) {
-  std::vector<warning> out;
-  for (const model::Warning& w : model::CheckValidity(substance, massFraction, temperature)) {
-    out.push_back({static_cast<warning_kind>(w.kind), w.message});
-  }
-  return out;
+// The warnings compute() gives the point of an answer.
+std::vector<warning> AnswerWarnings(substance_id substance, float massFraction, float temperature) {
+  const result r =
+      api::EvaluatePoint(substance, static_cast<double>(massFraction), temperature, concentration_unit::mass_fraction);
+  return r ? r->warnings : std::vector<warning>{};
+}
+
+// A mass fraction that has a molality or a molarity: from 0 up to, not
+// including, 1 (at 1 no water is left).
+std::optional<failure> ImpossibleFraction(float massFraction, std::string_view what) {
+  if (massFraction >= 0.0f && massFraction < 1.0f) return std::nullopt;
+  return failure{error_kind::inadmissible_input, "mass fraction " + shortest_text(massFraction) + " has no " +
+                                                     std::string(what) + ": give one from 0 up to, not including, 1"};
 }
 
 }  // namespace
@@ -62,7 +73,8 @@ expected<double> from_mass_fraction(substance_id substance, concentration_unit u
     case concentration_unit::mass_fraction:
       return static_cast<double>(mass_fraction);
     case concentration_unit::mass_percent:
-      return static_cast<double>(mass_fraction) * 100.0;
+      // The float nearest to it: 10 percent, not 10.0000001.
+      return static_cast<double>(static_cast<float>(static_cast<double>(mass_fraction) * 100.0));
     case concentration_unit::molality:
       return molality(substance, mass_fraction);
     case concentration_unit::molarity:
@@ -81,12 +93,18 @@ expected<double> from_mass_fraction(substance_id substance, concentration_unit u
 expected<double> molality(substance_id substance, float mass_fraction) {
   const expected<std::uint8_t> index = api::ModelIndex(substance);
   if (!index) return index.error();
+  if (auto impossible = ImpossibleFraction(mass_fraction, "molality")) return *impossible;
   return *index == model::kWater ? 0.0 : model::MolalityOf(*index, mass_fraction);
 }
 
 expected<double> molarity(substance_id substance, float mass_fraction, float density) {
   const expected<std::uint8_t> index = api::ModelIndex(substance);
   if (!index) return index.error();
+  if (auto impossible = ImpossibleFraction(mass_fraction, "molarity")) return *impossible;
+  if (!(density > 0.0f) || !std::isfinite(density)) {
+    return failure{error_kind::inadmissible_input,
+                   "density " + shortest_text(density) + " kg/m3 has no molarity: give a positive density"};
+  }
   return *index == model::kWater ? 0.0 : model::MolarityOf(*index, mass_fraction, density);
 }
 
@@ -116,8 +134,8 @@ expected<concentration_solution> solve_concentration(substance_id substance, flo
   concentration_solution out;
   for (const model::Root& r : s.roots) {
     out.roots.push_back({r.massFraction, r.achieved, r.below, r.above,
-                         static_cast<concentration_root::side>(static_cast<std::uint8_t>(r.chosen)),
-                         PublicWarnings(*index, r.massFraction, temperature_celsius)});
+                         static_cast<concentration_root::side>(static_cast<std::uint8_t>(r.chosen)), r.runFirst,
+                         r.runLast, r.plateau, AnswerWarnings(substance, r.massFraction, temperature_celsius)});
   }
   out.reachable_min = s.reachableMin;
   out.reachable_max = s.reachableMax;

@@ -15,6 +15,7 @@ namespace elprops {
 namespace {
 
 static_assert(static_cast<int>(warning_kind::above_boiling) == static_cast<int>(model::WarningKind::AboveBoiling));
+static_assert(static_cast<int>(warning_kind::not_physical) == static_cast<int>(model::WarningKind::NotPhysical));
 static_assert(static_cast<int>(warning_kind::no_solubility_data) ==
               static_cast<int>(model::WarningKind::NoSolubilityData));
 
@@ -73,7 +74,16 @@ expected<validity_threshold> validity_threshold_at(substance_id substance, float
   return validity_threshold{quick.limit, quick.withinWarned};
 }
 
+static_assert(static_cast<int>(solubility_status::ill_defined) ==
+              static_cast<int>(model::SolubilityStatus::IllDefined));
+
 expected<double> solubility(substance_id substance, float temperature_celsius) {
+  const expected<solubility_limit> limit = solubility_limit_at(substance, temperature_celsius);
+  if (!limit) return limit.error();
+  return limit->mass_fraction;
+}
+
+expected<solubility_limit> solubility_limit_at(substance_id substance, float temperature_celsius) {
   const expected<std::uint8_t> index = api::ModelIndex(substance);
   if (!index) return index.error();
   if (*index == model::kWater) return failure{error_kind::inadmissible_input, "water has no solubility"};
@@ -82,7 +92,7 @@ expected<double> solubility(substance_id substance, float temperature_celsius) {
     return failure{error_kind::inadmissible_input,
                    "no solubility data at " + shortest_text(temperature_celsius) + " °C: the table covers 0 to 100 °C"};
   }
-  return limit->massFraction;
+  return solubility_limit{limit->massFraction, static_cast<solubility_status>(limit->status), limit->solid};
 }
 
 }  // namespace elprops

@@ -5,27 +5,34 @@
 
 #include "model/inverse.h"
 #include "model/units.h"
+#include "model/vocabulary.h"
 
 namespace elprops {
 namespace {
 
-constexpr std::array<property_info, property_count> kProperties{{
-    {property_kind::density, "density", "density", "ρ", "kg/m³", "kg/m3", "ПЛОТНОСТЬ"},
-    {property_kind::viscosity, "viscosity", "viscosity", "μ", "Pa·s", "Pa*s", "ВЯЗКОСТЬ"},
-    {property_kind::surface_tension, "surface_tension", "surface tension", "σ", "N/m", "N/m",
-     "ПОВЕРХНОСТНОЕ НАТЯЖЕНИЕ"},
-    {property_kind::heat_capacity, "heat_capacity", "heat capacity", "c_p", "J/(kg·K)", "J/(kg*K)", "ТЕПЛОЁМКОСТЬ"},
-    {property_kind::thermal_conductivity, "thermal_conductivity", "thermal conductivity", "λ", "W/(m·K)", "W/(m*K)",
-     "ТЕПЛОПРОВОДНОСТЬ"},
-}};
+// The public tables are the model's words in the public types.
+constexpr std::array<property_info, property_count> MakeProperties() {
+  std::array<property_info, property_count> out{};
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const model::PropertyWords& w = model::kPropertyWords[i];
+    out[i] = {
+        static_cast<property_kind>(i), w.name, w.words, w.symbol, w.unit, w.asciiUnit, w.russianCaption, w.russianUnit};
+  }
+  return out;
+}
 
-constexpr std::array<unit_info, concentration_unit_count> kUnits{{
-    {concentration_unit::mass_fraction, "fraction", "kg/kg", "mass fraction", false},
-    {concentration_unit::mass_percent, "percent", "%", "mass percent", false},
-    {concentration_unit::molality, "molality", "mol/kg", "molality", false},
-    {concentration_unit::molarity, "molarity", "mol/L", "molarity", true},
-    {concentration_unit::mass_concentration, "g/L", "g/L", "mass concentration", true},
-}};
+constexpr std::array<unit_info, concentration_unit_count> MakeUnits() {
+  std::array<unit_info, concentration_unit_count> out{};
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const model::UnitWords& w = model::kUnitWords[i];
+    out[i] = {
+        static_cast<concentration_unit>(i), w.name, w.symbol, w.words, w.quantity, w.russianSymbol, w.needsDensity};
+  }
+  return out;
+}
+
+constexpr std::array<property_info, property_count> kProperties = MakeProperties();
+constexpr std::array<unit_info, concentration_unit_count> kUnits = MakeUnits();
 
 // The tables are in enumeration order, and the model names them alike.
 constexpr bool InOrder() {

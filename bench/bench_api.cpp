@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t kPoints = std::size_t{1} << 20;
 
 struct Points {
-  std::vector<int> substances;
+  std::vector<elprops::substance_id> substances;
   std::vector<float> fractions;
   std::vector<float> temperatures;
 };
@@ -28,7 +28,7 @@ const Points& Grid() {
     Points p;
     for (std::size_t i = 0; i < kPoints; ++i) {
       const int substance = 1 + static_cast<int>(i % 19);
-      p.substances.push_back(substance);
+      p.substances.push_back(elprops::substance_id{static_cast<std::uint8_t>(substance)});
       p.fractions.push_back(substance == elprops::water_index ? 0.0f : 0.01f * static_cast<float>(1 + (i / 19) % 25));
       p.temperatures.push_back(static_cast<float>(1 + (i / 475) % 99));
     }

@@ -33,7 +33,7 @@ constexpr std::int16_t kEnter = 13;
 
 // Text typed into an input box as the single it stands for.
 float TypedValue(const std::string& typed) {
-  return platform::NearestSingle(platform::ReadLeadingNumber(App::NormalizeDecimal(typed)));
+  return text::NearestSingle(text::ReadLeadingNumber(App::NormalizeDecimal(typed)));
 }
 
 }  // namespace
@@ -185,7 +185,7 @@ bool App::InputTemperature() {
     Temperature = TypedValue(platform_.InputBox(prompt, kTemperatureTitle));
     // Both limits themselves are outside the range the correlations cover.
     if (Temperature > kLowestTemperature && Temperature < TemperatureLimit) break;
-    const std::string text = "Аппроксимация для температуры\r" + platform::GeneralNumberForm(Temperature) +
+    const std::string text = "Аппроксимация для температуры\r" + text::GeneralNumberForm(Temperature) +
                              " не производилась\r" + std::string(kGoOn);
     if (!WarnAndAsk(text, kWarningTitle)) return false;
   }

@@ -15,11 +15,11 @@
 
 namespace {
 
-using elprops::platform::FormatPicture;
-using elprops::platform::FormatWhole;
-using elprops::platform::GeneralNumberForm;
-using elprops::platform::NearestSingle;
-using elprops::platform::ReadLeadingNumber;
+using elprops::text::FormatPicture;
+using elprops::text::FormatWhole;
+using elprops::text::GeneralNumberForm;
+using elprops::text::NearestSingle;
+using elprops::text::ReadLeadingNumber;
 
 void Check(bool condition) {
   if (!condition) std::abort();

@@ -35,8 +35,17 @@ std::optional<std::string> InadmissibleReason(std::uint8_t substance, float conc
   return std::nullopt;
 }
 
+namespace {
+constexpr double kSaturationFactor = 0.52551;
+constexpr double kSaturationRate = 0.00156214;
+}  // namespace
+
+double SaturationTemperature(float concentration) {
+  return std::log(static_cast<double>(concentration) / kSaturationFactor) / kSaturationRate;
+}
+
 float SaturationConcentration(float temperature) {
-  const double value = 0.52551 * std::exp(0.00156214 * static_cast<double>(temperature));
+  const double value = kSaturationFactor * std::exp(kSaturationRate * static_cast<double>(temperature));
   // Only temperatures far beyond any admissible one leave the single range:
   // from halfway above the largest single the nearest single is infinity.
   if (value > static_cast<double>(FLT_MAX)) {

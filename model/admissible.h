@@ -30,6 +30,9 @@ bool IsAdmissible(std::uint8_t substance, float concentration, float temperature
 // rounded to the nearest single. The fit was made for 0 to 100 degrees; the
 // window applies it at every admissible temperature.
 float SaturationConcentration(float temperature);
+// The temperature at which a concentration is saturated by that fit, in
+// double: its inverse.
+double SaturationTemperature(float concentration);
 
 // The temperature range the saturation fit was made for, in degrees Celsius.
 inline constexpr float kSaturationFitLowest = 0.0f;

@@ -144,7 +144,7 @@ ComputeStatus ComputeProperties(const SubstanceTables& tables, std::uint8_t subs
   if (substance < 1 || substance > kSubstanceCount) return ComputeStatus{Fault::IndexOutOfRange, "preparation"};
   const std::size_t i = substance;
 
-  // Step 0: preparation.
+  // Preparation: water has no concentration and a temperature limit of its own.
   if (substance == kWater) {
     Concentration = 0.0f;
     TemperatureLimit = kWaterTemperatureLimit;

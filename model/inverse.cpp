@@ -1,10 +1,14 @@
 #include "model/inverse.h"
 
+#include "model/vocabulary.h"
+
 #include <algorithm>
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
 namespace elprops::model {
 namespace {
@@ -27,6 +31,8 @@ class Search {
   Search(const SubstanceTables& tables, std::uint8_t substance, float temperature, const Quantity& quantity,
          double target)
       : tables_(tables), substance_(substance), temperature_(temperature), quantity_(quantity), target_(target) {}
+
+  [[nodiscard]] double Target() const { return target_; }
 
   [[nodiscard]] std::optional<double> At(float w) const {
     float x = w;
@@ -71,9 +77,7 @@ class Search {
   // Many neighbouring singles compute the same value: the model cannot tell
   // them apart. Of that run, the answer is the one with the fewest
   // significant digits (0.1 rather than 0.099999994).
-  [[nodiscard]] float Simplest(float w, double value) const {
-    const float first = RunEnd(w, value, -1);
-    const float last = RunEnd(w, value, +1);
+  [[nodiscard]] float Simplest(float w, double value, float first, float last) const {
     for (int digits = 1; digits <= 9; ++digits) {
       const double scale = std::pow(10.0, digits - 1 - static_cast<int>(std::floor(std::log10(first))));
       const auto candidate = static_cast<float>(std::ceil(static_cast<double>(first) * scale) / scale);
@@ -82,7 +86,6 @@ class Search {
     return w;
   }
 
- private:
   // The farthest single from w in `direction` (bit steps) whose value is
   // still `value`, found by galloping and then halving.
   [[nodiscard]] float RunEnd(float w, double value, int direction) const {
@@ -93,7 +96,7 @@ class Search {
     };
     std::int64_t good = 0;  // steps known to keep the value
     std::int64_t bad = 1;   // steps known to lose it, once found
-    while (bad <= (std::int64_t{1} << 24) && same(start + direction * bad)) {
+    while (bad <= (std::int64_t{1} << 31) && same(start + direction * bad)) {
       good = bad;
       bad *= 2;
     }
@@ -108,7 +111,6 @@ class Search {
     return std::bit_cast<float>(static_cast<std::uint32_t>(start + direction * good));
   }
 
- public:
  private:
   const SubstanceTables& tables_;
   std::uint8_t substance_;
@@ -123,32 +125,120 @@ float SampleAt(int k) {
   return static_cast<float>(k) / static_cast<float>(kSamples);
 }
 
+struct Sample {
+  float w = 0.0f;
+  std::optional<double> value;
+};
+
+// The single between lo and hi where the quantity is largest (or smallest),
+// by thirds of the singles between them; nothing where it cannot be computed.
+std::optional<Sample> Extremum(const Search& search, float lo, float hi, bool largest) {
+  auto a = std::bit_cast<std::uint32_t>(lo);
+  auto b = std::bit_cast<std::uint32_t>(hi);
+  const auto better = [largest](double x, double y) { return largest ? x > y : x < y; };
+  while (b - a > 2) {
+    const std::uint32_t m1 = a + (b - a) / 3;
+    const std::uint32_t m2 = b - (b - a) / 3;
+    const std::optional<double> v1 = search.At(std::bit_cast<float>(m1));
+    const std::optional<double> v2 = search.At(std::bit_cast<float>(m2));
+    if (!v1 || !v2) return std::nullopt;
+    if (better(*v1, *v2)) {
+      b = m2;
+    } else {
+      a = m1;
+    }
+  }
+  Sample best;
+  for (std::uint32_t bits = a; bits <= b; ++bits) {
+    const float w = std::bit_cast<float>(bits);
+    const std::optional<double> v = search.At(w);
+    if (v && (!best.value || better(*v, *best.value))) best = Sample{w, v};
+  }
+  if (!best.value) return std::nullopt;
+  return best;
+}
+
+// The samples over the admissible range, with the turning point added
+// wherever the sampled slope changes sign: a peak between two samples can
+// reach a value that neither sample shows.
+std::vector<Sample> Scan(const Search& search) {
+  std::vector<Sample> samples;
+  samples.reserve(kSamples + 1);
+  for (int k = 0; k <= kSamples; ++k) samples.push_back({SampleAt(k), search.At(SampleAt(k))});
+  std::vector<Sample> refined;
+  refined.reserve(samples.size() + 16);
+  refined.push_back(samples.front());
+  for (std::size_t k = 1; k + 1 < samples.size(); ++k) {
+    const Sample& before = samples[k - 1];
+    const Sample& here = samples[k];
+    const Sample& after = samples[k + 1];
+    std::optional<Sample> turn;
+    if (before.value && here.value && after.value) {
+      // A top may be flat across two samples: either of them counts.
+      const double b = *before.value, h = *here.value, a = *after.value;
+      const bool peak = h >= b && h >= a && (h > b || h > a);
+      const bool trough = h <= b && h <= a && (h < b || h < a);
+      if (peak || trough) turn = Extremum(search, before.w, after.w, peak);
+    }
+    if (turn && turn->w < here.w && turn->w > refined.back().w) refined.push_back(*turn);
+    refined.push_back(here);
+    if (turn && turn->w > here.w) refined.push_back(*turn);
+  }
+  refined.push_back(samples.back());
+  return refined;
+}
+
+// The crossings of the target between neighbouring samples, and the
+// samples that meet it exactly, in ascending mass fraction.
+std::vector<Root> Crossings(const Search& search, const std::vector<Sample>& samples, Solution& solution,
+                            bool& reached) {
+  std::vector<Root> roots;
+  const Sample* previous = nullptr;
+  for (const Sample& s : samples) {
+    if (s.value) {
+      if (!reached) solution.reachableMin = solution.reachableMax = *s.value;
+      reached = true;
+      solution.reachableMin = std::min(solution.reachableMin, *s.value);
+      solution.reachableMax = std::max(solution.reachableMax, *s.value);
+      const int side = search.Side(*s.value);
+      if (side == 0) {
+        roots.push_back(Root{s.w, *s.value, s.w, s.w, Root::Chosen::Exact});
+      } else if (previous != nullptr && previous->value && search.Side(*previous->value) == -side) {
+        roots.push_back(search.Narrow(previous->w, *previous->value, s.w, *s.value));
+      }
+    }
+    previous = &s;
+  }
+  return roots;
+}
+
+// Each root's run of singles with the same value and its simplest answer;
+// a root inside the run of the one before is the same answer.
+std::vector<Root> Answers(const Search& search, const std::vector<Root>& roots) {
+  std::vector<Root> answers;
+  for (const Root& root : roots) {
+    if (!answers.empty() && root.achieved == answers.back().achieved && root.massFraction <= answers.back().runLast) {
+      continue;
+    }
+    Root answer = root;
+    answer.runFirst = search.RunEnd(root.massFraction, root.achieved, -1);
+    answer.runLast = search.RunEnd(root.massFraction, root.achieved, +1);
+    answer.massFraction = search.Simplest(root.massFraction, root.achieved, answer.runFirst, answer.runLast);
+    // An exact answer is its own neighbour on both sides.
+    if (answer.chosen == Root::Chosen::Exact) answer.below = answer.above = answer.massFraction;
+    int samplesInRun = 0;
+    for (int k = 0; k <= kSamples && samplesInRun < 2; ++k) {
+      if (SampleAt(k) >= answer.runFirst && SampleAt(k) <= answer.runLast) ++samplesInRun;
+    }
+    answer.plateau = samplesInRun >= 2;
+    answers.push_back(answer);
+  }
+  return answers;
+}
+
 }  // namespace
 
-std::optional<Property> ParseProperty(std::string_view text) {
-  if (text == "density") return Property::Density;
-  if (text == "viscosity") return Property::Viscosity;
-  if (text == "surface_tension" || text == "surface-tension") return Property::SurfaceTension;
-  if (text == "heat_capacity" || text == "heat-capacity") return Property::HeatCapacity;
-  if (text == "thermal_conductivity" || text == "thermal-conductivity") return Property::ThermalConductivity;
-  return std::nullopt;
-}
-
-std::string_view PropertyName(Property property) {
-  switch (property) {
-    case Property::Density:
-      return "density";
-    case Property::Viscosity:
-      return "viscosity";
-    case Property::SurfaceTension:
-      return "surface_tension";
-    case Property::HeatCapacity:
-      return "heat_capacity";
-    case Property::ThermalConductivity:
-      return "thermal_conductivity";
-  }
-  return {};
-}
+std::string_view PropertyName(Property property) { return kPropertyWords[static_cast<std::size_t>(property)].name; }
 
 float PropertyValue(const PropertySet& properties, Property property) {
   switch (property) {
@@ -167,7 +257,7 @@ float PropertyValue(const PropertySet& properties, Property property) {
 }
 
 Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, float temperature,
-                       const Quantity& quantity, double target, std::string_view what) {
+                       const Quantity& quantity, double target, std::string_view what, bool singleQuantity) {
   Solution solution;
   if (substance < 1 || substance >= kWater) {
     solution.error = substance == kWater ? "water has no concentration to solve for"
@@ -178,33 +268,12 @@ Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, fl
     solution.error = std::string(what) + " must be a finite number";
     return solution;
   }
-  const Search search(tables, substance, temperature, quantity, target);
-
-  std::optional<double> previous;
-  float previousW = 0.0f;
+  const double matched = singleQuantity && std::fabs(target) <= static_cast<double>(FLT_MAX)
+                             ? static_cast<double>(static_cast<float>(target))
+                             : target;
+  const Search search(tables, substance, temperature, quantity, matched);
   bool reached = false;
-  for (int k = 0; k <= kSamples; ++k) {
-    const float w = SampleAt(k);
-    const std::optional<double> value = search.At(w);
-    if (value) {
-      if (!reached) {
-        solution.reachableMin = solution.reachableMax = *value;
-        reached = true;
-      }
-      solution.reachableMin = std::min(solution.reachableMin, *value);
-      solution.reachableMax = std::max(solution.reachableMax, *value);
-      const int side = search.Side(*value);
-      if (side == 0) {
-        solution.roots.push_back(Root{w, *value, w, w, Root::Chosen::Exact});
-      } else if (previous && search.Side(*previous) == -side) {
-        solution.roots.push_back(search.Narrow(previousW, *previous, w, *value));
-      }
-    }
-    previous = value;
-    previousW = w;
-  }
-
-  for (Root& root : solution.roots) root.massFraction = search.Simplest(root.massFraction, root.achieved);
+  solution.roots = Answers(search, Crossings(search, Scan(search), solution, reached));
 
   const std::string at = " at " + Number(static_cast<double>(temperature)) + " °C";
   if (!reached) {
@@ -223,7 +292,7 @@ Solution SolveConcentration(const SubstanceTables& tables, std::uint8_t substanc
   const Quantity quantity = [property](float, const PropertySet& p) -> std::optional<double> {
     return static_cast<double>(PropertyValue(p, property));
   };
-  return SolveQuantity(tables, substance, temperature, quantity, value, PropertyName(property));
+  return SolveQuantity(tables, substance, temperature, quantity, value, PropertyName(property), true);
 }
 
 }  // namespace elprops::model

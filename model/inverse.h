@@ -21,9 +21,6 @@ namespace elprops::model {
 
 enum class Property : std::uint8_t { Density, Viscosity, SurfaceTension, HeatCapacity, ThermalConductivity };
 
-// "density", "viscosity", "surface_tension" (or "surface-tension"),
-// "heat_capacity", "thermal_conductivity"; nothing for any other text.
-std::optional<Property> ParseProperty(std::string_view text);
 std::string_view PropertyName(Property property);  // "density", ...
 float PropertyValue(const PropertySet& properties, Property property);
 
@@ -38,6 +35,12 @@ struct Root {
   // the target exactly.
   float below = 0.0f, above = 0.0f;
   enum class Chosen : std::uint8_t { Exact, Lower, Upper } chosen = Chosen::Exact;
+  // The lowest and highest singles around the answer that compute the same
+  // value. Where the property levels off they lie far apart: every mass
+  // fraction between them gives this value, and one answer stands for all.
+  float runFirst = 0.0f, runLast = 0.0f;
+  // The run holds more than one of the search's samples: a plateau.
+  bool plateau = false;
 };
 
 struct Solution {
@@ -55,8 +58,11 @@ using Quantity = std::function<std::optional<double>(float massFraction, const P
 // Every admissible mass fraction of `substance` (1..18) at `temperature`
 // whose quantity equals `target`. Points the correlations cannot compute are
 // gaps: no bracket spans them. `what` names the quantity in the error text.
+// A quantity that is a single (a property) is matched against the single
+// nearest to the target: a target typed as the shortest text of a computed
+// value is met exactly where that value is computed.
 Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, float temperature,
-                       const Quantity& quantity, double target, std::string_view what);
+                       const Quantity& quantity, double target, std::string_view what, bool singleQuantity = false);
 
 // The same for one of the five properties.
 Solution SolveConcentration(const SubstanceTables& tables, std::uint8_t substance, float temperature, Property property,

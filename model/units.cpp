@@ -1,5 +1,7 @@
 #include "model/units.h"
 
+#include "model/vocabulary.h"
+
 #include <array>
 #include <cctype>
 #include <cmath>
@@ -116,33 +118,6 @@ Conversion Direct(double w) {
 
 }  // namespace
 
-std::optional<ConcentrationUnit> ParseConcentrationUnit(std::string_view text) {
-  std::string lower;
-  for (const char ch : text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  if (lower == "fraction") return ConcentrationUnit::MassFraction;
-  if (lower == "percent" || lower == "%") return ConcentrationUnit::MassPercent;
-  if (lower == "molality") return ConcentrationUnit::Molality;
-  if (lower == "molarity") return ConcentrationUnit::Molarity;
-  if (lower == "g/l") return ConcentrationUnit::MassConcentration;
-  return std::nullopt;
-}
-
-std::string_view UnitName(ConcentrationUnit unit) {
-  switch (unit) {
-    case ConcentrationUnit::MassFraction:
-      return "fraction";
-    case ConcentrationUnit::MassPercent:
-      return "percent";
-    case ConcentrationUnit::Molality:
-      return "molality";
-    case ConcentrationUnit::Molarity:
-      return "molarity";
-    case ConcentrationUnit::MassConcentration:
-      return "g/L";
-  }
-  return {};
-}
-
 std::optional<double> FormulaMolarMass(std::string_view formula) { return FormulaReader(formula).Whole(); }
 
 double StandardMolarMass(std::uint8_t substance) {
@@ -156,6 +131,8 @@ double StandardMolarMass(std::uint8_t substance) {
   if (substance >= 1 && substance <= kSubstanceCount) return masses[substance];
   return *FormulaMolarMass(CatalogueEntry(substance).Formula);
 }
+
+std::string_view UnitName(ConcentrationUnit unit) { return kUnitWords[static_cast<std::size_t>(unit)].name; }
 
 Conversion ToMassFraction(const SubstanceTables& tables, std::uint8_t substance, ConcentrationUnit unit, double value,
                           float temperature) {

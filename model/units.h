@@ -25,10 +25,7 @@ enum class ConcentrationUnit : std::uint8_t {
   MassConcentration,  // g of solute per litre of solution
 };
 
-// "fraction", "percent" (or "%"), "molality", "molarity", "g/L" (case
-// insensitive for the letters); nothing for any other text.
-std::optional<ConcentrationUnit> ParseConcentrationUnit(std::string_view text);
-// The name ParseConcentrationUnit reads back: "fraction", "percent", ...
+// The name the unit options take: "fraction", "percent", ...
 std::string_view UnitName(ConcentrationUnit unit);
 
 // The molar mass in g/mol of a formula such as "Ba(NO3)2" or "NH4HCO3":

@@ -1,5 +1,7 @@
 #include "model/validity.h"
 
+#include "model/vocabulary.h"
+
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -205,6 +207,21 @@ ValidityLimit ValidityLimitAt(std::uint8_t substance, float temperature) {
 std::vector<Warning> CheckValidity(std::uint8_t substance, float massFraction, float temperature) {
   ValidityAt validity = CheckValidityAt(substance, temperature);
   return std::move(static_cast<double>(massFraction) > validity.limit ? validity.above : validity.within);
+}
+
+std::vector<Warning> ImpossibleValues(const PropertySet& values) {
+  std::vector<Warning> out;
+  const float v[] = {values.Density, values.Viscosity, values.SurfaceTension, values.HeatCapacity,
+                     values.ThermalConductivity};
+  for (std::size_t k = 0; k < kPropertyWords.size(); ++k) {
+    if (v[k] > 0.0f) continue;
+    char number[32];
+    std::snprintf(number, sizeof number, "%.7g", static_cast<double>(v[k]));
+    out.push_back({WarningKind::NotPhysical, "the " + std::string(kPropertyWords[k].words) + " " + number + " " +
+                                                 std::string(kPropertyWords[k].asciiUnit) +
+                                                 " cannot be true: the correlation is used beyond its range here"});
+  }
+  return out;
 }
 
 std::string JoinWarnings(const std::vector<Warning>& warnings) {

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/correlations.h"
+
 namespace elprops::model {
 
 enum class SolubilityStatus : std::uint8_t {
@@ -53,6 +55,7 @@ enum class WarningKind : std::uint8_t {
   IllDefined,        // a note: the salt's solubility is not well defined there
   NoSolubilityData,  // a note: the table ends at 100 °C
   AboveBoiling,      // above 100 °C: boiling, and the correlations less accurate
+  NotPhysical,       // a computed value at or below zero: the correlation is beyond its range
 };
 
 struct Warning {
@@ -91,6 +94,12 @@ struct ValidityLimit {
 ValidityLimit ValidityLimitAt(std::uint8_t substance, float temperature);
 
 // The warnings of a point joined into one line, "; " between them.
+// The warnings of computed values that cannot be true (a density,
+// viscosity, surface tension, heat capacity or thermal conductivity at or
+// below zero); empty for a point whose values all can be. The values stay as
+// computed.
+std::vector<Warning> ImpossibleValues(const PropertySet& values);
+
 std::string JoinWarnings(const std::vector<Warning>& warnings);
 
 }  // namespace elprops::model

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <limits>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace elprops::platform {
@@ -119,9 +120,41 @@ class FigurePainter {
   QString XTickText(double value, int decimals) const {
     return Q(report::TickText(value, decimals, figure_.decimalSeparator));
   }
+  // Where a panel's plot area lies on the page, the ticks of its horizontal
+  // axis, and the maps from the data to the page.
+  struct PlotArea {
+    double left = 0.0;
+    double right = 1.0;
+    double top = 0.0;
+    double bottom = 1.0;
+    double xFrom = 0.0;
+    double xSpan = 1.0;
+    double yFrom = 0.0;
+    double yTo = 1.0;
+    report::AxisTicks xTicks;
+    [[nodiscard]] double X(double x) const { return left + (x - xFrom) / xSpan * (right - left); }
+    [[nodiscard]] double Y(double v) const { return bottom - (v - yFrom) / (yTo - yFrom) * (bottom - top); }
+    [[nodiscard]] QRectF Rect() const { return {QPointF(left, top), QPointF(right, bottom)}; }
+  };
   // Draws a panel whose plot area starts at `left`; returns its right end.
   double DrawPanel(const report::PlotPanel& panel, const QRectF& cell, bool header, const YAxis& y, double left,
                    bool boundaryLabels);
+  // The plot area of a panel in `cell` that starts at `left`.
+  PlotArea PlaceArea(const QRectF& cell, bool header, const YAxis& y, double left) const;
+  void DrawGrid(const PlotArea& area, const YAxis& y);
+  void DrawBoundaryLines(const PlotArea& area);
+  void DrawCurve(const report::PlotCurve& curve, std::size_t index, const PlotArea& area);
+  void DrawLonePoint(const QPointF& at, const QColor& colour, bool beyondSolubility);
+  void DrawFrameAndTicks(const PlotArea& area, const YAxis& y);
+  void DrawBoundaryLabels(const PlotArea& area);
+  void DrawAxisLabel(const report::PlotPanel& panel, const QRectF& cell, bool header, const PlotArea& area);
+  std::vector<LegendEntry> Legend(bool grid) const;
+  double DrawTitle(double top, double width);
+  double DrawNotes(double bottom, double width);
+  // The one panel with the legend in rows above it; returns the left and
+  // right ends of its plot area.
+  std::pair<double, double> DrawSinglePanel(const std::vector<LegendEntry>& legend, double top, double bottom);
+  void DrawPanelGrid(const std::vector<LegendEntry>& legend, double top, double bottom, double width);
   void DrawLegendEntry(const LegendEntry& entry, double x, double y, double textWidth);
   double LegendRowsHeight(const std::vector<LegendEntry>& entries, double top, bool draw);
   void DrawLegendColumn(const std::vector<LegendEntry>& entries, const QRectF& cell);
@@ -235,130 +268,245 @@ void FigurePainter::DrawLegendColumn(const std::vector<LegendEntry>& entries, co
   }
 }
 
-double FigurePainter::DrawPanel(const report::PlotPanel& panel, const QRectF& cell, bool header, const YAxis& y,
-                                double left, bool boundaryLabels) {
-  const QFontMetricsF tickFm = Metrics(tickFont_);
-  const QFontMetricsF labelFm = Metrics(labelFont_);
-  const double tickLength = TickLength();
-  const double top = PlotTop(cell, header);
-  const double bottom = std::max(top + 1.0, PlotBottom(cell));
-  double right = std::max(left + 1.0, cell.right() - f_ * 0.3);
-  const report::AxisTicks xTicks = XTicks(right - left);
+FigurePainter::PlotArea FigurePainter::PlaceArea(const QRectF& cell, bool header, const YAxis& y, double left) const {
+  PlotArea area;
+  area.left = left;
+  area.top = PlotTop(cell, header);
+  area.bottom = std::max(area.top + 1.0, PlotBottom(cell));
+  area.right = std::max(left + 1.0, cell.right() - f_ * 0.3);
+  area.xTicks = XTicks(area.right - left);
+  const report::AxisTicks& xTicks = area.xTicks;
   if (!xTicks.values.empty()) {
     // Room for half the last tick text beyond the frame.
-    const double half = tickFm.horizontalAdvance(XTickText(xTicks.values.back(), xTicks.decimals)) / 2.0;
-    right = std::max(left + 1.0, std::min(right, cell.right() - half));
+    const double half = Metrics(tickFont_).horizontalAdvance(XTickText(xTicks.values.back(), xTicks.decimals)) / 2.0;
+    area.right = std::max(left + 1.0, std::min(area.right, cell.right() - half));
   }
-  const QRectF plot(QPointF(left, top), QPointF(right, bottom));
-  const double xSpan = figure_.xTo > figure_.xFrom ? figure_.xTo - figure_.xFrom : 1.0;
-  const auto X = [&](double x) { return left + (x - figure_.xFrom) / xSpan * (right - left); };
-  const auto Y = [&](double v) { return bottom - (v - y.from) / (y.to - y.from) * (bottom - top); };
+  area.xFrom = figure_.xFrom;
+  area.xSpan = figure_.xTo > figure_.xFrom ? figure_.xTo - figure_.xFrom : 1.0;
+  area.yFrom = y.from;
+  area.yTo = y.to;
+  return area;
+}
 
-  // Grid.
+void FigurePainter::DrawGrid(const PlotArea& area, const YAxis& y) {
   p_.setPen(QPen(QColor(0xDD, 0xDD, 0xDD), f_ * 0.06));
-  for (const double v : xTicks.values) p_.drawLine(QPointF(X(v), top), QPointF(X(v), bottom));
-  for (const double v : y.ticks.values) p_.drawLine(QPointF(left, Y(v)), QPointF(right, Y(v)));
+  for (const double v : area.xTicks.values) p_.drawLine(QPointF(area.X(v), area.top), QPointF(area.X(v), area.bottom));
+  for (const double v : y.ticks.values) p_.drawLine(QPointF(area.left, area.Y(v)), QPointF(area.right, area.Y(v)));
+}
 
-  // The boundaries, then the curves over them, inside the frame.
-  p_.save();
-  p_.setClipRect(plot);
+void FigurePainter::DrawBoundaryLines(const PlotArea& area) {
   for (const report::PlotBoundary& boundary : figure_.boundaries) {
     p_.setPen(BoundaryPen(boundary, f_ * 0.12));
-    p_.drawLine(QPointF(X(boundary.x), top), QPointF(X(boundary.x), bottom));
+    p_.drawLine(QPointF(area.X(boundary.x), area.top), QPointF(area.X(boundary.x), area.bottom));
   }
-  for (std::size_t c = 0; c < panel.curves.size(); ++c) {
-    const report::PlotCurve& curve = panel.curves[c];
-    const QPen pen = CurvePen(c, f_ * 0.16);
-    const QPen beyond = BeyondSolubilityPen(c, f_ * 0.16);
-    const auto at = [&](std::size_t k) {
-      return QPointF(X(static_cast<double>(curve.points[k].x)), Y(static_cast<double>(*curve.points[k].value)));
-    };
-    for (const auto& [begin, end] : report::ContiguousRuns(curve)) {
-      if (end - begin == 1) {
-        // A point alone between gaps: a dot, since a line needs two; a ring
-        // when it lies beyond the solubility.
-        if (curve.points[begin].beyondSolubility) {
-          p_.setPen(QPen(pen.color(), f_ * 0.08));
-          p_.setBrush(Qt::NoBrush);
-        } else {
-          p_.setPen(Qt::NoPen);
-          p_.setBrush(pen.color());
-        }
-        p_.drawEllipse(at(begin), f_ * 0.2, f_ * 0.2);
-        p_.setBrush(Qt::NoBrush);
-        continue;
-      }
-      for (const report::PlotStretch& stretch : report::Stretches(curve, begin, end)) {
-        QPainterPath path(at(stretch.begin));
-        for (std::size_t k = stretch.begin + 1; k < stretch.end; ++k) path.lineTo(at(k));
-        p_.setPen(stretch.dashed ? beyond : pen);
-        p_.drawPath(path);
-      }
+}
+
+// A point alone between gaps: a dot, since a line needs two; a ring when it
+// lies beyond the solubility.
+void FigurePainter::DrawLonePoint(const QPointF& at, const QColor& colour, bool beyondSolubility) {
+  if (beyondSolubility) {
+    p_.setPen(QPen(colour, f_ * 0.08));
+    p_.setBrush(Qt::NoBrush);
+  } else {
+    p_.setPen(Qt::NoPen);
+    p_.setBrush(colour);
+  }
+  p_.drawEllipse(at, f_ * 0.2, f_ * 0.2);
+  p_.setBrush(Qt::NoBrush);
+}
+
+// A curve in runs of points with values; within a run, the stretches beyond
+// the solubility dashed.
+void FigurePainter::DrawCurve(const report::PlotCurve& curve, std::size_t index, const PlotArea& area) {
+  const QPen pen = CurvePen(index, f_ * 0.16);
+  const QPen beyond = BeyondSolubilityPen(index, f_ * 0.16);
+  const auto at = [&](std::size_t k) {
+    return QPointF(area.X(static_cast<double>(curve.points[k].x)), area.Y(static_cast<double>(*curve.points[k].value)));
+  };
+  for (const auto& [begin, end] : report::ContiguousRuns(curve)) {
+    if (end - begin == 1) {
+      DrawLonePoint(at(begin), pen.color(), curve.points[begin].beyondSolubility);
+      continue;
+    }
+    for (const report::PlotStretch& stretch : report::Stretches(curve, begin, end)) {
+      QPainterPath path(at(stretch.begin));
+      for (std::size_t k = stretch.begin + 1; k < stretch.end; ++k) path.lineTo(at(k));
+      p_.setPen(stretch.dashed ? beyond : pen);
+      p_.drawPath(path);
     }
   }
-  p_.restore();
+}
 
-  // Frame, ticks and their texts.
+void FigurePainter::DrawFrameAndTicks(const PlotArea& area, const YAxis& y) {
+  const report::AxisTicks& xTicks = area.xTicks;
+  const QFontMetricsF tickFm = Metrics(tickFont_);
+  const double tickLength = TickLength();
   p_.setPen(QPen(Qt::black, f_ * 0.07));
   p_.setBrush(Qt::NoBrush);
-  p_.drawRect(plot);
+  p_.drawRect(area.Rect());
   p_.setFont(tickFont_);
   for (const double v : xTicks.values) {
-    p_.drawLine(QPointF(X(v), bottom), QPointF(X(v), bottom + tickLength));
+    p_.drawLine(QPointF(area.X(v), area.bottom), QPointF(area.X(v), area.bottom + tickLength));
     const QString text = XTickText(v, xTicks.decimals);
     const double width = tickFm.horizontalAdvance(text) + f_;
-    p_.drawText(QRectF(X(v) - width / 2.0, bottom + tickLength + f_ * 0.15, width, tickFm.height()), Qt::AlignCenter,
-                text);
+    p_.drawText(QRectF(area.X(v) - width / 2.0, area.bottom + tickLength + f_ * 0.15, width, tickFm.height()),
+                Qt::AlignCenter, text);
   }
   for (std::size_t i = 0; i < y.ticks.values.size(); ++i) {
-    const double at = Y(y.ticks.values[i]);
-    p_.drawLine(QPointF(left - tickLength, at), QPointF(left, at));
-    const double textRight = left - tickLength - f_ * 0.25;
+    const double at = area.Y(y.ticks.values[i]);
+    p_.drawLine(QPointF(area.left - tickLength, at), QPointF(area.left, at));
+    const double textRight = area.left - tickLength - f_ * 0.25;
     p_.drawText(QRectF(textRight - y.textWidth - f_, at - tickFm.height() / 2.0, y.textWidth + f_, tickFm.height()),
                 Qt::AlignRight | Qt::AlignVCenter, y.texts[i]);
   }
+}
 
-  // The labels of the boundaries, each on a line of its own from the top,
-  // beside its line, inside the frame and on a white ground.
-  if (boundaryLabels) {
-    double row = top + f_ * 0.3;
-    for (const report::PlotBoundary& boundary : figure_.boundaries) {
-      const double width = std::min(tickFm.horizontalAdvance(Q(boundary.label)) + f_ * 0.4, right - left);
-      const QString text = tickFm.elidedText(Q(boundary.label), Qt::ElideRight, width - f_ * 0.2);
-      const double x = X(boundary.x);
-      double boxLeft = x + f_ * 0.3 + width <= right ? x + f_ * 0.3 : x - f_ * 0.3 - width;
-      boxLeft = std::clamp(boxLeft, left, right - width);
-      const QRectF box(boxLeft, row, width, tickFm.height());
-      p_.fillRect(box, QColor(255, 255, 255, 220));
-      p_.setPen(QColor(kPalette[boundary.curve % kColours]).darker(120));
-      p_.drawText(box, Qt::AlignCenter, text);
-      row += tickFm.height() * 1.1;
-    }
-    p_.setPen(Qt::black);
+// The labels of the boundaries, each on a line of its own from the top,
+// beside its line, inside the frame and on a white ground.
+void FigurePainter::DrawBoundaryLabels(const PlotArea& area) {
+  const QFontMetricsF tickFm = Metrics(tickFont_);
+  double row = area.top + f_ * 0.3;
+  for (const report::PlotBoundary& boundary : figure_.boundaries) {
+    const double width = std::min(tickFm.horizontalAdvance(Q(boundary.label)) + f_ * 0.4, area.right - area.left);
+    const QString text = tickFm.elidedText(Q(boundary.label), Qt::ElideRight, width - f_ * 0.2);
+    const double x = area.X(boundary.x);
+    double boxLeft = x + f_ * 0.3 + width <= area.right ? x + f_ * 0.3 : x - f_ * 0.3 - width;
+    boxLeft = std::clamp(boxLeft, area.left, area.right - width);
+    const QRectF box(boxLeft, row, width, tickFm.height());
+    p_.fillRect(box, QColor(255, 255, 255, 220));
+    p_.setPen(QColor(kPalette[boundary.curve % kColours]).darker(120));
+    p_.drawText(box, Qt::AlignCenter, text);
+    row += tickFm.height() * 1.1;
   }
+  p_.setPen(Qt::black);
+}
 
-  // The property with its unit: over the panel in a grid, along its left
-  // side otherwise, smaller when it is longer than the panel is high.
+// The property with its unit: over the panel in a grid, along its left
+// side otherwise, smaller when it is longer than the panel is high.
+void FigurePainter::DrawAxisLabel(const report::PlotPanel& panel, const QRectF& cell, bool header,
+                                  const PlotArea& area) {
+  const QFontMetricsF labelFm = Metrics(labelFont_);
   const QString label = Q(panel.axisLabel);
   if (header) {
     p_.setFont(labelFont_);
     p_.drawText(QRectF(cell.left(), cell.top(), cell.width(), labelFm.height()), Qt::AlignCenter,
                 labelFm.elidedText(label, Qt::ElideRight, cell.width()));
-  } else {
-    const double height = bottom - top;
-    QFont font = labelFont_;
-    const double advance = labelFm.horizontalAdvance(label);
-    if (advance > height) font = MakeFont(std::max(f_ * 0.7, f_ * 1.05 * height / advance));
-    const QFontMetricsF fm = Metrics(font);
-    p_.save();
-    p_.setFont(font);
-    p_.translate(cell.left(), (top + bottom) / 2.0);
-    p_.rotate(-90.0);
-    p_.drawText(QRectF(-height / 2.0 - f_, 0.0, height + 2.0 * f_, fm.height()), Qt::AlignCenter,
-                fm.elidedText(label, Qt::ElideRight, height + 2.0 * f_));
-    p_.restore();
+    return;
   }
-  return right;
+  const double height = area.bottom - area.top;
+  QFont font = labelFont_;
+  const double advance = labelFm.horizontalAdvance(label);
+  if (advance > height) font = MakeFont(std::max(f_ * 0.7, f_ * 1.05 * height / advance));
+  const QFontMetricsF fm = Metrics(font);
+  p_.save();
+  p_.setFont(font);
+  p_.translate(cell.left(), (area.top + area.bottom) / 2.0);
+  p_.rotate(-90.0);
+  p_.drawText(QRectF(-height / 2.0 - f_, 0.0, height + 2.0 * f_, fm.height()), Qt::AlignCenter,
+              fm.elidedText(label, Qt::ElideRight, height + 2.0 * f_));
+  p_.restore();
+}
+
+double FigurePainter::DrawPanel(const report::PlotPanel& panel, const QRectF& cell, bool header, const YAxis& y,
+                                double left, bool boundaryLabels) {
+  const PlotArea area = PlaceArea(cell, header, y, left);
+  DrawGrid(area, y);
+  // The boundaries, then the curves over them, inside the frame.
+  p_.save();
+  p_.setClipRect(area.Rect());
+  DrawBoundaryLines(area);
+  for (std::size_t c = 0; c < panel.curves.size(); ++c) DrawCurve(panel.curves[c], c, area);
+  p_.restore();
+  DrawFrameAndTicks(area, y);
+  if (boundaryLabels) DrawBoundaryLabels(area);
+  DrawAxisLabel(panel, cell, header, area);
+  return area.right;
+}
+
+// The legend: the curves of the first panel; in a grid also the boundaries.
+// A single panel labels its boundaries in the plot; a grid's panels are too
+// small for that, so the legend explains the dashed lines there.
+std::vector<FigurePainter::LegendEntry> FigurePainter::Legend(bool grid) const {
+  std::vector<LegendEntry> legend;
+  for (std::size_t c = 0; c < figure_.panels.front().curves.size(); ++c) {
+    const std::string& label = figure_.panels.front().curves[c].label;
+    if (!label.empty()) legend.push_back({Q(label), CurvePen(c, f_ * 0.16)});
+  }
+  if (grid) {
+    for (const report::PlotBoundary& boundary : figure_.boundaries) {
+      legend.push_back({Q(boundary.label), BoundaryPen(boundary, f_ * 0.12)});
+    }
+  }
+  return legend;
+}
+
+// The title from `top`; returns the top of what follows it.
+double FigurePainter::DrawTitle(double top, double width) {
+  const QString title = Q(figure_.title);
+  const double titleHeight = WrappedHeight(titleFont_, title, width);
+  p_.setPen(Qt::black);
+  p_.setFont(titleFont_);
+  p_.drawText(QRectF(f_, top, width, titleHeight), Qt::AlignHCenter | Qt::TextWordWrap, title);
+  return top + (titleHeight + f_ * 0.6);
+}
+
+// The notes, ending at `bottom`; returns the bottom of what goes above them.
+double FigurePainter::DrawNotes(double bottom, double width) {
+  QString notes;
+  for (const std::string& note : figure_.notes) {
+    if (!notes.isEmpty()) notes += QLatin1Char('\n');
+    notes += Q(note);
+  }
+  if (notes.isEmpty()) return bottom;
+  const double height = WrappedHeight(noteFont_, notes, width);
+  bottom -= height;
+  p_.setFont(noteFont_);
+  p_.setPen(QColor(0x40, 0x40, 0x40));
+  p_.drawText(QRectF(f_, bottom, width, height), Qt::AlignLeft | Qt::TextWordWrap, notes);
+  p_.setPen(Qt::black);
+  return bottom - f_ * 0.6;
+}
+
+std::pair<double, double> FigurePainter::DrawSinglePanel(const std::vector<LegendEntry>& legend, double top,
+                                                         double bottom) {
+  const double legendHeight = LegendRowsHeight(legend, top, true);
+  if (legendHeight > 0.0) top += legendHeight + f_ * 0.5;
+  const QRectF cell(QPointF(f_, top), QPointF(w_ - f_, bottom));
+  const YAxis y = MakeYAxis(figure_.panels.front(), PlotBottom(cell) - PlotTop(cell, false));
+  const double beforeTicks = f_ * 0.3 + TickLength();
+  const double plotLeft = cell.left() + Metrics(labelFont_).height() + f_ * 0.5 + y.textWidth + beforeTicks;
+  return {plotLeft, DrawPanel(figure_.panels.front(), cell, false, y, plotLeft, true)};
+}
+
+// A grid sharing the horizontal axis: the plot areas have one width and the
+// same ticks; the cell after the last panel holds the legend.
+void FigurePainter::DrawPanelGrid(const std::vector<LegendEntry>& legend, double top, double bottom, double width) {
+  const std::size_t panels = figure_.panels.size();
+  const std::size_t columns = w_ >= h_ ? 3 : 2;
+  const std::size_t cells = panels + (legend.empty() ? 0 : 1);
+  const std::size_t rows = (cells + columns - 1) / columns;
+  const double gapX = f_ * 1.5;
+  const double gapY = f_ * 1.0;
+  const double cellWidth = (width - gapX * static_cast<double>(columns - 1)) / static_cast<double>(columns);
+  const double cellHeight = (bottom - top - gapY * static_cast<double>(rows - 1)) / static_cast<double>(rows);
+  const auto cellAt = [&](std::size_t i) {
+    const double x = f_ + static_cast<double>(i % columns) * (cellWidth + gapX);
+    const double y = top + static_cast<double>(i / columns) * (cellHeight + gapY);
+    return QRectF(x, y, cellWidth, cellHeight);
+  };
+  std::vector<YAxis> axes;
+  double textWidth = 0.0;
+  for (std::size_t i = 0; i < panels; ++i) {
+    const QRectF cell = cellAt(i);
+    axes.push_back(MakeYAxis(figure_.panels[i], PlotBottom(cell) - PlotTop(cell, true)));
+    textWidth = std::max(textWidth, axes.back().textWidth);
+  }
+  const double beforeTicks = f_ * 0.3 + TickLength();
+  for (std::size_t i = 0; i < panels; ++i) {
+    const QRectF cell = cellAt(i);
+    DrawPanel(figure_.panels[i], cell, true, axes[i], cell.left() + textWidth + beforeTicks, false);
+  }
+  if (!legend.empty()) DrawLegendColumn(legend, cellAt(panels));
 }
 
 void FigurePainter::Draw() {
@@ -369,88 +517,20 @@ void FigurePainter::Draw() {
   const double margin = f_;
   const double width = w_ - 2.0 * margin;
   const bool grid = figure_.panels.size() > 1;
+  const std::vector<LegendEntry> legend = Legend(grid);
 
-  std::vector<LegendEntry> legend;
-  for (std::size_t c = 0; c < figure_.panels.front().curves.size(); ++c) {
-    const std::string& label = figure_.panels.front().curves[c].label;
-    if (!label.empty()) legend.push_back({Q(label), CurvePen(c, f_ * 0.16)});
-  }
-  // A single panel labels its boundaries in the plot; a grid's panels are
-  // too small for that, so the legend explains the dashed lines there.
-  if (grid) {
-    for (const report::PlotBoundary& boundary : figure_.boundaries) {
-      legend.push_back({Q(boundary.label), BoundaryPen(boundary, f_ * 0.12)});
-    }
-  }
-
-  // Title.
-  double top = margin;
-  const QString title = Q(figure_.title);
-  const double titleHeight = WrappedHeight(titleFont_, title, width);
-  p_.setPen(Qt::black);
-  p_.setFont(titleFont_);
-  p_.drawText(QRectF(margin, top, width, titleHeight), Qt::AlignHCenter | Qt::TextWordWrap, title);
-  top += titleHeight + f_ * 0.6;
-
-  // Notes and the horizontal axis label, from the bottom up.
-  double bottom = h_ - margin;
-  QString notes;
-  for (const std::string& note : figure_.notes) {
-    if (!notes.isEmpty()) notes += QLatin1Char('\n');
-    notes += Q(note);
-  }
-  if (!notes.isEmpty()) {
-    const double height = WrappedHeight(noteFont_, notes, width);
-    bottom -= height;
-    p_.setFont(noteFont_);
-    p_.setPen(QColor(0x40, 0x40, 0x40));
-    p_.drawText(QRectF(margin, bottom, width, height), Qt::AlignLeft | Qt::TextWordWrap, notes);
-    p_.setPen(Qt::black);
-    bottom -= f_ * 0.6;
-  }
+  const double top = DrawTitle(margin, width);
+  // The notes and the horizontal axis label, from the bottom up.
   const QFontMetricsF labelFm = Metrics(labelFont_);
-  bottom -= labelFm.height();
-  const double xLabelTop = bottom;
-  bottom -= f_ * 0.3;
+  const double xLabelTop = DrawNotes(h_ - margin, width) - labelFm.height();
+  const double bottom = xLabelTop - f_ * 0.3;
 
-  const double beforeTicks = f_ * 0.3 + TickLength();
   double plotLeft = margin;
   double plotRight = w_ - margin;
-  if (!grid) {
-    const double legendHeight = LegendRowsHeight(legend, top, true);
-    if (legendHeight > 0.0) top += legendHeight + f_ * 0.5;
-    const QRectF cell(QPointF(margin, top), QPointF(w_ - margin, bottom));
-    const YAxis y = MakeYAxis(figure_.panels.front(), PlotBottom(cell) - PlotTop(cell, false));
-    plotLeft = cell.left() + labelFm.height() + f_ * 0.5 + y.textWidth + beforeTicks;
-    plotRight = DrawPanel(figure_.panels.front(), cell, false, y, plotLeft, true);
+  if (grid) {
+    DrawPanelGrid(legend, top, bottom, width);
   } else {
-    // A grid sharing the horizontal axis: the plot areas have one width and
-    // the same ticks; the cell after the last panel holds the legend.
-    const std::size_t panels = figure_.panels.size();
-    const std::size_t columns = w_ >= h_ ? 3 : 2;
-    const std::size_t cells = panels + (legend.empty() ? 0 : 1);
-    const std::size_t rows = (cells + columns - 1) / columns;
-    const double gapX = f_ * 1.5;
-    const double gapY = f_ * 1.0;
-    const double cellWidth = (width - gapX * static_cast<double>(columns - 1)) / static_cast<double>(columns);
-    const double cellHeight = (bottom - top - gapY * static_cast<double>(rows - 1)) / static_cast<double>(rows);
-    const auto cellAt = [&](std::size_t i) {
-      const double x = margin + static_cast<double>(i % columns) * (cellWidth + gapX);
-      const double y = top + static_cast<double>(i / columns) * (cellHeight + gapY);
-      return QRectF(x, y, cellWidth, cellHeight);
-    };
-    std::vector<YAxis> axes;
-    double textWidth = 0.0;
-    for (std::size_t i = 0; i < panels; ++i) {
-      const QRectF cell = cellAt(i);
-      axes.push_back(MakeYAxis(figure_.panels[i], PlotBottom(cell) - PlotTop(cell, true)));
-      textWidth = std::max(textWidth, axes.back().textWidth);
-    }
-    for (std::size_t i = 0; i < panels; ++i) {
-      const QRectF cell = cellAt(i);
-      DrawPanel(figure_.panels[i], cell, true, axes[i], cell.left() + textWidth + beforeTicks, false);
-    }
-    if (!legend.empty()) DrawLegendColumn(legend, cellAt(panels));
+    std::tie(plotLeft, plotRight) = DrawSinglePanel(legend, top, bottom);
   }
   p_.setFont(labelFont_);
   p_.setPen(Qt::black);

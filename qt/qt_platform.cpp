@@ -75,13 +75,13 @@ QtPlatform::~QtPlatform() = default;
 
 void QtPlatform::SetEvents(WindowEvents* events) {
   events_ = events;
-  QObject::connect(window_->List1(), &SubstanceList::listClicked, window_.get(), [this] {
+  QObject::connect(window_->substanceList(), &SubstanceList::listClicked, window_.get(), [this] {
     if (events_ != nullptr) events_->List1_Click();
   });
-  QObject::connect(window_->List1(), &SubstanceList::keyPressed, window_.get(), [this](int keyAscii) {
+  QObject::connect(window_->substanceList(), &SubstanceList::keyPressed, window_.get(), [this](int keyAscii) {
     if (events_ != nullptr) events_->List1_KeyPress(static_cast<std::int16_t>(keyAscii));
   });
-  QObject::connect(window_->Command1(), &QPushButton::clicked, window_.get(), [this] {
+  QObject::connect(window_->endButton(), &QPushButton::clicked, window_.get(), [this] {
     if (events_ != nullptr) events_->Command1_Click();
   });
 }
@@ -92,13 +92,13 @@ void QtPlatform::SetWindowTop(int twips) { window_->SetOuterTop(twips); }
 void QtPlatform::SetWindowLeft(int twips) { window_->SetOuterLeft(twips); }
 
 void QtPlatform::AppendListEntry(std::string_view text) {
-  window_->List1()->addItem(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  window_->substanceList()->addItem(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 int QtPlatform::ListSelection() const {
-  const auto selected = window_->List1()->selectedItems();
+  const auto selected = window_->substanceList()->selectedItems();
   if (selected.isEmpty()) return -1;
-  return window_->List1()->row(selected.first());
+  return window_->substanceList()->row(selected.first());
 }
 
 void QtPlatform::ShowControl(Control control) { window_->control(control)->setVisible(true); }
@@ -111,38 +111,40 @@ void QtPlatform::SetCaption(Control label, std::string_view text) {
 
 std::string QtPlatform::InputBox(std::string_view prompt, std::string_view title) {
   QDialog dialog(window_.get());
-  dialog.setObjectName(QStringLiteral("InputBox"));
+  dialog.setObjectName(QStringLiteral("inputBox"));
   dialog.setWindowTitle(ToDisplay(title));
   dialog.setModal(true);
   auto* layout = new QVBoxLayout(&dialog);
-  auto* label = new QLabel(ToDisplay(prompt), &dialog);
-  label->setObjectName(QStringLiteral("InputPrompt"));
-  label->setTextFormat(Qt::PlainText);
-  layout->addWidget(label);
-  auto* edit = new QLineEdit(&dialog);
-  edit->setObjectName(QStringLiteral("InputText"));
-  layout->addWidget(edit);
+  auto* promptLabel = new QLabel(ToDisplay(prompt), &dialog);
+  promptLabel->setObjectName(QStringLiteral("promptLabel"));
+  promptLabel->setTextFormat(Qt::PlainText);
+  layout->addWidget(promptLabel);
+  auto* valueField = new QLineEdit(&dialog);
+  valueField->setObjectName(QStringLiteral("valueField"));
+  layout->addWidget(valueField);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+  buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
   buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
   layout->addWidget(buttons);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   dialog.adjustSize();
   dialog.move(ScreenPointFromTwips(3000, 4000));
-  edit->setFocus();
+  valueField->setFocus();
   if (dialog.exec() != QDialog::Accepted) return {};
-  return edit->text().toStdString();
+  return valueField->text().toStdString();
 }
 
 Answer QtPlatform::MessageBox(std::string_view text, std::string_view title) {
   YesNoBox box(window_.get());
-  PrepareBox(box, QStringLiteral("MessageBox"), text, title);
+  PrepareBox(box, QStringLiteral("questionBox"), text, title);
   box.setIcon(QMessageBox::NoIcon);
   QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
   QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
-  yes->setObjectName(QStringLiteral("Yes"));
-  no->setObjectName(QStringLiteral("No"));
+  yes->setObjectName(QStringLiteral("yesButton"));
+  no->setObjectName(QStringLiteral("noButton"));
   box.setDefaultButton(yes);
   box.exec();
   return box.clickedButton() == yes ? Answer::Yes : Answer::No;
@@ -150,7 +152,7 @@ Answer QtPlatform::MessageBox(std::string_view text, std::string_view title) {
 
 void QtPlatform::Notify(std::string_view text, std::string_view title) {
   QMessageBox box(window_.get());
-  PrepareBox(box, QStringLiteral("Notice"), text, title);
+  PrepareBox(box, QStringLiteral("noticeBox"), text, title);
   box.setIcon(QMessageBox::Information);
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();

@@ -125,49 +125,49 @@ MainWindow::MainWindow() {
     setAutoFillBackground(true);
   }
 
-  command1_ = new QPushButton(QStringLiteral("Окончание работы с программой"), this);
-  command1_->setObjectName(QStringLiteral("Command1"));
-  command1_->setFont(ControlFont("MS Sans Serif", 9.75));
-  command1_->setAutoDefault(true);  // Enter presses the button that has the focus
+  endButton_ = new QPushButton(QStringLiteral("Окончание работы с программой"), this);
+  endButton_->setObjectName(QStringLiteral("Command1"));
+  endButton_->setFont(ControlFont("MS Sans Serif", 9.75));
+  endButton_->setAutoDefault(true);  // Enter presses the button that has the focus
   {
     const QColor face(236, 117, 236);
-    SetColours(command1_, &face, QColor(0, 0, 0));
+    SetColours(endButton_, &face, QColor(0, 0, 0));
   }
 
-  list1_ = new SubstanceList(this);
-  list1_->setObjectName(QStringLiteral("List1"));
-  list1_->setFont(ControlFont("Times New Roman", 8.25));
-  list1_->setSelectionMode(QAbstractItemView::SingleSelection);
-  list1_->setSortingEnabled(false);
+  substanceList_ = new SubstanceList(this);
+  substanceList_->setObjectName(QStringLiteral("List1"));
+  substanceList_->setFont(ControlFont("Times New Roman", 8.25));
+  substanceList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  substanceList_->setSortingEnabled(false);
   {
     const QColor yellow(255, 255, 0);
-    SetColours(list1_, &yellow, QColor(0, 0, 255));
+    SetColours(substanceList_, &yellow, QColor(0, 0, 255));
   }
 
-  label1_ = MakeLabel(this, "Label1", ControlFont("Microsoft Sans Serif", 9.75));
+  instructionLabel_ = MakeLabel(this, "Label1", ControlFont("Microsoft Sans Serif", 9.75));
   {
     const QColor red(255, 0, 0);
-    SetColours(label1_, &red, QColor(255, 255, 255));
+    SetColours(instructionLabel_, &red, QColor(255, 255, 255));
   }
-  label2_ = MakeLabel(this, "Label2", ControlFont("MS Sans Serif", 8.25));
-  SetColours(label2_, nullptr, QColor(0, 0, 192));
-  label3_ = MakeLabel(this, "Label3", ControlFont("MS Sans Serif", 8.25));
-  SetColours(label3_, nullptr, QColor(192, 0, 0));
-  label4_ = MakeLabel(this, "Label4", ControlFont("Times New Roman", 12, true));
-  SetColours(label4_, nullptr, QColor(0, 0, 192));
-  label4_->setText(QString::fromUtf8(CreditCaption()));
+  inputsLabel_ = MakeLabel(this, "Label2", ControlFont("MS Sans Serif", 8.25));
+  SetColours(inputsLabel_, nullptr, QColor(0, 0, 192));
+  resultsLabel_ = MakeLabel(this, "Label3", ControlFont("MS Sans Serif", 8.25));
+  SetColours(resultsLabel_, nullptr, QColor(192, 0, 0));
+  creditLabel_ = MakeLabel(this, "Label4", ControlFont("Times New Roman", 12, true));
+  SetColours(creditLabel_, nullptr, QColor(0, 0, 192));
+  creditLabel_->setText(QString::fromUtf8(CreditCaption()));
 
-  PlaceControl(list1_, 3840, 840, 3615, 4050);
-  PlaceControl(command1_, 240, 5280, 3495, 495);
-  PlaceControl(label1_, 4200, 120, 3015, 735);
-  PlaceControl(label2_, 240, 480, 3255, 495);
-  PlaceControl(label3_, 240, 1080, 3255, 3735);
-  PlaceControl(label4_, 4800, 5400, 2175, 255);
+  PlaceControl(substanceList_, 3840, 840, 3615, 4050);
+  PlaceControl(endButton_, 240, 5280, 3495, 495);
+  PlaceControl(instructionLabel_, 4200, 120, 3015, 735);
+  PlaceControl(inputsLabel_, 240, 480, 3255, 495);
+  PlaceControl(resultsLabel_, 240, 1080, 3255, 3735);
+  PlaceControl(creditLabel_, 4800, 5400, 2175, 255);
   // The client area at design time; start-up sets the outer size.
   resize(TwipsToPixels(7920, DpiX()), TwipsToPixels(6030, DpiY()));
 
-  setTabOrder(command1_, list1_);
-  command1_->setFocus();
+  setTabOrder(endButton_, substanceList_);
+  endButton_->setFocus();
 }
 
 const char* MainWindow::CreditCaption() { return "elprops версия 1.0"; }
@@ -223,34 +223,19 @@ void MainWindow::showEvent(QShowEvent* event) {
 QWidget* MainWindow::control(Control which) const {
   switch (which) {
     case Control::List1:
-      return list1_;
+      return substanceList_;
     case Control::Command1:
-      return command1_;
+      return endButton_;
     case Control::Label1:
-      return label1_;
+      return instructionLabel_;
     case Control::Label2:
-      return label2_;
+      return inputsLabel_;
     case Control::Label3:
-      return label3_;
+      return resultsLabel_;
     case Control::Label4:
-      return label4_;
+      return creditLabel_;
   }
   return nullptr;
-}
-
-QLabel* MainWindow::label(int number) const {
-  switch (number) {
-    case 1:
-      return label1_;
-    case 2:
-      return label2_;
-    case 3:
-      return label3_;
-    case 4:
-      return label4_;
-    default:
-      return nullptr;
-  }
 }
 
 }  // namespace elprops::platform

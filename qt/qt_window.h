@@ -39,7 +39,7 @@ class MainWindow final : public QWidget {
  public:
   MainWindow();
 
-  // The credit line shown in Label4.
+  // The credit line shown in the credit label.
   static const char* CreditCaption();
 
   // Outer size and place of the window, in twips.
@@ -48,10 +48,15 @@ class MainWindow final : public QWidget {
   void SetOuterTop(int twips);
   void SetOuterLeft(int twips);
 
+  // The controls by role; their object names are the documented ones
+  // ("List1", "Command1", "Label1" to "Label4").
   QWidget* control(Control which) const;
-  SubstanceList* List1() const { return list1_; }
-  QPushButton* Command1() const { return command1_; }
-  QLabel* label(int number) const;
+  SubstanceList* substanceList() const { return substanceList_; }
+  QPushButton* endButton() const { return endButton_; }
+  QLabel* instructionLabel() const { return instructionLabel_; }
+  QLabel* inputsLabel() const { return inputsLabel_; }
+  QLabel* resultsLabel() const { return resultsLabel_; }
+  QLabel* creditLabel() const { return creditLabel_; }
 
   // Logical DPI of the screen the window is on.
   double DpiX() const;
@@ -64,12 +69,12 @@ class MainWindow final : public QWidget {
   void PlaceControl(QWidget* widget, int left, int top, int width, int height);
   void ApplyOuterGeometry();
 
-  SubstanceList* list1_;
-  QPushButton* command1_;
-  QLabel* label1_;
-  QLabel* label2_;
-  QLabel* label3_;
-  QLabel* label4_;
+  SubstanceList* substanceList_;
+  QPushButton* endButton_;
+  QLabel* instructionLabel_;
+  QLabel* inputsLabel_;
+  QLabel* resultsLabel_;
+  QLabel* creditLabel_;
   int outerWidth_ = 8000;
   int outerHeight_ = 6500;
   int outerTop_ = 1000;

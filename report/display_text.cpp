@@ -10,18 +10,18 @@ std::string InputLabelText(std::uint8_t substance, float concentration, float te
   std::string text;
   if (substance != model::kWater) {
     text += "КОНЦЕНТРАЦИЯ - ";
-    text += platform::GeneralNumberForm(concentration);
+    text += text::GeneralNumberForm(concentration);
     text += " Кг/Кг";
   }
   text += "\r";
   text += "ТЕМПЕРАТУРА - ";
-  text += platform::GeneralNumberForm(temperature);
+  text += text::GeneralNumberForm(temperature);
   text += " Град. Цельсия";
   return text;
 }
 
 std::string ResultLabelText(const model::PropertySet& properties, std::string_view decimalSeparator) {
-  using platform::FormatPicture;
+  using text::FormatPicture;
   // The unit of density is written with a Latin capital M.
   const std::array<std::string, 14> lines{
       "ПЛОТНОСТЬ -",
@@ -34,7 +34,7 @@ std::string ResultLabelText(const model::PropertySet& properties, std::string_vi
       FormatPicture(properties.SurfaceTension, 5, decimalSeparator) + "  Н/М",
       "",
       "ТЕПЛОЁМКОСТЬ - ",
-      platform::FormatWhole(properties.HeatCapacity) + "  ДЖ/(КГ*К)",
+      text::FormatWhole(properties.HeatCapacity) + "  ДЖ/(КГ*К)",
       "",
       "ТЕПЛОПРОВОДНОСТЬ -",
       FormatPicture(properties.ThermalConductivity, 3, decimalSeparator) + "  ВТ/(М*К)",

@@ -234,7 +234,7 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// Picture formatting, with the digits platform::FormatPicture gives. Up to
+// Picture formatting, with the digits text::FormatPicture gives. Up to
 // 12 decimals the single times the power of ten is exact in a double (24
 // significant bits times at most 28 for the power of five); below 2^53 its
 // whole part and the half that decides the rounding (away from zero) are
@@ -266,7 +266,7 @@ void AppendPicture(std::string& text, float value, int decimals, std::string_vie
       return;
     }
   }
-  text += platform::FormatPicture(value, decimals, decimalSeparator);
+  text += text::FormatPicture(value, decimals, decimalSeparator);
 }
 
 // The value in exponent form with `digits` digits after the separator:
@@ -291,7 +291,7 @@ std::string ExponentForm(float value, int digits, std::string_view decimalSepara
 std::string ShortForm(float value, std::size_t cellWidth, std::string_view decimalSeparator) {
   for (int digits = 7; digits >= 0; --digits) {
     std::string text = ExponentForm(value, digits, decimalSeparator);
-    if (platform::CharCount(text) <= cellWidth) return text;
+    if (text::CharCount(text) <= cellWidth) return text;
   }
   return std::string(cellWidth, '#');
 }
@@ -318,14 +318,14 @@ void SortAscending(std::span<float> keys) {
 std::string FormatFixed(float value, std::size_t width, int decimals, std::string_view decimalSeparator) {
   std::string text;
   AppendPicture(text, value, decimals, decimalSeparator);
-  const std::size_t length = platform::CharCount(text);
+  const std::size_t length = text::CharCount(text);
   if (length < width) text.insert(0, width - length, ' ');
   return text;
 }
 
 void AppendCentered(std::string& row, std::string_view text, std::size_t width) {
   const std::string_view content = TrimBlanks(text);
-  const std::size_t length = platform::CharCount(content);
+  const std::size_t length = text::CharCount(content);
   if (length < width) {
     const std::size_t before = (width - length) / 2;
     row.append(before, ' ');
@@ -348,7 +348,7 @@ void AppendCell(std::string& row, float value, std::size_t fieldWidth, int decim
   if (std::isfinite(value)) {
     const std::string text = FormatFixed(value, fieldWidth, decimals, decimalSeparator);
     const std::string_view trimmed = TrimBlanks(text);
-    if (platform::CharCount(trimmed) <= cellWidth) {
+    if (text::CharCount(trimmed) <= cellWidth) {
       AppendCentered(row, trimmed, cellWidth);
       return;
     }

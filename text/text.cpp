@@ -7,7 +7,7 @@
 #include <limits>
 #include <system_error>
 
-namespace elprops::platform {
+namespace elprops::text {
 
 namespace {
 
@@ -329,4 +329,4 @@ std::size_t CharCount(std::string_view utf8) {
   return count;
 }
 
-}  // namespace elprops::platform
+}  // namespace elprops::text

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace elprops::platform {
+namespace elprops::text {
 
 // The leading number of a text, read the way typed input is read: blanks,
 // tabs and line feeds are ignored wherever they stand; then an optional
@@ -52,4 +52,4 @@ std::string Trim(std::string_view text);
 // Number of characters (Unicode code points) of a UTF-8 text.
 std::size_t CharCount(std::string_view utf8);
 
-}  // namespace elprops::platform
+}  // namespace elprops::text

@@ -74,8 +74,7 @@ int RunPlot(const PlotCommandOptions& options) {
     return kExitUsage;
   }
 
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
-  const PlotData data = MakePlotData(tables, *request, language, UserDecimalSeparator());
+  const PlotData data = MakePlotData(*request, language, UserDecimalSeparator());
   const auto application = MakeGuiApplication();
   const std::string failure = platform::WritePlot(data.figure, options.output, *format, size.width, size.height);
   if (!failure.empty()) {
@@ -98,7 +97,7 @@ void AddPlotCommand(CLI::App& app, int& status) {
       "input rules, calcium chloride above saturation, concentrations without a mass fraction and failed computations "
       "are gaps; the part of a curve beyond the salt's solubility is dashed.");
   plot->add_option("-s,--substance", options->plot.substances,
-                   "Substance: index 1-19 or formula; repeat for one curve per substance at a single value")
+                   "Substance: index 1-19, formula or name; repeat for one curve per substance at a single value")
       ->required();
   plot->add_option("-p,--property", options->plot.property,
                    "density, viscosity, surface_tension, heat_capacity, thermal_conductivity, or all (five panels)")

@@ -1,35 +1,23 @@
 #include "cli/plot/plot_data.h"
 
 #include <cmath>
+#include <elprops/compute.hpp>
+#include <elprops/saturation.hpp>
+#include <elprops/text.hpp>
+#include <elprops/units.hpp>
+#include <elprops/validity.hpp>
+#include <utility>
 
 #include "cli/input/sweep.h"
-#include "cli/output/point_output.h"
-#include "model/admissible.h"
-#include "model/correlations.h"
-#include "model/units.h"
-#include "model/validity.h"
 
 namespace elprops::cli {
 namespace {
 
-struct PropertyText {
-  std::string_view russian;
-  std::string_view english;
-};
-
-// The axis labels: the property and its unit as the window shows them, in
-// the order of the properties.
-constexpr PropertyText kPropertyTexts[] = {
-    {"Плотность, кг/м³", "Density, kg/m³"},
-    {"Вязкость, Па·с", "Viscosity, Pa·s"},
-    {"Поверхностное натяжение, Н/м", "Surface tension, N/m"},
-    {"Теплоёмкость, Дж/(кг·К)", "Heat capacity, J/(kg·K)"},
-    {"Теплопроводность, Вт/(м·К)", "Thermal conductivity, W/(m·K)"},
-};
-
 std::string_view Pick(PlotLanguage language, std::string_view russian, std::string_view english) {
   return language == PlotLanguage::Russian ? russian : english;
 }
+
+// --- Words ----------------------------------------------------------------------
 
 // Cyrillic capitals of UTF-8 text to small letters; everything else as it is.
 std::string LowerCyrillic(std::string_view text) {
@@ -84,8 +72,8 @@ std::string CapitalizeFirst(std::string text) {
 
 // The list caption names a salt cation first ("КАЛЬЦИЯ ХЛОРИД"); the name
 // reads anion first ("хлорид кальция").
-std::string RussianName(std::uint8_t substance) {
-  const std::string_view caption = TrimBlanks(model::kCatalogue[substance - 1u].Caption);
+std::string RussianName(std::string_view caption) {
+  caption = TrimBlanks(caption);
   const std::size_t blank = caption.find(' ');
   std::string name(caption);
   if (blank != std::string_view::npos) {
@@ -111,74 +99,99 @@ std::string SubscriptFormula(std::string_view formula) {
   return out;
 }
 
-// A single in its shortest text with the given decimal separator.
-std::string NumberText(float value, std::string_view separator) {
+// "a, b, c or d".
+template <typename Names>
+std::string Alternatives(const Names& names) {
   std::string text;
-  for (const char c : ShortestText(value)) {
-    if (c == '.') {
-      text += separator;
-    } else {
-      text += c;
-    }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += i + 1 == names.size() ? " or " : ", ";
+    text += names[i];
   }
   return text;
 }
 
-// A concentration unit in the texts: its quantity's symbol and its unit.
-struct UnitText {
-  std::string_view symbol;
-  std::string_view russian;
-  std::string_view english;
-};
+// The letter of each concentration unit's quantity in the labels, in the
+// order of concentration_unit: the plot's own, x for the mass fraction.
+constexpr std::string_view kQuantityLetters[] = {"x", "w", "m", "c", "γ"};
+static_assert(std::size(kQuantityLetters) == concentration_unit_count);
 
-// In the order of model::ConcentrationUnit.
-constexpr UnitText kUnitTexts[] = {
-    {"x", "кг/кг", "kg/kg"}, {"w", "%", "%"}, {"m", "моль/кг", "mol/kg"}, {"c", "моль/л", "mol/L"}, {"γ", "г/л", "g/L"},
-};
+std::string_view QuantityLetter(concentration_unit unit) { return kQuantityLetters[static_cast<std::size_t>(unit)]; }
 
-const UnitText& TextOf(model::ConcentrationUnit unit) { return kUnitTexts[static_cast<std::size_t>(unit)]; }
-
-// "x = 0,1", "m = 1 моль/кг" or "t = 20 °C".
-std::string ValueLabel(PlotAxis axis, float fixed, std::string_view separator, model::ConcentrationUnit unit,
-                       PlotLanguage language) {
-  if (axis == PlotAxis::Concentration) return "t = " + NumberText(fixed, separator) + " °C";
-  const UnitText& text = TextOf(unit);
-  std::string label = std::string(text.symbol) + " = " + NumberText(fixed, separator);
-  if (unit != model::ConcentrationUnit::MassFraction)
-    label += " " + std::string(Pick(language, text.russian, text.english));
-  return label;
+// A concentration unit's symbol in the language: "моль/кг", "mol/kg".
+std::string_view UnitSymbol(concentration_unit unit, PlotLanguage language) {
+  return Pick(language, describe(unit).russian_symbol, describe(unit).symbol);
 }
 
-// A mass fraction in `unit` at temperature `t`; NaN when the density it
-// needs cannot be computed.
-double InUnit(const model::SubstanceTables& tables, std::uint8_t substance, double w, float t,
-              model::ConcentrationUnit unit) {
-  switch (unit) {
-    case model::ConcentrationUnit::MassFraction:
-      return w;
-    case model::ConcentrationUnit::MassPercent:
-      return w * 100.0;
-    case model::ConcentrationUnit::Molality:
-      return model::MolalityOf(substance, static_cast<float>(w));
-    case model::ConcentrationUnit::Molarity:
-    case model::ConcentrationUnit::MassConcentration: {
-      float x = static_cast<float>(w);
-      float limit = 0.0f;
-      model::PropertySet p;
-      if (!model::ComputeProperties(tables, substance, x, t, limit, p).ok()) return std::nan("");
-      return unit == model::ConcentrationUnit::Molarity ? model::MolarityOf(substance, static_cast<float>(w), p.Density)
-                                                        : model::MassConcentrationOf(static_cast<float>(w), p.Density);
+// A panel's axis label: the property and its unit as the window shows them.
+std::string PropertyAxisLabel(PlotProperty property, PlotLanguage language) {
+  const property_info& info = describe(property);
+  if (language == PlotLanguage::Russian) {
+    return CapitalizeFirst(LowerCyrillic(info.russian_caption)) + ", " + std::string(info.russian_unit);
+  }
+  return CapitalizeFirst(std::string(info.words)) + ", " + std::string(info.unit);
+}
+
+// The texts of one plot: its language, its decimal separator and the
+// quantity its curves are labelled by.
+class PlotWording {
+ public:
+  PlotWording(const PlotRequest& request, PlotLanguage language, std::string_view separator)
+      : request_(request), language_(language), separator_(separator) {}
+
+  [[nodiscard]] std::string_view Pick(std::string_view russian, std::string_view english) const {
+    return cli::Pick(language_, russian, english);
+  }
+  [[nodiscard]] PlotLanguage Language() const { return language_; }
+
+  // A single in its shortest text with the decimal separator.
+  [[nodiscard]] std::string Number(float value) const {
+    std::string text;
+    for (const char c : shortest_text(value)) {
+      if (c == '.') {
+        text += separator_;
+      } else {
+        text += c;
+      }
     }
+    return text;
   }
-  return std::nan("");
-}
 
-bool AboveSolubility(std::uint8_t substance, float massFraction, float temperature) {
-  for (const model::Warning& warning : model::CheckValidity(substance, massFraction, temperature)) {
-    if (warning.kind == model::WarningKind::AboveSolubility) return true;
+  // "x = 0,1", "m = 1 моль/кг" or "t = 20 °C".
+  [[nodiscard]] std::string ValueLabel(float fixed) const {
+    if (request_.axis == PlotAxis::Concentration) return "t = " + Number(fixed) + " °C";
+    std::string label = std::string(QuantityLetter(request_.unit)) + " = " + Number(fixed);
+    if (request_.unit != concentration_unit::mass_fraction)
+      label += " " + std::string(UnitSymbol(request_.unit, language_));
+    return label;
   }
-  return false;
-}
+
+  // The label of a boundary line: what it is, and whose.
+  [[nodiscard]] std::string BoundaryLabel(std::string_view russian, std::string_view english,
+                                          const PlotCurveRequest& curve) const {
+    std::string label(Pick(russian, english));
+    if (request_.bySubstance) {
+      const expected<substance_info> info = find_substance(curve.substance);
+      if (info) label += " " + SubscriptFormula(info->formula);
+    } else {
+      label += std::string(Pick(" при ", " at ")) + ValueLabel(curve.fixed.value);
+    }
+    return label;
+  }
+
+  [[nodiscard]] std::string XAxisLabel() const {
+    if (request_.axis == PlotAxis::Temperature) return std::string(Pick("Температура, °C", "Temperature, °C"));
+    std::string label(Pick("Концентрация", "Concentration"));
+    if (request_.unit != concentration_unit::mass_fraction) label += " " + std::string(QuantityLetter(request_.unit));
+    return label + ", " + std::string(UnitSymbol(request_.unit, language_));
+  }
+
+ private:
+  const PlotRequest& request_;
+  PlotLanguage language_;
+  std::string_view separator_;
+};
+
+// --- The request -------------------------------------------------------------------
 
 // The values of the options of one quantity, each a value or a range.
 bool ExpandValues(const std::vector<std::string>& texts, std::string_view option, std::vector<Sweep>& sweeps,
@@ -207,19 +220,467 @@ std::size_t ValueCount(const std::vector<Sweep>& sweeps) {
   return n;
 }
 
+std::optional<std::vector<substance_info>> FindSubstances(const std::vector<std::string>& names, std::string& error) {
+  if (names.empty()) {
+    error = "--substance is required";
+    return std::nullopt;
+  }
+  std::vector<substance_info> substances;
+  for (const std::string& name : names) {
+    expected<substance_info> substance = find_substance(name);
+    if (!substance) {
+      error = substance.error().message;
+      return std::nullopt;
+    }
+    substances.push_back(*substance);
+  }
+  return substances;
+}
+
+// The unit of --unit; the mass fraction when it is not given.
+std::optional<concentration_unit> UnitNamed(const std::string& name, std::string& error) {
+  if (name.empty()) return concentration_unit::mass_fraction;
+  const std::optional<concentration_unit> unit = parse_concentration_unit(name);
+  if (!unit) {
+    std::vector<std::string_view> names;
+    for (const unit_info& info : unit_table()) names.push_back(info.name);
+    error = "--unit \"" + name + "\": give " + Alternatives(names);
+  }
+  return unit;
+}
+
+// The horizontal axis: as --x names it, or the quantity given as a range.
+std::optional<PlotAxis> ChooseAxis(const std::string& named, const std::vector<Sweep>& temperatures,
+                                   const std::vector<Sweep>& concentrations, std::string& error) {
+  if (named == "temperature") return PlotAxis::Temperature;
+  if (named == "concentration") return PlotAxis::Concentration;
+  if (!named.empty()) {
+    error = "--x \"" + named + "\": give temperature or concentration";
+  } else if (IsRange(temperatures) && IsRange(concentrations)) {
+    error =
+        "both --temperature and --concentration are ranges: choose the horizontal axis with --x temperature or "
+        "--x concentration";
+  } else if (IsRange(temperatures)) {
+    return PlotAxis::Temperature;
+  } else if (IsRange(concentrations)) {
+    return PlotAxis::Concentration;
+  } else {
+    error = "no range: give --temperature or --concentration as a range FROM:TO:STEP of more than one value";
+  }
+  return std::nullopt;
+}
+
+// The horizontal values: one range of more than one value, each within
+// the single range.
+std::optional<std::vector<ParsedNumber>> AxisValues(const std::vector<Sweep>& sweeps, const std::string& option,
+                                                    std::string& error) {
+  if (sweeps.size() != 1 || sweeps[0].Count() < 2) {
+    error = "the horizontal axis needs " + option + " given once, as a range FROM:TO:STEP of more than one value";
+    return std::nullopt;
+  }
+  const Sweep& axis = sweeps[0];
+  if (axis.Count() > kMaxPlotPoints) {
+    error = option + " gives " + std::to_string(axis.Count()) + " values; a plot takes at most " +
+            std::to_string(kMaxPlotPoints) + " (use a larger step)";
+    return std::nullopt;
+  }
+  if (!axis.At(0).ok() || !axis.At(axis.Count() - 1).ok()) {
+    error = option + " goes beyond the single-precision range";
+    return std::nullopt;
+  }
+  std::vector<ParsedNumber> xs;
+  for (std::size_t k = 0; k < axis.Count(); ++k) xs.push_back(axis.At(k));
+  return xs;
+}
+
+// The values of the quantity that is not on the axis, one curve each.
+std::optional<std::vector<ParsedNumber>> CurveValues(const std::vector<Sweep>& sweeps, const std::string& option,
+                                                     std::string& error) {
+  if (ValueCount(sweeps) > kMaxPlotCurves) {
+    error = option + " gives " + std::to_string(ValueCount(sweeps)) + " values; a plot takes at most " +
+            std::to_string(kMaxPlotCurves) + " curves";
+    return std::nullopt;
+  }
+  std::vector<ParsedNumber> values;
+  for (const Sweep& s : sweeps) {
+    for (std::size_t k = 0; k < s.Count(); ++k) {
+      values.push_back(s.At(k));
+      if (!values.back().ok()) {
+        error = option + " goes beyond the single-precision range";
+        return std::nullopt;
+      }
+    }
+  }
+  return values;
+}
+
+// The curves: one per value for one substance, one per substance at a
+// single value. Water, which has no concentration, is drawn at 0 beside
+// the solutions along a temperature axis.
+bool AddCurves(const std::vector<substance_info>& substances, std::vector<ParsedNumber> values,
+               const std::string& option, PlotRequest& request, std::string& error) {
+  const bool alongTemperature = request.axis == PlotAxis::Temperature;
+  if (values.empty()) {
+    for (const substance_info& s : substances) {
+      if (alongTemperature && s.is_water()) continue;
+      error = option + " is required" + (alongTemperature ? " for " + std::string(s.formula) : std::string());
+      return false;
+    }
+    values.push_back(ParsedNumber{});  // water only: its concentration 0
+  }
+  if (substances.size() == 1) {
+    for (const ParsedNumber& value : values) request.curves.push_back({substances[0].id(), value});
+    return true;
+  }
+  if (values.size() != 1) {
+    error = "several substances are drawn at a single value: give one " + option;
+    return false;
+  }
+  if (substances.size() > kMaxPlotCurves) {
+    error = "a plot takes at most " + std::to_string(kMaxPlotCurves) + " substances";
+    return false;
+  }
+  request.bySubstance = true;
+  for (const substance_info& s : substances) {
+    const bool water = s.is_water() && alongTemperature;
+    request.curves.push_back({s.id(), water ? ParsedNumber{} : values[0]});
+  }
+  return true;
+}
+
+// --- Computing the points ------------------------------------------------------------
+
+bool IsCalciumChloride(substance_id substance) {
+  static const substance_id calciumChloride = find_substance("CaCl2").value().id();
+  return substance == calciumChloride;
+}
+
+// Whether a point's concentration is converted to a mass fraction: a salt's
+// concentration given in another unit.
+bool Converts(const PlotRequest& request, substance_id substance) {
+  return request.unit != concentration_unit::mass_fraction && substance != water;
+}
+
+// A point of a curve as given: the concentration, in the request's unit,
+// and the temperature.
+struct PointInput {
+  ParsedNumber concentration;
+  ParsedNumber temperature;
+};
+
+PointInput InputOf(const PlotRequest& request, const PlotCurveRequest& curve, std::size_t k) {
+  if (request.axis == PlotAxis::Temperature) return {curve.fixed, request.xs[k]};
+  return {request.xs[k], curve.fixed};
+}
+
+// What compute_many gives for every point, curve after curve.
+struct ComputedPoints {
+  std::vector<properties> rows;
+  std::vector<error_kind> errors;
+  std::vector<std::string> messages;
+  std::vector<float> massFractions;
+};
+
+// Every point computed at once. A number beyond the single range is given
+// as 0 (a temperature that is refused); such a point is a gap whatever
+// comes back.
+ComputedPoints ComputePoints(const PlotRequest& request) {
+  std::vector<substance_id> substances;
+  std::vector<float> temperatures;
+  std::vector<double> concentrations;
+  std::vector<concentration_unit> units;
+  for (const PlotCurveRequest& curve : request.curves) {
+    for (std::size_t k = 0; k < request.xs.size(); ++k) {
+      const PointInput in = InputOf(request, curve, k);
+      const bool readable = in.concentration.ok() && in.temperature.ok();
+      substances.push_back(curve.substance);
+      concentrations.push_back(readable ? static_cast<double>(in.concentration.value) : 0.0);
+      temperatures.push_back(readable ? in.temperature.value : 0.0f);
+      units.push_back(Converts(request, curve.substance) ? request.unit : concentration_unit::mass_fraction);
+    }
+  }
+  const std::size_t n = substances.size();
+  ComputedPoints out{std::vector<properties>(n), std::vector<error_kind>(n), std::vector<std::string>(n),
+                     std::vector<float>(n)};
+  if (request.unit == concentration_unit::mass_fraction) {
+    for (std::size_t i = 0; i < n; ++i) out.massFractions[i] = static_cast<float>(concentrations[i]);
+    compute_many(substances, out.massFractions, temperatures, out.rows, out.errors, out.messages);
+  } else {
+    point_outputs outputs;
+    outputs.rows = out.rows;
+    outputs.errors = out.errors;
+    outputs.messages = out.messages;
+    outputs.mass_fractions = out.massFractions;
+    compute_many(substances, concentrations, temperatures, units, outputs);
+  }
+  return out;
+}
+
+// One point as the plot shows it.
+struct EvaluatedPoint {
+  report::PlotGap gap = report::PlotGap::None;
+  bool beyondSolubility = false;
+  properties values;
+  // The mass fraction of an admissible point.
+  std::optional<float> massFraction;
+};
+
+// A point refused by compute_many: a gap because its concentration has no
+// mass fraction in the unit, or because the window's input would refuse it.
+report::PlotGap RefusalGap(const PlotRequest& request, substance_id substance, const PointInput& in) {
+  if (Converts(request, substance) &&
+      !to_mass_fraction(substance, request.unit, static_cast<double>(in.concentration.value), in.temperature.value)) {
+    return report::PlotGap::Unconvertible;
+  }
+  return report::PlotGap::Inadmissible;
+}
+
+// Point i, curve `curve`: a gap when its concentration does not convert,
+// when the window's input would refuse it, when calcium chloride is above
+// its saturation or when its computation failed; else its values.
+EvaluatedPoint Evaluate(const PlotRequest& request, substance_id substance, const PointInput& in,
+                        const ComputedPoints& computed, std::size_t i) {
+  EvaluatedPoint point;
+  if (!in.concentration.ok() || !in.temperature.ok()) {
+    point.gap = report::PlotGap::Inadmissible;
+    return point;
+  }
+  const error_kind error = computed.errors[i];
+  if (error != error_kind::none && error != error_kind::arithmetic_fault) {
+    point.gap = RefusalGap(request, substance, in);
+    return point;
+  }
+  // A point whose correlations faulted keeps the mass fraction they were given.
+  point.massFraction = computed.massFractions[i];
+  const float t = in.temperature.value;
+  if (IsCalciumChloride(substance) && calcium_chloride_saturation(t) < *point.massFraction) {
+    point.gap = report::PlotGap::AboveSaturation;
+  } else if (error != error_kind::none) {
+    point.gap = report::PlotGap::ArithmeticFault;
+  } else {
+    point.values = computed.rows[i];
+    const expected<validity_threshold> threshold = validity_threshold_at(substance, t);
+    point.beyondSolubility = threshold && static_cast<double>(*point.massFraction) > threshold->limit;
+  }
+  return point;
+}
+
+void Count(const EvaluatedPoint& point, const std::string& message, PlotData& data) {
+  ++data.points;
+  switch (point.gap) {
+    case report::PlotGap::None:
+      if (point.beyondSolubility) ++data.beyondSolubility;
+      break;
+    case report::PlotGap::Inadmissible:
+      ++data.inadmissible;
+      break;
+    case report::PlotGap::AboveSaturation:
+      ++data.aboveSaturation;
+      break;
+    case report::PlotGap::ArithmeticFault:
+      if (data.failed++ == 0) data.firstFault = message;
+      break;
+    case report::PlotGap::Unconvertible:
+      ++data.unconvertible;
+      break;
+  }
+}
+
+// Where a calcium chloride curve lies against the saturation: on both
+// sides or not, and where it crosses it along a temperature axis, between
+// the last point on one side (its x and its excess over the limit) and the
+// first on the other.
+struct SaturationTrack {
+  bool above = false;
+  bool below = false;
+  std::optional<std::pair<double, double>> lastSide;
+  std::optional<double> crossing;
+
+  void Add(double x, float massFraction, float temperature) {
+    const float limit = calcium_chloride_saturation(temperature);
+    const bool saturated = limit < massFraction;
+    const double excess = static_cast<double>(massFraction) - static_cast<double>(limit);
+    if (lastSide && !crossing && (lastSide->second > 0.0) != saturated) {
+      const double share = lastSide->second / (lastSide->second - excess);
+      crossing = lastSide->first + share * (x - lastSide->first);
+    }
+    lastSide = std::make_pair(x, excess);
+    (saturated ? above : below) = true;
+  }
+};
+
+struct EvaluatedCurve {
+  std::vector<EvaluatedPoint> points;
+  SaturationTrack saturation;
+};
+
+// Every point of every curve, counted into `data`.
+std::vector<EvaluatedCurve> EvaluateCurves(const PlotRequest& request, PlotData& data) {
+  const ComputedPoints computed = ComputePoints(request);
+  std::vector<EvaluatedCurve> curves(request.curves.size());
+  std::size_t i = 0;
+  for (std::size_t c = 0; c < request.curves.size(); ++c) {
+    const substance_id substance = request.curves[c].substance;
+    for (std::size_t k = 0; k < request.xs.size(); ++k, ++i) {
+      const PointInput in = InputOf(request, request.curves[c], k);
+      EvaluatedPoint point = Evaluate(request, substance, in, computed, i);
+      Count(point, computed.messages[i], data);
+      if (IsCalciumChloride(substance) && point.massFraction) {
+        curves[c].saturation.Add(static_cast<double>(request.xs[k].value), *point.massFraction, in.temperature.value);
+      }
+      curves[c].points.push_back(std::move(point));
+    }
+  }
+  return curves;
+}
+
+// --- Boundaries, panels and notes ------------------------------------------------------
+
+// A mass fraction in the request's unit at a temperature; NaN when it has
+// none there.
+double InUnit(const PlotRequest& request, substance_id substance, double massFraction, float temperature) {
+  if (request.unit == concentration_unit::mass_fraction) return massFraction;
+  return from_mass_fraction(substance, request.unit, static_cast<float>(massFraction), temperature)
+      .value_or(std::nan(""));
+}
+
+// The saturation of calcium chloride, where a curve that crosses it begins
+// or ends.
+void AddSaturationBoundary(const PlotRequest& request, std::size_t c, const SaturationTrack& track,
+                           const PlotWording& wording, report::PlotFigure& figure) {
+  if (!track.above || !track.below) return;
+  const PlotCurveRequest& curve = request.curves[c];
+  report::PlotBoundary boundary;
+  boundary.curve = c;
+  if (request.axis == PlotAxis::Concentration) {
+    const float t = curve.fixed.value;
+    boundary.x = InUnit(request, curve.substance, static_cast<double>(calcium_chloride_saturation(t)), t);
+  } else if (request.unit == concentration_unit::mass_fraction) {
+    boundary.x = calcium_chloride_saturation_temperature(curve.fixed.value);
+  } else {
+    boundary.x = track.crossing.value_or(std::nan(""));
+  }
+  if (!std::isfinite(boundary.x)) return;
+  boundary.x = std::fmin(std::fmax(boundary.x, figure.xFrom), figure.xTo);
+  boundary.label = wording.BoundaryLabel("насыщение", "saturation", curve);
+  figure.boundaries.push_back(std::move(boundary));
+}
+
+// On a concentration axis the solubility at the curve's temperature, where
+// it lies inside the plot. A salt whose solubility is not well defined
+// there has none marked.
+void AddSolubilityBoundary(const PlotRequest& request, std::size_t c, const PlotWording& wording,
+                           report::PlotFigure& figure) {
+  const PlotCurveRequest& curve = request.curves[c];
+  if (request.axis != PlotAxis::Concentration || !curve.fixed.ok()) return;
+  const float t = curve.fixed.value;
+  const expected<solubility_limit> limit = solubility_limit_at(curve.substance, t);
+  if (!limit || limit->status == solubility_status::ill_defined) return;
+  const double at = InUnit(request, curve.substance, limit->mass_fraction, t);
+  if (!std::isfinite(at) || at < figure.xFrom || at > figure.xTo) return;
+  report::PlotBoundary boundary;
+  boundary.kind = report::PlotBoundaryKind::Solubility;
+  boundary.curve = c;
+  boundary.x = at;
+  boundary.label = wording.BoundaryLabel("растворимость", "solubility", curve);
+  if (limit->status == solubility_status::uncertain) {
+    boundary.label += std::string(wording.Pick(" (неточно)", " (uncertain)"));
+  }
+  figure.boundaries.push_back(std::move(boundary));
+}
+
+// The title, the horizontal axis and its range.
+void FrameFigure(const PlotRequest& request, const PlotWording& wording, std::string_view separator,
+                 report::PlotFigure& figure) {
+  figure.decimalSeparator = std::string(separator);
+  figure.xAxisLabel = wording.XAxisLabel();
+  if (!request.xs.empty()) {
+    figure.xFrom = static_cast<double>(request.xs.front().value);
+    figure.xTo = static_cast<double>(request.xs.back().value);
+  }
+  if (!request.curves.empty()) figure.title = SubstanceTitle(request.curves[0].substance, wording.Language());
+  if (!request.bySubstance) return;
+  // The substances are in the legend; the title says where they are drawn.
+  for (const PlotCurveRequest& curve : request.curves) {
+    if (curve.substance == water && request.axis == PlotAxis::Temperature) continue;
+    figure.title = std::string(wording.Pick("Растворы при ", "Solutions at ")) + wording.ValueLabel(curve.fixed.value);
+    break;
+  }
+}
+
+// Water alone along a temperature axis: its one curve needs no legend.
+bool WaterAlone(const PlotRequest& request) {
+  return request.curves.size() == 1 && request.curves[0].substance == water && request.axis == PlotAxis::Temperature &&
+         request.curves[0].fixed.ok() && request.curves[0].fixed.value == 0.0f;
+}
+
+// One panel per property, one curve per request curve.
+void AddPanels(const PlotRequest& request, const std::vector<EvaluatedCurve>& evaluated, const PlotWording& wording,
+               report::PlotFigure& figure) {
+  const bool waterAlone = WaterAlone(request);
+  for (const PlotProperty property : request.properties) {
+    report::PlotPanel panel;
+    panel.axisLabel = PropertyAxisLabel(property, wording.Language());
+    for (std::size_t c = 0; c < request.curves.size(); ++c) {
+      const PlotCurveRequest& asked = request.curves[c];
+      report::PlotCurve curve;
+      if (request.bySubstance) {
+        curve.label = SubstanceTitle(asked.substance, wording.Language());
+      } else if (!waterAlone) {
+        curve.label = wording.ValueLabel(asked.fixed.value);
+      }
+      for (std::size_t k = 0; k < request.xs.size(); ++k) {
+        const EvaluatedPoint& evaluatedPoint = evaluated[c].points[k];
+        report::PlotPoint point;
+        point.x = request.xs[k].value;
+        point.gap = evaluatedPoint.gap;
+        point.beyondSolubility = evaluatedPoint.beyondSolubility;
+        if (point.gap == report::PlotGap::None) point.value = property_value(evaluatedPoint.values, property);
+        curve.points.push_back(point);
+      }
+      panel.curves.push_back(std::move(curve));
+    }
+    figure.panels.push_back(std::move(panel));
+  }
+}
+
+// The notes under the plot: how many points were left out and why, and how
+// many lie beyond the solubility.
+void AddNotes(const PlotWording& wording, PlotData& data) {
+  const std::string of = std::string(wording.Pick(" из ", " of "));
+  if (data.LeftOut() > 0) {
+    std::string note = std::string(wording.Pick("Пропущено точек: ", "Points left out: ")) +
+                       std::to_string(data.LeftOut()) + of + std::to_string(data.points);
+    std::string reasons;
+    const auto reason = [&](std::size_t count, std::string_view russian, std::string_view english) {
+      if (count == 0) return;
+      if (!reasons.empty()) reasons += "; ";
+      reasons += std::string(wording.Pick(russian, english)) + ": " + std::to_string(count);
+    };
+    reason(data.aboveSaturation, "выше насыщения хлорида кальция", "above the saturation of calcium chloride");
+    reason(data.unconvertible, "концентрация не переводится в массовую долю", "no mass fraction for the concentration");
+    reason(data.inadmissible, "вне допустимых значений", "outside the admissible values");
+    reason(data.failed, "ошибка вычисления", "arithmetic fault");
+    data.figure.notes.push_back(note + " (" + reasons + ")");
+  }
+  if (data.beyondSolubility > 0) {
+    data.figure.notes.push_back(
+        std::string(wording.Pick("Выше растворимости (штриховая линия): ", "Above the solubility (dashed): ")) +
+        std::to_string(data.beyondSolubility) + of + std::to_string(data.points) +
+        std::string(wording.Pick(" точек", " points")));
+  }
+}
+
 }  // namespace
 
 std::optional<std::vector<PlotProperty>> PlotPropertiesNamed(std::string_view name) {
-  if (name == "all") {
-    return std::vector<PlotProperty>{PlotProperty::Density, PlotProperty::Viscosity, PlotProperty::SurfaceTension,
-                                     PlotProperty::HeatCapacity, PlotProperty::ThermalConductivity};
-  }
+  std::vector<PlotProperty> properties;
   // The names with underscores only, as the help gives them.
-  for (std::size_t i = 0; i < std::size(kPropertyTexts); ++i) {
-    const auto property = static_cast<PlotProperty>(i);
-    if (model::PropertyName(property) == name) return std::vector<PlotProperty>{property};
+  for (const property_info& info : property_table()) {
+    if (name == "all" || info.name == name) properties.push_back(info.kind);
   }
-  return std::nullopt;
+  if (properties.empty()) return std::nullopt;
+  return properties;
 }
 
 std::optional<PlotRequest> MakePlotRequest(const PlotOptions& options, std::string& error) {
@@ -227,338 +688,57 @@ std::optional<PlotRequest> MakePlotRequest(const PlotOptions& options, std::stri
   if (auto properties = PlotPropertiesNamed(options.property)) {
     request.properties = std::move(*properties);
   } else {
-    error = "unknown property \"" + options.property +
-            "\": give density, viscosity, surface_tension, heat_capacity, thermal_conductivity or all";
+    std::vector<std::string_view> names;
+    for (const property_info& info : property_table()) names.push_back(info.name);
+    names.push_back("all");
+    error = "unknown property \"" + options.property + "\": give " + Alternatives(names);
     return std::nullopt;
   }
-  if (options.substances.empty()) {
-    error = "--substance is required";
-    return std::nullopt;
-  }
-  std::vector<std::uint8_t> substances;
-  for (const std::string& text : options.substances) {
-    const std::optional<std::uint8_t> substance = FindSubstance(text);
-    if (!substance) {
-      error = "unknown substance \"" + text + "\": give its index 1 to 19 or its formula (see elprops-cli list)";
-      return std::nullopt;
-    }
-    substances.push_back(*substance);
-  }
-
+  const std::optional<std::vector<substance_info>> substances = FindSubstances(options.substances, error);
+  if (!substances) return std::nullopt;
   std::vector<Sweep> temperatures;
   std::vector<Sweep> concentrations;
   if (!ExpandValues(options.temperatures, "--temperature", temperatures, error) ||
       !ExpandValues(options.concentrations, "--concentration", concentrations, error)) {
     return std::nullopt;
   }
-  if (!options.unit.empty()) {
-    const std::optional<model::ConcentrationUnit> unit = model::ParseConcentrationUnit(options.unit);
-    if (!unit) {
-      error = "--unit \"" + options.unit + "\": give fraction, percent, molality, molarity or g/L";
-      return std::nullopt;
-    }
-    request.unit = *unit;
-  }
-  if (options.axis == "temperature") {
-    request.axis = PlotAxis::Temperature;
-  } else if (options.axis == "concentration") {
-    request.axis = PlotAxis::Concentration;
-  } else if (!options.axis.empty()) {
-    error = "--x \"" + options.axis + "\": give temperature or concentration";
-    return std::nullopt;
-  } else if (IsRange(temperatures) && IsRange(concentrations)) {
-    error =
-        "both --temperature and --concentration are ranges: choose the horizontal axis with --x temperature or "
-        "--x concentration";
-    return std::nullopt;
-  } else if (IsRange(temperatures)) {
-    request.axis = PlotAxis::Temperature;
-  } else if (IsRange(concentrations)) {
-    request.axis = PlotAxis::Concentration;
-  } else {
-    error = "no range: give --temperature or --concentration as a range FROM:TO:STEP of more than one value";
-    return std::nullopt;
-  }
+  const std::optional<concentration_unit> unit = UnitNamed(options.unit, error);
+  if (!unit) return std::nullopt;
+  request.unit = *unit;
+  const std::optional<PlotAxis> axis = ChooseAxis(options.axis, temperatures, concentrations, error);
+  if (!axis) return std::nullopt;
+  request.axis = *axis;
+
   const bool alongTemperature = request.axis == PlotAxis::Temperature;
-  const std::vector<Sweep>& axisSweeps = alongTemperature ? temperatures : concentrations;
-  const std::vector<Sweep>& otherSweeps = alongTemperature ? concentrations : temperatures;
   const std::string axisOption = alongTemperature ? "--temperature" : "--concentration";
   const std::string otherOption = alongTemperature ? "--concentration" : "--temperature";
-  if (axisSweeps.size() != 1 || axisSweeps[0].Count() < 2) {
-    error = "the horizontal axis needs " + axisOption + " given once, as a range FROM:TO:STEP of more than one value";
-    return std::nullopt;
-  }
-  const Sweep& axis = axisSweeps[0];
-  if (axis.Count() > kMaxPlotPoints) {
-    error = axisOption + " gives " + std::to_string(axis.Count()) + " values; a plot takes at most " +
-            std::to_string(kMaxPlotPoints) + " (use a larger step)";
-    return std::nullopt;
-  }
-  if (!axis.At(0).ok() || !axis.At(axis.Count() - 1).ok()) {
-    error = axisOption + " goes beyond the single-precision range";
-    return std::nullopt;
-  }
-  for (std::size_t k = 0; k < axis.Count(); ++k) request.xs.push_back(axis.At(k));
-
-  for (const std::uint8_t s : substances) {
-    if (s == model::kWater && !alongTemperature) {
+  std::optional<std::vector<ParsedNumber>> xs =
+      AxisValues(alongTemperature ? temperatures : concentrations, axisOption, error);
+  if (!xs) return std::nullopt;
+  request.xs = std::move(*xs);
+  for (const substance_info& s : *substances) {
+    if (s.is_water() && !alongTemperature) {
       error = "water has no concentration: plot it against --temperature";
       return std::nullopt;
     }
   }
-  std::vector<ParsedNumber> others;
-  if (ValueCount(otherSweeps) > kMaxPlotCurves) {
-    error = otherOption + " gives " + std::to_string(ValueCount(otherSweeps)) + " values; a plot takes at most " +
-            std::to_string(kMaxPlotCurves) + " curves";
-    return std::nullopt;
-  }
-  for (const Sweep& s : otherSweeps) {
-    for (std::size_t k = 0; k < s.Count(); ++k) {
-      others.push_back(s.At(k));
-      if (!others.back().ok()) {
-        error = otherOption + " goes beyond the single-precision range";
-        return std::nullopt;
-      }
-    }
-  }
-  if (others.empty()) {
-    for (const std::uint8_t s : substances) {
-      if (alongTemperature && s == model::kWater) continue;
-      error = otherOption + " is required" +
-              (alongTemperature ? " for " + std::string(model::kCatalogue[s - 1u].Formula) : std::string());
-      return std::nullopt;
-    }
-    others.push_back(ParsedNumber{});  // water only: its concentration 0
-  }
-
-  if (substances.size() > 1) {
-    if (others.size() != 1) {
-      error = "several substances are drawn at a single value: give one " + otherOption;
-      return std::nullopt;
-    }
-    if (substances.size() > kMaxPlotCurves) {
-      error = "a plot takes at most " + std::to_string(kMaxPlotCurves) + " substances";
-      return std::nullopt;
-    }
-    request.bySubstance = true;
-    for (const std::uint8_t s : substances) {
-      // Water has no concentration; it is drawn beside the solutions.
-      const bool water = s == model::kWater && alongTemperature;
-      request.curves.push_back({s, water ? ParsedNumber{} : others[0]});
-    }
-  } else {
-    for (const ParsedNumber& value : others) request.curves.push_back({substances[0], value});
-  }
+  std::optional<std::vector<ParsedNumber>> values =
+      CurveValues(alongTemperature ? concentrations : temperatures, otherOption, error);
+  if (!values || !AddCurves(*substances, std::move(*values), otherOption, request, error)) return std::nullopt;
   return request;
 }
 
-PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& request, PlotLanguage language,
-                      std::string_view decimalSeparator) {
+PlotData MakePlotData(const PlotRequest& request, PlotLanguage language, std::string_view decimalSeparator) {
   PlotData data;
-  report::PlotFigure& figure = data.figure;
-  const bool alongTemperature = request.axis == PlotAxis::Temperature;
-  const model::ConcentrationUnit unit = request.unit;
-  const bool inFraction = unit == model::ConcentrationUnit::MassFraction;
-  figure.decimalSeparator = std::string(decimalSeparator);
-  if (alongTemperature) {
-    figure.xAxisLabel = std::string(Pick(language, "Температура, °C", "Temperature, °C"));
-  } else if (inFraction) {
-    figure.xAxisLabel = std::string(Pick(language, "Концентрация, кг/кг", "Concentration, kg/kg"));
-  } else {
-    const UnitText& text = TextOf(unit);
-    figure.xAxisLabel = std::string(Pick(language, "Концентрация ", "Concentration ")) + std::string(text.symbol) +
-                        ", " + std::string(Pick(language, text.russian, text.english));
+  const PlotWording wording(request, language, decimalSeparator);
+  FrameFigure(request, wording, decimalSeparator, data.figure);
+  const std::vector<EvaluatedCurve> curves = EvaluateCurves(request, data);
+  for (std::size_t c = 0; c < curves.size(); ++c) {
+    AddSaturationBoundary(request, c, curves[c].saturation, wording, data.figure);
+    AddSolubilityBoundary(request, c, wording, data.figure);
   }
-  if (!request.xs.empty()) {
-    figure.xFrom = static_cast<double>(request.xs.front().value);
-    figure.xTo = static_cast<double>(request.xs.back().value);
-  }
-  const auto valueLabel = [&](float fixed) {
-    return ValueLabel(request.axis, fixed, decimalSeparator, unit, language);
-  };
-  const bool water = request.curves.size() == 1 && request.curves[0].substance == model::kWater && alongTemperature &&
-                     request.curves[0].fixed.ok() && request.curves[0].fixed.value == 0.0f;
-  if (!request.curves.empty()) figure.title = SubstanceTitle(request.curves[0].substance, language);
-  if (request.bySubstance) {
-    // The substances are in the legend; the title says where they are drawn.
-    for (const PlotCurveRequest& curve : request.curves) {
-      if (curve.substance == model::kWater && alongTemperature) continue;
-      figure.title = std::string(Pick(language, "Растворы при ", "Solutions at ")) + valueLabel(curve.fixed.value);
-      break;
-    }
-  }
-  // The label of a boundary line: what it is, and whose.
-  const auto boundaryLabel = [&](std::string_view russian, std::string_view english, const PlotCurveRequest& asked) {
-    std::string label(Pick(language, russian, english));
-    if (request.bySubstance) {
-      label += " " + SubscriptFormula(model::kCatalogue[asked.substance - 1u].Formula);
-    } else {
-      label += std::string(Pick(language, " при ", " at ")) + valueLabel(asked.fixed.value);
-    }
-    return label;
-  };
-
-  // Evaluate every point once; the panels take their property from it.
-  struct Evaluated {
-    report::PlotGap gap = report::PlotGap::None;
-    bool beyondSolubility = false;
-    model::PropertySet properties;
-  };
-  std::vector<std::vector<Evaluated>> results(request.curves.size());
-  PointOutcome outcome;
-  for (std::size_t c = 0; c < request.curves.size(); ++c) {
-    const PlotCurveRequest& asked = request.curves[c];
-    const std::string_view formula = model::kCatalogue[asked.substance - 1u].Formula;
-    const bool isWater = asked.substance == model::kWater;
-    bool above = false;
-    bool below = false;
-    // Where the curve crosses calcium chloride's saturation, when its
-    // concentration is not a fixed mass fraction: the x of the last point
-    // on one side, the excess over the limit there, then on the other.
-    std::optional<std::pair<double, double>> lastSide;
-    std::optional<double> crossing;
-    for (const ParsedNumber& x : request.xs) {
-      const ParsedNumber given = alongTemperature ? asked.fixed : x;
-      const ParsedNumber temperature = alongTemperature ? x : asked.fixed;
-      ParsedNumber concentration = given;
-      Evaluated point;
-      ++data.points;
-      if (given.ok() && temperature.ok() && !inFraction && !isWater) {
-        const model::Conversion conversion =
-            model::ToMassFraction(tables, asked.substance, unit, static_cast<double>(given.value), temperature.value);
-        if (!conversion.ok) {
-          point.gap = report::PlotGap::Unconvertible;
-          ++data.unconvertible;
-          results[c].push_back(point);
-          continue;
-        }
-        concentration.value = conversion.massFraction;
-      }
-      if (!concentration.ok() || !temperature.ok() ||
-          InadmissibleReason(asked.substance, concentration.value, temperature.value)) {
-        point.gap = report::PlotGap::Inadmissible;
-        ++data.inadmissible;
-      } else {
-        const bool saturated = asked.substance == model::kCalciumChloride &&
-                               model::SaturationConcentration(temperature.value) < concentration.value;
-        if (asked.substance == model::kCalciumChloride && alongTemperature) {
-          const double excess = static_cast<double>(concentration.value) -
-                                static_cast<double>(model::SaturationConcentration(temperature.value));
-          const double at = static_cast<double>(x.value);
-          if (lastSide && !crossing && (lastSide->second > 0.0) != saturated) {
-            const double share = lastSide->second / (lastSide->second - excess);
-            crossing = lastSide->first + share * (at - lastSide->first);
-          }
-          lastSide = std::make_pair(at, excess);
-        }
-        if (saturated) {
-          point.gap = report::PlotGap::AboveSaturation;
-          ++data.aboveSaturation;
-          above = true;
-        } else {
-          below = below || asked.substance == model::kCalciumChloride;
-          EvaluatePoint(tables, formula, concentration, temperature, outcome);
-          if (outcome.ok()) {
-            point.properties = *outcome.properties;
-            point.beyondSolubility = AboveSolubility(asked.substance, concentration.value, temperature.value);
-            if (point.beyondSolubility) ++data.beyondSolubility;
-          } else {
-            point.gap = report::PlotGap::ArithmeticFault;
-            if (data.failed++ == 0) data.firstFault = outcome.error;
-          }
-        }
-      }
-      results[c].push_back(point);
-    }
-    if (above && below) {
-      // The curve crosses the saturation: its limit is marked where the
-      // curve begins or ends.
-      report::PlotBoundary boundary;
-      boundary.curve = c;
-      if (!alongTemperature) {
-        boundary.x =
-            InUnit(tables, asked.substance, static_cast<double>(model::SaturationConcentration(asked.fixed.value)),
-                   asked.fixed.value, unit);
-      } else if (inFraction) {
-        boundary.x = std::log(static_cast<double>(asked.fixed.value) / 0.52551) / 0.00156214;
-      } else {
-        boundary.x = crossing.value_or(std::nan(""));
-      }
-      if (std::isfinite(boundary.x)) {
-        boundary.x = std::fmin(std::fmax(boundary.x, figure.xFrom), figure.xTo);
-        boundary.label = boundaryLabel("насыщение", "saturation", asked);
-        figure.boundaries.push_back(std::move(boundary));
-      }
-    }
-    // On a concentration axis the solubility at the curve's temperature is
-    // marked where it lies inside the plot. A salt whose solubility is not
-    // well defined there has none marked.
-    if (!alongTemperature && asked.fixed.ok()) {
-      const std::optional<model::SolubilityLimit> limit = model::Solubility(asked.substance, asked.fixed.value);
-      if (limit && limit->status != model::SolubilityStatus::IllDefined) {
-        const double at = InUnit(tables, asked.substance, limit->massFraction, asked.fixed.value, unit);
-        if (std::isfinite(at) && at >= figure.xFrom && at <= figure.xTo) {
-          report::PlotBoundary boundary;
-          boundary.kind = report::PlotBoundaryKind::Solubility;
-          boundary.curve = c;
-          boundary.x = at;
-          boundary.label = boundaryLabel("растворимость", "solubility", asked);
-          if (limit->status == model::SolubilityStatus::Uncertain) {
-            boundary.label += std::string(Pick(language, " (неточно)", " (uncertain)"));
-          }
-          figure.boundaries.push_back(std::move(boundary));
-        }
-      }
-    }
-  }
-
-  for (const PlotProperty property : request.properties) {
-    report::PlotPanel panel;
-    const PropertyText& text = kPropertyTexts[static_cast<std::size_t>(property)];
-    panel.axisLabel = std::string(Pick(language, text.russian, text.english));
-    for (std::size_t c = 0; c < request.curves.size(); ++c) {
-      const PlotCurveRequest& asked = request.curves[c];
-      report::PlotCurve curve;
-      if (request.bySubstance) {
-        curve.label = SubstanceTitle(asked.substance, language);
-      } else if (!water) {
-        curve.label = valueLabel(asked.fixed.value);
-      }
-      for (std::size_t k = 0; k < request.xs.size(); ++k) {
-        report::PlotPoint point;
-        point.x = request.xs[k].value;
-        point.gap = results[c][k].gap;
-        point.beyondSolubility = results[c][k].beyondSolubility;
-        if (point.gap == report::PlotGap::None) point.value = PropertyValue(results[c][k].properties, property);
-        curve.points.push_back(point);
-      }
-      panel.curves.push_back(std::move(curve));
-    }
-    figure.panels.push_back(std::move(panel));
-  }
-
-  if (data.LeftOut() > 0) {
-    std::string note = std::string(Pick(language, "Пропущено точек: ", "Points left out: ")) +
-                       std::to_string(data.LeftOut()) + std::string(Pick(language, " из ", " of ")) +
-                       std::to_string(data.points);
-    std::string reasons;
-    const auto reason = [&](std::size_t count, std::string_view russian, std::string_view english) {
-      if (count == 0) return;
-      if (!reasons.empty()) reasons += "; ";
-      reasons += std::string(Pick(language, russian, english)) + ": " + std::to_string(count);
-    };
-    reason(data.aboveSaturation, "выше насыщения хлорида кальция", "above the saturation of calcium chloride");
-    reason(data.unconvertible, "концентрация не переводится в массовую долю", "no mass fraction for the concentration");
-    reason(data.inadmissible, "вне допустимых значений", "outside the admissible values");
-    reason(data.failed, "ошибка вычисления", "arithmetic fault");
-    figure.notes.push_back(note + " (" + reasons + ")");
-  }
-  if (data.beyondSolubility > 0) {
-    figure.notes.push_back(
-        std::string(Pick(language, "Выше растворимости (штриховая линия): ", "Above the solubility (dashed): ")) +
-        std::to_string(data.beyondSolubility) + std::string(Pick(language, " из ", " of ")) +
-        std::to_string(data.points) + std::string(Pick(language, " точек", " points")));
-  }
+  AddPanels(request, curves, wording, data.figure);
+  AddNotes(wording, data);
   return data;
 }
 
@@ -610,11 +790,12 @@ std::optional<PlotSize> ParsePlotSize(std::string_view text, report::PlotFileFor
   return size;
 }
 
-std::string SubstanceTitle(std::uint8_t substance, PlotLanguage language) {
-  const model::CatalogueRow& row = model::kCatalogue[substance - 1u];
-  const std::string name =
-      language == PlotLanguage::Russian ? RussianName(substance) : CapitalizeFirst(std::string(row.EnglishName));
-  return name + " " + SubscriptFormula(row.Formula);
+std::string SubstanceTitle(substance_id substance, PlotLanguage language) {
+  const expected<substance_info> info = find_substance(substance);
+  if (!info) return {};
+  const std::string name = language == PlotLanguage::Russian ? RussianName(info->russian_name)
+                                                             : CapitalizeFirst(std::string(info->english_name));
+  return name + " " + SubscriptFormula(info->formula);
 }
 
 }  // namespace elprops::cli

@@ -9,16 +9,16 @@
 #include <string_view>
 #include <vector>
 
+#include <elprops/substance.hpp>
+#include <elprops/vocabulary.hpp>
+
 #include "cli/input/point_input.h"
-#include "model/catalogue.h"
-#include "model/inverse.h"
-#include "model/units.h"
 #include "report/plot_model.h"
 
 namespace elprops::cli {
 
-// A panel shows one of the model's five properties.
-using PlotProperty = model::Property;
+// A panel shows one of the five properties.
+using PlotProperty = property_kind;
 enum class PlotAxis : std::uint8_t { Temperature, Concentration };
 enum class PlotLanguage : std::uint8_t { Russian, English };
 
@@ -40,7 +40,7 @@ struct PlotOptions {
 // One curve: a substance at one value of the quantity that is not on the
 // horizontal axis (a concentration of 0 for water).
 struct PlotCurveRequest {
-  std::uint8_t substance = 0;
+  substance_id substance{};
   ParsedNumber fixed;
 };
 
@@ -50,11 +50,12 @@ struct PlotRequest {
   std::vector<ParsedNumber> xs;  // the horizontal values, as compute reads them
   bool bySubstance = false;      // one curve per substance rather than per value
   // The unit of the concentrations, on the axis and in the legend alike.
-  model::ConcentrationUnit unit = model::ConcentrationUnit::MassFraction;
+  concentration_unit unit = concentration_unit::mass_fraction;
   std::vector<PlotCurveRequest> curves;
 };
 
-// "density", ..., "thermal_conductivity" or "all" (the five in that order).
+// A property's name ("density", "surface_tension") or "all" (the five in
+// their order).
 std::optional<std::vector<PlotProperty>> PlotPropertiesNamed(std::string_view name);
 
 // Works out the horizontal axis and the curves: the quantity given as a
@@ -78,7 +79,7 @@ struct PlotData {
   [[nodiscard]] std::size_t LeftOut() const { return inadmissible + aboveSaturation + failed + unconvertible; }
 };
 
-// Every point of every curve evaluated as compute evaluates it; a point is
+// Every point of every curve computed as compute computes it; a point is
 // a gap when its concentration has no mass fraction in the unit asked,
 // when the window's input would refuse it, when calcium chloride is above
 // its saturation, or when the computation fails. A point with more salt
@@ -86,8 +87,7 @@ struct PlotData {
 // on a concentration axis the solubility is a boundary where it lies
 // inside the plot. Texts in `language`, numbers in labels with
 // `decimalSeparator`.
-PlotData MakePlotData(const model::SubstanceTables& tables, const PlotRequest& request, PlotLanguage language,
-                      std::string_view decimalSeparator);
+PlotData MakePlotData(const PlotRequest& request, PlotLanguage language, std::string_view decimalSeparator);
 
 // "ru" or "en".
 std::optional<PlotLanguage> PlotLanguageNamed(std::string_view name);
@@ -111,6 +111,6 @@ std::optional<PlotSize> ParsePlotSize(std::string_view text, report::PlotFileFor
 
 // The substance's name in the language with its formula, digits as
 // subscripts: "Хлорид кальция CaCl₂", "Calcium chloride CaCl₂".
-std::string SubstanceTitle(std::uint8_t substance, PlotLanguage language);
+std::string SubstanceTitle(substance_id substance, PlotLanguage language);
 
 }  // namespace elprops::cli

@@ -92,7 +92,8 @@ ELPROPS_API std::size_t compute_many(std::span<const substance_id> substances, s
 // Where compute_many puts what it finds of each point. errors is required;
 // every other output is filled when it is not empty (and must then hold a
 // value per point). A failed point leaves NaN in its numbers and an empty
-// warning text.
+// warning text, except the mass fraction of a point whose correlations
+// faulted: the one they were given.
 struct point_outputs {
   std::span<properties> rows;  // the five properties as one record per point, or
   property_columns columns;    // as one column per property (either, both, or neither)

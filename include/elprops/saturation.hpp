@@ -21,4 +21,9 @@ inline constexpr temperature_range calcium_chloride_saturation_range{0.0f, 100.0
 // value is an extrapolation.
 ELPROPS_API float calcium_chloride_saturation(float temperature_celsius) noexcept;
 
+// The temperature in degrees Celsius at which a calcium chloride mass
+// fraction is saturated by that fit: ln(w / 0.52551) / 0.00156214, in
+// double.
+ELPROPS_API double calcium_chloride_saturation_temperature(float mass_fraction) noexcept;
+
 }  // namespace elprops

@@ -56,6 +56,12 @@ struct concentration_root {
   // chosen (exact: a float gives the value itself).
   float below = 0.0f, above = 0.0f;
   enum class side : std::uint8_t { exact, lower, upper } chosen = side::exact;
+  // The lowest and highest mass fractions around the answer at which the
+  // model gives the same value. Where the property levels off they lie far
+  // apart (plateau): every mass fraction between them gives this value, and
+  // this one answer stands for them all.
+  float run_first = 0.0f, run_last = 0.0f;
+  bool plateau = false;
   // The warnings and notes of the point at that mass fraction, as compute()
   // gives them.
   std::vector<warning> warnings;

@@ -12,6 +12,7 @@
 #include <limits>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <elprops/expected.hpp>
@@ -25,6 +26,7 @@ enum class warning_kind : std::uint8_t {
   ill_defined,         // note: the salt hydrolyses or decomposes there
   no_solubility_data,  // note: the solubility table covers 0 to 100 °C
   above_boiling,       // above 100 °C: boiling, and the correlations less accurate
+  not_physical,        // a computed value at or below zero: the correlation is beyond its range
 };
 
 struct warning {
@@ -36,9 +38,10 @@ struct warning {
   }
 };
 
-// The warnings and notes of a point (mass fraction, temperature in degrees
-// Celsius), solubility first; empty when there are none. The point need not
-// be computable; the substance must be known.
+// The warnings and notes of a point's place (mass fraction, temperature in
+// degrees Celsius), solubility first; empty when there are none. The point
+// need not be computable; the substance must be known. compute() adds the
+// warnings of computed values that cannot be true (not_physical).
 ELPROPS_API expected<std::vector<warning>> check_validity(substance_id substance, float mass_fraction,
                                                           float temperature_celsius);
 
@@ -67,5 +70,21 @@ ELPROPS_API expected<validity_threshold> validity_threshold_at(substance_id subs
 // fraction of the anhydrous salt in the saturated solution, interpolated
 // linearly in the table; a failure outside the table or for water.
 ELPROPS_API expected<double> solubility(substance_id substance, float temperature_celsius);
+
+// How far the table's solubility can be trusted.
+enum class solubility_status : std::uint8_t {
+  ok,           // two or more sources agree, or a well-covered single handbook value
+  uncertain,    // sources differ, a single source, or a doubtful value
+  ill_defined,  // the salt hydrolyses or decomposes: the value is indicative only
+};
+
+struct solubility_limit {
+  double mass_fraction = 0.0;  // of the anhydrous salt in the saturated solution
+  solubility_status status = solubility_status::ok;
+  std::string_view solid;  // the solid phase ("NaCl", "CaCl2·6H2O"); empty where no source names it
+};
+
+// The solubility with what is known of it; a failure as for solubility().
+ELPROPS_API expected<solubility_limit> solubility_limit_at(substance_id substance, float temperature_celsius);
 
 }  // namespace elprops

@@ -23,6 +23,7 @@ struct property_info {
   std::string_view unit;             // "N/m", "J/(kg·K)" (UTF-8)
   std::string_view ascii_unit;       // "N/m", "J/(kg*K)": where only ASCII will do
   std::string_view russian_caption;  // "ПОВЕРХНОСТНОЕ НАТЯЖЕНИЕ", as the window names it
+  std::string_view russian_unit;     // "Н/м", "Дж/(кг·К)"
 };
 
 // The five in property_kind order.
@@ -44,10 +45,12 @@ inline constexpr int concentration_unit_count = 5;
 
 struct unit_info {
   concentration_unit unit = concentration_unit::mass_fraction;
-  std::string_view name;       // "fraction", "percent", "molality", "molarity", "g/L": as options take them
-  std::string_view symbol;     // "kg/kg", "%", "mol/kg", "mol/L", "g/L"
-  std::string_view words;      // "mass fraction", "mass percent", ...: in running text
-  bool needs_density = false;  // molarity and g/L are solved on the solution's density
+  std::string_view name;            // "fraction", "percent", "molality", "molarity", "g/L": as options take them
+  std::string_view symbol;          // "kg/kg", "%", "mol/kg", "mol/L", "g/L"
+  std::string_view words;           // "mass fraction", "mass percent", ...: in running text
+  std::string_view quantity;        // the quantity's letter: "w", "w", "b", "c", "ρ"
+  std::string_view russian_symbol;  // "кг/кг", "%", "моль/кг", "моль/л", "г/л"
+  bool needs_density = false;       // molarity and g/L are solved on the solution's density
 };
 
 // The five in concentration_unit order.

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <elprops/elprops.hpp>
 
+#include <cmath>
+#include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -42,6 +45,109 @@ TEST(PublicUnits, MolarityThroughTheDensity) {
   ASSERT_TRUE(r) << r.error().message;
   EXPECT_EQ(r->mass_fraction, c->mass_fraction);
   EXPECT_NEAR(r->molarity, molar, 1e-5);
+}
+
+struct Refusal {
+  const char* name;
+  elprops::concentration_unit unit;
+  double value;
+  const char* message;
+};
+
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
+
+class RefusedConcentration : public testing::TestWithParam<Refusal> {};
+
+// The message names the quantity and the unit that were given.
+TEST_P(RefusedConcentration, SaysWhatWasGiven) {
+  const Refusal& r = GetParam();
+  const elprops::result point = elprops::compute(kSodiumChloride, r.value, 20.0f, r.unit);
+  ASSERT_FALSE(point);
+  EXPECT_EQ(point.error().message, r.message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, RefusedConcentration,
+    testing::Values(Refusal{"HundredPercent", elprops::concentration_unit::mass_percent, 100.0,
+                            "mass percent 100 % is not between 0 and 100 (both excluded)"},
+                    Refusal{"HugeMolality", elprops::concentration_unit::molality, 1e30,
+                            "molality 1e+30 mol/kg gives the mass fraction 1, which is not between 0 and 1 (both "
+                            "excluded)"},
+                    Refusal{"TinyMolality", elprops::concentration_unit::molality, 1e-50,
+                            "molality 1e-50 mol/kg gives the mass fraction 0, which is not between 0 and 1 (both "
+                            "excluded)"}),
+    [](const testing::TestParamInfo<Refusal>& row) { return std::string(row.param.name); });
+
+TEST(PublicUnits, ImpossibleFractionsAndDensitiesHaveNoMolality) {
+  EXPECT_FALSE(elprops::molality(kSodiumChloride, 1.0f));
+  EXPECT_FALSE(elprops::molality(kSodiumChloride, 2.0f));
+  EXPECT_FALSE(elprops::molality(kSodiumChloride, -0.1f));
+  EXPECT_FALSE(elprops::molarity(kSodiumChloride, 0.1f, -1000.0f));
+  EXPECT_TRUE(elprops::molality(kSodiumChloride, 0.0f));
+  // 10 percent reads back as 10, the float nearest to 0.1f times 100.
+  EXPECT_EQ(
+      elprops::from_mass_fraction(kSodiumChloride, elprops::concentration_unit::mass_percent, 0.1f, 20.0f).value(),
+      10.0);
+}
+
+struct ImpossibleCase {
+  const char* name;
+  int substance;
+  float w, t;
+  const char* warning;  // nullptr: no value is impossible
+};
+
+void PrintTo(const ImpossibleCase& c, std::ostream* os) { *os << c.name; }
+
+class ImpossibleValues : public testing::TestWithParam<ImpossibleCase> {};
+
+// A value at or below zero is kept, and the point warns of it, alone and
+// among many points alike.
+TEST_P(ImpossibleValues, AreWarnedOfAndKept) {
+  const ImpossibleCase& c = GetParam();
+  const elprops::substance_id id{static_cast<std::uint8_t>(c.substance)};
+  const elprops::result r = elprops::compute(id, c.w, c.t);
+  ASSERT_TRUE(r) << r.error().message;
+  const std::string joined = elprops::join_warnings(r->warnings);
+  bool impossible = false;
+  for (const auto& w : r->warnings) impossible = impossible || w.kind == elprops::warning_kind::not_physical;
+  EXPECT_EQ(impossible, c.warning != nullptr) << joined;
+  if (c.warning != nullptr) {
+    EXPECT_NE(joined.find(c.warning), std::string::npos) << joined;
+  }
+  std::vector<elprops::properties> rows(1);
+  std::vector<elprops::error_kind> errors(1);
+  std::vector<std::string> warnings(1);
+  elprops::point_outputs out;
+  out.rows = rows;
+  out.errors = errors;
+  out.warnings = warnings;
+  const std::vector<double> concentration{c.w};
+  elprops::compute_many(std::span(&id, 1), concentration, std::span(&c.t, 1), {}, out);
+  EXPECT_EQ(warnings[0], joined);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Points, ImpossibleValues,
+    testing::Values(ImpossibleCase{"NegativeTensionOfCalciumChloride", 11, 0.55f, 90.0f, "the surface tension -"},
+                    ImpossibleCase{"NegativeHeatCapacityOfBariumSulfide", 5, 0.67f, 1.0f, "the heat capacity -"},
+                    ImpossibleCase{"OrdinarySodiumChloride", 17, 0.1f, 20.0f, nullptr}),
+    [](const testing::TestParamInfo<ImpossibleCase>& row) { return std::string(row.param.name); });
+
+TEST(PublicVocabulary, NamesReadBack) {
+  for (const elprops::unit_info& u : elprops::unit_table()) {
+    EXPECT_EQ(elprops::parse_concentration_unit(u.name), u.unit) << u.name;
+    EXPECT_EQ(&elprops::describe(u.unit), &u);
+  }
+  EXPECT_EQ(elprops::parse_concentration_unit("G/L"), elprops::concentration_unit::mass_concentration);
+  EXPECT_EQ(elprops::parse_concentration_unit("%"), elprops::concentration_unit::mass_percent);
+  for (const elprops::property_info& p : elprops::property_table()) {
+    EXPECT_EQ(elprops::parse_property(p.name), p.kind) << p.name;
+    EXPECT_EQ(&elprops::describe(p.kind), &p);
+  }
+  EXPECT_EQ(elprops::parse_property("surface-tension"), elprops::property_kind::surface_tension);
+  EXPECT_FALSE(elprops::parse_property("colour").has_value());
+  EXPECT_FALSE(elprops::parse_property("surface tension").has_value());
 }
 
 TEST(PublicSolve, HydrometerReading) {
@@ -88,6 +194,13 @@ TEST(PublicWarnings, ResultsCarryTheirWarnings) {
   EXPECT_DOUBLE_EQ(elprops::solubility(kSodiumChloride, 20.0f).value(), 0.2641);
   EXPECT_FALSE(elprops::solubility(kSodiumChloride, 150.0f));
   EXPECT_FALSE(elprops::solubility(kWater, 20.0f));
+  const auto limit = elprops::solubility_limit_at(kSodiumChloride, 20.0f);
+  ASSERT_TRUE(limit);
+  EXPECT_EQ(limit->solid, "NaCl");
+  EXPECT_EQ(limit->status, elprops::solubility_status::ok);
+  // The saturation fit read backwards: ln(w / 0.52551) / 0.00156214.
+  EXPECT_DOUBLE_EQ(elprops::calcium_chloride_saturation_temperature(0.55f),
+                   std::log(static_cast<double>(0.55f) / 0.52551) / 0.00156214);
 }
 
 TEST(PublicComputeMany, UnitsWarningsAndMessagesAsComputeGivesThem) {
@@ -115,6 +228,9 @@ TEST(PublicComputeMany, UnitsWarningsAndMessagesAsComputeGivesThem) {
   out.mass_fractions = w;
   out.molalities = molality;
   EXPECT_EQ(elprops::compute_many(s, c, t, u, out), 3u);
+  // The faulting point keeps the mass fraction its correlations were given.
+  EXPECT_EQ(errors[5], elprops::error_kind::arithmetic_fault);
+  EXPECT_EQ(w[5], 0.99f);
   for (std::size_t i = 0; i < n; ++i) {
     const elprops::result one = elprops::compute(s[i], c[i], t[i], u[i]);
     ASSERT_EQ(errors[i], one.error().kind) << i;

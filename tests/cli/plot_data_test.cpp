@@ -4,6 +4,8 @@
 // computation fails, and the saturation marked where a curve crosses it.
 #include <gtest/gtest.h>
 
+#include <elprops/compute.hpp>
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -14,7 +16,6 @@
 #include <vector>
 
 #include "cli/input/point_input.h"
-#include "cli/output/point_output.h"
 #include "cli/plot/plot_data.h"
 #include "model/catalogue.h"
 #include "model/correlations.h"
@@ -36,15 +37,15 @@ float RangeValue(double from, double step, int k) {
 
 float Property(const model::PropertySet& set, PlotProperty property) {
   switch (property) {
-    case PlotProperty::Density:
+    case PlotProperty::density:
       return set.Density;
-    case PlotProperty::Viscosity:
+    case PlotProperty::viscosity:
       return set.Viscosity;
-    case PlotProperty::SurfaceTension:
+    case PlotProperty::surface_tension:
       return set.SurfaceTension;
-    case PlotProperty::HeatCapacity:
+    case PlotProperty::heat_capacity:
       return set.HeatCapacity;
-    case PlotProperty::ThermalConductivity:
+    case PlotProperty::thermal_conductivity:
       return set.ThermalConductivity;
   }
   return NAN;
@@ -105,7 +106,7 @@ TEST_P(PlotPoints, AreTheModelsSinglesWithGapsWhereComputeFails) {
   std::string error;
   const std::optional<PlotRequest> request = MakePlotRequest(row.options, error);
   ASSERT_TRUE(request) << error;
-  const PlotData data = MakePlotData(tables_, *request, PlotLanguage::English, ".");
+  const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
   const report::PlotFigure& figure = data.figure;
   ASSERT_EQ(figure.panels.size(), request->properties.size());
   std::size_t inadmissible = 0;
@@ -129,18 +130,16 @@ TEST_P(PlotPoints, AreTheModelsSinglesWithGapsWhereComputeFails) {
         EXPECT_EQ(point.gap, expected.gap);
         EXPECT_EQ(point.value.has_value(), expected.gap == PlotGap::None);
 
-        // The same point through compute's own evaluation.
-        PointOutcome outcome;
-        const std::string formula(model::kCatalogue[substance - 1u].Formula);
-        EvaluatePoint(tables_, formula, ParsedNumber{x}, ParsedNumber{t}, outcome);
+        // The same point through the library's compute, one point at a time.
+        const elprops::result computed = elprops::compute(substance_id{substance}, x, t);
         if (expected.gap == PlotGap::None) {
           ASSERT_TRUE(point.value.has_value());
           const float want = Property(expected.properties, request->properties[p]);
           EXPECT_TRUE(SameBits(*point.value, want)) << *point.value << " != " << want;
-          ASSERT_TRUE(outcome.ok()) << outcome.error;
-          EXPECT_TRUE(SameBits(*point.value, Property(*outcome.properties, request->properties[p])));
+          ASSERT_TRUE(computed) << computed.error().message;
+          EXPECT_TRUE(SameBits(*point.value, property_value(*computed, request->properties[p])));
         } else if (expected.gap != PlotGap::AboveSaturation) {
-          EXPECT_FALSE(outcome.ok()) << "compute fails where the plot has a gap";
+          EXPECT_FALSE(computed) << "compute fails where the plot has a gap";
         }
         if (p == 0) {
           inadmissible += point.gap == PlotGap::Inadmissible;
@@ -251,7 +250,7 @@ TEST(PlotFaults, ArithmeticFaultsAreGaps) {
   std::string error;
   const auto request = MakePlotRequest(Options({"K2CO3"}, "density", {"1:100:1"}, {"0.99"}), error);
   ASSERT_TRUE(request) << error;
-  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
   EXPECT_GT(data.failed, 0u);
   EXPECT_FALSE(data.firstFault.empty());
   for (const report::PlotPoint& point : data.figure.panels[0].curves[0].points) {
@@ -263,11 +262,10 @@ TEST(PlotFaults, ArithmeticFaultsAreGaps) {
 // --- The saturation boundary ---------------------------------------------------
 
 TEST(SaturationBoundary, MarkedWhereATemperatureCurveBegins) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::string error;
   const auto request = MakePlotRequest(Options({"CaCl2"}, "density", {"1:100:1"}, {"0.3", "0,55"}), error);
   ASSERT_TRUE(request) << error;
-  const PlotData data = MakePlotData(tables, *request, PlotLanguage::Russian, ",");
+  const PlotData data = MakePlotData(*request, PlotLanguage::Russian, ",");
   ASSERT_EQ(data.figure.boundaries.size(), 1u) << "only the curve that crosses";
   const report::PlotBoundary& boundary = data.figure.boundaries[0];
   EXPECT_EQ(boundary.curve, 1u);
@@ -287,11 +285,10 @@ TEST(SaturationBoundary, MarkedWhereATemperatureCurveBegins) {
 }
 
 TEST(SaturationBoundary, MarkedWhereAConcentrationCurveEnds) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::string error;
   const auto request = MakePlotRequest(Options({"CaCl2"}, "viscosity", {"20"}, {"0.3:0.7:0.01"}), error);
   ASSERT_TRUE(request) << error;
-  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
   // The window's saturation, and the literature solubility (0.4269 at 20 °C,
   // an uncertain row) well below it.
   ASSERT_EQ(data.figure.boundaries.size(), 2u);
@@ -304,13 +301,12 @@ TEST(SaturationBoundary, MarkedWhereAConcentrationCurveEnds) {
 }
 
 TEST(SaturationBoundary, NotDrawnWhenNoCurveCrossesIt) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::string error;
   // Below saturation everywhere, and above it everywhere.
   for (const char* x : {"0.3", "0.7"}) {
     const auto request = MakePlotRequest(Options({"CaCl2"}, "density", {"1:100:1"}, {x}), error);
     ASSERT_TRUE(request) << error;
-    EXPECT_TRUE(MakePlotData(tables, *request, PlotLanguage::English, ".").figure.boundaries.empty()) << x;
+    EXPECT_TRUE(MakePlotData(*request, PlotLanguage::English, ".").figure.boundaries.empty()) << x;
   }
 }
 
@@ -345,11 +341,10 @@ class SolubilityDashes : public testing::TestWithParam<BeyondRow> {};
 
 TEST_P(SolubilityDashes, WhereTheConcentrationExceedsTheTabulatedLimit) {
   const BeyondRow& row = GetParam();
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::string error;
   const auto request = MakePlotRequest(Options({"NaCl"}, "density", {row.temperatures}, {row.concentration}), error);
   ASSERT_TRUE(request) << error;
-  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
   const float w = std::strtof(row.concentration, nullptr);
   std::size_t beyond = 0;
   for (const report::PlotPoint& point : data.figure.panels[0].curves[0].points) {
@@ -377,11 +372,10 @@ INSTANTIATE_TEST_SUITE_P(SodiumChloride, SolubilityDashes,
                          [](const testing::TestParamInfo<BeyondRow>& row) { return std::string(row.param.name); });
 
 TEST(SolubilityLine, MarkedOnAConcentrationAxisAtTheTabulatedLimit) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::string error;
   const auto request = MakePlotRequest(Options({"NaCl"}, "density", {"20"}, {"0.2:0.35:0.01"}), error);
   ASSERT_TRUE(request) << error;
-  const PlotData data = MakePlotData(tables, *request, PlotLanguage::Russian, ",");
+  const PlotData data = MakePlotData(*request, PlotLanguage::Russian, ",");
   ASSERT_EQ(data.figure.boundaries.size(), 1u);
   const report::PlotBoundary& line = data.figure.boundaries[0];
   EXPECT_EQ(line.kind, report::PlotBoundaryKind::Solubility);
@@ -396,13 +390,12 @@ TEST(SolubilityLine, MarkedOnAConcentrationAxisAtTheTabulatedLimit) {
 }
 
 TEST(SolubilityLine, NotMarkedOutsideThePlotNorWithoutData) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::string error;
   // Below the limit all along; at 150 °C there is no table.
   for (const auto& [t, c] : {std::pair{"20", "0.05:0.25:0.05"}, std::pair{"150", "0.2:0.35:0.05"}}) {
     const auto request = MakePlotRequest(Options({"NaCl"}, "density", {t}, {c}), error);
     ASSERT_TRUE(request) << error;
-    const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+    const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
     EXPECT_TRUE(data.figure.boundaries.empty()) << t;
     EXPECT_EQ(data.beyondSolubility, 0u) << t;
   }
@@ -411,12 +404,11 @@ TEST(SolubilityLine, NotMarkedOutsideThePlotNorWithoutData) {
 // Ammonium bicarbonate decomposes above about 36 °C: its solubility there
 // is only a note, never a dashed curve.
 TEST(SolubilityLine, IllDefinedIsNeitherDashedNorMarked) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::string error;
   // 0.35 is above the 50 °C row (0.3420), which is ill-defined.
   const auto request = MakePlotRequest(Options({"NH4HCO3"}, "density", {"50"}, {"0.30:0.40:0.05"}), error);
   ASSERT_TRUE(request) << error;
-  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
   EXPECT_TRUE(data.figure.boundaries.empty());
   EXPECT_EQ(data.beyondSolubility, 0u);
 }
@@ -432,7 +424,7 @@ TEST(PlotUnits, MolalityCurveIsTheModelAtTheHandWorkedMassFraction) {
   std::string error;
   const auto request = MakePlotRequest(Options({"NaCl"}, "density", {"20"}, {"0.5:3:0.5"}, "", "molality"), error);
   ASSERT_TRUE(request) << error;
-  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
   EXPECT_EQ(data.figure.xAxisLabel, "Concentration m, mol/kg");
   const std::vector<report::PlotPoint>& points = data.figure.panels[0].curves[0].points;
   ASSERT_EQ(points.size(), 6u);
@@ -449,21 +441,20 @@ TEST(PlotUnits, MolalityCurveIsTheModelAtTheHandWorkedMassFraction) {
 }
 
 TEST(PlotUnits, LegendAndTitleInTheUnit) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::string error;
   const auto request = MakePlotRequest(Options({"NaCl"}, "density", {"1:100:1"}, {"1", "2,5"}, "", "molality"), error);
   ASSERT_TRUE(request) << error;
-  const PlotData ru = MakePlotData(tables, *request, PlotLanguage::Russian, ",");
+  const PlotData ru = MakePlotData(*request, PlotLanguage::Russian, ",");
   EXPECT_EQ(ru.figure.panels[0].curves[0].label, "m = 1 моль/кг");
   EXPECT_EQ(ru.figure.panels[0].curves[1].label, "m = 2,5 моль/кг");
-  const PlotData en = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  const PlotData en = MakePlotData(*request, PlotLanguage::English, ".");
   EXPECT_EQ(en.figure.panels[0].curves[0].label, "m = 1 mol/kg");
   const auto molar = MakePlotRequest(Options({"NaCl"}, "density", {"20"}, {"0.5:4:0.5"}, "", "molarity"), error);
   ASSERT_TRUE(molar) << error;
-  EXPECT_EQ(MakePlotData(tables, *molar, PlotLanguage::Russian, ",").figure.xAxisLabel, "Концентрация c, моль/л");
+  EXPECT_EQ(MakePlotData(*molar, PlotLanguage::Russian, ",").figure.xAxisLabel, "Концентрация c, моль/л");
   const auto percent = MakePlotRequest(Options({"NaCl", "KCl"}, "density", {"1:50:1"}, {"10"}, "", "%"), error);
   ASSERT_TRUE(percent) << error;
-  EXPECT_EQ(MakePlotData(tables, *percent, PlotLanguage::English, ".").figure.title, "Solutions at w = 10 %");
+  EXPECT_EQ(MakePlotData(*percent, PlotLanguage::English, ".").figure.title, "Solutions at w = 10 %");
 }
 
 // A molarity curve: each point's mass fraction gives back its molarity with
@@ -473,7 +464,7 @@ TEST(PlotUnits, MolarityRoundTripsThroughTheModelsDensity) {
   std::string error;
   const auto request = MakePlotRequest(Options({"NaCl"}, "density", {"20"}, {"0.5:5:0.5"}, "", "molarity"), error);
   ASSERT_TRUE(request) << error;
-  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
   for (const report::PlotPoint& point : data.figure.panels[0].curves[0].points) {
     ASSERT_TRUE(point.value.has_value()) << point.x;
     // ρ·w/M = c, so w = c·M/ρ with the density the point shows.
@@ -484,12 +475,11 @@ TEST(PlotUnits, MolarityRoundTripsThroughTheModelsDensity) {
 }
 
 TEST(PlotUnits, UnreachableConcentrationsAreGapsCounted) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::string error;
   // 1000 mol/L of sodium chloride: no admissible mass fraction reaches it.
   const auto request = MakePlotRequest(Options({"NaCl"}, "density", {"1:10:1"}, {"1000"}, "", "molarity"), error);
   ASSERT_TRUE(request) << error;
-  const PlotData data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
   EXPECT_EQ(data.unconvertible, 10u);
   EXPECT_EQ(data.LeftOut(), 10u);
   for (const report::PlotPoint& point : data.figure.panels[0].curves[0].points) {
@@ -508,11 +498,10 @@ TEST(PlotUnits, UnknownUnitIsRefused) {
 // --- Texts -------------------------------------------------------------------------
 
 TEST(PlotTexts, LabelsInTheLanguageWithTheLocaleSeparator) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::string error;
   const auto request = MakePlotRequest(Options({"CaCl2"}, "all", {"1:100:1"}, {"0.1", "0.25"}), error);
   ASSERT_TRUE(request) << error;
-  const PlotData ru = MakePlotData(tables, *request, PlotLanguage::Russian, ",");
+  const PlotData ru = MakePlotData(*request, PlotLanguage::Russian, ",");
   EXPECT_EQ(ru.figure.title, "Хлорид кальция CaCl₂");
   EXPECT_EQ(ru.figure.xAxisLabel, "Температура, °C");
   EXPECT_EQ(ru.figure.decimalSeparator, ",");
@@ -523,7 +512,7 @@ TEST(PlotTexts, LabelsInTheLanguageWithTheLocaleSeparator) {
   EXPECT_EQ(ru.figure.panels[0].curves[0].label, "x = 0,1");
   EXPECT_EQ(ru.figure.panels[0].curves[1].label, "x = 0,25");
 
-  const PlotData en = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  const PlotData en = MakePlotData(*request, PlotLanguage::English, ".");
   EXPECT_EQ(en.figure.title, "Calcium chloride CaCl₂");
   EXPECT_EQ(en.figure.xAxisLabel, "Temperature, °C");
   const std::vector<std::string> enAxes{"Density, kg/m³", "Viscosity, Pa·s", "Surface tension, N/m",
@@ -534,18 +523,17 @@ TEST(PlotTexts, LabelsInTheLanguageWithTheLocaleSeparator) {
 }
 
 TEST(PlotTexts, TemperatureCurvesAndSubstanceCurves) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::string error;
   auto request = MakePlotRequest(Options({"NaCl"}, "density", {"20", "37,5"}, {"0.01:0.2:0.01"}), error);
   ASSERT_TRUE(request) << error;
-  PlotData data = MakePlotData(tables, *request, PlotLanguage::Russian, ",");
+  PlotData data = MakePlotData(*request, PlotLanguage::Russian, ",");
   EXPECT_EQ(data.figure.xAxisLabel, "Концентрация, кг/кг");
   EXPECT_EQ(data.figure.panels[0].curves[0].label, "t = 20 °C");
   EXPECT_EQ(data.figure.panels[0].curves[1].label, "t = 37,5 °C");
 
   request = MakePlotRequest(Options({"NaCl", "KCl"}, "density", {"1:100:1"}, {"0,1"}), error);
   ASSERT_TRUE(request) << error;
-  data = MakePlotData(tables, *request, PlotLanguage::English, ".");
+  data = MakePlotData(*request, PlotLanguage::English, ".");
   EXPECT_EQ(data.figure.title, "Solutions at x = 0.1");
   EXPECT_EQ(data.figure.panels[0].curves[0].label, "Sodium chloride NaCl");
   EXPECT_EQ(data.figure.panels[0].curves[1].label, "Potassium chloride KCl");
@@ -563,8 +551,8 @@ void PrintTo(const NameRow& row, std::ostream* os) { *os << row.name; }
 class SubstanceNames : public testing::TestWithParam<NameRow> {};
 
 TEST_P(SubstanceNames, NameAndFormulaWithSubscripts) {
-  EXPECT_EQ(SubstanceTitle(GetParam().substance, PlotLanguage::Russian), GetParam().russian);
-  EXPECT_EQ(SubstanceTitle(GetParam().substance, PlotLanguage::English), GetParam().english);
+  EXPECT_EQ(SubstanceTitle(substance_id{GetParam().substance}, PlotLanguage::Russian), GetParam().russian);
+  EXPECT_EQ(SubstanceTitle(substance_id{GetParam().substance}, PlotLanguage::English), GetParam().english);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -640,11 +628,13 @@ INSTANTIATE_TEST_SUITE_P(
                    nullptr, C, 4, 21, 1},
         RequestRow{"OneSubstanceEach", Options({"NaCl", "KCl", "17"}, "density", {"1:100:1"}, {"0.1"}), nullptr, T, 3,
                    100, 1},
+        RequestRow{"SubstanceByItsName", Options({"sodium chloride", "НАТРИЯ ХЛОРИД"}, "density", {"1:100:1"}, {"0.1"}),
+                   nullptr, T, 2, 100, 1},
         RequestRow{"WaterWithoutConcentration", Options({"H2O"}, "density", {"1:100:1"}, {}), nullptr, T, 1, 100, 1},
         RequestRow{"UnknownProperty", Options({"NaCl"}, "pressure", {"1:100:1"}, {"0.1"}), "unknown property", T, 0, 0,
                    0},
-        RequestRow{"UnknownSubstance", Options({"Salt"}, "density", {"1:100:1"}, {"0.1"}), "unknown substance", T, 0, 0,
-                   0},
+        RequestRow{"UnknownSubstance", Options({"Salt"}, "density", {"1:100:1"}, {"0.1"}),
+                   "unknown substance \"Salt\": give its index 1 to 19, its formula (NaCl) or its name", T, 0, 0, 0},
         RequestRow{"NoRange", Options({"NaCl"}, "density", {"20"}, {"0.1"}), "no range", T, 0, 0, 0},
         RequestRow{"RangeOfOneValue", Options({"NaCl"}, "density", {"20:20:1"}, {"0.1"}), "no range", T, 0, 0, 0},
         RequestRow{"BothRanges", Options({"NaCl"}, "density", {"1:100:1"}, {"0.1:0.3:0.1"}), "--x", T, 0, 0, 0},

@@ -301,9 +301,8 @@ INSTANTIATE_TEST_SUITE_P(Concentrations, SaturationCheck,
 
 TEST(Saturation, TextsReadBackToTheValuesMeant) {
   const float saturation = SaturationAtTwenty();
-  EXPECT_EQ(platform::NearestSingle(platform::ReadLeadingNumber(ShortestText(saturation))), saturation);
-  EXPECT_GT(platform::NearestSingle(platform::ReadLeadingNumber(ShortestText(std::nextafter(saturation, 1.0f)))),
-            saturation);
+  EXPECT_EQ(text::NearestSingle(text::ReadLeadingNumber(ShortestText(saturation))), saturation);
+  EXPECT_GT(text::NearestSingle(text::ReadLeadingNumber(ShortestText(std::nextafter(saturation, 1.0f)))), saturation);
 }
 
 TEST_F(AppTest, NoAtTheSaturationWarningEndsWithoutRecording) {

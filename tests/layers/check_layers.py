@@ -8,6 +8,11 @@ the two programs, the Qt tests and the benchmarks. The public headers
 only <elprops/...> and the standard library; so does the Python module
 (python/), which may include pybind11 besides. Run with the source tree as the
 only argument; prints every offending include and exits 1 if any.
+
+With --check-docs, checks instead that the layer tables of the documents
+(a table whose header starts with "Layer" or "Folder" and ends with "Uses")
+give every layer exactly the uses that ALLOWED gives it: the table here is
+the one source, the documents follow it.
 """
 import pathlib
 import re
@@ -103,6 +108,60 @@ def main(root):
     return 1 if problems else 0
 
 
+# The documents whose layer tables follow ALLOWED.
+DOCUMENTS = ("README.md", "docs/architecture.md")
+TABLE_HEADER = re.compile(r"^\|\s*(Layer|Folder)\s*\|.*\|\s*Uses\s*\|\s*$")
+
+
+def documented_uses(cell):
+    """The layers a "Uses" cell names: a list such as "model, text" or
+    "nothing"; remarks in parentheses are not part of it."""
+    names = {name.strip().strip("`").rstrip("/") for name in re.sub(r"\([^)]*\)", "", cell).split(",")}
+    return names - {"nothing", ""}
+
+
+def check_documents(root, documents=DOCUMENTS):
+    root = pathlib.Path(root)
+    problems = []
+    for document in documents:
+        try:
+            lines = (root / document).read_text(encoding="utf-8").splitlines()
+        except OSError as error:
+            problems.append(f"{document}: cannot be read: {error.strerror}")
+            continue
+        seen = set()
+        tables = 0
+        in_table = False
+        for number, line in enumerate(lines, 1):
+            if TABLE_HEADER.match(line):
+                in_table = True
+                tables += 1
+                continue
+            if not line.startswith("|"):
+                in_table = False
+            if not in_table or set(line) <= set("|-: "):
+                continue
+            cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+            folders = re.findall(r"`([^`]+)`", cells[0])
+            layer = EXTRA_FOLDERS.get(folders[0].rstrip("/"), folders[0].rstrip("/")) if folders else None
+            if layer not in ALLOWED:
+                continue
+            seen.add(layer)
+            uses = documented_uses(cells[-1])
+            if uses != ALLOWED[layer]:
+                said = ", ".join(sorted(uses)) or "nothing"
+                allowed = ", ".join(sorted(ALLOWED[layer])) or "nothing"
+                problems.append(f"{document}:{number}: {layer}/ uses {said}; the layers allow {allowed}")
+        if tables == 0:
+            problems.append(f"{document}: no layer table (a header row \"| Layer | ... | Uses |\")")
+        for layer in sorted(set(ALLOWED) - seen):
+            problems.append(f"{document}: no row for the layer {layer}/")
+    for problem in problems:
+        print(problem)
+    print(f"{len(documents)} documents checked, {len(problems)} problems")
+    return 1 if problems else 0
+
+
 ALLOWED_IN_SELF_TEST = {"downwards include", "api uses the model", "cli uses the public headers",
                         "example uses the public headers", "python uses the public headers and pybind11",
                         "plot uses Qt and the report"}
@@ -156,11 +215,43 @@ def self_test():
         if status != expected:
             print(f"self-test '{name}': exit {status}, expected {expected}")
             failures += 1
-    print(f"{len(cases) - failures} passed, {failures} failed")
+    document_failures, document_cases = self_test_documents()
+    failures += document_failures
+    total = len(cases) + document_cases
+    print(f"{total - failures} passed, {failures} failed")
     return 1 if failures else 0
+
+
+def self_test_documents():
+    """The document check: a table that follows ALLOWED passes; one with a
+    layer's uses changed, or a layer missing, fails."""
+    import contextlib
+    import io
+    import tempfile
+
+    def row(layer, uses):
+        return f"| `{layer}/` | what it holds | {', '.join(sorted(uses)) or 'nothing'} (a remark) |"
+
+    right = {layer: set(uses) for layer, uses in ALLOWED.items()}
+    changed = dict(right, report=right["report"] | {"frontend"})
+    missing = {layer: uses for layer, uses in right.items() if layer != "plot"}
+    cases = (("matching table", right, 0), ("a use too many", changed, 1), ("a layer missing", missing, 1))
+    failures = 0
+    for name, table, expected in cases:
+        with tempfile.TemporaryDirectory() as tmp:
+            text = "\n".join(["| Layer | Owns | Uses |", "|---|---|---|"] + [row(*item) for item in table.items()])
+            (pathlib.Path(tmp) / "doc.md").write_text(text + "\n", encoding="utf-8")
+            with contextlib.redirect_stdout(io.StringIO()):
+                status = check_documents(tmp, ("doc.md",))
+        if status != expected:
+            print(f"self-test '{name}': exit {status}, expected {expected}")
+            failures += 1
+    return failures, len(cases)
 
 
 if __name__ == "__main__":
     if sys.argv[1:2] == ["--self-test"]:
         sys.exit(self_test())
+    if sys.argv[1:2] == ["--check-docs"]:
+        sys.exit(check_documents(sys.argv[2] if len(sys.argv) > 2 else "."))
     sys.exit(main(sys.argv[1] if len(sys.argv) > 1 else "."))

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -118,13 +122,114 @@ TEST_F(Inverse, WaterAndBadTargetsAreErrors) {
   EXPECT_FALSE(SolveConcentration(tables_, 0, 20.0f, Property::Density, 1000.0).error.empty());
 }
 
-TEST(PropertyNames, ReadBack) {
-  for (const Property p : {Property::Density, Property::Viscosity, Property::SurfaceTension, Property::HeatCapacity,
-                           Property::ThermalConductivity}) {
-    EXPECT_EQ(ParseProperty(PropertyName(p)), p);
+// A target typed as the shortest text of a computed value: read back as
+// strtod would, independently of the solver.
+double TypedBack(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", value);
+  for (int digits = 1; digits <= 9; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    if (static_cast<float>(std::strtod(text, nullptr)) == static_cast<float>(value)) break;
   }
-  EXPECT_EQ(ParseProperty("surface-tension"), Property::SurfaceTension);
-  EXPECT_FALSE(ParseProperty("colour").has_value());
+  return std::strtod(text, nullptr);
+}
+
+struct TargetCase {
+  const char* name;
+  std::uint8_t substance;
+  float t;
+  Property property;
+  float w;  // the target is the property here, as compute prints it
+};
+
+void PrintTo(const TargetCase& c, std::ostream* os) { *os << c.name; }
+
+class SolveTargets : public Inverse, public testing::WithParamInterface<TargetCase> {};
+
+// Every answer is met exactly, its run of equal values ends where the value
+// changes, no two answers share a run, and the sampled ends of the range
+// are the computed values there.
+TEST_P(SolveTargets, TypedValueIsMetExactlyOnceInEachRun) {
+  const TargetCase& c = GetParam();
+  const double value = At(c.substance, c.w, c.t, c.property);
+  ASSERT_FALSE(std::isnan(value));
+  const double target = TypedBack(value);
+  const Solution s = SolveConcentration(tables_, c.substance, c.t, c.property, target);
+  ASSERT_FALSE(s.roots.empty()) << s.error;
+  bool found = false;
+  for (std::size_t i = 0; i < s.roots.size(); ++i) {
+    const Root& r = s.roots[i];
+    EXPECT_EQ(r.chosen, Root::Chosen::Exact);
+    EXPECT_EQ(r.below, r.massFraction);
+    EXPECT_EQ(r.above, r.massFraction);
+    EXPECT_EQ(At(c.substance, r.massFraction, c.t, c.property), value);
+    EXPECT_EQ(At(c.substance, r.runFirst, c.t, c.property), value);
+    EXPECT_EQ(At(c.substance, r.runLast, c.t, c.property), value);
+    // The run ends where the value changes, or at the ends of the admissible range.
+    const float previous = std::nextafter(r.runFirst, 0.0f);
+    if (previous > 0.0f) {
+      EXPECT_NE(At(c.substance, previous, c.t, c.property), value);
+    }
+    const float next = std::nextafter(r.runLast, 1.0f);
+    if (next < 1.0f) {
+      EXPECT_NE(At(c.substance, next, c.t, c.property), value);
+    }
+    EXPECT_TRUE(r.runFirst <= r.massFraction && r.massFraction <= r.runLast);
+    if (i > 0) {
+      EXPECT_GT(r.runFirst, s.roots[i - 1].runLast);
+    }
+    found = found || (r.runFirst <= c.w && c.w <= r.runLast);
+  }
+  EXPECT_TRUE(found) << "no answer's run holds " << c.w;
+  EXPECT_LE(s.reachableMin, value);
+  EXPECT_GE(s.reachableMax, value);
+  EXPECT_EQ(s.reachableMin,
+            std::min(s.reachableMin, At(c.substance, std::numeric_limits<float>::denorm_min(), c.t, c.property)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SolveTargets,
+                         testing::Values(
+                             // Surface tension levels off: 0.7 to 0.99 all give one value.
+                             TargetCase{"PlateauOfSodiumChlorideTension", 17, 60.0f, Property::SurfaceTension, 0.8f},
+                             // A peak of the viscosity of barium sulfide between two samples.
+                             TargetCase{"HiddenPeakOfBariumSulfideViscosity", 5, 20.0f, Property::Viscosity, 0.24f},
+                             // The most dilute end: nearly water.
+                             TargetCase{"DiluteEndOfSodiumChlorideDensity", 17, 20.0f, Property::Density,
+                                        std::numeric_limits<float>::denorm_min()},
+                             TargetCase{"SodiumChlorideDensityAsPrinted", 17, 20.0f, Property::Density, 0.1f},
+                             TargetCase{"CalciumChlorideViscosityAsPrinted", 11, 40.0f, Property::Viscosity, 0.3f},
+                             TargetCase{"PotassiumHydroxideHeatCapacityAsPrinted", 7, 80.0f, Property::HeatCapacity,
+                                        0.15f}),
+                         [](const testing::TestParamInfo<TargetCase>& row) { return std::string(row.param.name); });
+
+TEST_F(Inverse, PlateauIsOneAnswerThatSaysSo) {
+  const double value = At(17, 0.8f, 60.0f, Property::SurfaceTension);
+  const Solution s = SolveConcentration(tables_, 17, 60.0f, Property::SurfaceTension, value);
+  ASSERT_EQ(s.roots.size(), 1u);
+  EXPECT_TRUE(s.roots[0].plateau);
+  EXPECT_LE(s.roots[0].runFirst, 0.71f);
+  EXPECT_GE(s.roots[0].runLast, 0.98f);
+  // A value met at one place only is no plateau.
+  EXPECT_FALSE(SolveConcentration(tables_, 17, 20.0f, Property::Density, 1070.6378).roots[0].plateau);
+}
+
+TEST_F(Inverse, NeighboursStraddleTheTargetAndTheAnswerHasTheChosenValue) {
+  for (const std::uint8_t substance : std::vector<std::uint8_t>{6, 11, 17}) {
+    const double a = At(substance, 0.2f, 25.0f, Property::Density);
+    const double b = At(substance, std::nextafter(0.2f, 1.0f), 25.0f, Property::Density);
+    // Between two neighbouring singles' values, nearer the upper one.
+    const double target = a + (b - a) * 0.75;
+    if (a == b) continue;
+    const Solution s = SolveConcentration(tables_, substance, 25.0f, Property::Density, target);
+    ASSERT_EQ(s.roots.size(), 1u) << s.error;
+    const Root& r = s.roots[0];
+    EXPECT_EQ(std::nextafter(r.below, 1.0f), r.above);
+    EXPECT_LT(At(substance, r.below, 25.0f, Property::Density), target);
+    EXPECT_GT(At(substance, r.above, 25.0f, Property::Density), target);
+    EXPECT_EQ(r.chosen, Root::Chosen::Upper);
+    EXPECT_EQ(At(substance, r.massFraction, 25.0f, Property::Density),
+              At(substance, r.above, 25.0f, Property::Density));
+  }
 }
 
 }  // namespace

@@ -52,16 +52,6 @@ TEST(FormulaMolarMass, ReadsGroupsAndCounts) {
   }
 }
 
-TEST(ConcentrationUnit, NamesReadBack) {
-  for (const auto unit : {ConcentrationUnit::MassFraction, ConcentrationUnit::MassPercent, ConcentrationUnit::Molality,
-                          ConcentrationUnit::Molarity, ConcentrationUnit::MassConcentration}) {
-    EXPECT_EQ(ParseConcentrationUnit(UnitName(unit)), unit);
-  }
-  EXPECT_EQ(ParseConcentrationUnit("G/L"), ConcentrationUnit::MassConcentration);
-  EXPECT_EQ(ParseConcentrationUnit("%"), ConcentrationUnit::MassPercent);
-  EXPECT_FALSE(ParseConcentrationUnit("ppm").has_value());
-}
-
 class Conversions : public testing::Test {
  protected:
   const SubstanceTables tables_ = MakeSubstanceTables();

@@ -24,10 +24,10 @@ void DialogDriver::Poll() {
   QWidget* modal = QApplication::activeModalWidget();
   if (modal == nullptr || !modal->isVisible()) return;
   const QString kind =
-      modal->objectName() == QLatin1String("InputBox") ? QStringLiteral("input") : QStringLiteral("message");
+      modal->objectName() == QLatin1String("inputBox") ? QStringLiteral("input") : QStringLiteral("message");
   QString text;
   if (kind == QLatin1String("input")) {
-    if (auto* prompt = modal->findChild<QLabel*>(QStringLiteral("InputPrompt"))) text = prompt->text();
+    if (auto* prompt = modal->findChild<QLabel*>(QStringLiteral("promptLabel"))) text = prompt->text();
   } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
     text = box->text();
   }
@@ -35,7 +35,7 @@ void DialogDriver::Poll() {
     unexpected_ << kind + QStringLiteral(": ") + modal->windowTitle() + QStringLiteral(": ") + text;
     // A Yes/No box cannot be dismissed, only answered: No, which ends the
     // program.
-    if (auto* no = modal->findChild<QPushButton*>(QStringLiteral("No"))) {
+    if (auto* no = modal->findChild<QPushButton*>(QStringLiteral("noButton"))) {
       no->click();
     } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
       dialog->reject();
@@ -56,14 +56,15 @@ void DialogDriver::Poll() {
   }
   if (kind == QLatin1String("input")) {
     auto* dialog = qobject_cast<QDialog*>(modal);
-    if (auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("InputText"))) edit->setText(step.text);
+    if (auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("valueField"))) edit->setText(step.text);
     if (step.accept) {
       dialog->accept();
     } else {
       dialog->reject();
     }
   } else {
-    auto* button = modal->findChild<QPushButton*>(step.accept ? QStringLiteral("Yes") : QStringLiteral("No"));
+    auto* button =
+        modal->findChild<QPushButton*>(step.accept ? QStringLiteral("yesButton") : QStringLiteral("noButton"));
     if (button != nullptr) button->click();
   }
 }

@@ -74,7 +74,7 @@ expect_files() {
   [ "$expected" = "$actual" ] || fail "files in $folder: '$actual', expected '$expected'"
 }
 
-# 1. The file-size limit: the write fails with "File too large" instead of
+# The file-size limit: the write fails with "File too large" instead of
 # the signal killing the program; the older protocol stays.
 mkdir "$work/limited"
 echo "older protocol" >"$work/limited/protocol.pdf"
@@ -84,14 +84,14 @@ text_tool grep -qF "$work/limited/protocol.pdf" "$work/limit.err" || fail "limit
 [ "$(cat "$work/limited/protocol.pdf")" = "older protocol" ] || fail "limit: the older protocol was changed"
 expect_files "$work/limited" protocol.pdf
 
-# 2. The same limit on the fallback PDF of --print: not saved, and why.
+# The same limit on the fallback PDF of --print: not saved, and why.
 run fallback bash -c 'ulimit -f 8 && exec "$@"' - "$cli" protocol "$work/points.csv" --print
 expect_error fallback 2 'File too large'
 text_tool grep -qF 'not saved' "$work/fallback.err" || fail "fallback: does not say the protocol was not saved"
 [ ! -s "$work/fallback.out" ] || fail "fallback: a path was written: $(cat "$work/fallback.out")"
 expect_files "$HOME/Documents"
 
-# 3. A missing folder, a file in place of a folder, a folder in place of the
+# A missing folder, a file in place of a folder, a folder in place of the
 # file.
 touch "$work/plain-file"
 run missing "$cli" protocol "$work/points.csv" --pdf "$work/missing/protocol.pdf"
@@ -101,7 +101,7 @@ expect_error notdir 2 'Not a directory'
 run isdir "$cli" protocol "$work/points.csv" --pdf "$work/limited"
 expect_error isdir 2 'Is a directory'
 
-# 4. A full disk and a read-only folder: small file systems of their own, in
+# A full disk and a read-only folder: small file systems of their own, in
 # a mount namespace of their own (needs root and unshare; skipped otherwise).
 if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null 2>&1 && unshare -m true 2>/dev/null; then
   mkdir -p "$work/small" "$work/readonly"
@@ -126,7 +126,7 @@ if [ "$(id -u)" -eq 0 ] && command -v unshare >/dev/null 2>&1 && unshare -m true
   fi
 fi
 
-# 5. The PDF on standard output: the same protocol; a failed write is said.
+# The PDF on standard output: the same protocol; a failed write is said.
 "$cli" protocol "$work/points.csv" --pdf - >"$work/stdout.pdf"
 head -c 5 "$work/stdout.pdf" | grep -q '^%PDF-' || fail "--pdf -: standard output is no PDF"
 pdf_matches_text "$work/stdout.pdf" "$work/expected.txt" "$work"
@@ -142,12 +142,12 @@ if command -v script >/dev/null 2>&1; then
   ! grep -q '%PDF' "$work/tty.out" || fail "--pdf - on a terminal: the PDF went to the terminal"
 fi
 
-# 6. An empty name is a usage error, not "no PDF asked for".
+# An empty name is a usage error, not "no PDF asked for".
 run empty "$cli" protocol "$work/points.csv" --pdf ""
 expect_error empty 2 '--pdf needs a file name'
 [ ! -s "$work/empty.out" ] || fail "--pdf '': the protocol was written as text"
 
-# 7. Nothing to print: exit 1, and the older file is not taken for this run's.
+# Nothing to print: exit 1, and the older file is not taken for this run's.
 printf 'substance,concentration,temperature\n' >"$work/none.csv"
 echo "older protocol" >"$work/older.pdf"
 run nothing "$cli" protocol "$work/none.csv" --pdf "$work/older.pdf"

@@ -29,10 +29,11 @@ struct Harness {
     platform.SetEvents(&app);
     app.Form_Load();
     platform.Window().show();
-    platform.Window().Command1()->setFocus();
+    platform.Window().endButton()->setFocus();
   }
   MainWindow& window() { return platform.Window(); }
-  QString label(int n) { return window().label(n)->text(); }
+  QString inputs() { return window().inputsLabel()->text(); }
+  QString results() { return window().resultsLabel()->text(); }
 };
 
 // What the driver saw and what was left, for failure messages.
@@ -71,7 +72,7 @@ QString WaterAt20Results() {
 }
 
 void ClickEntry(MainWindow& window, int row) {
-  auto* list = window.List1();
+  auto* list = window.substanceList();
   const QRect rect = list->visualItemRect(list->item(row));
   QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
 }
@@ -124,23 +125,24 @@ class WindowTest : public QObject {
     QVERIFY(std::abs(PixelsToTwips(outer.left(), dpiX) - 2000) <= tol);
     QVERIFY(std::abs(PixelsToTwips(outer.top(), dpiY) - 1000) <= tol);
 
-    QVERIFY(w.label(1)->isVisible());
-    QVERIFY(w.List1()->isVisible());
-    QVERIFY(w.Command1()->isVisible());
-    QVERIFY(w.label(4)->isVisible());
-    QVERIFY(!w.label(2)->isVisible());
-    QVERIFY(!w.label(3)->isVisible());
-    QCOMPARE(w.label(1)->text(), QStringLiteral("  Выберите указателем мыши\n       нужное Вам вещество и\n"
-                                                "     щёлкните левой  кнопкой "));
-    QCOMPARE(w.label(4)->text().size(), 18);
-    QCOMPARE(w.Command1()->text(), QStringLiteral("Окончание работы с программой"));
+    QVERIFY(w.instructionLabel()->isVisible());
+    QVERIFY(w.substanceList()->isVisible());
+    QVERIFY(w.endButton()->isVisible());
+    QVERIFY(w.creditLabel()->isVisible());
+    QVERIFY(!w.inputsLabel()->isVisible());
+    QVERIFY(!w.resultsLabel()->isVisible());
+    QCOMPARE(w.instructionLabel()->text(), QStringLiteral("  Выберите указателем мыши\n       нужное Вам вещество и\n"
+                                                          "     щёлкните левой  кнопкой "));
+    QCOMPARE(w.creditLabel()->text().size(), 18);
+    QCOMPARE(w.endButton()->text(), QStringLiteral("Окончание работы с программой"));
 
-    QCOMPARE(w.List1()->count(), 19);
+    QCOMPARE(w.substanceList()->count(), 19);
     for (int row = 0; row < 19; ++row) {
       const auto& entry = elprops::model::kCatalogue[static_cast<std::size_t>(row)];
-      QCOMPARE(w.List1()->item(row)->text(), QString::fromUtf8(entry.Caption.data(), qsizetype(entry.Caption.size())));
+      QCOMPARE(w.substanceList()->item(row)->text(),
+               QString::fromUtf8(entry.Caption.data(), qsizetype(entry.Caption.size())));
     }
-    QVERIFY(w.List1()->selectedItems().isEmpty());
+    QVERIFY(w.substanceList()->selectedItems().isEmpty());
     QCOMPARE(h.platform.ListSelection(), -1);
   }
 
@@ -148,24 +150,24 @@ class WindowTest : public QObject {
     Harness h;
     h.window().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&h.window()));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(h.window().Command1()));
-    QWidget* next = h.window().Command1()->nextInFocusChain();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(h.window().endButton()));
+    QWidget* next = h.window().endButton()->nextInFocusChain();
     while (next != nullptr && next->focusPolicy() == Qt::NoFocus) next = next->nextInFocusChain();
-    QCOMPARE(next, static_cast<QWidget*>(h.window().List1()));
+    QCOMPARE(next, static_cast<QWidget*>(h.window().substanceList()));
   }
 
   void colours() {
     Harness h;
     MainWindow& w = h.window();
-    QCOMPARE(w.List1()->palette().color(QPalette::Base), QColor(255, 255, 0));
-    QCOMPARE(w.List1()->palette().color(QPalette::Text), QColor(0, 0, 255));
-    QCOMPARE(w.label(1)->palette().color(QPalette::Window), QColor(255, 0, 0));
-    QCOMPARE(w.label(1)->palette().color(QPalette::WindowText), QColor(255, 255, 255));
-    QCOMPARE(w.label(2)->palette().color(QPalette::WindowText), QColor(0, 0, 192));
-    QCOMPARE(w.label(3)->palette().color(QPalette::WindowText), QColor(192, 0, 0));
-    QCOMPARE(w.label(4)->palette().color(QPalette::WindowText), QColor(0, 0, 192));
-    QCOMPARE(w.Command1()->palette().color(QPalette::Button), QColor(236, 117, 236));
-    QVERIFY(w.label(4)->font().italic());
+    QCOMPARE(w.substanceList()->palette().color(QPalette::Base), QColor(255, 255, 0));
+    QCOMPARE(w.substanceList()->palette().color(QPalette::Text), QColor(0, 0, 255));
+    QCOMPARE(w.instructionLabel()->palette().color(QPalette::Window), QColor(255, 0, 0));
+    QCOMPARE(w.instructionLabel()->palette().color(QPalette::WindowText), QColor(255, 255, 255));
+    QCOMPARE(w.inputsLabel()->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+    QCOMPARE(w.resultsLabel()->palette().color(QPalette::WindowText), QColor(192, 0, 0));
+    QCOMPARE(w.creditLabel()->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+    QCOMPARE(w.endButton()->palette().color(QPalette::Button), QColor(236, 117, 236));
+    QVERIFY(w.creditLabel()->font().italic());
   }
 
   void clickRunsACalculation() {
@@ -180,11 +182,11 @@ class WindowTest : public QObject {
     QCOMPARE(driver.seen().at(0).text,
              QStringLiteral("   Введите концентрацию раствора\nХЛОРИДА НАТРИЯ  в массовых долях "));
     QCOMPARE(driver.seen().at(1).title, QStringLiteral(" ввод температуры"));
-    QCOMPARE(h.label(2), QStringLiteral("КОНЦЕНТРАЦИЯ -  .1 Кг/Кг\nТЕМПЕРАТУРА -  20 Град. Цельсия"));
-    QCOMPARE(h.label(3), SodiumChlorideResults());
-    QVERIFY(h.window().label(2)->isVisible());
-    QVERIFY(h.window().label(3)->isVisible());
-    QVERIFY(h.window().List1()->isVisible());
+    QCOMPARE(h.inputs(), QStringLiteral("КОНЦЕНТРАЦИЯ -  .1 Кг/Кг\nТЕМПЕРАТУРА -  20 Град. Цельсия"));
+    QCOMPARE(h.results(), SodiumChlorideResults());
+    QVERIFY(h.window().inputsLabel()->isVisible());
+    QVERIFY(h.window().resultsLabel()->isVisible());
+    QVERIFY(h.window().substanceList()->isVisible());
     QCOMPARE(h.app.Log.LogConcentration(17).size(), std::size_t{1});
 
     // A click on the entry that is already selected computes another point.
@@ -197,36 +199,36 @@ class WindowTest : public QObject {
 
   void enterRunsACalculation() {
     Harness h;
-    h.window().List1()->setCurrentRow(18);  // water, selected without a click
+    h.window().substanceList()->setCurrentRow(18);  // water, selected without a click
     DialogDriver driver;
     driver.Type(QStringLiteral("20"));
-    h.window().List1()->setFocus();
-    QTest::keyClick(h.window().List1(), Qt::Key_Return);
+    h.window().substanceList()->setFocus();
+    QTest::keyClick(h.window().substanceList(), Qt::Key_Return);
     QVERIFY2(driver.done(), Report(driver).constData());
     QVERIFY2(driver.unexpected().isEmpty(), Report(driver).constData());
     QCOMPARE(driver.seen().size(), std::size_t{1});
     QCOMPARE(driver.seen().at(0).text, QStringLiteral("   Введите температуру\nВОДЫ  в градусах Цельсия "));
-    QCOMPARE(h.label(2), QStringLiteral("\nТЕМПЕРАТУРА -  20 Град. Цельсия"));
-    QCOMPARE(h.label(3), WaterAt20Results());
+    QCOMPARE(h.inputs(), QStringLiteral("\nТЕМПЕРАТУРА -  20 Град. Цельсия"));
+    QCOMPARE(h.results(), WaterAt20Results());
 
     // Other keys start nothing.
-    QTest::keyClick(h.window().List1(), Qt::Key_Space);
-    QTest::keyClick(h.window().List1(), Qt::Key_5);
+    QTest::keyClick(h.window().substanceList(), Qt::Key_Space);
+    QTest::keyClick(h.window().substanceList(), Qt::Key_5);
     QCOMPARE(driver.seen().size(), std::size_t{1});
     QVERIFY2(driver.unexpected().isEmpty(), Report(driver).constData());
   }
 
   void arrowKeysSelectAndCalculate() {
     Harness h;
-    h.window().List1()->setCurrentRow(17);  // iron chloride
-    h.window().List1()->setFocus();
+    h.window().substanceList()->setCurrentRow(17);  // iron chloride
+    h.window().substanceList()->setFocus();
     DialogDriver driver;
     driver.Type(QStringLiteral("20"));
-    QTest::keyClick(h.window().List1(), Qt::Key_Down);  // to water
+    QTest::keyClick(h.window().substanceList(), Qt::Key_Down);  // to water
     QVERIFY2(driver.done(), Report(driver).constData());
     QVERIFY2(driver.unexpected().isEmpty(), Report(driver).constData());
     QCOMPARE(h.platform.ListSelection(), 18);
-    QCOMPARE(h.label(3), WaterAt20Results());
+    QCOMPARE(h.results(), WaterAt20Results());
   }
 
   void noAtAMessageEndsTheProgram() {
@@ -277,7 +279,7 @@ class WindowTest : public QObject {
     QVERIFY(!h.platform.EndRequested());
     QVERIFY(!h.app.Ended());
     QVERIFY(h.window().isVisible());
-    QVERIFY(h.window().label(3)->isVisible());
+    QVERIFY(h.window().resultsLabel()->isVisible());
     QCOMPARE(h.app.Log.LogTemperature(static_cast<std::uint8_t>(substance)).size(), std::size_t{1});
   }
 
@@ -291,9 +293,9 @@ class WindowTest : public QObject {
     driver.Type(QStringLiteral("20"));
     ClickEntry(h.window(), 16);
     QVERIFY2(driver.done(), Report(driver).constData());
-    QCOMPARE(h.label(2), QStringLiteral("КОНЦЕНТРАЦИЯ -  .1 Кг/Кг\nТЕМПЕРАТУРА -  20 Град. Цельсия"));
-    QVERIFY(h.label(3).contains(QStringLiteral("1070,6  КГ/(M^3)")));
-    QCOMPARE(h.label(3), SodiumChlorideResults());
+    QCOMPARE(h.inputs(), QStringLiteral("КОНЦЕНТРАЦИЯ -  .1 Кг/Кг\nТЕМПЕРАТУРА -  20 Град. Цельсия"));
+    QVERIFY(h.results().contains(QStringLiteral("1070,6  КГ/(M^3)")));
+    QCOMPARE(h.results(), SodiumChlorideResults());
   }
 };
 

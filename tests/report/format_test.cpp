@@ -229,7 +229,7 @@ TEST(FormatFixed, SameDigitsAsThePicturePattern) {
     std::memcpy(&value, &bits, sizeof value);
     for (int decimals = 0; decimals <= 13; ++decimals) {
       const char* separator = decimals % 2 == 0 ? "." : ",";
-      const std::string expected = platform::FormatPicture(value, decimals, separator);
+      const std::string expected = text::FormatPicture(value, decimals, separator);
       const std::string actual = FormatFixed(value, 0, decimals, separator);
       if (actual != expected && ++failures <= 5) {
         ADD_FAILURE() << "bits " << bits << ", " << decimals << " decimals: " << actual << " instead of " << expected;
@@ -292,7 +292,7 @@ TEST_P(FormatCellCases, FitsTheCell) {
   const CellCase& c = GetParam();
   const std::string cell = FormatCell(c.value, c.fieldWidth, c.decimals, c.cellWidth, c.separator);
   EXPECT_EQ(cell, c.expected);
-  EXPECT_EQ(platform::CharCount(cell), c.cellWidth + 1);
+  EXPECT_EQ(text::CharCount(cell), c.cellWidth + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Report, FormatCellCases,
@@ -312,7 +312,7 @@ INSTANTIATE_TEST_SUITE_P(Report, FormatCellCases,
 
 TEST(FormatCell, NotFiniteValuesStillFit) {
   EXPECT_EQ(FormatCell(std::numeric_limits<float>::infinity(), 8, 6, 8, "."), "  inf   |");
-  EXPECT_EQ(platform::CharCount(FormatCell(std::numeric_limits<float>::quiet_NaN(), 8, 6, 8, ".")), 9u);
+  EXPECT_EQ(text::CharCount(FormatCell(std::numeric_limits<float>::quiet_NaN(), 8, 6, 8, ".")), 9u);
 }
 
 struct MonthCase {

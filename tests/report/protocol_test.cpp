@@ -101,7 +101,7 @@ std::vector<std::string> Cells(const std::string& row) {
   std::vector<std::string> cells;
   std::size_t start = 1;
   for (std::size_t bar = row.find('|', start); bar != std::string::npos; bar = row.find('|', start)) {
-    cells.push_back(platform::Trim(row.substr(start, bar - start)));
+    cells.push_back(text::Trim(row.substr(start, bar - start)));
     start = bar + 1;
   }
   return cells;
@@ -286,7 +286,7 @@ TEST_F(Protocol, EveryLineHasItsLengthAndBars) {
       ++rules;
       EXPECT_EQ(line, Rule());
     } else if (line.starts_with("|")) {
-      EXPECT_EQ(platform::CharCount(line), inWater ? 76u : 75u) << line;
+      EXPECT_EQ(text::CharCount(line), inWater ? 76u : 75u) << line;
       EXPECT_EQ(BarPositions(line), inWater ? waterBars : solutionBars) << line;
       if (!IsHead(line)) ++(inWater ? waterRows : solutionRows);
     }
@@ -323,7 +323,7 @@ TEST_F(Protocol, HugeTensionFitsItsCell) {
   ASSERT_LT(p.SurfaceTension, -1e7f);  // fifteen characters in fixed form
   const Lines rows = DataRows(Printed());
   ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(platform::CharCount(rows[0]), 75u);
+  EXPECT_EQ(text::CharCount(rows[0]), 75u);
   std::string cell = Cells(rows[0])[4];
   EXPECT_EQ(cell.size(), 13u) << cell;
   ASSERT_NE(cell.find("E+07"), std::string::npos) << cell;

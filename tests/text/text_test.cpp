@@ -14,7 +14,7 @@
 
 #include "text/text.h"
 
-namespace elprops::platform {
+namespace elprops::text {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -294,4 +294,4 @@ TEST(CharCount, CountsCodePoints) {
 }
 
 }  // namespace
-}  // namespace elprops::platform
+}  // namespace elprops::text
