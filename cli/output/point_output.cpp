@@ -1,41 +1,55 @@
 #include "cli/output/point_output.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
+#include <elprops/substance.hpp>
+#include <elprops/units.hpp>
+#include <utility>
 
-#include "cli/output/safe_text.h"
 #include "report/display_text.h"
 
 namespace elprops::cli {
 
-void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substanceText,
-                   const ParsedNumber& concentration, const ParsedNumber& temperature, PointOutcome& outcome,
-                   model::ConcentrationUnit unit, bool warnings) {
+namespace {
+
+// The mass fraction a point was given to the correlations at, for a point
+// whose computation failed: its row shows it all the same.
+std::optional<float> MassFractionOf(substance_id substance, float concentration, float temperature,
+                                    concentration_unit unit) {
+  if (unit == concentration_unit::mass_fraction) return concentration;
+  const expected<conversion> converted =
+      to_mass_fraction(substance, unit, static_cast<double>(concentration), temperature);
+  if (!converted) return std::nullopt;
+  return converted->mass_fraction;
+}
+
+void Reset(PointOutcome& outcome, concentration_unit unit) {
   outcome.error.clear();
-  outcome.properties.reset();
+  outcome.values.reset();
   outcome.concentration.reset();
   outcome.temperature.reset();
   outcome.concentrationText = {};
   outcome.temperatureText = {};
   outcome.unit = unit;
-  outcome.unitText = model::UnitName(unit);
+  outcome.unitText = describe(unit).name;
   outcome.massFraction.reset();
   outcome.molality.reset();
   outcome.molarity.reset();
   outcome.warnings.clear();
   outcome.warning.clear();
-  const std::optional<std::uint8_t> substance = FindSubstance(substanceText);
-  outcome.substance = substance.value_or(0);
-  outcome.substanceText = substance ? model::kCatalogue[*substance - 1u].Formula : TrimBlanks(substanceText);
+}
+
+}  // namespace
+
+void EvaluatePoint(std::string_view substanceText, const ParsedNumber& concentration, const ParsedNumber& temperature,
+                   PointOutcome& outcome, concentration_unit unit, bool warnings) {
+  Reset(outcome, unit);
+  const expected<substance_info> substance = find_substance(substanceText);
+  outcome.substance = substance ? static_cast<std::uint8_t>(substance->index) : 0;
+  outcome.substanceText = substance ? substance->formula : TrimBlanks(substanceText);
   if (concentration.ok()) outcome.concentration = concentration.value;
   if (temperature.ok()) outcome.temperature = temperature.value;
-
   if (!substance) {
-    outcome.error = "unknown substance \"" + std::string(TrimBlanks(substanceText)) +
-                    "\": give its index 1 to 19 or its formula (see the list command)";
+    outcome.error = substance.error().message;
     return;
   }
   if (!concentration.ok()) {
@@ -46,66 +60,36 @@ void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substa
     outcome.error = "temperature beyond the single-precision range";
     return;
   }
-  float x = concentration.value;
-  if (unit != model::ConcentrationUnit::MassFraction && x != 0.0f) {
-    // The conversion needs an admissible temperature (molarity and g/L are
-    // solved on the density at it); the water's refusal of a concentration
-    // comes from the check below.
-    const bool water = *substance == model::kWater;
-    if (auto reason = InadmissibleReason(*substance, water ? 0.0f : 0.5f, temperature.value)) {
-      outcome.error = std::move(*reason);
-      return;
+  result computed = compute(substance->id(), static_cast<double>(concentration.value), temperature.value, unit);
+  if (!computed) {
+    outcome.error = computed.error().message;
+    if (computed.error().kind == error_kind::arithmetic_fault) {
+      outcome.massFraction = MassFractionOf(substance->id(), concentration.value, temperature.value, unit);
     }
-    if (!water) {
-      const model::Conversion converted =
-          model::ToMassFraction(tables, *substance, unit, static_cast<double>(x), temperature.value);
-      if (!converted.ok) {
-        outcome.error = converted.error;
-        return;
-      }
-      x = converted.massFraction;
-    }
-  }
-  if (auto reason = InadmissibleReason(*substance, x, temperature.value)) {
-    outcome.error = std::move(*reason);
     return;
   }
-  float limit = 0.0f;
-  model::PropertySet properties;
-  const model::ComputeStatus status =
-      model::ComputeProperties(tables, *substance, x, temperature.value, limit, properties);
-  // A mass fraction is echoed as the model took it (0 for water).
-  if (unit == model::ConcentrationUnit::MassFraction) outcome.concentration = x;
-  outcome.massFraction = x;
-  if (!status.ok()) {
-    outcome.error = "arithmetic error: " + status.Message();
-    return;
-  }
-  outcome.properties = properties;
-  if (*substance == model::kWater) {
-    outcome.molality = 0.0;
-    outcome.molarity = 0.0;
-  } else {
-    outcome.molality = model::MolalityOf(*substance, x);
-    outcome.molarity = model::MolarityOf(*substance, x, properties.Density);
-  }
+  point p = std::move(computed).value();
+  outcome.massFraction = p.mass_fraction;
+  outcome.molality = p.molality;
+  outcome.molarity = p.molarity;
+  outcome.values = static_cast<const properties&>(p);
   if (warnings) {
-    outcome.warnings = model::CheckValidity(*substance, x, temperature.value);
-    outcome.warning = model::JoinWarnings(outcome.warnings);
+    outcome.warning = join_warnings(p.warnings);
+    outcome.warnings = std::move(p.warnings);
   }
 }
 
 void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
                      std::string message, PointOutcome& outcome) {
-  const std::optional<std::uint8_t> known = FindSubstance(substance);
-  outcome.substance = known.value_or(0);
+  const expected<substance_info> known = find_substance(substance);
+  outcome.substance = known ? static_cast<std::uint8_t>(known->index) : 0;
   outcome.massFraction.reset();
   outcome.molality.reset();
   outcome.molarity.reset();
   outcome.warnings.clear();
   outcome.warning.clear();
-  outcome.substanceText = known ? model::kCatalogue[*known - 1u].Formula : TrimBlanks(substance);
-  outcome.properties.reset();
+  outcome.substanceText = known ? known->formula : TrimBlanks(substance);
+  outcome.values.reset();
   outcome.concentrationText = TrimBlanks(concentration);
   outcome.temperatureText = TrimBlanks(temperature);
   // A cell that holds a number is written as one.
@@ -147,11 +131,8 @@ void WriteRecord(OutputBuffer& out, Format format, const PointOutcome& point, bo
         .DoubleOrNull(point.molality)
         .DoubleOrNull(point.molarity);
   }
-  if (point.properties) {
-    const model::PropertySet& p = *point.properties;
-    for (const float v : {p.Density, p.Viscosity, p.SurfaceTension, p.HeatCapacity, p.ThermalConductivity}) {
-      record.Float(v);
-    }
+  if (point.values) {
+    for (const property_info& property : property_table()) record.Float(property_value(*point.values, property.kind));
     record.Null().TextOrNull(point.warning);
   } else {
     for (int k = 0; k < 5; ++k) record.Null();
@@ -181,14 +162,22 @@ void AppendLines(OutputBuffer& out, std::string_view text) {
 
 }  // namespace
 
+void AppendWarningLines(OutputBuffer& out, std::span<const warning> warnings) {
+  for (const warning& w : warnings) {
+    out.Append(w.is_note() ? "note: " : "warning: ");
+    out.Append(w.message);
+    out.Append('\n');
+  }
+}
+
 void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator, bool unitLine) {
-  if (!point.properties || point.substance == 0) return;
-  const model::CatalogueRow& row = model::kCatalogue[point.substance - 1u];
-  out.Append(TrimBlanks(row.Caption));
+  if (!point.values || point.substance == 0) return;
+  const substance_info& substance = substances()[point.substance - 1u];
+  out.Append(substance.russian_name);
   out.Append(" (");
-  out.Append(row.Formula);
+  out.Append(substance.formula);
   out.Append(", ");
-  out.Append(row.EnglishName);
+  out.Append(substance.english_name);
   out.Append(")\n");
   // The window's label shows the mass fraction the model was given.
   std::string inputs =
@@ -209,12 +198,12 @@ void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_vi
                " mol/L\n");
   }
   out.Append('\n');
-  AppendLines(out, report::ResultLabelText(*point.properties, decimalSeparator));
-  for (const model::Warning& warning : point.warnings) {
-    out.Append(warning.IsNote() ? "note: " : "warning: ");
-    out.Append(warning.message);
-    out.Append('\n');
-  }
+  // The label is the report's, which takes the model's set of properties.
+  const properties& v = *point.values;
+  AppendLines(
+      out, report::ResultLabelText({v.density, v.viscosity, v.surface_tension, v.heat_capacity, v.thermal_conductivity},
+                                   decimalSeparator));
+  AppendWarningLines(out, point.warnings);
   out.EndRow();
 }
 

@@ -4,27 +4,26 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <elprops/compute.hpp>
+#include <elprops/validity.hpp>
+#include <elprops/vocabulary.hpp>
+
 #include "cli/input/point_input.h"
 #include "cli/output/output_buffer.h"
 #include "cli/output/record_writer.h"
-#include "model/catalogue.h"
-#include "model/correlations.h"
-#include "model/units.h"
-#include "model/validity.h"
 
 namespace elprops::cli {
 
 // How the points of a run are read and written.
 struct PointSettings {
   // The unit of the concentrations given (a batch row may give its own).
-  model::ConcentrationUnit unit = model::ConcentrationUnit::MassFraction;
+  concentration_unit unit = concentration_unit::mass_fraction;
   // The columns unit, mass_fraction, molality and molarity even when every
   // concentration is a mass fraction.
   bool allUnits = false;
@@ -45,7 +44,7 @@ struct PointOutcome {
   std::string_view concentrationText;
   std::string_view temperatureText;
   // The unit of `concentration`, as given for a row that is not a point.
-  model::ConcentrationUnit unit = model::ConcentrationUnit::MassFraction;
+  concentration_unit unit = concentration_unit::mass_fraction;
   std::string_view unitText;
   // Once the concentration is converted: the mass fraction the model is
   // given; once computed, the molality (mol/kg water) and the molarity
@@ -53,24 +52,24 @@ struct PointOutcome {
   std::optional<float> massFraction;
   std::optional<double> molality;
   std::optional<double> molarity;
-  std::optional<model::PropertySet> properties;
+  std::optional<properties> values;
   std::string error;
   // The warnings and notes of a computed point, and the same joined into
   // one line (empty when there are none or they were not asked for).
-  std::vector<model::Warning> warnings;
+  std::vector<elprops::warning> warnings;
   std::string warning;
 
   [[nodiscard]] bool ok() const { return error.empty(); }
 };
 
-// Converts the concentration from `unit` to a mass fraction at the point's
-// temperature (an unreachable molarity or mass concentration is the
-// point's error, with the reachable range), checks the point as the
-// window's input would, computes it and, when asked for, its warnings.
-// `substanceText` must stay valid while `outcome` is used.
-void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substanceText,
-                   const ParsedNumber& concentration, const ParsedNumber& temperature, PointOutcome& outcome,
-                   model::ConcentrationUnit unit = model::ConcentrationUnit::MassFraction, bool warnings = false);
+// The substance as find_substance names it, then the point computed by the
+// library (the concentration converted from `unit`, the point checked as
+// the window's input checks it) and, when asked for, its warnings. The
+// errors are the library's words, except for a number beyond the single
+// range. `substanceText` must stay valid while `outcome` is used.
+void EvaluatePoint(std::string_view substanceText, const ParsedNumber& concentration, const ParsedNumber& temperature,
+                   PointOutcome& outcome, concentration_unit unit = concentration_unit::mass_fraction,
+                   bool warnings = false);
 
 // A row of the input that is not a point: its cells echoed as far as they
 // are known, `message` (with the line number) as its error.
@@ -94,6 +93,9 @@ void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns
 // molality and molarity after the input lines. A line for each warning or
 // note follows. Only for computed points. The block is one row of the
 // output buffer.
+// A line "warning: ..." or "note: ..." for each.
+void AppendWarningLines(OutputBuffer& out, std::span<const warning> warnings);
+
 void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator,
                     bool unitLine = false);
 

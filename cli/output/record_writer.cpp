@@ -104,13 +104,39 @@ RecordWriter& RecordWriter::Raw(std::string_view number) {
   return *this;
 }
 
+RecordWriter& RecordWriter::BeginList() {
+  assert(json_);
+  NextField();
+  out_.Append('[');
+  items_ = 0;
+  return *this;
+}
+
+RecordWriter RecordWriter::Item(std::span<const std::string_view> fields) {
+  if (items_++ > 0) out_.Append(',');
+  RecordWriter item(out_, Format::Json, fields);
+  item.item_ = true;
+  return item;
+}
+
+RecordWriter& RecordWriter::EndList() {
+  out_.Append(']');
+  return *this;
+}
+
 void RecordWriter::EndRecord() {
   assert(next_ == fields_.size());
-  // A record without fields is still one line.
-  if (json_) out_.Append(fields_.empty() ? "{}\n" : "}\n");
-  if (!json_) out_.Append('\n');
-  out_.EndRow();
   next_ = 0;
+  if (!json_) {
+    out_.Append('\n');
+  } else {
+    // A record without fields is still one.
+    if (fields_.empty()) out_.Append('{');
+    out_.Append('}');
+    if (item_) return;
+    out_.Append('\n');
+  }
+  out_.EndRow();
 }
 
 }  // namespace elprops::cli

@@ -57,8 +57,15 @@ class RecordWriter {
   RecordWriter& FloatOrNull(const std::optional<float>& value) { return value ? Float(*value) : Null(); }
   RecordWriter& DoubleOrNull(const std::optional<double>& value) { return value ? Double(*value) : Null(); }
 
-  // Ends the record: one whole row of the buffer. Every field must have
-  // had its value.
+  // JSON only: a field whose value is a list of records. Each is written
+  // by the writer Item() returns and closed by its EndRecord(); EndList()
+  // closes the list.
+  RecordWriter& BeginList();
+  RecordWriter Item(std::span<const std::string_view> fields);
+  RecordWriter& EndList();
+
+  // Ends the record: one whole row of the buffer (an item of a list stays
+  // within its record's row). Every field must have had its value.
   void EndRecord();
 
  private:
@@ -68,8 +75,10 @@ class RecordWriter {
 
   OutputBuffer& out_;
   bool json_;
+  bool item_ = false;
   std::span<const std::string_view> fields_;
   std::size_t next_ = 0;
+  std::size_t items_ = 0;  // of the list being written
 };
 
 // Whether `text` must be quoted as a CSV cell.
