@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <elprops/compute.hpp>
+#include <elprops/text.hpp>
 
 #include "cli/input/csv_reader.h"
 #include "cli/output/point_output.h"
