@@ -1,5 +1,5 @@
 // The batch run end to end: CSV text in memory, through the point reader,
-// the model and the CSV (or JSON) writer, into a sink that only counts,
+// the library and the record writer (CSV or JSON), into a sink that only counts,
 // with one job and with one per core (the command's default), warnings on
 // as by default. The floor beside it reads the same input into lines and
 // writes the same output bytes a row at a time, computing nothing. The
@@ -87,7 +87,7 @@ const std::string& Output(elprops::cli::Format format) {
   static std::string outputs[2];
   std::string& output = outputs[format == elprops::cli::Format::Json ? 1 : 0];
   if (output.empty()) {
-      elprops::cli::MemorySource source(Input());
+    elprops::cli::MemorySource source(Input());
     elprops::cli::OutputBuffer out([&output](std::string_view data) {
       output += data;
       return true;

@@ -225,7 +225,7 @@ class BatchRun {
     // unreadable one is reported below.
     const bool headerRead = reader_.ReadHeader();
     const bool unitColumns =
-        settings_.allUnits || static_cast<concentration_unit>(settings_.unit) != concentration_unit::mass_fraction || reader_.HasUnitColumn();
+        settings_.allUnits || settings_.unit != concentration_unit::mass_fraction || reader_.HasUnitColumn();
     RecordWriter(out_, format_, PointFields(unitColumns)).WriteHeader();
     // The header goes out at once when the rows may be slow to come.
     if (headerRead && !source_.Ready()) out_.Flush();

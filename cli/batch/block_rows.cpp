@@ -104,7 +104,7 @@ void BlockRows::Read(const Block& block) {
       continue;
     }
     const std::uint8_t substance = names_.Find(point.substance);
-    const auto unit = static_cast<concentration_unit>(point.unitValue.value_or(settings_.unit));
+    const concentration_unit unit = point.unitValue.value_or(settings_.unit);
     if (substance == 0 || !point.concentrationValue.ok() || !point.temperatureValue.ok()) {
       rows_.push_back(EchoRefused(point, substance, unit));
     } else {
@@ -144,7 +144,7 @@ BlockRows::Row BlockRows::EchoUnreadable(const CsvPoint& point) {
   echo.concentration = number(echo.concentrationText);
   echo.temperature = number(echo.temperatureText);
   const std::string_view unit = TrimBlanks(point.unit);
-  echo.unitText = unit.empty() ? describe(static_cast<concentration_unit>(settings_.unit)).name : unit;
+  echo.unitText = unit.empty() ? describe(settings_.unit).name : unit;
   echo.error = parser_.ErrorMessage();
   return {kNone, static_cast<std::uint32_t>(echoCount_ - 1)};
 }

@@ -36,7 +36,7 @@ int RunBatchCommand(const BatchOptions& options) {
     ReportError("--unit \"" + options.unit + "\": give fraction, percent, molality, molarity or g/L");
     return kExitUsage;
   }
-  settings.unit = static_cast<decltype(settings.unit)>(*unit);
+  settings.unit = *unit;
   settings.allUnits = options.allUnits;
   settings.warnings = !options.noWarnings;
   std::string error;

@@ -228,7 +228,8 @@ TEST_P(BatchRowsAsCompute, EveryRowHasComputesBytes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, BatchRowsAsCompute, ::testing::Values(JobsCase{"CsvAllUnits", false, {"--all-units"}}),
+INSTANTIATE_TEST_SUITE_P(Formats, BatchRowsAsCompute,
+                         ::testing::Values(JobsCase{"CsvAllUnits", false, {"--all-units"}}),
                          [](const ::testing::TestParamInfo<JobsCase>& c) { return std::string(c.param.name); });
 
 // Every record of a CSV output has the header's nine cells, and the text

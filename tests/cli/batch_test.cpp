@@ -202,6 +202,26 @@ TEST(Batch, ARowThatIsNotAPointGetsItsOwnRowAndTheRunGoesOn) {
       << objects[2];
 }
 
+// A row names its substance in any way the library takes: each row below is
+// sodium chloride, written by its formula.
+TEST(Batch, EveryNameTheLibraryTakesIsTheSameSubstance) {
+  Captured c;
+  const BatchOutcome o = RunOn(
+      "substance,concentration,temperature\n"
+      "NaCl,0.1,20\n"
+      "17,0.1,20\n"
+      " nacl ,0.1,20\n"
+      "sodium chloride,0.1,20\n"
+      "Sodium Chloride,0.1,20\n"
+      "НАТРИЯ ХЛОРИД,0.1,20\n",
+      Format::Csv, c);
+  EXPECT_EQ(o.exitStatus, kExitOk);
+  const std::vector<std::string> lines = Lines(c.text);
+  ASSERT_EQ(lines.size(), 7u);
+  ExpectPublished(Cells(lines[1], 10), 17, 0.1f, 20.0f);
+  for (std::size_t k = 2; k < lines.size(); ++k) EXPECT_EQ(lines[k], lines[1]) << "row " << k;
+}
+
 // A source that gives its bytes, then fails.
 class FailingSource final : public ByteSource {
  public:
