@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -20,20 +19,16 @@ namespace {
 // counts them.
 constexpr int kMostLinks = 40;
 
-// The descriptor that a name such as /dev/stdout or /proc/self/fd/3 stands
-// for: these are links to whatever the descriptor is open on (a pipe has no
-// name to follow), so they are written through the descriptor itself.
-std::optional<int> DescriptorNamed(const std::string& path) {
+// The standard stream that a name such as /dev/stdout or /proc/self/fd/1
+// stands for: a link to whatever the stream is open on (a pipe has no name
+// to follow), so it is written through the descriptor itself, as "-" is.
+std::optional<int> StandardStreamNamed(const std::string& path) {
+  for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+    const std::string number = std::to_string(fd);
+    if (path == "/dev/fd/" + number || path == "/proc/self/fd/" + number) return fd;
+  }
   if (path == "/dev/stdout") return STDOUT_FILENO;
   if (path == "/dev/stderr") return STDERR_FILENO;
-  for (const std::string_view prefix : {std::string_view("/dev/fd/"), std::string_view("/proc/self/fd/")}) {
-    if (!path.starts_with(prefix) || path.size() == prefix.size()) continue;
-    int fd = -1;
-    const char* begin = path.data() + prefix.size();
-    const char* end = path.data() + path.size();
-    const auto [last, error] = std::from_chars(begin, end, fd);
-    if (error == std::errc() && last == end) return fd;
-  }
   return std::nullopt;
 }
 
@@ -108,13 +103,20 @@ bool OutputFile::Open(const std::string& path) {
 }
 
 bool OutputFile::OpenResolved(const std::string& path, int hops) {
-  if (const std::optional<int> fd = DescriptorNamed(path)) return OpenDescriptor(*fd);
+  if (const std::optional<int> fd = StandardStreamNamed(path)) return OpenDescriptor(*fd);
   struct stat status {};
   if (lstat(path.c_str(), &status) != 0) {
     if (errno == ENOENT) return OpenReplacement(path, nullptr);
     return Fail(errno);
   }
   if (S_ISLNK(status.st_mode)) {
+    // A link that ends at a FIFO or a device is opened as it is: the name
+    // such a link holds may be no path at all (/dev/fd/63 of the shell's
+    // "--pdf >(lpr)" holds "pipe:[...]").
+    struct stat followed {};
+    if (stat(path.c_str(), &followed) == 0 && (S_ISFIFO(followed.st_mode) || S_ISCHR(followed.st_mode))) {
+      return OpenInPlace(path, followed.st_mode & S_IFMT);
+    }
     if (hops >= kMostLinks) return Fail(ELOOP);
     const std::optional<std::string> target = LinkTarget(path);
     if (!target) return Fail(errno);

@@ -7,8 +7,9 @@
 // renamed over it only when every byte was written: a failure leaves the
 // older file as it was and no part of the new one anywhere. A folder is
 // refused (EISDIR), and so is a block device. The names /dev/stdout,
-// /dev/stderr, /dev/fd/N and /proc/self/fd/N are the open descriptor N,
-// written in place like "-". Nothing the program did not create is ever
+// /dev/stderr and /dev/fd/1 (and 2) are the standard streams, written in
+// place like "-"; other descriptors' names (/dev/fd/63 of "--pdf >(lpr)")
+// are links to a FIFO, a device or a file like any other. Nothing the program did not create is ever
 // removed. Every write is checked (short writes, a full disk, the file-size
 // limit, whose signal is ignored while the output is open).
 #pragma once
