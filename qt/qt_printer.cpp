@@ -280,6 +280,7 @@ void PdfStreamPrinter::Start() {
 }
 
 void PdfStreamPrinter::PrintLine(std::string_view text) {
+  if (std::exchange(ended_, false)) lines_ = 0;
   ++lines_;
   if (!pdf_) Start();
   if (!failure_.empty()) return;
@@ -291,8 +292,8 @@ void PdfStreamPrinter::PrintLine(std::string_view text) {
 PrintOutcome PdfStreamPrinter::EndDocument() {
   std::unique_ptr<Pdf> pdf = std::move(pdf_);
   std::string failure = std::exchange(failure_, std::string());
-  const std::uint64_t lines = std::exchange(lines_, 0);
-  if (lines == 0) return NothingToPrint();
+  if (std::exchange(ended_, true)) lines_ = 0;  // a second end without lines
+  if (lines_ == 0) return NothingToPrint();
   if (failure.empty()) {
     const bool ended = pdf->painter.End();
     if (!pdf->file.Error().empty()) {

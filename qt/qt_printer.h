@@ -57,7 +57,8 @@ class PdfStreamPrinter final : public PrinterOps {
   void PrintLine(std::string_view text) override;
   PrintOutcome EndDocument() override;
 
-  // The lines printed into the current document.
+  // The lines printed into the current document, or into the last one
+  // ended: 0 after EndDocument means that nothing was written.
   [[nodiscard]] std::uint64_t Lines() const { return lines_; }
 
  private:
@@ -69,6 +70,7 @@ class PdfStreamPrinter final : public PrinterOps {
   float fontSize_ = 10.0f;
   std::unique_ptr<Pdf> pdf_;
   std::uint64_t lines_ = 0;
+  bool ended_ = false;  // the next line starts a new document
   std::string failure_;
 };
 
