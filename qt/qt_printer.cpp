@@ -250,13 +250,15 @@ PdfStreamPrinter::PdfStreamPrinter(std::string path) : path_(std::move(path)) {}
 PdfStreamPrinter::~PdfStreamPrinter() = default;
 
 void PdfStreamPrinter::SetFontName(std::string_view name) {
+  if (name == fontName_) return;
   fontName_ = std::string(name);
-  if (pdf_) pdf_->painter.SetFont(DocumentFont(fontName_, fontSize_));
+  if (pdf_ && failure_.empty()) pdf_->painter.SetFont(DocumentFont(fontName_, fontSize_));
 }
 
 void PdfStreamPrinter::SetFontSize(float points) {
+  if (points == fontSize_) return;
   fontSize_ = points;
-  if (pdf_) pdf_->painter.SetFont(DocumentFont(fontName_, fontSize_));
+  if (pdf_ && failure_.empty()) pdf_->painter.SetFont(DocumentFont(fontName_, fontSize_));
 }
 
 // Opens the output and starts the first page.
