@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Where the plots and the PDF protocol go, one group per kind of target,
-# each row a writer: a full disk (a small tmpfs of its own), a FIFO with a
+# Plots and PDF protocols written into each kind of target, one group per
+# kind and a row per writer: a full disk (a small tmpfs), a FIFO with a
 # reader, a link to a file, a link to a device (made with mknod in the
-# temporary folder), standard output and links to it, a folder. Nothing but
-# the output asked for may change: the older file stays whole on a failure,
-# FIFOs, devices and links stay what they are, no temporary file is left.
-# Never aimed at the machine's own /dev entries.
+# temporary folder, never the machine's own /dev), standard output, a
+# folder. Only the output asked for may change: an older file stays whole
+# on a failure, FIFOs, devices and links stay, no temporary file is left.
 #
 # Usage: write_targets_test.sh path/to/elprops-cli
 set -uo pipefail
@@ -18,7 +17,7 @@ fi
 
 cli=$1
 work=$(mktemp -d)
-trap 'umount -q "$work"/full-* 2>/dev/null; rm -rf "$work"' EXIT
+trap 'umount -q "$work"/full_disk-* 2>/dev/null; rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 SOURCE_DATE_EPOCH=1796738709
 printf 'substance,concentration,temperature\n' >"$work/points.csv"
 for i in $(seq 300); do echo "NaCl,0.$((i % 25 + 10)),$((i % 90 + 5))"; done >>"$work/points.csv"
@@ -33,7 +32,6 @@ write() {
     protocol-pdf) "$cli" protocol "$work/points.csv" --pdf "$2" ;;
   esac 2>"$work/err" || status=$?
 }
-ext() { echo "${1##*-}"; }
 
 # A whole picture or PDF, not a piece of one.
 complete() {
@@ -44,16 +42,11 @@ complete() {
   esac
 }
 says() { grep -qF -- "$1" "$work/err" || why "no '$1' in: $(cat "$work/err")"; }
-why() {
-  echo "  $*" >&2
-  return 1
-}
+why() { echo "  $*" >&2 && return 1; }
 only() { [ "$(ls -A "$1")" = "$2" ] || why "in $1: $(ls -A "$1" | tr '\n' ' ')"; }
 
 full_disk() { # a good file on a full disk stays as it was
-  local e d=$work/full-$1
-  e=$(ext "$1")
-  [ "$(id -u)" -eq 0 ] && mkdir "$d" && mount -t tmpfs -o size=16k tmpfs "$d" 2>/dev/null || return 77
+  [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=16k tmpfs "$d" 2>/dev/null || return 77
   head -c 4000 /dev/zero | tr '\0' g >"$d/x.$e"
   write "$1" "$d/x.$e"
   [ "$status" = 2 ] || why "exit $status"
@@ -62,9 +55,8 @@ full_disk() { # a good file on a full disk stays as it was
 }
 
 fifo() { # written in place for its reader
-  local e reader d=$work/fifo-$1
-  e=$(ext "$1")
-  mkdir "$d" && mkfifo "$d/x.$e"
+  local reader
+  mkfifo "$d/x.$e"
   timeout 20 cat "$d/x.$e" >"$d.got" &
   reader=$!
   write "$1" "$d/x.$e"
@@ -74,8 +66,7 @@ fifo() { # written in place for its reader
 }
 
 link_to_file() { # the file the link names is replaced beside itself, keeping its owner and mode
-  local e d=$work/link-$1 kept
-  e=$(ext "$1")
+  local kept
   mkdir -p "$d/links" "$d/files" && echo older >"$d/files/x.$e" && ln -s "../files/x.$e" "$d/links/x.$e"
   chmod 640 "$d/files/x.$e" && { [ "$(id -u)" -ne 0 ] || chown 4321:4321 "$d/files/x.$e"; }
   kept=$(stat -c '%u %g %a' "$d/files/x.$e")
@@ -87,9 +78,7 @@ link_to_file() { # the file the link names is replaced beside itself, keeping it
 }
 
 link_to_device() { # written in place, never replaced; a full device is an error
-  local e d=$work/device-$1
-  e=$(ext "$1")
-  mkdir "$d" && mknod "$d/null" c 1 3 2>/dev/null && mknod "$d/full" c 1 7 && echo >"$d/null" 2>/dev/null || return 77
+  mknod "$d/null" c 1 3 2>/dev/null && mknod "$d/full" c 1 7 && echo >"$d/null" 2>/dev/null || return 77
   ln -s null "$d/null.$e" && ln -s full "$d/full.$e"
   write "$1" "$d/null.$e"
   [ "$status" = 0 ] || why "null: exit $status: $(cat "$work/err")"
@@ -99,9 +88,8 @@ link_to_device() { # written in place, never replaced; a full device is an error
 }
 
 standard_output() { # "-" and links to the open standard output, into a file and a pipe
-  local e d=$work/stdout-$1 to
-  e=$(ext "$1")
-  mkdir "$d" && ln -s /proc/self/fd/1 "$d/out.$e"
+  local to
+  ln -s /proc/self/fd/1 "$d/out.$e"
   for to in file pipe; do
     for name in - "$d/out.$e"; do
       [ "$name" = - ] && [ "$1" != protocol-pdf ] && continue # plots name their format by the extension
@@ -118,8 +106,6 @@ standard_output() { # "-" and links to the open standard output, into a file and
 }
 
 folder() { # refused, and left as it was
-  local e d=$work/folder-$1
-  e=$(ext "$1")
   mkdir -p "$d/x.$e" && touch "$d/x.$e/keep" && ln -s "x.$e" "$d/link.$e"
   for target in "$d/x.$e" "$d/link.$e"; do
     write "$1" "$target"
@@ -131,8 +117,10 @@ folder() { # refused, and left as it was
 passed=0 failed=0 skipped=0
 for group in full_disk fifo link_to_file link_to_device standard_output folder; do
   for writer in "${WRITERS[@]}"; do
+    e=${writer##*-} d=$work/$group-$writer # the extension and a folder of the row's own
     (
       set -e
+      mkdir "$d"
       $group "$writer"
     )
     case $? in
