@@ -60,15 +60,18 @@ std::optional<std::string> LinkTarget(const std::string& link) {
 }
 
 // A name for the temporary file beside `target`, hidden and unlikely to be
-// taken.
-std::string TemporaryName(const std::string& target, unsigned attempt) {
-  static unsigned counter = 0;
-  const auto now = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-  const unsigned long long mix =
-      (now * 6364136223846793005ULL) ^ (static_cast<unsigned long long>(getpid()) << 20) ^ (++counter + attempt);
+// taken: the time, the process and a count, mixed (splitmix64).
+std::string TemporaryName(const std::string& target) {
+  static unsigned long long counter = 0;
+  unsigned long long mix =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<unsigned long long>(getpid()) << 40) ^ ++counter;
+  mix = (mix ^ (mix >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  mix = (mix ^ (mix >> 27)) * 0x94d049bb133111ebULL;
+  mix ^= mix >> 31;
   char suffix[17];
   std::snprintf(suffix, sizeof suffix, "%016llx", mix);
-  return FolderOf(target) + "/." + NameOf(target) + "." + std::string(suffix, 8);
+  return FolderOf(target) + "/." + NameOf(target) + "." + std::string(suffix, 12);
 }
 
 }  // namespace
@@ -86,6 +89,7 @@ bool OutputFile::Open(const std::string& path) {
   Abandon();
   error_.clear();
   written_ = 0;
+  inPlace_ = false;
   // A write beyond the file-size limit (ulimit -f) then fails with "File
   // too large" instead of ending the program, so that it can be reported.
   struct sigaction ignore {};
@@ -169,7 +173,7 @@ bool OutputFile::OpenInPlace(const std::string& path, mode_t type) {
 bool OutputFile::OpenReplacement(const std::string& target, const struct stat* existing) {
   if (existing != nullptr && access(target.c_str(), W_OK) != 0) return Fail(errno);
   for (unsigned attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-    const std::string name = TemporaryName(target, attempt);
+    const std::string name = TemporaryName(target);
     fd_ = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd_ >= 0) {
       temporary_ = name;
