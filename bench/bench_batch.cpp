@@ -1,5 +1,5 @@
 // The batch run end to end: CSV text in memory, through the point reader,
-// the model and the CSV (or JSON) writer, into a sink that only counts,
+// the library and the record writer (CSV or JSON), into a sink that only counts,
 // with one job and with one per core (the command's default), warnings on
 // as by default. The floor beside it reads the same input into lines and
 // writes the same output bytes a row at a time, computing nothing. The
@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+
+#include <elprops/substance.hpp>
 
 #include "cli/batch/batch.h"
 
@@ -35,7 +37,7 @@ const std::string& Input() {
       if (i % 3 == 0) {  // by index
         s += std::to_string(substance);
       } else {
-        s += elprops::model::kCatalogue[substance - 1].Formula;
+        s += elprops::substances()[substance - 1].formula;
       }
       s += "," + x + "," + t + "\n";
     }
@@ -57,7 +59,6 @@ void SetCpuPerPoint(benchmark::State& state, double cpuNanoseconds) {
 
 void BatchRun(benchmark::State& state, elprops::cli::Format format) {
   const std::string& input = Input();
-  const elprops::model::SubstanceTables tables = elprops::model::MakeSubstanceTables();
   const auto jobs = static_cast<unsigned>(state.range(0));
   std::size_t bytes = 0;
   const double cpuStart = ProcessCpuNanoseconds();
@@ -68,7 +69,7 @@ void BatchRun(benchmark::State& state, elprops::cli::Format format) {
       benchmark::DoNotOptimize(data.data());
       return true;
     });
-    const elprops::cli::BatchOutcome outcome = elprops::cli::RunBatch(tables, source, format, out, nullptr, {}, jobs);
+    const elprops::cli::BatchOutcome outcome = elprops::cli::RunBatch(source, format, out, nullptr, {}, jobs);
     if (outcome.points != kPoints || outcome.exitStatus != elprops::cli::kExitOk) {
       state.SkipWithError("the batch did not compute every point");
       break;
@@ -86,13 +87,12 @@ const std::string& Output(elprops::cli::Format format) {
   static std::string outputs[2];
   std::string& output = outputs[format == elprops::cli::Format::Json ? 1 : 0];
   if (output.empty()) {
-    const elprops::model::SubstanceTables tables = elprops::model::MakeSubstanceTables();
     elprops::cli::MemorySource source(Input());
     elprops::cli::OutputBuffer out([&output](std::string_view data) {
       output += data;
       return true;
     });
-    (void)elprops::cli::RunBatch(tables, source, format, out);
+    (void)elprops::cli::RunBatch(source, format, out);
     out.Flush();
   }
   return output;

@@ -9,7 +9,6 @@
 
 #include "cli/input/csv_reader.h"
 #include "cli/output/point_output.h"
-#include "model/catalogue.h"
 
 namespace elprops::cli {
 
@@ -45,8 +44,8 @@ struct BatchOutcome {
 // number of jobs. Only a bounded number of blocks is held at a time. The
 // signals of `stop` must reach the calling thread: the threads started here
 // block SIGINT and SIGTERM.
-BatchOutcome RunBatch(const model::SubstanceTables& tables, ByteSource& source, Format format, OutputBuffer& out,
-                      const std::atomic<int>* stop = nullptr, const PointSettings& settings = {}, unsigned jobs = 1);
+BatchOutcome RunBatch(ByteSource& source, Format format, OutputBuffer& out, const std::atomic<int>* stop = nullptr,
+                      const PointSettings& settings = {}, unsigned jobs = 1);
 
 // The most computing threads a run takes.
 inline constexpr unsigned kMaxJobs = 256;

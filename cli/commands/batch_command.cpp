@@ -8,11 +8,12 @@
 #include <system_error>
 #include <thread>
 
+#include <elprops/vocabulary.hpp>
+
 #include "cli/batch/batch.h"
 #include "cli/commands/command_support.h"
 #include "cli/commands/commands.h"
 #include "cli/output/stop_signal.h"
-#include "model/units.h"
 
 namespace elprops::cli {
 namespace {
@@ -30,7 +31,7 @@ struct BatchOptions {
 
 int RunBatchCommand(const BatchOptions& options) {
   PointSettings settings;
-  const std::optional<model::ConcentrationUnit> unit = model::ParseConcentrationUnit(options.unit);
+  const std::optional<concentration_unit> unit = parse_concentration_unit(options.unit);
   if (!unit) {
     ReportError("--unit \"" + options.unit + "\": give fraction, percent, molality, molarity or g/L");
     return kExitUsage;
@@ -45,11 +46,10 @@ int RunBatchCommand(const BatchOptions& options) {
     return kExitUsage;
   }
   CatchStopSignals();
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   FileSource source(file, InputName(options.file), &StopRequest());
   OutputBuffer out(StandardOutput());
   const BatchOutcome outcome =
-      RunBatch(tables, source, *FormatNamed(options.format), out, &StopRequest(), settings, options.jobs);
+      RunBatch(source, *FormatNamed(options.format), out, &StopRequest(), settings, options.jobs);
   if (file != stdin) std::fclose(file);
   for (const std::string& message : outcome.messages) ReportError(message);
   return outcome.exitStatus;

@@ -6,6 +6,10 @@
 #include <optional>
 #include <string>
 
+#include <elprops/substance.hpp>
+#include <elprops/text.hpp>
+#include <elprops/vocabulary.hpp>
+
 #include "cli/batch/batch.h"
 #include "cli/commands/command_support.h"
 #include "cli/commands/commands.h"
@@ -13,7 +17,6 @@
 #include "cli/input/sweep.h"
 #include "cli/output/point_output.h"
 #include "cli/output/stop_signal.h"
-#include "model/units.h"
 
 namespace elprops::cli {
 namespace {
@@ -30,102 +33,120 @@ struct ComputeOptions {
 
 std::string Describe(const PointOutcome& point) {
   std::string text(point.substanceText);
-  if (point.concentration) text += " at concentration " + ShortestText(*point.concentration);
+  if (point.concentration) text += " at concentration " + shortest_text(*point.concentration);
   if (point.temperature)
-    text += (point.concentration ? " and temperature " : " at temperature ") + ShortestText(*point.temperature);
+    text += (point.concentration ? " and temperature " : " at temperature ") + shortest_text(*point.temperature);
   return text;
 }
 
-int RunCompute(const ComputeOptions& options) {
-  const std::optional<std::uint8_t> substance = FindSubstance(options.substance);
+// What to compute, read from the options.
+struct ComputeRequest {
+  substance_info substance;
+  concentration_unit unit = concentration_unit::mass_fraction;
+  bool unitColumns = false;
+  std::optional<Sweep> concentrations;
+  std::optional<Sweep> temperatures;
+};
+
+// The request, or nothing after saying what is wrong.
+std::optional<ComputeRequest> ReadRequest(const ComputeOptions& options) {
+  ComputeRequest request;
+  const expected<substance_info> substance = find_substance(options.substance);
   if (!substance) {
-    ReportError("unknown substance \"" + options.substance +
-                "\": give its index 1 to 19 or its formula (see elprops-cli list)");
-    return kExitUsage;
+    ReportError(substance.error().message);
+    return std::nullopt;
   }
-  const std::string_view formula = model::kCatalogue[*substance - 1u].Formula;
-  const std::optional<model::ConcentrationUnit> unit = model::ParseConcentrationUnit(options.unit);
+  request.substance = *substance;
+  const std::optional<concentration_unit> unit = parse_concentration_unit(options.unit);
   if (!unit) {
     ReportError("--unit \"" + options.unit + "\": give fraction, percent, molality, molarity or g/L");
-    return kExitUsage;
+    return std::nullopt;
   }
-  const bool unitColumns = options.allUnits || *unit != model::ConcentrationUnit::MassFraction;
+  request.unit = *unit;
+  request.unitColumns = options.allUnits || *unit != concentration_unit::mass_fraction;
   std::string error;
-  std::optional<Sweep> concentrations;
   if (options.concentration) {
-    concentrations = Sweep::Parse(*options.concentration, error);
-    if (!concentrations) {
+    request.concentrations = Sweep::Parse(*options.concentration, error);
+    if (!request.concentrations) {
       ReportError("--concentration " + error);
-      return kExitUsage;
+      return std::nullopt;
     }
-  } else if (*substance == model::kWater) {
-    concentrations = Sweep::Single(ParsedNumber{});
+  } else if (substance->is_water()) {
+    request.concentrations = Sweep::Single(ParsedNumber{});
   } else {
-    ReportError("--concentration is required for " + std::string(formula));
-    return kExitUsage;
+    ReportError("--concentration is required for " + std::string(substance->formula));
+    return std::nullopt;
   }
-  const std::optional<Sweep> temperatures = Sweep::Parse(options.temperature, error);
-  if (!temperatures) {
+  request.temperatures = Sweep::Parse(options.temperature, error);
+  if (!request.temperatures) {
     ReportError("--temperature " + error);
-    return kExitUsage;
+    return std::nullopt;
   }
-
-  if (!CombinedCount(*concentrations, *temperatures, error)) {
+  if (!CombinedCount(*request.concentrations, *request.temperatures, error)) {
     ReportError(error);
-    return kExitUsage;
+    return std::nullopt;
   }
+  return request;
+}
 
-  const Format format = *FormatNamed(options.format);
-  const std::string separator = format == Format::Text ? UserDecimalSeparator() : ".";
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
-  CatchStopSignals();
-  const std::atomic<int>& stop = StopRequest();
-  OutputBuffer out(StandardOutput());
-  if (format == Format::Csv) WriteCsvHeader(out, unitColumns);
-  PointOutcome point;
+struct RunCounts {
   std::size_t points = 0;
   std::size_t failed = 0;
-  int signal = 0;
-  for (std::size_t i = 0; i < concentrations->Count() && signal == 0 && !out.Failed(); ++i) {
-    const ParsedNumber x = concentrations->At(i);
-    for (std::size_t k = 0; k < temperatures->Count(); ++k) {
+  int signal = 0;  // the signal that stopped the run, or 0
+};
+
+// Computes and writes every point, concentration outer, until done, a stop
+// signal or a failed write.
+RunCounts WritePoints(const ComputeRequest& request, Format format, bool warnings, OutputBuffer& out) {
+  const std::string separator = format == Format::Text ? UserDecimalSeparator() : ".";
+  const std::atomic<int>& stop = StopRequest();
+  if (format == Format::Csv) WriteCsvHeader(out, request.unitColumns);
+  PointOutcome point;
+  RunCounts counts;
+  for (std::size_t i = 0; i < request.concentrations->Count() && counts.signal == 0 && !out.Failed(); ++i) {
+    const ParsedNumber x = request.concentrations->At(i);
+    for (std::size_t k = 0; k < request.temperatures->Count(); ++k) {
       // The row being written is finished first.
-      if ((signal = stop.load()) != 0 || out.Failed()) break;
-      EvaluatePoint(tables, formula, x, temperatures->At(k), point, *unit, !options.noWarnings);
-      ++points;
-      if (!point.ok()) ++failed;
-      switch (format) {
-        case Format::Csv:
-          WriteCsvRow(out, point, unitColumns);
-          break;
-        case Format::Json:
-          WriteJsonRow(out, point, unitColumns);
-          break;
-        case Format::Text:
-          if (point.ok()) {
-            if (points - failed > 1) out.Append('\n');
-            WriteTextBlock(out, point, separator, unitColumns);
-          } else {
-            // Keep the order of the messages and the results on a terminal.
-            out.Flush();
-            ReportError(Describe(point) + ": " + point.error);
-          }
-          break;
+      if ((counts.signal = stop.load()) != 0 || out.Failed()) break;
+      EvaluatePoint(request.substance, x, request.temperatures->At(k), point, request.unit, warnings);
+      ++counts.points;
+      if (!point.ok()) ++counts.failed;
+      if (format == Format::Csv) {
+        WriteCsvRow(out, point, request.unitColumns);
+      } else if (format == Format::Json) {
+        WriteJsonRow(out, point, request.unitColumns);
+      } else if (point.ok()) {
+        if (counts.points - counts.failed > 1) out.Append('\n');
+        WriteTextBlock(out, point, separator, request.unitColumns);
+      } else {
+        // Keep the order of the messages and the results on a terminal.
+        out.Flush();
+        ReportError(Describe(point) + ": " + point.error);
       }
     }
   }
+  return counts;
+}
+
+int RunCompute(const ComputeOptions& options) {
+  const std::optional<ComputeRequest> request = ReadRequest(options);
+  if (!request) return kExitUsage;
+  const Format format = *FormatNamed(options.format);
+  CatchStopSignals();
+  OutputBuffer out(StandardOutput());
+  const RunCounts counts = WritePoints(*request, format, !options.noWarnings, out);
   if (!out.Flush()) {
     ReportError(std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
     return kExitUsage;
   }
-  if (signal != 0) {
-    ReportError("stopped by " + SignalName(signal) + " after " + std::to_string(points) +
+  if (counts.signal != 0) {
+    ReportError("stopped by " + SignalName(counts.signal) + " after " + std::to_string(counts.points) +
                 " points; the output ends with a whole row");
-    return 128 + signal;
+    return 128 + counts.signal;
   }
-  if (failed == 0) return kExitOk;
+  if (counts.failed == 0) return kExitOk;
   if (format != Format::Text) {
-    ReportError(std::to_string(failed) + " of " + std::to_string(points) +
+    ReportError(std::to_string(counts.failed) + " of " + std::to_string(counts.points) +
                 " points were not computed (see the error column)");
   }
   return kExitPointFailed;
@@ -139,7 +160,9 @@ void AddComputeCommand(CLI::App& app, int& status) {
       "compute",
       "Compute the five properties of one point, or of every combination of a concentration range and a "
       "temperature range (concentration outer).");
-  compute->add_option("-s,--substance", options->substance, "Substance: index 1-19 or formula (NaCl, K2CO3, H2O, ...)")
+  compute
+      ->add_option("-s,--substance", options->substance,
+                   "Substance: index 1-19, formula (NaCl, K2CO3, H2O, ...) or English name (\"sodium chloride\")")
       ->required();
   compute->add_option_function<std::string>(
       "-c,--concentration", [options](const std::string& v) { options->concentration = v; },

@@ -1,62 +1,45 @@
 // elprops-cli list: the nineteen substances.
 #include <cstring>
+#include <elprops/substance.hpp>
 #include <string>
 
 #include "cli/batch/batch.h"
 #include "cli/commands/commands.h"
-#include "cli/input/point_input.h"
-#include "cli/output/point_output.h"
-#include "cli/output/safe_text.h"
-#include "model/catalogue.h"
+#include "cli/output/output_buffer.h"
+#include "cli/output/record_writer.h"
 
 namespace elprops::cli {
 namespace {
 
-std::string_view WithoutLeadingBlanks(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  return text;
+void Pad(OutputBuffer& out, std::string_view text, std::size_t width) {
+  out.Append(text);
+  for (std::size_t k = text.size(); k < width; ++k) out.Append(' ');
 }
 
-void Pad(std::string& line, std::string_view text, std::size_t width) {
-  line += text;
-  if (text.size() < width) line.append(width - text.size(), ' ');
+void WriteTextLine(OutputBuffer& out, const substance_info& substance) {
+  if (substance.index < 10) out.Append(' ');
+  out.Append(std::to_string(substance.index));
+  out.Append("  ");
+  Pad(out, substance.formula, 11);
+  Pad(out, substance.english_name, 22);
+  out.Append(substance.list_caption);
+  out.Append('\n');
+  out.EndRow();
 }
 
 int RunList(Format format) {
+  static constexpr std::string_view kFields[] = {"index", "formula", "name", "caption"};
   OutputBuffer out(StandardOutput());
-  if (format == Format::Csv) out.Append("index,formula,name,caption\n");
-  for (std::size_t i = 0; i < model::kCatalogue.size(); ++i) {
-    const model::CatalogueRow& row = model::kCatalogue[i];
-    const std::string index = std::to_string(i + 1);
-    const std::string_view caption = WithoutLeadingBlanks(row.Caption);
-    std::string line;
-    switch (format) {
-      case Format::Text:
-        line.assign(index.size() < 2 ? 1 : 0, ' ');
-        line += index;
-        line += "  ";
-        Pad(line, row.Formula, 11);
-        Pad(line, row.EnglishName, 22);
-        line += caption;
-        break;
-      case Format::Csv:
-        // Caption 3 ends with a blank; quoting keeps it.
-        line = index + "," + std::string(row.Formula) + "," + std::string(row.EnglishName) + ",\"" +
-               std::string(caption) + "\"";
-        break;
-      case Format::Json:
-        line = "{\"index\":" + index + ",\"formula\":";
-        AppendJsonString(line, row.Formula);
-        line += ",\"name\":";
-        AppendJsonString(line, row.EnglishName);
-        line += ",\"caption\":";
-        AppendJsonString(line, caption);
-        line += '}';
-        break;
+  RecordWriter record(out, format, kFields);
+  if (format == Format::Csv) record.WriteHeader();
+  for (const substance_info& substance : substances()) {
+    if (format == Format::Text) {
+      WriteTextLine(out, substance);
+      continue;
     }
-    line += '\n';
-    out.Append(line);
-    out.EndRow();
+    const std::string index = std::to_string(substance.index);
+    record.Raw(index).Text(substance.formula).Text(substance.english_name).Text(substance.list_caption);
+    record.EndRecord();
   }
   if (!out.Flush()) {
     ReportError(std::string("cannot write the list: ") + std::strerror(out.ErrorNumber()));

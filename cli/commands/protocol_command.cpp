@@ -20,7 +20,6 @@
 #include "cli/input/csv_reader.h"
 #include "cli/input/point_input.h"
 #include "cli/output/point_output.h"
-#include "model/catalogue.h"
 #include "report/line_printer.h"
 #include "report/protocol.h"
 #include "report/run_log.h"
@@ -120,7 +119,7 @@ bool ReadSourceDateEpoch(std::optional<std::int64_t>& epoch, std::string& error)
 // Reads the points into `log`. Returns kExitOk, kExitPointFailed when some
 // point was left out, or kExitUsage when the input cannot be read (then the
 // log is of no use).
-int RecordPoints(const model::SubstanceTables& tables, ByteSource& source, report::RunLog& log) {
+int RecordPoints(ByteSource& source, report::RunLog& log) {
   PointReader reader(source);
   CsvPoint point;
   PointOutcome outcome;
@@ -140,8 +139,8 @@ int RecordPoints(const model::SubstanceTables& tables, ByteSource& source, repor
     }
     // A batch run's results read back: a row's unit column gives the unit
     // of its concentration.
-    EvaluatePoint(tables, point.substance, point.concentrationValue, point.temperatureValue, outcome,
-                  point.unitValue.value_or(model::ConcentrationUnit::MassFraction));
+    EvaluatePoint(point.substance, point.concentrationValue, point.temperatureValue, outcome,
+                  point.unitValue.value_or(concentration_unit::mass_fraction));
     if (!outcome.ok()) {
       ReportError(where + outcome.error + "; the point is left out");
       status = kExitPointFailed;
@@ -163,6 +162,90 @@ bool WriteStandardOutput(std::string_view text) {
 }
 #endif
 
+// Whether the options can be followed in this build; says why not.
+bool OptionsUsable(const ProtocolOptions& options) {
+#ifndef ELPROPS_WITH_PDF
+  if (options.pdfGiven || options.print) {
+    ReportError("this build has no printer and no PDF writer");
+    return false;
+  }
+#else
+  if (options.pdfGiven && options.pdf.empty()) {
+    ReportError("--pdf needs a file name, or - for standard output");
+    return false;
+  }
+  if (options.pdfGiven && options.pdf == "-" && isatty(STDOUT_FILENO) == 1) {
+    ReportError("--pdf -: standard output is a terminal; redirect it to a file or a program");
+    return false;
+  }
+#endif
+  return true;
+}
+
+// What the protocol is printed from: the model's substance tables, which
+// the report takes, the points, the clock of the stamp and the locale.
+struct ProtocolRun {
+  const model::SubstanceTables& tables;
+  report::RunLog& log;
+  const platform::ClockOps& clock;
+  const platform::LocaleOps& locale;
+};
+
+#ifdef ELPROPS_WITH_PDF
+int PrintOnPrinter(const ProtocolRun& run, int status) {
+  const auto application = MakeGuiApplication();
+  platform::QtPrinter printer;
+  const platform::PrintOutcome outcome = report::PrintProtocol(run.tables, run.log, printer, run.clock, run.locale);
+  switch (outcome.kind) {
+    case platform::PrintOutcome::Kind::Printed:
+      ReportError("protocol: " + outcome.detail);
+      return status;
+    case platform::PrintOutcome::Kind::SavedAsPdf:
+      // The path on standard output, for scripts; the reason on standard error.
+      ReportError("protocol: " + outcome.detail + "; saved as " + outcome.path);
+      return WriteStandardOutput(outcome.path + "\n") ? status : kExitUsage;
+    case platform::PrintOutcome::Kind::Failed:
+      ReportError("protocol not printed: " + outcome.detail);
+      return kExitUsage;
+  }
+  return kExitUsage;
+}
+
+int WritePdf(const ProtocolRun& run, const std::string& path, int status) {
+  const bool toStandardOutput = path == "-";
+  const auto application = MakeGuiApplication();
+  // Each line is painted as it is printed and each full page written out:
+  // no line is kept. The output is opened at the first line only.
+  platform::PdfStreamPrinter printer(path);
+  const platform::PrintOutcome outcome = report::PrintProtocol(run.tables, run.log, printer, run.clock, run.locale);
+  if (printer.Lines() == 0) {
+    // An older file of that name must not pass for this run's protocol.
+    ReportError(toStandardOutput ? "protocol: no point to print; no PDF was written to standard output"
+                                 : "protocol: no point to print; \"" + path + "\" was not written");
+    return kExitPointFailed;
+  }
+  if (outcome.kind != platform::PrintOutcome::Kind::SavedAsPdf) {
+    ReportError(outcome.detail);
+    return kExitUsage;
+  }
+  return status;
+}
+#endif
+
+int WriteText(const ProtocolRun& run, int status) {
+  // Text goes out line by line as the protocol is printed; nothing is kept.
+  // Nothing has been written to standard output yet, so its buffer can still
+  // be made larger: a long protocol then takes far fewer writes.
+  std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 16);
+  report::FilePrinter printer(stdout);
+  const platform::PrintOutcome outcome = report::PrintProtocol(run.tables, run.log, printer, run.clock, run.locale);
+  if (outcome.kind == platform::PrintOutcome::Kind::Failed) {
+    ReportError("cannot write the protocol: " + outcome.detail);
+    return kExitUsage;
+  }
+  return status;
+}
+
 int RunProtocol(const ProtocolOptions& options) {
   std::optional<std::int64_t> epoch;
   std::string error;
@@ -170,97 +253,32 @@ int RunProtocol(const ProtocolOptions& options) {
     ReportError(error);
     return kExitUsage;
   }
-#ifndef ELPROPS_WITH_PDF
-  if (options.pdfGiven || options.print) {
-    ReportError("this build has no printer and no PDF writer");
-    return kExitUsage;
-  }
-#else
-  if (options.pdfGiven && options.pdf.empty()) {
-    ReportError("--pdf needs a file name, or - for standard output");
-    return kExitUsage;
-  }
-  if (options.pdfGiven && options.pdf == "-" && isatty(STDOUT_FILENO) == 1) {
-    ReportError("--pdf -: standard output is a terminal; redirect it to a file or a program");
-    return kExitUsage;
-  }
-#endif
-
+  if (!OptionsUsable(options)) return kExitUsage;
   std::FILE* file = OpenInput(options.input, error);
   if (file == nullptr) {
     ReportError(error);
     return kExitUsage;
   }
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   report::RunLog log;
   log.Clear();
   FileSource source(file, InputName(options.input));
-  int status = RecordPoints(tables, source, log);
+  const int status = RecordPoints(source, log);
   if (file != stdin) std::fclose(file);
   if (status == kExitUsage) return status;
 
+  const auto tables = model::MakeSubstanceTables();
   const StampClock clock(epoch);
 #ifdef ELPROPS_WITH_PDF
   const platform::SystemLocale locale;
 #else
   const PlainLocale locale;
 #endif
-
+  const ProtocolRun run{tables, log, clock, locale};
 #ifdef ELPROPS_WITH_PDF
-  if (options.print) {
-    const auto application = MakeGuiApplication();
-    platform::QtPrinter printer;
-    const platform::PrintOutcome outcome = report::PrintProtocol(tables, log, printer, clock, locale);
-    switch (outcome.kind) {
-      case platform::PrintOutcome::Kind::Printed:
-        ReportError("protocol: " + outcome.detail);
-        return status;
-      case platform::PrintOutcome::Kind::SavedAsPdf:
-        // The path on standard output, for scripts; the reason on standard error.
-        ReportError("protocol: " + outcome.detail + "; saved as " + outcome.path);
-        return WriteStandardOutput(outcome.path + "\n") ? status : kExitUsage;
-      case platform::PrintOutcome::Kind::Failed:
-        ReportError("protocol not printed: " + outcome.detail);
-        return kExitUsage;
-    }
-  }
+  if (options.print) return PrintOnPrinter(run, status);
+  if (options.pdfGiven) return WritePdf(run, options.pdf, status);
 #endif
-
-#ifdef ELPROPS_WITH_PDF
-  if (options.pdfGiven) {
-    const bool toStandardOutput = options.pdf == "-";
-    // The PDF writer needs every line at hand.
-    report::LinePrinter printer;
-    report::PrintProtocol(tables, log, printer, clock, locale);
-    if (printer.Items().empty()) {
-      // An older file of that name must not pass for this run's protocol.
-      ReportError(toStandardOutput ? "protocol: no point to print; no PDF was written to standard output"
-                                   : "protocol: no point to print; \"" + options.pdf + "\" was not written");
-      return kExitPointFailed;
-    }
-    const auto application = MakeGuiApplication();
-    platform::PrintDocument document{printer.Items(), printer.FontName(), printer.FontSize()};
-    const platform::PrintOutcome outcome =
-        toStandardOutput ? platform::RenderPdfToStandardOutput(document) : platform::RenderPdf(document, options.pdf);
-    if (outcome.kind != platform::PrintOutcome::Kind::SavedAsPdf) {
-      ReportError(outcome.detail);
-      return kExitUsage;
-    }
-    return status;
-  }
-#endif
-
-  // Text goes out line by line as the protocol is printed; nothing is kept.
-  // Nothing has been written to standard output yet, so its buffer can still
-  // be made larger: a long protocol then takes far fewer writes.
-  std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 16);
-  report::FilePrinter printer(stdout);
-  const platform::PrintOutcome outcome = report::PrintProtocol(tables, log, printer, clock, locale);
-  if (outcome.kind == platform::PrintOutcome::Kind::Failed) {
-    ReportError("cannot write the protocol: " + outcome.detail);
-    return kExitUsage;
-  }
-  return status;
+  return WriteText(run, status);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // elprops-cli solve: the inverse question. Which mass fraction gives a
 // property this value at a temperature? Every answer in the admissible
-// range, in the chosen concentration unit.
+// range, in the chosen concentration unit, with the warnings of its point.
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <elprops/substance.hpp>
+#include <elprops/text.hpp>
+#include <elprops/units.hpp>
+#include <elprops/vocabulary.hpp>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,8 +17,7 @@
 #include "cli/input/point_input.h"
 #include "cli/input/sweep.h"
 #include "cli/output/point_output.h"
-#include "model/inverse.h"
-#include "model/units.h"
+#include "cli/output/record_writer.h"
 
 namespace elprops::cli {
 namespace {
@@ -23,84 +25,33 @@ namespace {
 struct SolveOptions {
   std::string substance;
   std::string temperature;
-  std::optional<std::string> values[5];  // one per property, in model::Property order
+  std::optional<std::string> values[property_count];  // one per property, in property_kind order
   std::string unit = "fraction";
   std::string format = "text";
 };
 
-constexpr const char* kPropertyOptions[5] = {"--density", "--viscosity", "--surface-tension", "--heat-capacity",
-                                             "--thermal-conductivity"};
+constexpr const char* kPropertyOptions[property_count] = {"--density", "--viscosity", "--surface-tension",
+                                                          "--heat-capacity", "--thermal-conductivity"};
 
-std::string Shortest(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.9g", value);
-  return text;
-}
+// What to solve, read from the options.
+struct SolveRequest {
+  substance_info substance;
+  property_kind property = property_kind::density;
+  double value = 0.0;
+  concentration_unit unit = concentration_unit::mass_fraction;
+  std::optional<Sweep> temperatures;
+  Format format = Format::Text;
+};
 
-std::string_view ChosenName(model::Root::Chosen chosen) {
-  switch (chosen) {
-    case model::Root::Chosen::Exact:
-      return "exact";
-    case model::Root::Chosen::Lower:
-      return "lower";
-    case model::Root::Chosen::Upper:
-      return "upper";
-  }
-  return {};
-}
-
-// The mass fraction in the output unit; the density at that point for the
-// units that need it.
-double InUnit(const model::SubstanceTables& tables, std::uint8_t substance, float w, float t,
-              model::ConcentrationUnit unit) {
-  switch (unit) {
-    case model::ConcentrationUnit::MassFraction:
-      return static_cast<double>(w);
-    case model::ConcentrationUnit::MassPercent:
-      return static_cast<double>(w) * 100.0;
-    case model::ConcentrationUnit::Molality:
-      return model::MolalityOf(substance, w);
-    case model::ConcentrationUnit::Molarity:
-    case model::ConcentrationUnit::MassConcentration: {
-      float x = w;
-      float limit = 0.0f;
-      model::PropertySet p;
-      if (!model::ComputeProperties(tables, substance, x, t, limit, p).ok()) return std::nan("");
-      return unit == model::ConcentrationUnit::Molarity ? model::MolarityOf(substance, w, p.Density)
-                                                        : model::MassConcentrationOf(w, p.Density);
-    }
-  }
-  return std::nan("");
-}
-
-// A JSON string of our own texts (ASCII and UTF-8, no control characters).
-std::string Quoted(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
-int RunSolve(const SolveOptions& options) {
-  const std::optional<std::uint8_t> substance = FindSubstance(options.substance);
-  if (!substance) {
-    ReportError("unknown substance \"" + options.substance +
-                "\": give its index 1 to 19 or its formula (see elprops-cli list)");
-    return kExitUsage;
-  }
-  if (*substance == model::kWater) {
-    ReportError("water has no concentration to solve for");
-    return kExitUsage;
-  }
+// The one property given, or nothing after saying what is wrong.
+std::optional<int> GivenProperty(const SolveOptions& options) {
   int given = -1;
-  for (int p = 0; p < 5; ++p) {
+  for (int p = 0; p < property_count; ++p) {
     if (!options.values[p]) continue;
     if (given >= 0) {
       ReportError(std::string("give one property to match, not ") + kPropertyOptions[given] + " and " +
                   kPropertyOptions[p]);
-      return kExitUsage;
+      return std::nullopt;
     }
     given = p;
   }
@@ -108,104 +59,182 @@ int RunSolve(const SolveOptions& options) {
     ReportError(
         "give the property to match: --density, --viscosity, --surface-tension, --heat-capacity or "
         "--thermal-conductivity");
-    return kExitUsage;
+    return std::nullopt;
   }
-  const auto property = static_cast<model::Property>(given);
-  const ParsedDecimal value = ParseDecimal(*options.values[given]);
+  return given;
+}
+
+// The request, or nothing after saying what is wrong.
+std::optional<SolveRequest> ReadRequest(const SolveOptions& options) {
+  SolveRequest request;
+  const expected<substance_info> substance = find_substance(options.substance);
+  if (!substance) {
+    ReportError(substance.error().message);
+    return std::nullopt;
+  }
+  if (substance->is_water()) {
+    ReportError("water has no concentration to solve for");
+    return std::nullopt;
+  }
+  request.substance = *substance;
+  const std::optional<int> given = GivenProperty(options);
+  if (!given) return std::nullopt;
+  request.property = static_cast<property_kind>(*given);
+  const ParsedDecimal value = ParseDecimal(*options.values[*given]);
   if (!value.ok() || !std::isfinite(value.value)) {
-    ReportError(std::string(kPropertyOptions[given]) + " \"" + *options.values[given] + "\" is not a number");
-    return kExitUsage;
+    ReportError(std::string(kPropertyOptions[*given]) + " \"" + *options.values[*given] + "\" is not a number");
+    return std::nullopt;
   }
-  const std::optional<model::ConcentrationUnit> unit = model::ParseConcentrationUnit(options.unit);
+  request.value = value.value;
+  const std::optional<concentration_unit> unit = parse_concentration_unit(options.unit);
   if (!unit) {
     ReportError("--unit \"" + options.unit + "\": give fraction, percent, molality, molarity or g/L");
-    return kExitUsage;
+    return std::nullopt;
   }
+  request.unit = *unit;
   std::string error;
-  const std::optional<Sweep> temperatures = Sweep::Parse(options.temperature, error);
-  if (!temperatures) {
+  request.temperatures = Sweep::Parse(options.temperature, error);
+  if (!request.temperatures) {
     ReportError("--temperature " + error);
-    return kExitUsage;
+    return std::nullopt;
+  }
+  request.format = *FormatNamed(options.format);
+  return request;
+}
+
+constexpr std::string_view kCsvFields[] = {"substance",     "temperature", "property",      "value",    "root",
+                                           "concentration", "unit",        "mass_fraction", "achieved", "below",
+                                           "above",         "chosen",      "error",         "warning"};
+constexpr std::string_view kJsonFields[] = {"substance", "temperature", "property", "value", "roots", "error"};
+constexpr std::string_view kRootFields[] = {"concentration", "unit",  "mass_fraction", "achieved",
+                                            "below",         "above", "chosen",        "warning"};
+
+// Writes the answers at each temperature: a CSV row per root, a JSON line
+// per temperature with its roots, or a text line per root (and the errors
+// on standard error).
+class SolveWriter {
+ public:
+  SolveWriter(const SolveRequest& request, OutputBuffer& out)
+      : request_(request),
+        out_(out),
+        json_(request.format == Format::Json),
+        record_(
+            out, request.format,
+            json_ ? std::span<const std::string_view>(kJsonFields) : std::span<const std::string_view>(kCsvFields)) {
+    if (request.format == Format::Csv) record_.WriteHeader();
   }
 
-  const Format format = *FormatNamed(options.format);
-  const std::string formula(model::CatalogueEntry(*substance).Formula);
-  const std::string name(model::PropertyName(property));
-  const std::string unitName(model::UnitName(*unit));
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
-  OutputBuffer out(StandardOutput());
-  if (format == Format::Csv) {
-    out.Append(
-        "substance,temperature,property,value,root,concentration,unit,mass_fraction,achieved,below,above,"
-        "chosen,error\n");
-    out.EndRow();
-  }
-  int status = kExitOk;
-  for (std::size_t k = 0; k < temperatures->Count(); ++k) {
-    const ParsedNumber t = temperatures->At(k);
-    model::Solution solution;
-    if (!t.ok()) {
-      solution.error = "temperature is beyond the single range";
-    } else if (auto reason = InadmissibleReason(*substance, 0.5f, t.value)) {
-      solution.error = *reason;  // only the temperature can be refused here
+  void Failure(const ParsedNumber& t, const std::string& error) {
+    if (request_.format == Format::Text) {
+      out_.Flush();
+      ReportError(error);
+      return;
+    }
+    Lead(t);
+    if (json_) {
+      record_.BeginList().EndList().Text(error);
     } else {
-      solution = model::SolveConcentration(tables, *substance, t.value, property, value.value);
+      for (int k = 0; k < 8; ++k) record_.Null();
+      record_.Text(error).Null();
     }
-    const std::string tText = t.ok() ? ShortestText(t.value) : "";
-    if (solution.roots.empty()) {
-      status = kExitPointFailed;
-      if (format == Format::Csv) {
-        out.Append(formula + "," + tText + "," + name + "," + Shortest(value.value) + ",,,," + ",,,,,\"" +
-                   solution.error + "\"\n");
-        out.EndRow();
-      } else if (format == Format::Json) {
-        out.Append("{\"substance\":" + Quoted(formula) + ",\"temperature\":" + (t.ok() ? tText : "null") +
-                   ",\"property\":" + Quoted(name) + ",\"value\":" + Shortest(value.value) +
-                   ",\"roots\":[],\"error\":" + Quoted(solution.error) + "}\n");
-        out.EndRow();
-      } else {
-        out.Flush();
-        ReportError(solution.error);
-      }
-      continue;
-    }
-    std::string jsonRoots;
+    record_.EndRecord();
+  }
+
+  void Roots(const ParsedNumber& t, const concentration_solution& solution) {
+    if (json_) Lead(t).BeginList();
     for (std::size_t r = 0; r < solution.roots.size(); ++r) {
-      const model::Root& root = solution.roots[r];
-      const double concentration = InUnit(tables, *substance, root.massFraction, t.value, *unit);
-      const std::string w = ShortestText(root.massFraction);
-      const std::string inUnit = *unit == model::ConcentrationUnit::MassFraction ? w : Shortest(concentration);
-      if (format == Format::Csv) {
-        out.Append(formula + "," + tText + "," + name + "," + Shortest(value.value) + "," + std::to_string(r + 1) +
-                   "," + inUnit + "," + unitName + "," + w + "," + Shortest(root.achieved) + "," +
-                   ShortestText(root.below) + "," + ShortestText(root.above) + "," +
-                   std::string(ChosenName(root.chosen)) + ",\n");
-        out.EndRow();
-      } else if (format == Format::Json) {
-        if (!jsonRoots.empty()) jsonRoots += ",";
-        jsonRoots += "{\"concentration\":" + inUnit + ",\"unit\":" + Quoted(unitName) + ",\"mass_fraction\":" + w +
-                     ",\"achieved\":" + Shortest(root.achieved) + ",\"below\":" + ShortestText(root.below) +
-                     ",\"above\":" + ShortestText(root.above) + ",\"chosen\":" + Quoted(ChosenName(root.chosen)) + "}";
+      const concentration_root& root = solution.roots[r];
+      const expected<double> inUnit =
+          from_mass_fraction(request_.substance.id(), request_.unit, root.mass_fraction, t.value);
+      const std::string warnings = join_warnings(root.warnings);
+      if (request_.format == Format::Text) {
+        TextLine(t, root, inUnit.value_or(std::nan("")));
+      } else if (json_) {
+        RecordWriter item = record_.Item(kRootFields);
+        RootFields(item, root, inUnit, warnings);
       } else {
-        std::string words = name;
-        for (char& c : words) c = c == '_' ? ' ' : c;
-        std::string line = formula + " at " + tText + " °C: " + words + " " + Shortest(value.value) + " at ";
-        line += *unit == model::ConcentrationUnit::MassFraction
-                    ? "mass fraction " + w
-                    : unitName + " " + Shortest(concentration) + " (mass fraction " + w + ")";
-        line += ", which gives " + Shortest(root.achieved);
-        if (root.chosen != model::Root::Chosen::Exact) {
-          line += " (the " + std::string(ChosenName(root.chosen)) + " of the neighbours " + ShortestText(root.below) +
-                  " and " + ShortestText(root.above) + " that straddle it)";
-        }
-        out.Append(line + "\n");
-        out.EndRow();
+        const std::string index = std::to_string(r + 1);
+        Lead(t).Raw(index);
+        RootFields(record_, root, inUnit, warnings);
       }
     }
-    if (format == Format::Json) {
-      out.Append("{\"substance\":" + Quoted(formula) + ",\"temperature\":" + tText + ",\"property\":" + Quoted(name) +
-                 ",\"value\":" + Shortest(value.value) + ",\"roots\":[" + jsonRoots + "],\"error\":null}\n");
-      out.EndRow();
+    if (json_) {
+      record_.EndList().Null();
+      record_.EndRecord();
+    }
+  }
+
+ private:
+  // The fields before the answer: substance, temperature, property, value.
+  RecordWriter& Lead(const ParsedNumber& t) {
+    return record_.Text(request_.substance.formula)
+        .FloatOrNull(t.ok() ? std::optional(t.value) : std::nullopt)
+        .Text(describe(request_.property).name)
+        .Double(request_.value);
+  }
+
+  // The answer in the unit, the mass fraction, what it gives and how it was
+  // chosen, then (in CSV an empty error and) the warnings.
+  void RootFields(RecordWriter& record, const concentration_root& root, const expected<double>& inUnit,
+                  const std::string& warnings) {
+    if (request_.unit == concentration_unit::mass_fraction) {
+      record.Float(root.mass_fraction);
+    } else {
+      record.DoubleOrNull(inUnit ? std::optional(*inUnit) : std::nullopt);
+    }
+    record.Text(describe(request_.unit).name)
+        .Float(root.mass_fraction)
+        .Double(root.achieved)
+        .Float(root.below)
+        .Float(root.above)
+        .Text(side_name(root.chosen));
+    if (!json_) record.Null();
+    record.TextOrNull(warnings);
+    record.EndRecord();
+  }
+
+  void TextLine(const ParsedNumber& t, const concentration_root& root, double inUnit) {
+    const std::string w = shortest_text(root.mass_fraction);
+    std::string line = std::string(request_.substance.formula) + " at " + shortest_text(t.value) +
+                       " °C: " + std::string(describe(request_.property).words) + " " +
+                       nine_digit_text(request_.value) + " at ";
+    line +=
+        request_.unit == concentration_unit::mass_fraction
+            ? "mass fraction " + w
+            : std::string(describe(request_.unit).name) + " " + nine_digit_text(inUnit) + " (mass fraction " + w + ")";
+    line += ", which gives " + nine_digit_text(root.achieved);
+    if (root.chosen != concentration_root::side::exact) {
+      line += " (the " + std::string(side_name(root.chosen)) + " of the neighbours " + shortest_text(root.below) +
+              " and " + shortest_text(root.above) + " that straddle it)";
+    }
+    out_.Append(line + "\n");
+    AppendWarningLines(out_, root.warnings);
+    out_.EndRow();
+  }
+
+  const SolveRequest& request_;
+  OutputBuffer& out_;
+  bool json_;
+  RecordWriter record_;
+};
+
+int RunSolve(const SolveOptions& options) {
+  const std::optional<SolveRequest> request = ReadRequest(options);
+  if (!request) return kExitUsage;
+  OutputBuffer out(StandardOutput());
+  SolveWriter writer(*request, out);
+  int status = kExitOk;
+  for (std::size_t k = 0; k < request->temperatures->Count(); ++k) {
+    const ParsedNumber t = request->temperatures->At(k);
+    const expected<concentration_solution> solution =
+        t.ok() ? solve_concentration(request->substance.id(), t.value, request->property, request->value)
+               : expected<concentration_solution>(
+                     failure{error_kind::inadmissible_input, "temperature is beyond the single range"});
+    if (!solution) {
+      status = kExitPointFailed;
+      writer.Failure(t, solution.error().message);
+    } else {
+      writer.Roots(t, *solution);
     }
   }
   if (!out.Flush()) {
@@ -223,16 +252,19 @@ void AddSolveCommand(CLI::App& app, int& status) {
       "solve",
       "Find the concentrations at which a property takes a value: every admissible mass fraction, the single "
       "whose computed value is nearest. Exit 1 when the value is out of reach (the reachable range is given).");
-  solve->add_option("-s,--substance", options->substance, "Salt: index 1-18 or formula (NaCl, K2CO3, ...)")->required();
+  solve
+      ->add_option("-s,--substance", options->substance,
+                   "Salt: index 1-18, formula (NaCl, K2CO3, ...) or English name (\"sodium chloride\")")
+      ->required();
   solve
       ->add_option("-t,--temperature", options->temperature,
                    "Degrees Celsius, strictly between 1e-20 and 270; or a range FROM:TO:STEP")
       ->required();
-  const char* units[5] = {"kg/m3", "Pa*s", "N/m", "J/(kg*K)", "W/(m*K)"};
-  for (int p = 0; p < 5; ++p) {
+  for (int p = 0; p < property_count; ++p) {
     solve->add_option_function<std::string>(
         kPropertyOptions[p], [options, p](const std::string& v) { options->values[p] = v; },
-        std::string("The value to match, ") + units[p] + "; decimal point or comma");
+        "The value to match, " + std::string(describe(static_cast<property_kind>(p)).ascii_unit) +
+            "; decimal point or comma");
   }
   solve->add_option("-u,--unit", options->unit, "Unit of the answer: fraction, percent, molality, molarity or g/L")
       ->capture_default_str();

@@ -270,7 +270,7 @@ RowParser::Result RowParser::Parse(std::string_view line, std::size_t lineNumber
     }
   }
   if (const std::string_view unit = TrimBlanks(point.unit); !unit.empty()) {
-    point.unitValue = model::ParseConcentrationUnit(unit);
+    point.unitValue = parse_concentration_unit(unit);
     if (!point.unitValue) {
       error_ = "line " + std::to_string(lineNumber) + ": unit " + Quoted(unit) +
                " is not one of fraction, percent, molality, molarity or g/L";

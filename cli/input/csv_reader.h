@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include <elprops/vocabulary.hpp>
 #include "cli/input/point_input.h"
-#include "model/units.h"
 
 namespace elprops::cli {
 
@@ -100,7 +100,7 @@ struct CsvPoint {
   ParsedNumber temperatureValue;
   // The row's own unit; nothing when the cell is empty or there is no
   // unit column (the run's unit applies).
-  std::optional<model::ConcentrationUnit> unitValue;
+  std::optional<concentration_unit> unitValue;
   std::size_t line = 0;
 };
 

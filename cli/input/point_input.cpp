@@ -4,17 +4,12 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <string>
 #include <system_error>
-
-#include "model/admissible.h"
-#include "model/catalogue.h"
-#include "model/correlations.h"
 
 namespace elprops::cli {
 namespace {
 
-// Formulas are ASCII; no C locale is consulted.
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 bool AsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
@@ -89,35 +84,5 @@ ParsedNumber RoundToSingle(ParsedDecimal decimal) {
 }
 
 ParsedNumber ParseSingle(std::string_view text) { return RoundToSingle(ParseDecimal(text)); }
-
-std::optional<std::uint8_t> FindSubstance(std::string_view text) {
-  text = TrimBlanks(text);
-  if (text.empty()) return std::nullopt;
-  unsigned index = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), index);
-  if (ec == std::errc() && end == text.data() + text.size()) {
-    if (index >= 1 && index <= model::kSubstanceCount) return static_cast<std::uint8_t>(index);
-    return std::nullopt;
-  }
-  for (std::size_t i = 0; i < model::kCatalogue.size(); ++i) {
-    const std::string_view formula = model::kCatalogue[i].Formula;
-    if (formula.size() != text.size()) continue;
-    bool same = true;
-    for (std::size_t k = 0; k < text.size() && same; ++k) same = AsciiLower(text[k]) == AsciiLower(formula[k]);
-    if (same) return static_cast<std::uint8_t>(i + 1);
-  }
-  return std::nullopt;
-}
-
-std::optional<std::string> InadmissibleReason(std::uint8_t substance, float concentration, float temperature) {
-  return model::InadmissibleReason(substance, concentration, temperature);
-}
-
-char* WriteShortest(char* out, float value) { return std::to_chars(out, out + 32, value).ptr; }
-
-std::string ShortestText(float value) {
-  char buf[32];
-  return std::string(buf, WriteShortest(buf, value));
-}
 
 }  // namespace elprops::cli

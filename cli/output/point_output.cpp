@@ -1,120 +1,67 @@
 #include "cli/output/point_output.h"
 
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
+#include <elprops/substance.hpp>
+#include <elprops/units.hpp>
+#include <utility>
 
-#include "cli/output/safe_text.h"
 #include "report/display_text.h"
 
 namespace elprops::cli {
 
-std::optional<Format> FormatNamed(std::string_view name) {
-  if (name == "text") return Format::Text;
-  if (name == "csv") return Format::Csv;
-  if (name == "json") return Format::Json;
-  return std::nullopt;
+namespace {
+
+// The mass fraction a point was given to the correlations at, for a point
+// whose computation failed: its row shows it all the same.
+std::optional<float> MassFractionOf(substance_id substance, float concentration, float temperature,
+                                    concentration_unit unit) {
+  if (unit == concentration_unit::mass_fraction) return concentration;
+  const expected<conversion> converted =
+      to_mass_fraction(substance, unit, static_cast<double>(concentration), temperature);
+  if (!converted) return std::nullopt;
+  return converted->mass_fraction;
 }
 
-OutputBuffer::OutputBuffer(Sink sink, std::size_t capacity)
-    : sink_(std::move(sink)), buffer_(std::max<std::size_t>(capacity, 64)) {}
-
-OutputBuffer::~OutputBuffer() { Flush(); }
-
-void OutputBuffer::Append(std::string_view text) {
-  while (!text.empty()) {
-    if (size_ == buffer_.size()) MakeRoom(1);
-    const std::size_t n = std::min(text.size(), buffer_.size() - size_);
-    std::memcpy(buffer_.data() + size_, text.data(), n);
-    size_ += n;
-    text.remove_prefix(n);
-  }
-}
-
-void OutputBuffer::AppendShortest(float value) {
-  if (buffer_.size() - size_ < 32) MakeRoom(32);
-  size_ = static_cast<std::size_t>(WriteShortest(buffer_.data() + size_, value) - buffer_.data());
-}
-
-void OutputBuffer::AppendRows(std::string_view rows) {
-  constexpr std::size_t kDirect = std::size_t{1} << 16;
-  if (size_ == 0 && rows.size() >= kDirect) {
-    if (!failed_ && !sink_(rows)) {
-      failed_ = true;
-      errorNumber_ = errno;
-    }
-    return;
-  }
-  Append(rows);
-  EndRow();
-}
-
-void OutputBuffer::MakeRoom(std::size_t n) {
-  Flush();
-  if (buffer_.size() - size_ < n) buffer_.resize(std::max(buffer_.size() * 2, size_ + n));
-}
-
-bool OutputBuffer::Flush() {
-  if (rowsEnd_ > 0) {
-    if (!failed_ && !sink_(std::string_view(buffer_.data(), rowsEnd_))) {
-      failed_ = true;
-      errorNumber_ = errno;
-    }
-    // The unfinished row moves to the front.
-    std::memmove(buffer_.data(), buffer_.data() + rowsEnd_, size_ - rowsEnd_);
-    size_ -= rowsEnd_;
-    rowsEnd_ = 0;
-  }
-  return !failed_;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-OutputBuffer::Sink StandardOutput() {
-  return [](std::string_view data) { return WriteAll(STDOUT_FILENO, data); };
-}
-
-void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substanceText,
-                   const ParsedNumber& concentration, const ParsedNumber& temperature, PointOutcome& outcome,
-                   model::ConcentrationUnit unit, bool warnings) {
+void Reset(PointOutcome& outcome, concentration_unit unit) {
   outcome.error.clear();
-  outcome.properties.reset();
+  outcome.values.reset();
   outcome.concentration.reset();
   outcome.temperature.reset();
   outcome.concentrationText = {};
   outcome.temperatureText = {};
   outcome.unit = unit;
-  outcome.unitText = model::UnitName(unit);
+  outcome.unitText = describe(unit).name;
   outcome.massFraction.reset();
   outcome.molality.reset();
   outcome.molarity.reset();
   outcome.warnings.clear();
   outcome.warning.clear();
-  const std::optional<std::uint8_t> substance = FindSubstance(substanceText);
-  outcome.substance = substance.value_or(0);
-  outcome.substanceText = substance ? model::kCatalogue[*substance - 1u].Formula : TrimBlanks(substanceText);
-  if (concentration.ok()) outcome.concentration = concentration.value;
-  if (temperature.ok()) outcome.temperature = temperature.value;
+}
 
-  if (!substance) {
-    outcome.error = "unknown substance \"" + std::string(TrimBlanks(substanceText)) +
-                    "\": give its index 1 to 19 or its formula (see the list command)";
+}  // namespace
+
+void EvaluatePoint(std::string_view substanceText, const ParsedNumber& concentration, const ParsedNumber& temperature,
+                   PointOutcome& outcome, concentration_unit unit, bool warnings) {
+  const expected<substance_info> substance = find_substance(substanceText);
+  if (substance) {
+    EvaluatePoint(*substance, concentration, temperature, outcome, unit, warnings);
     return;
   }
+  Reset(outcome, unit);
+  outcome.substance = 0;
+  outcome.substanceText = TrimBlanks(substanceText);
+  if (concentration.ok()) outcome.concentration = concentration.value;
+  if (temperature.ok()) outcome.temperature = temperature.value;
+  outcome.error = substance.error().message;
+}
+
+void EvaluatePoint(const substance_info& substance, const ParsedNumber& concentration, const ParsedNumber& temperature,
+                   PointOutcome& outcome, concentration_unit unit, bool warnings) {
+  Reset(outcome, unit);
+  outcome.substance = static_cast<std::uint8_t>(substance.index);
+  outcome.substanceText = substance.formula;
+  if (concentration.ok()) outcome.concentration = concentration.value;
+  if (temperature.ok()) outcome.temperature = temperature.value;
   if (!concentration.ok()) {
     outcome.error = "concentration beyond the single-precision range";
     return;
@@ -123,66 +70,36 @@ void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substa
     outcome.error = "temperature beyond the single-precision range";
     return;
   }
-  float x = concentration.value;
-  if (unit != model::ConcentrationUnit::MassFraction && x != 0.0f) {
-    // The conversion needs an admissible temperature (molarity and g/L are
-    // solved on the density at it); the water's refusal of a concentration
-    // comes from the check below.
-    const bool water = *substance == model::kWater;
-    if (auto reason = InadmissibleReason(*substance, water ? 0.0f : 0.5f, temperature.value)) {
-      outcome.error = std::move(*reason);
-      return;
+  result computed = compute(substance.id(), static_cast<double>(concentration.value), temperature.value, unit);
+  if (!computed) {
+    outcome.error = computed.error().message;
+    if (computed.error().kind == error_kind::arithmetic_fault) {
+      outcome.massFraction = MassFractionOf(substance.id(), concentration.value, temperature.value, unit);
     }
-    if (!water) {
-      const model::Conversion converted =
-          model::ToMassFraction(tables, *substance, unit, static_cast<double>(x), temperature.value);
-      if (!converted.ok) {
-        outcome.error = converted.error;
-        return;
-      }
-      x = converted.massFraction;
-    }
-  }
-  if (auto reason = InadmissibleReason(*substance, x, temperature.value)) {
-    outcome.error = std::move(*reason);
     return;
   }
-  float limit = 0.0f;
-  model::PropertySet properties;
-  const model::ComputeStatus status =
-      model::ComputeProperties(tables, *substance, x, temperature.value, limit, properties);
-  // A mass fraction is echoed as the model took it (0 for water).
-  if (unit == model::ConcentrationUnit::MassFraction) outcome.concentration = x;
-  outcome.massFraction = x;
-  if (!status.ok()) {
-    outcome.error = "arithmetic error: " + status.Message();
-    return;
-  }
-  outcome.properties = properties;
-  if (*substance == model::kWater) {
-    outcome.molality = 0.0;
-    outcome.molarity = 0.0;
-  } else {
-    outcome.molality = model::MolalityOf(*substance, x);
-    outcome.molarity = model::MolarityOf(*substance, x, properties.Density);
-  }
+  point p = std::move(computed).value();
+  outcome.massFraction = p.mass_fraction;
+  outcome.molality = p.molality;
+  outcome.molarity = p.molarity;
+  outcome.values = static_cast<const properties&>(p);
   if (warnings) {
-    outcome.warnings = model::CheckValidity(*substance, x, temperature.value);
-    outcome.warning = model::JoinWarnings(outcome.warnings);
+    outcome.warning = join_warnings(p.warnings);
+    outcome.warnings = std::move(p.warnings);
   }
 }
 
 void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
                      std::string message, PointOutcome& outcome) {
-  const std::optional<std::uint8_t> known = FindSubstance(substance);
-  outcome.substance = known.value_or(0);
+  const expected<substance_info> known = find_substance(substance);
+  outcome.substance = known ? static_cast<std::uint8_t>(known->index) : 0;
   outcome.massFraction.reset();
   outcome.molality.reset();
   outcome.molarity.reset();
   outcome.warnings.clear();
   outcome.warning.clear();
-  outcome.substanceText = known ? model::kCatalogue[*known - 1u].Formula : TrimBlanks(substance);
-  outcome.properties.reset();
+  outcome.substanceText = known ? known->formula : TrimBlanks(substance);
+  outcome.values.reset();
   outcome.concentrationText = TrimBlanks(concentration);
   outcome.temperatureText = TrimBlanks(temperature);
   // A cell that holds a number is written as one.
@@ -196,181 +113,52 @@ void UnreadablePoint(std::string_view substance, std::string_view concentration,
   outcome.error = std::move(message);
 }
 
-namespace {
-
-bool NeedsQuotes(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
+std::span<const std::string_view> PointFields(bool unitColumns) {
+  static constexpr std::string_view kWithUnits[] = {
+      "substance", "concentration", "temperature",     "unit",          "mass_fraction",        "molality", "molarity",
+      "density",   "viscosity",     "surface_tension", "heat_capacity", "thermal_conductivity", "error",    "warning"};
+  static constexpr std::string_view kWithoutUnits[] = {
+      "substance",       "concentration", "temperature",          "density", "viscosity",
+      "surface_tension", "heat_capacity", "thermal_conductivity", "error",   "warning"};
+  if (unitColumns) return kWithUnits;
+  return kWithoutUnits;
 }
-
-void AppendCsvCell(OutputBuffer& out, std::string_view text) {
-  if (!NeedsQuotes(text)) {
-    out.Append(text);
-    return;
-  }
-  out.Append('"');
-  for (const char c : text) {
-    if (c == '"') out.Append('"');
-    out.Append(c);
-  }
-  out.Append('"');
-}
-
-}  // namespace
-
-std::string CsvCellText(std::string_view text) {
-  if (!NeedsQuotes(text)) return std::string(text);
-  std::string cell = "\"";
-  for (const char c : text) {
-    if (c == '"') cell += '"';
-    cell += c;
-  }
-  cell += '"';
-  return cell;
-}
-
-namespace {
-
-void AppendJsonString(OutputBuffer& out, std::string_view text) {
-  // Formulas and most messages are plain ASCII and need no escape.
-  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 0x20 && u < 0x80 && c != '"' && c != '\\';
-  });
-  if (plain) {
-    out.Append('"');
-    out.Append(text);
-    out.Append('"');
-    return;
-  }
-  std::string escaped;
-  cli::AppendJsonString(escaped, text);
-  out.Append(escaped);
-}
-
-void AppendCsvNumber(OutputBuffer& out, const std::optional<float>& value, std::string_view text) {
-  if (value) {
-    out.AppendShortest(*value);
-  } else {
-    AppendCsvCell(out, text);
-  }
-}
-
-// A number, the text as given in a string, or null.
-void AppendJsonNumber(OutputBuffer& out, const std::optional<float>& value, std::string_view text) {
-  if (value) {
-    out.AppendShortest(*value);
-  } else if (!text.empty()) {
-    AppendJsonString(out, text);
-  } else {
-    out.Append("null");
-  }
-}
-
-// A molality or molarity: nine significant digits, always with a point.
-void AppendDecimal(OutputBuffer& out, double value, int digits = 9) {
-  char text[40];
-  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
-  out.Append(std::string_view(text, static_cast<std::size_t>(result.ptr - text)));
-}
-
-void AppendCsvUnitCells(OutputBuffer& out, const PointOutcome& point) {
-  out.Append(',');
-  AppendCsvCell(out, point.unitText);
-  out.Append(',');
-  if (point.massFraction) out.AppendShortest(*point.massFraction);
-  out.Append(',');
-  if (point.molality) AppendDecimal(out, *point.molality);
-  out.Append(',');
-  if (point.molarity) AppendDecimal(out, *point.molarity);
-}
-
-void AppendJsonUnitFields(OutputBuffer& out, const PointOutcome& point) {
-  out.Append(",\"unit\":");
-  AppendJsonString(out, point.unitText);
-  out.Append(",\"mass_fraction\":");
-  AppendJsonNumber(out, point.massFraction, {});
-  out.Append(",\"molality\":");
-  if (point.molality) {
-    AppendDecimal(out, *point.molality);
-  } else {
-    out.Append("null");
-  }
-  out.Append(",\"molarity\":");
-  if (point.molarity) {
-    AppendDecimal(out, *point.molarity);
-  } else {
-    out.Append("null");
-  }
-}
-
-}  // namespace
 
 void WriteCsvHeader(OutputBuffer& out, bool unitColumns) {
-  out.Append(unitColumns ? kOutputHeaderWithUnits : kOutputHeader);
-  out.Append('\n');
-  out.EndRow();
+  RecordWriter(out, Format::Csv, PointFields(unitColumns)).WriteHeader();
 }
 
-void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns) {
-  AppendCsvCell(out, point.substanceText);
-  out.Append(',');
-  AppendCsvNumber(out, point.concentration, point.concentrationText);
-  out.Append(',');
-  AppendCsvNumber(out, point.temperature, point.temperatureText);
-  if (unitColumns) AppendCsvUnitCells(out, point);
-  if (point.properties) {
-    const model::PropertySet& p = *point.properties;
-    for (const float v : {p.Density, p.Viscosity, p.SurfaceTension, p.HeatCapacity, p.ThermalConductivity}) {
-      out.Append(',');
-      out.AppendShortest(v);
-    }
-    // An empty error cell, then the warning cell.
-    out.Append(",,");
-    AppendCsvCell(out, point.warning);
-    out.Append('\n');
-  } else {
-    // Five empty property cells, the error cell and an empty warning cell.
-    out.Append(",,,,,,");
-    AppendCsvCell(out, point.error);
-    out.Append(",\n");
+namespace {
+
+void WriteRecord(OutputBuffer& out, Format format, const PointOutcome& point, bool unitColumns) {
+  RecordWriter record(out, format, PointFields(unitColumns));
+  record.Text(point.substanceText)
+      .NumberOr(point.concentration, point.concentrationText)
+      .NumberOr(point.temperature, point.temperatureText);
+  if (unitColumns) {
+    record.Text(point.unitText)
+        .FloatOrNull(point.massFraction)
+        .DoubleOrNull(point.molality)
+        .DoubleOrNull(point.molarity);
   }
-  out.EndRow();
+  if (point.values) {
+    for (const property_info& property : property_table()) record.Float(property_value(*point.values, property.kind));
+    record.Null().TextOrNull(point.warning);
+  } else {
+    for (int k = 0; k < 5; ++k) record.Null();
+    record.Text(point.error).Null();
+  }
+  record.EndRecord();
+}
+
+}  // namespace
+
+void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns) {
+  WriteRecord(out, Format::Csv, point, unitColumns);
 }
 
 void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns) {
-  out.Append("{\"substance\":");
-  AppendJsonString(out, point.substanceText);
-  out.Append(",\"concentration\":");
-  AppendJsonNumber(out, point.concentration, point.concentrationText);
-  out.Append(",\"temperature\":");
-  AppendJsonNumber(out, point.temperature, point.temperatureText);
-  if (unitColumns) AppendJsonUnitFields(out, point);
-  static constexpr std::string_view kNames[5] = {
-      ",\"density\":", ",\"viscosity\":", ",\"surface_tension\":", ",\"heat_capacity\":", ",\"thermal_conductivity\":"};
-  if (point.properties) {
-    const model::PropertySet& p = *point.properties;
-    const float values[5] = {p.Density, p.Viscosity, p.SurfaceTension, p.HeatCapacity, p.ThermalConductivity};
-    for (std::size_t k = 0; k < 5; ++k) {
-      out.Append(kNames[k]);
-      out.AppendShortest(values[k]);
-    }
-    out.Append(",\"error\":null,\"warning\":");
-    if (point.warning.empty()) {
-      out.Append("null");
-    } else {
-      AppendJsonString(out, point.warning);
-    }
-    out.Append("}\n");
-  } else {
-    for (const std::string_view name : kNames) {
-      out.Append(name);
-      out.Append("null");
-    }
-    out.Append(",\"error\":");
-    AppendJsonString(out, point.error);
-    out.Append(",\"warning\":null}\n");
-  }
-  out.EndRow();
+  WriteRecord(out, Format::Json, point, unitColumns);
 }
 
 namespace {
@@ -384,14 +172,22 @@ void AppendLines(OutputBuffer& out, std::string_view text) {
 
 }  // namespace
 
+void AppendWarningLines(OutputBuffer& out, std::span<const warning> warnings) {
+  for (const warning& w : warnings) {
+    out.Append(w.is_note() ? "note: " : "warning: ");
+    out.Append(w.message);
+    out.Append('\n');
+  }
+}
+
 void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator, bool unitLine) {
-  if (!point.properties || point.substance == 0) return;
-  const model::CatalogueRow& row = model::kCatalogue[point.substance - 1u];
-  out.Append(TrimBlanks(row.Caption));
+  if (!point.values || point.substance == 0) return;
+  const substance_info& substance = substances()[point.substance - 1u];
+  out.Append(substance.russian_name);
   out.Append(" (");
-  out.Append(row.Formula);
+  out.Append(substance.formula);
   out.Append(", ");
-  out.Append(row.EnglishName);
+  out.Append(substance.english_name);
   out.Append(")\n");
   // The window's label shows the mass fraction the model was given.
   std::string inputs =
@@ -412,12 +208,12 @@ void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_vi
                " mol/L\n");
   }
   out.Append('\n');
-  AppendLines(out, report::ResultLabelText(*point.properties, decimalSeparator));
-  for (const model::Warning& warning : point.warnings) {
-    out.Append(warning.IsNote() ? "note: " : "warning: ");
-    out.Append(warning.message);
-    out.Append('\n');
-  }
+  // The label is the report's, which takes the model's set of properties.
+  const properties& v = *point.values;
+  AppendLines(
+      out, report::ResultLabelText({v.density, v.viscosity, v.surface_tension, v.heat_capacity, v.thermal_conductivity},
+                                   decimalSeparator));
+  AppendWarningLines(out, point.warnings);
   out.EndRow();
 }
 

@@ -4,87 +4,26 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <elprops/compute.hpp>
+#include <elprops/validity.hpp>
+#include <elprops/vocabulary.hpp>
+
 #include "cli/input/point_input.h"
-#include "model/catalogue.h"
-#include "model/correlations.h"
-#include "model/units.h"
-#include "model/validity.h"
+#include "cli/output/output_buffer.h"
+#include "cli/output/record_writer.h"
 
 namespace elprops::cli {
-
-enum class Format : std::uint8_t { Text, Csv, Json };
-
-// "text", "csv" or "json".
-std::optional<Format> FormatNamed(std::string_view name);
-
-// Collects output in a large buffer and hands it to `sink` in big pieces,
-// always in whole rows: EndRow() marks where a row ends, and only what
-// lies before that mark is ever written, so that an output cut short (a
-// signal, a full disk) never ends in half a row. After the sink has failed
-// once, nothing more is written.
-class OutputBuffer {
- public:
-  // Writes all of the text; on failure returns false and leaves the reason
-  // in errno.
-  using Sink = std::function<bool(std::string_view)>;
-
-  explicit OutputBuffer(Sink sink, std::size_t capacity = std::size_t{1} << 20);
-  OutputBuffer(const OutputBuffer&) = delete;
-  OutputBuffer& operator=(const OutputBuffer&) = delete;
-  // Writes the whole rows still held; an unfinished row is dropped.
-  ~OutputBuffer();
-
-  void Append(std::string_view text);
-  void Append(char c) {
-    if (size_ == buffer_.size()) MakeRoom(1);
-    buffer_[size_++] = c;
-  }
-  // The shortest text that reads back to the same single.
-  void AppendShortest(float value);
-  // The text appended so far is one or more whole rows.
-  void EndRow() { rowsEnd_ = size_; }
-  // Appends `rows`, one or more whole rows; a large piece goes to the sink
-  // straight from where it is when nothing else is held.
-  void AppendRows(std::string_view rows);
-  // The whole rows appended so far go to the sink; false once the sink
-  // failed.
-  bool Flush();
-  [[nodiscard]] bool Failed() const { return failed_; }
-  // The errno of the failure, once Failed().
-  [[nodiscard]] int ErrorNumber() const { return errorNumber_; }
-
- private:
-  // Makes room for `n` more characters: writes the whole rows, and grows
-  // the buffer when an unfinished row fills it.
-  void MakeRoom(std::size_t n);
-
-  Sink sink_;
-  std::vector<char> buffer_;
-  std::size_t size_ = 0;
-  std::size_t rowsEnd_ = 0;
-  bool failed_ = false;
-  int errorNumber_ = 0;
-};
-
-// Standard output (the file descriptor, no C stream buffer) as a sink:
-// partial writes are continued and interrupted ones retried, so that a
-// piece handed to it is written whole or the failure reported.
-OutputBuffer::Sink StandardOutput();
-
-// Writes all of `data` to file descriptor `fd` as StandardOutput does;
-// false with the reason in errno on failure.
-bool WriteAll(int fd, std::string_view data);
 
 // How the points of a run are read and written.
 struct PointSettings {
   // The unit of the concentrations given (a batch row may give its own).
-  model::ConcentrationUnit unit = model::ConcentrationUnit::MassFraction;
+  concentration_unit unit = concentration_unit::mass_fraction;
   // The columns unit, mass_fraction, molality and molarity even when every
   // concentration is a mass fraction.
   bool allUnits = false;
@@ -105,7 +44,7 @@ struct PointOutcome {
   std::string_view concentrationText;
   std::string_view temperatureText;
   // The unit of `concentration`, as given for a row that is not a point.
-  model::ConcentrationUnit unit = model::ConcentrationUnit::MassFraction;
+  concentration_unit unit = concentration_unit::mass_fraction;
   std::string_view unitText;
   // Once the concentration is converted: the mass fraction the model is
   // given; once computed, the molality (mol/kg water) and the molarity
@@ -113,42 +52,38 @@ struct PointOutcome {
   std::optional<float> massFraction;
   std::optional<double> molality;
   std::optional<double> molarity;
-  std::optional<model::PropertySet> properties;
+  std::optional<properties> values;
   std::string error;
   // The warnings and notes of a computed point, and the same joined into
   // one line (empty when there are none or they were not asked for).
-  std::vector<model::Warning> warnings;
+  std::vector<elprops::warning> warnings;
   std::string warning;
 
   [[nodiscard]] bool ok() const { return error.empty(); }
 };
 
-// Converts the concentration from `unit` to a mass fraction at the point's
-// temperature (an unreachable molarity or mass concentration is the
-// point's error, with the reachable range), checks the point as the
-// window's input would, computes it and, when asked for, its warnings.
-// `substanceText` must stay valid while `outcome` is used.
-void EvaluatePoint(const model::SubstanceTables& tables, std::string_view substanceText,
-                   const ParsedNumber& concentration, const ParsedNumber& temperature, PointOutcome& outcome,
-                   model::ConcentrationUnit unit = model::ConcentrationUnit::MassFraction, bool warnings = false);
+// The substance as find_substance names it, then the point computed by the
+// library (the concentration converted from `unit`, the point checked as
+// the window's input checks it) and, when asked for, its warnings. The
+// errors are the library's words, except for a number beyond the single
+// range. `substanceText` must stay valid while `outcome` is used.
+void EvaluatePoint(std::string_view substanceText, const ParsedNumber& concentration, const ParsedNumber& temperature,
+                   PointOutcome& outcome, concentration_unit unit = concentration_unit::mass_fraction,
+                   bool warnings = false);
+// The same for a substance already found.
+void EvaluatePoint(const substance_info& substance, const ParsedNumber& concentration, const ParsedNumber& temperature,
+                   PointOutcome& outcome, concentration_unit unit = concentration_unit::mass_fraction,
+                   bool warnings = false);
 
 // A row of the input that is not a point: its cells echoed as far as they
 // are known, `message` (with the line number) as its error.
 void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
                      std::string message, PointOutcome& outcome);
 
-// `text` as one CSV cell: quoted, its quotes doubled, when it holds a
-// comma, a quote or a line break.
-std::string CsvCellText(std::string_view text);
-
-inline constexpr std::string_view kOutputHeader =
-    "substance,concentration,temperature,density,viscosity,surface_tension,heat_capacity,thermal_conductivity,error,"
-    "warning";
-// With the unit columns: the unit of the concentration and the point in
-// the three units after the input columns.
-inline constexpr std::string_view kOutputHeaderWithUnits =
-    "substance,concentration,temperature,unit,mass_fraction,molality,molarity,density,viscosity,surface_tension,"
-    "heat_capacity,thermal_conductivity,error,warning";
+// The fields of a point's record: the input, with `unitColumns` the unit
+// and the point in the three units, the five properties, the error and
+// the warnings.
+std::span<const std::string_view> PointFields(bool unitColumns);
 
 // `unitColumns`: the columns unit, mass_fraction, molality and molarity
 // (fields in JSON) after the input columns.
@@ -162,6 +97,9 @@ void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns
 // molality and molarity after the input lines. A line for each warning or
 // note follows. Only for computed points. The block is one row of the
 // output buffer.
+// A line "warning: ..." or "note: ..." for each.
+void AppendWarningLines(OutputBuffer& out, std::span<const warning> warnings);
+
 void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator,
                     bool unitLine = false);
 

@@ -1,5 +1,7 @@
 #include "cli/output/safe_text.h"
 
+#include "cli/output/output_buffer.h"
+
 namespace elprops::cli {
 namespace {
 
@@ -61,22 +63,56 @@ std::size_t Utf8SequenceAt(std::string_view text, std::size_t& bad) {
   return length;
 }
 
-void AppendJsonString(std::string& out, std::string_view text) {
-  out += '"';
-  ForEachSequence(text, [&out](std::string_view sequence) {
+namespace {
+
+// Writes the JSON string to `out`, a std::string or an OutputBuffer; a text
+// with nothing to escape (formulas, most messages) goes in one piece.
+template <typename Out>
+void EscapeJson(Out& out, std::string_view text) {
+  const auto plain = [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x20 && u < 0x80 && c != '"' && c != '\\';
+  };
+  out.append("\"");
+  std::size_t start = 0;
+  while (start < text.size() && plain(text[start])) ++start;
+  out.append(text.substr(0, start));
+  ForEachSequence(text.substr(start), [&out](std::string_view sequence) {
     const auto c = static_cast<unsigned char>(sequence.front());
     if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
+      const char escaped[2] = {'\\', static_cast<char>(c)};
+      out.append(std::string_view(escaped, 2));
     } else if (c < 0x20) {
-      out += "\\u00";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
+      const char escaped[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
+      out.append(std::string_view(escaped, 6));
     } else {
-      out += sequence;
+      out.append(sequence);
     }
   });
-  out += '"';
+  out.append("\"");
+}
+
+// OutputBuffer with the appending words of std::string.
+struct BufferAppender {
+  OutputBuffer& buffer;
+  void append(std::string_view text) { buffer.Append(text); }
+};
+
+struct StringAppender {
+  std::string& text;
+  void append(std::string_view more) { text += more; }
+};
+
+}  // namespace
+
+void AppendJsonString(std::string& out, std::string_view text) {
+  StringAppender appender{out};
+  EscapeJson(appender, text);
+}
+
+void AppendJsonString(OutputBuffer& out, std::string_view text) {
+  BufferAppender appender{out};
+  EscapeJson(appender, text);
 }
 
 std::string ErrorLine(std::string_view message) {

@@ -8,6 +8,8 @@
 
 namespace elprops::cli {
 
+class OutputBuffer;
+
 // U+FFFD REPLACEMENT CHARACTER in UTF-8.
 inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
@@ -21,6 +23,8 @@ std::size_t Utf8SequenceAt(std::string_view text, std::size_t& bad);
 // every control character (tab and NUL included) as \u00XX, ill-formed
 // UTF-8 replaced by U+FFFD.
 void AppendJsonString(std::string& out, std::string_view text);
+// The same written into the buffer, without a copy of the text.
+void AppendJsonString(OutputBuffer& out, std::string_view text);
 
 // "elprops-cli: <message>\n" for standard error: control characters shown
 // as \xXX and ill-formed UTF-8 as U+FFFD, so that nothing is cut off or

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,7 +95,7 @@ std::vector<std::string> Lines(const std::string& text) {
 bool ExpectSameAsLibrary(const CsvRow& row, int substance) {
   const float x = ReadFloat(row.cells[1]);
   const float t = ReadFloat(row.cells[2]);
-  const elprops::result r = elprops::compute(substance, x, t);
+  const elprops::result r = elprops::compute(elprops::substance_id{static_cast<std::uint8_t>(substance)}, x, t);
   if (!row.error.empty()) {
     EXPECT_FALSE(r.has_value()) << "the CLI refused: " << row.error;
     if (r.has_value()) return false;

@@ -29,14 +29,13 @@ struct Captured {
 };
 
 BatchOutcome RunOn(std::string_view input, Format format, Captured& captured) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   MemorySource source(input);
   OutputBuffer out([&captured](std::string_view data) {
     captured.text += data;
     ++captured.pieces;
     return true;
   });
-  return RunBatch(tables, source, format, out);
+  return RunBatch(source, format, out);
 }
 
 // Unquoted cells only; error cells are compared as whole line endings.
@@ -113,8 +112,8 @@ TEST(Batch, GoodAndBadRowsInInputOrder) {
   ExpectPublished(Cells(lines[3], 10), 19, 0.0f, 100.0f);
   EXPECT_EQ(lines[4], "NaCl,0.1,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded),");
   EXPECT_EQ(lines[5],
-            "unobtainium,0.1,20,,,,,,\"unknown substance \"\"unobtainium\"\": give its index 1 to 19 or its "
-            "formula (see the list command)\",");
+            "unobtainium,0.1,20,,,,,,\"unknown substance \"\"unobtainium\"\": give its index 1 to 19, its formula "
+            "(NaCl) or its name (sodium chloride)\",");
 }
 
 // Read back with an independent CSV reader and looked up by column name:
@@ -203,6 +202,26 @@ TEST(Batch, ARowThatIsNotAPointGetsItsOwnRowAndTheRunGoesOn) {
       << objects[2];
 }
 
+// A row names its substance in any way the library takes: each row below is
+// sodium chloride, written by its formula.
+TEST(Batch, EveryNameTheLibraryTakesIsTheSameSubstance) {
+  Captured c;
+  const BatchOutcome o = RunOn(
+      "substance,concentration,temperature\n"
+      "NaCl,0.1,20\n"
+      "17,0.1,20\n"
+      " nacl ,0.1,20\n"
+      "sodium chloride,0.1,20\n"
+      "Sodium Chloride,0.1,20\n"
+      "НАТРИЯ ХЛОРИД,0.1,20\n",
+      Format::Csv, c);
+  EXPECT_EQ(o.exitStatus, kExitOk);
+  const std::vector<std::string> lines = Lines(c.text);
+  ASSERT_EQ(lines.size(), 7u);
+  ExpectPublished(Cells(lines[1], 10), 17, 0.1f, 20.0f);
+  for (std::size_t k = 2; k < lines.size(); ++k) EXPECT_EQ(lines[k], lines[1]) << "row " << k;
+}
+
 // A source that gives its bytes, then fails.
 class FailingSource final : public ByteSource {
  public:
@@ -223,14 +242,13 @@ class FailingSource final : public ByteSource {
 };
 
 TEST(Batch, OnlyAnUnreadableInputStopsTheRun) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   FailingSource source("substance,concentration,temperature\nNaCl,0.1,20\nNaCl,x,20\n");
   Captured c;
   OutputBuffer out([&c](std::string_view data) {
     c.text += data;
     return true;
   });
-  const BatchOutcome o = RunBatch(tables, source, Format::Csv, out);
+  const BatchOutcome o = RunBatch(source, Format::Csv, out);
   EXPECT_EQ(o.exitStatus, kExitUsage);
   EXPECT_EQ(o.points, 2u);
   EXPECT_EQ(Lines(c.text).size(), 3u);
@@ -306,7 +324,6 @@ TEST(Batch, StreamsLongInputs) {
   Captured c;
   std::size_t rows = 0;
   std::size_t bytes = 0;
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   GeneratedPoints source(100000, c);
   OutputBuffer out([&](std::string_view data) {
     // Count, and keep only the beginning, so memory stays small here too.
@@ -316,7 +333,7 @@ TEST(Batch, StreamsLongInputs) {
     ++c.pieces;
     return true;
   });
-  const BatchOutcome o = RunBatch(tables, source, Format::Csv, out);
+  const BatchOutcome o = RunBatch(source, Format::Csv, out);
   EXPECT_EQ(o.exitStatus, kExitOk);
   EXPECT_EQ(o.points, 100000u);
   EXPECT_EQ(rows, 100001u);
@@ -359,13 +376,12 @@ class EndlessPoints final : public ByteSource {
 };
 
 TEST(Batch, AFailedWriteIsReportedWithItsReasonAndEndsTheRead) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   for (const int accepted : {0, 1, 3}) {
     SCOPED_TRACE(accepted);
     EndlessPoints source;
     std::string text;
     OutputBuffer out(FailingSink(text, accepted), 4096);
-    const BatchOutcome o = RunBatch(tables, source, Format::Csv, out);
+    const BatchOutcome o = RunBatch(source, Format::Csv, out);
     EXPECT_EQ(o.exitStatus, kExitUsage);
     EXPECT_EQ(o.messages, (std::vector<std::string>{"cannot write the results: No space left on device"}));
     // Reading stopped at the failure: no more than one read after it.
@@ -399,7 +415,6 @@ class StoppingSource final : public ByteSource {
 };
 
 TEST(Batch, AStopRequestEndsTheRunAfterAWholeRow) {
-  const model::SubstanceTables tables = model::MakeSubstanceTables();
   std::atomic<int> stop{0};
   StoppingSource source(stop, 3);
   std::string text;
@@ -407,7 +422,7 @@ TEST(Batch, AStopRequestEndsTheRunAfterAWholeRow) {
     text += data;
     return true;
   });
-  const BatchOutcome o = RunBatch(tables, source, Format::Csv, out, &stop);
+  const BatchOutcome o = RunBatch(source, Format::Csv, out, &stop);
   EXPECT_EQ(o.exitStatus, 128 + SIGTERM);
   EXPECT_EQ(o.points, 1u);
   EXPECT_EQ(o.messages,

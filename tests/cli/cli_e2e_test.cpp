@@ -337,12 +337,19 @@ TEST(CliCompute, AcceptedJustInsideTheLimits) {
   EXPECT_EQ(RunCli({"compute", "-s", "NaCl", "-c", "0.1", "-t", "1.1e-20"}).exitStatus, 0);
 }
 
-TEST(CliCompute, IndexAndFormulaInAnyCaseGiveTheSameResult) {
-  const CliRun byIndex = RunCli({"compute", "-s", "2", "-c", "0.2", "-t", "50", "-f", "csv"});
-  EXPECT_EQ(byIndex.exitStatus, 0);
-  for (const char* name : {"(NH4)2SO4", "(nh4)2so4", "(NH4)2so4"}) {
-    const CliRun r = RunCli({"compute", "-s", name, "-c", "0,2", "-t", "50", "-f", "csv"});
-    EXPECT_EQ(r.out, byIndex.out) << name;
+// Compute and solve take every name of a substance the library takes.
+TEST(CliSubstanceNames, IndexFormulaAndNamesGiveTheSameRows) {
+  const std::vector<std::string> compute = {"compute", "-c", "0,2", "-t", "50", "-f", "csv", "-s"};
+  const std::vector<std::string> solve = {"solve", "-t", "50", "--density", "1100", "-f", "csv", "-s"};
+  for (std::vector<std::string> args : {compute, solve}) {
+    args.emplace_back("2");
+    const CliRun byIndex = RunCli(args);
+    ASSERT_EQ(byIndex.exitStatus, 0) << byIndex.err;
+    for (const char* name :
+         {"(NH4)2SO4", "(nh4)2so4", " 2 ", "ammonium sulfate", "Ammonium Sulfate", "АММОНИЯ СУЛЬФАТ"}) {
+      args.back() = name;
+      EXPECT_EQ(RunCli(args).out, byIndex.out) << args.front() << " -s " << name;
+    }
   }
 }
 
@@ -371,8 +378,14 @@ INSTANTIATE_TEST_SUITE_P(
             "UnknownSubcommand",
             {"chart"},
             "elprops-cli: unknown command \"chart\"; the commands are list, compute, batch, protocol, plot, solve"},
-        UsageRow{
-            "UnknownSubstance", {"compute", "-s", "NaCl2", "-c", "0.1", "-t", "20"}, "unknown substance \"NaCl2\""},
+        UsageRow{"UnknownSubstance",
+                 {"compute", "-s", "NaCl2", "-c", "0.1", "-t", "20"},
+                 "elprops-cli: unknown substance \"NaCl2\": give its index 1 to 19, its formula (NaCl) or its name "
+                 "(sodium chloride)\n"},
+        UsageRow{"SolveUnknownSubstance",
+                 {"solve", "-s", "salt", "-t", "20", "--density", "1100"},
+                 "elprops-cli: unknown substance \"salt\": give its index 1 to 19, its formula (NaCl) or its name "
+                 "(sodium chloride)\n"},
         UsageRow{"IndexTwenty", {"compute", "-s", "20", "-c", "0.1", "-t", "20"}, "unknown substance \"20\""},
         UsageRow{
             "ConcentrationNotANumber", {"compute", "-s", "NaCl", "-c", "abc", "-t", "20"}, "\"abc\" is not a number"},
@@ -659,11 +672,15 @@ TEST(CliMessages, ANulInTheInputIsShownNotCutOff) {
   const std::string input = "substance,concentration,temperature\nNa" + std::string(1, '\0') + "Cl,0.1,20\n";
   const CliRun json = RunCli({"batch", "-f", "json"}, input);
   EXPECT_EQ(json.exitStatus, 1);
-  EXPECT_NE(json.out.find("\"error\":\"unknown substance \\\"Na\\u0000Cl\\\": give its index 1 to 19"),
-            std::string::npos)
+  EXPECT_NE(
+      json.out.find("\"error\":\"unknown substance \\\"Na\\u0000Cl\\\": give its index 1 to 19, its formula (NaCl) or "
+                    "its name (sodium chloride)\""),
+      std::string::npos)
       << json.out;
   const CliRun protocol = RunCli({"protocol"}, input);
-  EXPECT_NE(protocol.err.find("unknown substance \"Na\\x00Cl\": give its index 1 to 19"), std::string::npos)
+  EXPECT_NE(protocol.err.find("unknown substance \"Na\\x00Cl\": give its index 1 to 19, its formula (NaCl) or its name "
+                              "(sodium chloride); the point is left out"),
+            std::string::npos)
       << protocol.err;
 }
 

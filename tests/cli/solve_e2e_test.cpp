@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/cli/cli_runner.h"
+#include "tests/cli/csv_table.h"
 
 namespace elprops::cli::testing {
 namespace {
@@ -39,6 +40,25 @@ TEST(CliSolve, PropertyThatTurnsHasTwoAnswers) {
     ++answers;
   }
   EXPECT_EQ(answers, 2u) << run.out;
+}
+
+// Each root carries the warnings compute gives at its mass fraction: here
+// the second root of a heat capacity lies above the solubility.
+TEST(CliSolve, EachRootHasTheWarningsOfItsPoint) {
+  const CliRun run = RunCli({"solve", "-s", "NaCl", "-t", "20", "--heat-capacity", "3500", "-f", "csv"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const CsvTable roots(run.out);
+  ASSERT_EQ(roots.Error(), "");
+  ASSERT_EQ(roots.RowCount(), 2u) << run.out;
+  for (std::size_t r = 0; r < roots.RowCount(); ++r) {
+    const std::string w = roots.Get(r, "mass_fraction").value_or("");
+    const CliRun point = RunCli({"compute", "-s", "NaCl", "-c", w, "-t", "20", "-f", "csv"});
+    const CsvTable computed(point.out);
+    EXPECT_EQ(roots.Get(r, "warning"), computed.Get(0, "warning")) << w;
+  }
+  EXPECT_NE(roots.Get(1, "warning").value_or("").find("above the solubility"), std::string::npos) << run.out;
+  const CliRun text = RunCli({"solve", "-s", "NaCl", "-t", "20", "--heat-capacity", "3500"});
+  EXPECT_NE(text.out.find("\nwarning: above the solubility"), std::string::npos) << text.out;
 }
 
 TEST(CliSolve, OutOfReachExitsOneWithTheReachableRange) {

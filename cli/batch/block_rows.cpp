@@ -1,0 +1,255 @@
+#include "cli/batch/block_rows.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <span>
+
+#include <elprops/substance.hpp>
+#include <elprops/text.hpp>
+#include <elprops/vocabulary.hpp>
+
+namespace elprops::cli {
+
+void TextBuffer::Append(std::string_view text) {
+  // An empty view may have no data at all, which memcpy must not be given.
+  if (text.empty()) return;
+  if (data_.size() - size_ < text.size()) data_.resize(std::max(data_.size() * 2, size_ + text.size()));
+  std::memcpy(data_.data() + size_, text.data(), text.size());
+  size_ += text.size();
+}
+
+void Block::Clear() {
+  text.clear();
+  lines.clear();
+  output.Clear();
+  failed = 0;
+  flush = false;
+  done = false;
+}
+
+void Block::Add(std::string_view line, std::size_t number, bool tooLong) {
+  lines.push_back({text.size(), line.size(), number, tooLong});
+  text.insert(text.end(), line.begin(), line.end());
+}
+
+std::string_view ShortestTexts::Text(float value) {
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  Entry& e = entries_[(bits * 0x9E3779B1u) >> (32 - kBits)];
+  if (e.bits != bits || e.size == 0) {
+    e.bits = bits;
+    e.size = static_cast<std::uint8_t>(shortest_chars(e.text, value) - e.text);
+  }
+  return {e.text, e.size};
+}
+
+std::uint8_t SubstanceNames::Lookup(std::string_view text) {
+  const expected<substance_info> substance = find_substance(text);
+  return substance ? static_cast<std::uint8_t>(substance->index) : 0;
+}
+
+std::uint8_t SubstanceNames::Find(std::string_view text) {
+  if (text.size() <= ShortTextMemo<std::uint8_t, 6>::kLongest) return shortNames_.Get(text, Lookup);
+  if (const auto found = longNames_.find(text); found != longNames_.end()) return found->second;
+  // Many different long names: start again rather than grow.
+  if (longNames_.size() == kMostLongNames) longNames_.clear();
+  return longNames_.emplace(std::string(text), Lookup(text)).first->second;
+}
+
+BlockRows::BlockRows(Format format, const PointSettings& settings, bool unitColumns, const RowParser& parser)
+    : format_(format),
+      settings_(settings),
+      unitColumns_(unitColumns),
+      parser_(parser),
+      out_(
+          [this](std::string_view data) {
+            target_->Append(data);
+            return true;
+          },
+          std::size_t{1} << 16),
+      writer_(out_, format, PointFields(unitColumns)) {}
+
+void BlockRows::Process(Block& block) {
+  Read(block);
+  Compute();
+  target_ = &block.output;
+  for (const Row& row : rows_) {
+    if (row.point != kNone) {
+      WritePoint(row.point);
+      if (errors_[row.point] != error_kind::none) ++block.failed;
+    } else {
+      WriteEcho(echoes_[row.echo]);
+      ++block.failed;
+    }
+  }
+  out_.Flush();
+}
+
+void BlockRows::Read(const Block& block) {
+  rows_.clear();
+  echoCount_ = 0;
+  substances_.clear();
+  concentrations_.clear();
+  temperatures_.clear();
+  units_.clear();
+  mixedUnits_ = false;
+  CsvPoint point;
+  for (const Block::Line& line : block.lines) {
+    const std::string_view text = block.LineText(line);
+    const RowParser::Result parsed =
+        line.tooLong ? parser_.Unreadable(line.number, text, point) : parser_.Parse(text, line.number, point);
+    if (parsed == RowParser::Result::BadRow) {
+      rows_.push_back(EchoUnreadable(point));
+      continue;
+    }
+    const std::uint8_t substance = names_.Find(point.substance);
+    const concentration_unit unit = point.unitValue.value_or(settings_.unit);
+    if (substance == 0 || !point.concentrationValue.ok() || !point.temperatureValue.ok()) {
+      rows_.push_back(EchoRefused(point, substance, unit));
+    } else {
+      rows_.push_back(AddPoint(substance, point.concentrationValue.value, point.temperatureValue.value, unit));
+    }
+  }
+}
+
+BlockRows::Row BlockRows::AddPoint(std::uint8_t substance, float concentration, float temperature,
+                                   concentration_unit unit) {
+  if (!units_.empty() && unit != units_.front()) mixedUnits_ = true;
+  substances_.push_back(substance_id{substance});
+  concentrations_.push_back(static_cast<double>(concentration));
+  temperatures_.push_back(temperature);
+  units_.push_back(unit);
+  return {static_cast<std::uint32_t>(substances_.size() - 1), kNone};
+}
+
+BlockRows::Echo& BlockRows::NewEcho(const CsvPoint& point, std::uint8_t substance) {
+  if (echoCount_ == echoes_.size()) echoes_.emplace_back();
+  Echo& echo = echoes_[echoCount_++];
+  echo.substance = substance;
+  echo.substanceText = TrimBlanks(point.substance);
+  echo.concentrationText = TrimBlanks(point.concentration);
+  echo.temperatureText = TrimBlanks(point.temperature);
+  return echo;
+}
+
+BlockRows::Row BlockRows::EchoUnreadable(const CsvPoint& point) {
+  Echo& echo = NewEcho(point, names_.Find(point.substance));
+  // A cell that holds a number is written as one.
+  const auto number = [](std::string_view text) -> std::optional<float> {
+    const ParsedNumber n = ParseSingle(text);
+    if (text.empty() || !n.ok()) return std::nullopt;
+    return n.value;
+  };
+  echo.concentration = number(echo.concentrationText);
+  echo.temperature = number(echo.temperatureText);
+  const std::string_view unit = TrimBlanks(point.unit);
+  echo.unitText = unit.empty() ? describe(settings_.unit).name : unit;
+  echo.error = parser_.ErrorMessage();
+  return {kNone, static_cast<std::uint32_t>(echoCount_ - 1)};
+}
+
+BlockRows::Row BlockRows::EchoRefused(const CsvPoint& point, std::uint8_t substance, concentration_unit unit) {
+  Echo& echo = NewEcho(point, substance);
+  echo.concentration.reset();
+  echo.temperature.reset();
+  if (point.concentrationValue.ok()) echo.concentration = point.concentrationValue.value;
+  if (point.temperatureValue.ok()) echo.temperature = point.temperatureValue.value;
+  echo.unitText = describe(unit).name;
+  if (substance == 0) {
+    echo.error = unknown_substance_message(point.substance);
+  } else if (!point.concentrationValue.ok()) {
+    echo.error = "concentration beyond the single-precision range";
+  } else {
+    echo.error = "temperature beyond the single-precision range";
+  }
+  return {kNone, static_cast<std::uint32_t>(echoCount_ - 1)};
+}
+
+void BlockRows::Compute() {
+  const std::size_t n = substances_.size();
+  if (n == 0) return;
+  properties_.resize(n);
+  errors_.resize(n);
+  messages_.resize(n);
+  massFractions_.resize(n);
+  point_outputs outputs;
+  outputs.rows = properties_;
+  outputs.errors = errors_;
+  outputs.messages = messages_;
+  outputs.mass_fractions = massFractions_;
+  if (unitColumns_) {
+    molalities_.resize(n);
+    molarities_.resize(n);
+    outputs.molalities = molalities_;
+    outputs.molarities = molarities_;
+  }
+  if (settings_.warnings) {
+    warnings_.resize(n);
+    outputs.warnings = warnings_;
+  }
+  const std::span<const concentration_unit> units(units_.data(), mixedUnits_ ? n : 1);
+  (void)compute_many(substances_, concentrations_, temperatures_, units, outputs);
+}
+
+concentration_unit BlockRows::UnitOf(std::size_t point) const { return units_[mixedUnits_ ? point : 0]; }
+
+void BlockRows::WritePoint(std::size_t point) {
+  const bool computed = errors_[point] == error_kind::none;
+  const concentration_unit unit = UnitOf(point);
+  writer_.Text(substances()[static_cast<std::size_t>(index_of(substances_[point])) - 1].formula);
+  // A mass fraction is echoed as the correlations took it (0 for water).
+  const float given = static_cast<float>(concentrations_[point]);
+  const float massFraction = massFractions_[point];
+  const bool fraction = unit == concentration_unit::mass_fraction;
+  writer_.Raw(concentrationTexts_.Text(computed && fraction ? massFraction : given));
+  writer_.Raw(temperatureTexts_.Text(temperatures_[point]));
+  if (unitColumns_) {
+    writer_.Text(describe(unit).name);
+    // A point whose correlations faulted still has the mass fraction it
+    // was given.
+    writer_.FloatOrNull(std::isnan(massFraction) ? std::nullopt : std::optional<float>(massFraction));
+    if (computed) {
+      writer_.Double(molalities_[point]).Double(molarities_[point]);
+    } else {
+      writer_.Null().Null();
+    }
+  }
+  if (computed) {
+    WriteProperties(point);
+  } else {
+    WriteNoProperties(messages_[point]);
+  }
+  writer_.EndRecord();
+}
+
+void BlockRows::WriteProperties(std::size_t point) {
+  const properties& p = properties_[point];
+  writer_.Float(p.density).Float(p.viscosity).Float(p.surface_tension).Float(p.heat_capacity);
+  writer_.Float(p.thermal_conductivity).Null();
+  if (settings_.warnings) {
+    writer_.TextOrNull(warnings_[point]);
+  } else {
+    writer_.Null();
+  }
+}
+
+void BlockRows::WriteNoProperties(std::string_view error) {
+  writer_.Null().Null().Null().Null().Null();
+  writer_.Text(error).Null();
+}
+
+void BlockRows::WriteEcho(const Echo& echo) {
+  if (echo.substance != 0) {
+    writer_.Text(substances()[echo.substance - 1u].formula);
+  } else {
+    writer_.Text(echo.substanceText);
+  }
+  writer_.NumberOr(echo.concentration, echo.concentrationText);
+  writer_.NumberOr(echo.temperature, echo.temperatureText);
+  if (unitColumns_) writer_.Text(echo.unitText).Null().Null().Null();
+  WriteNoProperties(echo.error);
+  writer_.EndRecord();
+}
+
+}  // namespace elprops::cli

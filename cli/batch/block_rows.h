@@ -1,0 +1,162 @@
+// The rows of a batch as a worker turns them from input lines into output
+// records: each line read once, each point computed once through the
+// library, every row written by the one record writer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <elprops/compute.hpp>
+#include <elprops/text.hpp>
+
+#include "cli/input/csv_reader.h"
+#include "cli/output/point_output.h"
+#include "cli/output/record_writer.h"
+
+namespace elprops::cli {
+
+// Text written through a pointer into a buffer that only grows.
+class TextBuffer {
+ public:
+  void Clear() { size_ = 0; }
+  void Append(std::string_view text);
+  [[nodiscard]] std::size_t Size() const { return size_; }
+  [[nodiscard]] std::string_view View() const { return {data_.data(), size_}; }
+
+ private:
+  std::vector<char> data_;
+  std::size_t size_ = 0;
+};
+
+// A block of input lines and, once a worker has been at it, their output
+// rows.
+struct Block {
+  struct Line {
+    std::size_t begin = 0;  // in `text`
+    std::size_t size = 0;
+    std::size_t number = 0;
+    bool tooLong = false;  // `text` holds the reason instead of the line
+  };
+  std::vector<char> text;
+  std::vector<Line> lines;
+  // The output rows of all the lines, in order.
+  TextBuffer output;
+  std::size_t failed = 0;  // rows with an error
+  // The whole rows up to this block go out before the reader waits for
+  // more input.
+  bool flush = false;
+  bool done = false;
+
+  void Clear();
+  void Add(std::string_view line, std::size_t number, bool tooLong);
+  [[nodiscard]] std::string_view LineText(const Line& line) const { return {text.data() + line.begin, line.size}; }
+};
+
+// The shortest text of a float, remembered for the values met before:
+// concentrations and temperatures repeat from row to row.
+class ShortestTexts {
+ public:
+  ShortestTexts() : entries_(kSize) {}
+  std::string_view Text(float value);
+
+ private:
+  static constexpr unsigned kBits = 11;
+  static constexpr std::size_t kSize = std::size_t{1} << kBits;
+  struct Entry {
+    std::uint32_t bits = 0;
+    std::uint8_t size = 0;  // 0: empty
+    char text[shortest_chars_max] = {};
+  };
+  std::vector<Entry> entries_;
+};
+
+// Substances by the name a row gives them, each text looked up once: a
+// short one in a memo, a longer one (a Russian name) in a bounded table.
+class SubstanceNames {
+ public:
+  // The substance's index, or 0 for a name find_substance does not take.
+  std::uint8_t Find(std::string_view text);
+
+ private:
+  static std::uint8_t Lookup(std::string_view text);
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  static constexpr std::size_t kMostLongNames = 1024;
+  ShortTextMemo<std::uint8_t, 6> shortNames_;
+  std::unordered_map<std::string, std::uint8_t, Hash, std::equal_to<>> longNames_;
+};
+
+// Turns the lines of blocks into output records. One per thread.
+class BlockRows {
+ public:
+  BlockRows(Format format, const PointSettings& settings, bool unitColumns, const RowParser& parser);
+  BlockRows(const BlockRows&) = delete;
+  BlockRows& operator=(const BlockRows&) = delete;
+
+  // Reads, computes and writes every line of `block` into its output.
+  void Process(Block& block);
+
+ private:
+  // A row that is not computed: what it echoes of its input, and why.
+  struct Echo {
+    std::uint8_t substance = 0;  // 0: the text as given is written
+    std::optional<float> concentration;
+    std::optional<float> temperature;
+    std::string substanceText, concentrationText, temperatureText, unitText, error;
+  };
+  // A line of the block: the point it became, or its echo.
+  struct Row {
+    std::uint32_t point = kNone;
+    std::uint32_t echo = kNone;
+  };
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+
+  void Read(const Block& block);
+  Row AddPoint(std::uint8_t substance, float concentration, float temperature, concentration_unit unit);
+  Echo& NewEcho(const CsvPoint& point, std::uint8_t substance);
+  Row EchoUnreadable(const CsvPoint& point);
+  Row EchoRefused(const CsvPoint& point, std::uint8_t substance, concentration_unit unit);
+  void Compute();
+  [[nodiscard]] concentration_unit UnitOf(std::size_t point) const;
+  void WritePoint(std::size_t point);
+  void WriteEcho(const Echo& echo);
+  void WriteProperties(std::size_t point);
+  void WriteNoProperties(std::string_view error);
+
+  Format format_;
+  PointSettings settings_;
+  bool unitColumns_;
+  RowParser parser_;
+  SubstanceNames names_;
+  ShortestTexts concentrationTexts_;
+  ShortestTexts temperatureTexts_;
+  TextBuffer* target_ = nullptr;
+  OutputBuffer out_;
+  RecordWriter writer_;
+
+  std::vector<Row> rows_;
+  std::vector<Echo> echoes_;  // the first echoCount_ are this block's
+  std::size_t echoCount_ = 0;
+  // The points of the block, given to compute_many at once.
+  std::vector<substance_id> substances_;
+  std::vector<double> concentrations_;
+  std::vector<float> temperatures_;
+  std::vector<concentration_unit> units_;
+  bool mixedUnits_ = false;
+  std::vector<properties> properties_;
+  std::vector<error_kind> errors_;
+  std::vector<std::string> messages_;
+  std::vector<float> massFractions_;
+  std::vector<double> molalities_;
+  std::vector<double> molarities_;
+  std::vector<std::string> warnings_;
+};
+
+}  // namespace elprops::cli

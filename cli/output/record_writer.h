@@ -1,0 +1,83 @@
+// Records (rows of fields) written as CSV rows or JSON lines: the one place
+// where the command line quotes and escapes what it writes.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "cli/output/output_buffer.h"
+
+namespace elprops::cli {
+
+// Writes records of fixed fields into an output buffer. In CSV the field
+// names are the header and each record is a row whose cells are quoted
+// only when they need it (a comma, a quote or a line break; quotes
+// doubled). In JSON each record is one object per line, its keys the field
+// names, its strings escaped as well-formed UTF-8. A record's values are
+// given in field order, one call each. Nothing is allocated, neither by
+// the writer nor per value: a writer may be made for each record.
+//
+//   RecordWriter w(out, Format::Csv, kFields);
+//   w.WriteHeader();
+//   w.Text("NaCl").Float(0.1f).Null();
+//   w.EndRecord();
+class RecordWriter {
+ public:
+  // `format` is Format::Json or CSV (any other). `fields` must stay valid
+  // while the writer is used.
+  RecordWriter(OutputBuffer& out, Format format, std::span<const std::string_view> fields);
+
+  [[nodiscard]] Format format() const { return json_ ? Format::Json : Format::Csv; }
+  [[nodiscard]] std::span<const std::string_view> fields() const { return fields_; }
+
+  // CSV: the field names, one row. JSON: nothing (each line names its
+  // fields).
+  void WriteHeader();
+
+  // A text: a CSV cell (quoted when needed), a JSON string.
+  RecordWriter& Text(std::string_view text);
+  // The shortest text that reads back to the same float; nine significant
+  // digits of a double. A value that is not finite is null in JSON.
+  RecordWriter& Float(float value);
+  RecordWriter& Double(double value);
+  // No value: an empty CSV cell, JSON null.
+  RecordWriter& Null();
+  // A number already written as text, written as it is (unquoted in JSON).
+  RecordWriter& Raw(std::string_view number);
+  // A text, or no value when it is empty.
+  RecordWriter& TextOrNull(std::string_view text) { return text.empty() ? Null() : Text(text); }
+  // The number when there is one, otherwise the text as given (no value
+  // when that is empty too).
+  RecordWriter& NumberOr(const std::optional<float>& value, std::string_view text) {
+    return value ? Float(*value) : TextOrNull(text);
+  }
+  RecordWriter& FloatOrNull(const std::optional<float>& value) { return value ? Float(*value) : Null(); }
+  RecordWriter& DoubleOrNull(const std::optional<double>& value) { return value ? Double(*value) : Null(); }
+
+  // JSON only: a field whose value is a list of records. Each is written
+  // by the writer Item() returns and closed by its EndRecord(); EndList()
+  // closes the list.
+  RecordWriter& BeginList();
+  RecordWriter Item(std::span<const std::string_view> fields);
+  RecordWriter& EndList();
+
+  // Ends the record: one whole row of the buffer (an item of a list stays
+  // within its record's row). Every field must have had its value.
+  void EndRecord();
+
+ private:
+  // The separator, or in JSON the opening brace or comma and the key, of
+  // the next field.
+  void NextField();
+
+  OutputBuffer& out_;
+  bool json_;
+  bool item_ = false;
+  std::span<const std::string_view> fields_;
+  std::size_t next_ = 0;
+  std::size_t items_ = 0;  // of the list being written
+};
+
+}  // namespace elprops::cli
