@@ -42,9 +42,9 @@ py::object ComputeOne(py::handle substance, py::handle massFraction, py::handle 
 // The points of an array call as the call itself keeps them for its
 // warnings: the substance (substance_id{0} where none is named: such a
 // point failed), the float32 mass fraction and temperature, each one
-// element when it is the same for every point.
-// Arrays the call made itself are kept as they are; what may be the
-// caller's is copied into `copies`.
+// element when it is the same for every point, the computed values and
+// which points failed. Arrays the call made itself are kept as they are;
+// what may be the caller's, and the values, are copied into `copies`.
 struct KeptPoints {
   Buffer copies;
   py::object ownFractions;
@@ -52,12 +52,14 @@ struct KeptPoints {
   std::span<const elprops::substance_id> substances;
   std::span<const float> fractions;
   std::span<const float> temperatures;
+  elprops::const_property_columns values;
+  std::vector<std::size_t> failed;  // ascending
 };
 
 // The warnings of an array call, worked out when they are first read.
 //
 // Most callers never look at the warnings, and working them out costs about
-// as much as computing the points again. So the call keeps its points and
+// a third as much as computing the points. So the call keeps its points and
 // the result's `warning` turns them into the text array on first access,
 // once: later reads give the same array. The points are the call's own, so
 // changing the caller's arrays afterwards changes no warning.
@@ -74,7 +76,8 @@ class PendingWarnings {
     SharedTexts warned;
     {
       py::gil_scoped_release unlocked;
-      warned = WarningsOfPoints(points->substances, points->fractions, points->temperatures, count_);
+      warned = WarningsOfPoints(points->substances, points->fractions, points->temperatures, points->values, count_,
+                                points->failed);
     }
     py::object texts = SharedTextArray(shape_, warned.points, warned.table);
     // The first array made is the one every read gives.
@@ -144,12 +147,19 @@ bool MadeByCall(const py::array& a, py::handle given) { return a.ptr() != given.
 // The call's own copy of its points, the one the properties are computed
 // from and the warnings worked out from: the substances are looked up into
 // it here; the copying of the numbers is left to ComputeKept, which runs
-// without the interpreter: the plan holds what to copy, nothing where the
-// call made the array and keeps it as it is.
+// without the interpreter: the plan holds what to copy (nothing where the
+// call made the array and keeps it as it is) and where the computed values
+// go, one column of count after the other.
 struct CopyPlan {
   std::span<const float> fractionsFrom;
   std::span<const float> temperaturesFrom;
+  float* valuesTo = nullptr;
 };
+
+// The kept values: five columns of count floats from `at`.
+elprops::const_property_columns ValueColumns(const float* at, std::size_t count) {
+  return {{at, count}, {at + count, count}, {at + 2 * count, count}, {at + 3 * count, count}, {at + 4 * count, count}};
+}
 
 CopyPlan KeepPoints(const ArrayInputs& in, py::handle massFraction, py::handle temperature, KeptPoints& kept,
                     std::map<std::size_t, std::string>& substanceErrors) {
@@ -159,8 +169,13 @@ CopyPlan KeepPoints(const ArrayInputs& in, py::handle massFraction, py::handle t
   const auto x = Elements<float>(in.fractions);
   const auto t = Elements<float>(in.temperatures);
   const std::size_t floatsAt = (substanceCount + alignof(float) - 1) / alignof(float) * alignof(float);
-  kept.copies = Buffer(floatsAt + ((copyX ? x.size() : 0) + (copyT ? t.size() : 0)) * sizeof(float));
+  const std::size_t valueCount = elprops::property_count * in.count;
+  kept.copies = Buffer(floatsAt + ((copyX ? x.size() : 0) + (copyT ? t.size() : 0) + valueCount) * sizeof(float));
   auto* copies = reinterpret_cast<float*>(kept.copies.data() + floatsAt);
+  CopyPlan plan;
+  plan.valuesTo = copies;
+  kept.values = ValueColumns(copies, in.count);
+  copies += valueCount;
   const std::span ids(reinterpret_cast<elprops::substance_id*>(kept.copies.data()), substanceCount);
   if (in.allPointsError) {
     ids[0] = elprops::substance_id{0};
@@ -169,7 +184,6 @@ CopyPlan KeepPoints(const ArrayInputs& in, py::handle massFraction, py::handle t
     SubstanceIds(in.substances, ids, substanceErrors);
   }
   kept.substances = ids;
-  CopyPlan plan;
   if (copyX) {
     kept.fractions = {copies, x.size()};
     plan.fractionsFrom = x;
@@ -195,9 +209,20 @@ elprops::property_columns Columns(const elprops::property_columns& all, std::siz
           all.thermal_conductivity.subspan(begin, count)};
 }
 
+// Copies the values of points begin to begin + n into the kept columns.
+void KeepValues(const elprops::property_columns& out, std::size_t begin, std::size_t n, float* to, std::size_t count) {
+  const std::span<float> columns[] = {out.density, out.viscosity, out.surface_tension, out.heat_capacity,
+                                      out.thermal_conductivity};
+  for (const std::span<float>& column : columns) {
+    std::memcpy(to + begin, column.data() + begin, n * sizeof(float));
+    to += count;
+  }
+}
+
 // Computes the points into the columns without the interpreter: copies the
 // points first, then computes them piece by piece with the library's
-// messages of the failed ones (a substance that names none has its own).
+// messages of the failed ones (a substance that names none has its own),
+// and keeps each piece's values.
 std::vector<std::pair<std::size_t, std::string>> ComputeKept(std::size_t count, const CopyPlan& plan, KeptPoints& kept,
                                                              const std::map<std::size_t, std::string>& substanceErrors,
                                                              const elprops::property_columns& out) {
@@ -217,10 +242,12 @@ std::vector<std::pair<std::size_t, std::string>> ComputeKept(std::size_t count, 
     const std::size_t failed = elprops::compute_many(Part(kept.substances, begin, n), Part(kept.fractions, begin, n),
                                                      Part(kept.temperatures, begin, n), Columns(out, begin, n),
                                                      std::span(errors).first(n), std::span(messages).first(n));
+    KeepValues(out, begin, n, plan.valuesTo, count);
     for (std::size_t k = 0, found = 0; k < n && found < failed; ++k) {
       if (errors[k] == elprops::error_kind::none) continue;
       ++found;
       const std::size_t i = begin + k;
+      kept.failed.push_back(i);
       const auto own = substanceErrors.find(kept.substances.size() == 1 ? 0 : i);
       failures.emplace_back(i, own != substanceErrors.end() ? own->second : std::move(messages[k]));
     }

@@ -2,7 +2,7 @@
 
 #include "python/arrays.h"
 
-#include <elprops/compute.hpp>
+#include <elprops/validity.hpp>
 
 #include <algorithm>
 #include <array>
@@ -13,7 +13,7 @@ namespace elprops::python {
 
 namespace {
 
-// The library works the points out in pieces of this many; its texts are
+// The library checks the points in pieces of this many; its texts are
 // reused from piece to piece.
 constexpr std::size_t kPiece = 4096;
 
@@ -44,24 +44,27 @@ class TextIds {
 }  // namespace
 
 SharedTexts WarningsOfPoints(std::span<const elprops::substance_id> substances, std::span<const float> fractions,
-                             std::span<const float> temperatures, std::size_t count) {
+                             std::span<const float> temperatures, const elprops::const_property_columns& values,
+                             std::size_t count, std::span<const std::size_t> failed) {
   SharedTexts shared;
   TextIds ids(shared.table);
-  const std::size_t piece = std::min(count, kPiece);
-  std::vector<double> concentrations(fractions.size() == 1 ? 1 : piece);
-  std::vector<elprops::error_kind> errors(piece);
-  std::vector<std::string> texts(piece);
+  std::vector<std::string> texts(std::min(count, kPiece));
+  auto nextFailed = failed.begin();
   for (std::size_t begin = 0; begin < count; begin += kPiece) {
     const std::size_t n = std::min(kPiece, count - begin);
-    const std::span<const float> x = Part(fractions, begin, n);
-    std::copy(x.begin(), x.end(), concentrations.begin());
-    elprops::point_outputs out;
-    out.errors = std::span(errors).first(n);
-    out.warnings = std::span(texts).first(n);
-    elprops::compute_many(Part(substances, begin, n), std::span<const double>(concentrations).first(x.size()),
-                          Part(temperatures, begin, n), {}, out);
+    const elprops::const_property_columns computed{
+        Part(values.density, begin, n), Part(values.viscosity, begin, n), Part(values.surface_tension, begin, n),
+        Part(values.heat_capacity, begin, n), Part(values.thermal_conductivity, begin, n)};
+    elprops::check_validity_many(Part(substances, begin, n), Part(fractions, begin, n), Part(temperatures, begin, n),
+                                 computed, std::span(texts).first(n));
     for (std::size_t k = 0; k < n; ++k) {
-      if (!texts[k].empty()) shared.points.emplace_back(begin + k, ids.Of(At(substances, begin + k), texts[k]));
+      const std::size_t i = begin + k;
+      // A failed point has no values: NaN would read as values that cannot be true.
+      if (nextFailed != failed.end() && *nextFailed == i) {
+        ++nextFailed;
+        continue;
+      }
+      if (!texts[k].empty()) shared.points.emplace_back(i, ids.Of(At(substances, i), texts[k]));
     }
   }
   return shared;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <elprops/substance.hpp>
+#include <elprops/validity.hpp>
 
 #include <cstddef>
 #include <cstdint>
@@ -22,11 +23,11 @@ struct SharedTexts {
 
 // The warnings of `count` points (substance, mass fraction, temperature:
 // each input one element for every point or one per point) as compute()
-// gives them: the warnings of the place and of computed values that cannot
-// be true; none for a point that fails. The library computes the points
-// again for them: it works out the values' warnings only from the values.
-// Runs without the interpreter.
+// gives them, from the library's check_validity_many on the points and
+// their computed values, leaving out the failed points (ascending). Runs
+// without the interpreter.
 SharedTexts WarningsOfPoints(std::span<const elprops::substance_id> substances, std::span<const float> fractions,
-                             std::span<const float> temperatures, std::size_t count);
+                             std::span<const float> temperatures, const elprops::const_property_columns& values,
+                             std::size_t count, std::span<const std::size_t> failed);
 
 }  // namespace elprops::python
