@@ -286,10 +286,10 @@ class PropertyArrays(_record("PropertyArrays", [
 
     A named tuple of NumPy arrays. The warnings are worked out when `warning`
     is first read (or the record is iterated, printed or pickled), from the
-    call's own copy of the points: changing the argument arrays afterwards
-    changes no warning, and later reads give the same array. A caller who
-    never reads them does not pay for them; until then the record holds that
-    copy, some 9 bytes a point.
+    call's own copy of the points and of their computed values: changing the
+    argument or result arrays afterwards changes no warning, and later reads
+    give the same array. A caller who never reads them does not pay for
+    them; until then the record holds that copy, some 29 bytes a point.
     """
     __slots__ = ()
 

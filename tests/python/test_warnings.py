@@ -189,6 +189,13 @@ class WarningsOfTheCall(unittest.TestCase):
                 self.assertFalse(np.array_equal(changed, expected))
                 self.assertEqual(r.warning.tolist(), expected.tolist())
 
+    def test_changing_the_results_before_reading_changes_no_warning(self):
+        # A value at or below zero cannot be true and is warned of; one made so
+        # in the result afterwards is not the call's.
+        r = elprops.compute("NaCl", np.float32([0.2, 0.3]), 20)
+        r.surface_tension[:] = -1
+        self.assertEqual(r.warning.tolist(), ["", ABOVE_SOLUBILITY])
+
     def test_reading_twice_gives_the_same_array(self):
         r = elprops.compute("NaCl", np.float32([0.2, 0.3]), 20)
         first = r.warning
