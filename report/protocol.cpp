@@ -212,4 +212,10 @@ platform::PrintOutcome PrintProtocol(const model::SubstanceTables& tables, repor
   return printer.EndDocument();
 }
 
+platform::PrintOutcome PrintProtocol(report::RunLog& log, platform::PrinterOps& printer,
+                                     const platform::ClockOps& clock, const platform::LocaleOps& locale) {
+  static const model::SubstanceTables tables = model::MakeSubstanceTables();
+  return PrintProtocol(tables, log, printer, clock, locale);
+}
+
 }  // namespace elprops::report

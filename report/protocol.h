@@ -70,5 +70,8 @@ void PrintWaterTable(const ProtocolContext& context, std::span<const float> temp
 platform::PrintOutcome PrintProtocol(const model::SubstanceTables& tables, report::RunLog& log,
                                      platform::PrinterOps& printer, const platform::ClockOps& clock,
                                      const platform::LocaleOps& locale);
+// The same from the catalogue's own tables, made once.
+platform::PrintOutcome PrintProtocol(report::RunLog& log, platform::PrinterOps& printer,
+                                     const platform::ClockOps& clock, const platform::LocaleOps& locale);
 
 }  // namespace elprops::report

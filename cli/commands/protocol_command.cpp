@@ -182,10 +182,9 @@ bool OptionsUsable(const ProtocolOptions& options) {
   return true;
 }
 
-// What the protocol is printed from: the model's substance tables, which
-// the report takes, the points, the clock of the stamp and the locale.
+// What the protocol is printed from: the points, the clock of the stamp and
+// the locale.
 struct ProtocolRun {
-  const model::SubstanceTables& tables;
   report::RunLog& log;
   const platform::ClockOps& clock;
   const platform::LocaleOps& locale;
@@ -195,7 +194,7 @@ struct ProtocolRun {
 int PrintOnPrinter(const ProtocolRun& run, int status) {
   const auto application = MakeGuiApplication();
   platform::QtPrinter printer;
-  const platform::PrintOutcome outcome = report::PrintProtocol(run.tables, run.log, printer, run.clock, run.locale);
+  const platform::PrintOutcome outcome = report::PrintProtocol(run.log, printer, run.clock, run.locale);
   switch (outcome.kind) {
     case platform::PrintOutcome::Kind::Printed:
       ReportError("protocol: " + outcome.detail);
@@ -217,7 +216,7 @@ int WritePdf(const ProtocolRun& run, const std::string& path, int status) {
   // Each line is painted as it is printed and each full page written out:
   // no line is kept. The output is opened at the first line only.
   platform::PdfStreamPrinter printer(path);
-  const platform::PrintOutcome outcome = report::PrintProtocol(run.tables, run.log, printer, run.clock, run.locale);
+  const platform::PrintOutcome outcome = report::PrintProtocol(run.log, printer, run.clock, run.locale);
   if (printer.Lines() == 0) {
     // An older file of that name must not pass for this run's protocol.
     ReportError(toStandardOutput ? "protocol: no point to print; no PDF was written to standard output"
@@ -238,7 +237,7 @@ int WriteText(const ProtocolRun& run, int status) {
   // be made larger: a long protocol then takes far fewer writes.
   std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 16);
   report::FilePrinter printer(stdout);
-  const platform::PrintOutcome outcome = report::PrintProtocol(run.tables, run.log, printer, run.clock, run.locale);
+  const platform::PrintOutcome outcome = report::PrintProtocol(run.log, printer, run.clock, run.locale);
   if (outcome.kind == platform::PrintOutcome::Kind::Failed) {
     ReportError("cannot write the protocol: " + outcome.detail);
     return kExitUsage;
@@ -266,14 +265,13 @@ int RunProtocol(const ProtocolOptions& options) {
   if (file != stdin) std::fclose(file);
   if (status == kExitUsage) return status;
 
-  const auto tables = model::MakeSubstanceTables();
   const StampClock clock(epoch);
 #ifdef ELPROPS_WITH_PDF
   const platform::SystemLocale locale;
 #else
   const PlainLocale locale;
 #endif
-  const ProtocolRun run{tables, log, clock, locale};
+  const ProtocolRun run{log, clock, locale};
 #ifdef ELPROPS_WITH_PDF
   if (options.print) return PrintOnPrinter(run, status);
   if (options.pdfGiven) return WritePdf(run, options.pdf, status);

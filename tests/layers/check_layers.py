@@ -30,7 +30,7 @@ ALLOWED = {
     "qt": {"model", "text", "platform", "report", "files"},
     "plot": {"report", "files"},
     "app": {"model", "text", "platform", "report", "frontend", "qt"},
-    "cli": {"model", "text", "platform", "report", "qt", "plot", "api", "files"},
+    "cli": {"text", "platform", "report", "qt", "plot", "api", "files"},
     "python": {"api"},
 }
 # Folders that belong to a layer without being named after it.
