@@ -97,7 +97,7 @@ void PutComputed(const point_outputs& out, std::size_t i, std::uint8_t substance
     }
   }
   Put(out, i, error_kind::none, f);
-  if (!out.messages.empty()) out.messages[i].clear();
+  if (!out.messages.empty() && !out.messages[i].empty()) out.messages[i].clear();
 }
 
 // The points of one block that are computed together.

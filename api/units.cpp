@@ -61,7 +61,10 @@ expected<conversion> to_mass_fraction(substance_id substance, concentration_unit
   if (!index) return index.error();
   const model::Conversion c = model::ToMassFraction(api::Tables(), *index, static_cast<model::ConcentrationUnit>(unit),
                                                     value, temperature_celsius);
-  if (!c.ok) return failure{error_kind::inadmissible_input, c.error};
+  if (!c.ok) {
+    // A molarity or g/L that no admissible mass fraction reaches.
+    return failure{c.outOfReach ? error_kind::out_of_reach : error_kind::inadmissible_input, c.error};
+  }
   return conversion{c.massFraction, c.achieved};
 }
 
@@ -130,7 +133,8 @@ expected<concentration_solution> solve_concentration(substance_id substance, flo
   }
   const model::Solution s = model::SolveConcentration(api::Tables(), *index, temperature_celsius,
                                                       static_cast<model::Property>(property), value);
-  if (s.roots.empty()) return failure{error_kind::out_of_reach, s.error};
+  if (s.roots.empty())
+    return failure{s.outOfReach ? error_kind::out_of_reach : error_kind::inadmissible_input, s.error};
   concentration_solution out;
   for (const model::Root& r : s.roots) {
     out.roots.push_back({r.massFraction, r.achieved, r.below, r.above,

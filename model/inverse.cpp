@@ -280,6 +280,7 @@ Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, fl
     solution.error = "no admissible mass fraction of " + std::string(CatalogueEntry(substance).EnglishName) +
                      " can be computed" + at;
   } else if (solution.roots.empty()) {
+    solution.outOfReach = true;
     solution.error = std::string(what) + " " + Number(target) + " is out of reach for " +
                      std::string(CatalogueEntry(substance).EnglishName) + at + ": the admissible mass fractions give " +
                      Number(solution.reachableMin) + " to " + Number(solution.reachableMax);

@@ -49,6 +49,9 @@ struct Solution {
   // fractions reach at the temperature (both 0 when none is computable).
   double reachableMin = 0.0, reachableMax = 0.0;
   std::string error;  // set when there is no root, with the reachable range
+  // No root although some admissible mass fraction can be computed: the
+  // value lies outside the reachable range.
+  bool outOfReach = false;
 };
 
 // The quantity to match at a mass fraction, from its computed properties;

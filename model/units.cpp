@@ -156,7 +156,11 @@ Conversion ToMassFraction(const SubstanceTables& tables, std::uint8_t substance,
     return molar ? perLitre / molarMass : perLitre;
   };
   const Solution solution = SolveQuantity(tables, substance, temperature, quantity, value, UnitName(unit));
-  if (solution.roots.empty()) return Failed(solution.error);
+  if (solution.roots.empty()) {
+    Conversion failed = Failed(solution.error);
+    failed.outOfReach = solution.outOfReach;
+    return failed;
+  }
   // w·ρ rises with w wherever the density does not fall faster than the
   // concentration grows; should it ever turn, the most dilute answer stands.
   Conversion c;

@@ -43,7 +43,8 @@ struct Conversion {
   // For molarity and g/L: the same quantity computed back from
   // massFraction with the model's own density, to show how close it came.
   double achieved = 0.0;
-  std::string error;  // why there is no mass fraction
+  std::string error;        // why there is no mass fraction
+  bool outOfReach = false;  // the value lies outside what the admissible mass fractions reach
 };
 
 // Converts `value` in `unit` for `substance` (1..18) at `temperature`. The

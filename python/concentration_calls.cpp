@@ -125,16 +125,6 @@ py::object ConvertArrays(elprops::substance_id s, elprops::concentration_unit un
   return Record(Types().conversions, fractions, achieved, MessageArray(b.shape, failures));
 }
 
-// The failure of one conversion as its error. The library still gives a
-// molarity or g/L beyond reach the kind inadmissible_input; until it says
-// out_of_reach, its words tell it.
-[[noreturn]] void RaiseConversion(elprops::failure f) {
-  if (f.kind == elprops::error_kind::inadmissible_input && f.message.find(" is out of reach ") != std::string::npos) {
-    f.kind = elprops::error_kind::out_of_reach;
-  }
-  Raise(f);
-}
-
 py::object ToMassFraction(py::handle substance, py::handle value, py::handle unitName, py::handle temperature) {
   const elprops::substance_id s = OneSubstance(substance);
   const elprops::concentration_unit unit = UnitArgument(unitName);
@@ -147,7 +137,7 @@ py::object ToMassFraction(py::handle substance, py::handle value, py::handle uni
   if (!IsSingleValue(value) || !IsSingleValue(t)) return ConvertArrays(s, unit, value, t);
   const double target = ScalarDouble(value, "value");
   const auto c = elprops::to_mass_fraction(s, unit, target, ScalarNumber(t, "temperature"));
-  if (!c) RaiseConversion(c.error());
+  if (!c) Raise(c.error());
   return Single(c->mass_fraction);
 }
 
