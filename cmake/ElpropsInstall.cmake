@@ -51,6 +51,14 @@ install(FILES ${PROJECT_BINARY_DIR}/install/elprops.pc DESTINATION ${ELPROPS_PC_
 
 if(ELPROPS_WITH_QT)
   install(TARGETS elprops_window elprops-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
+  # elprops-cli finds libelprops beside it wherever the tree is installed
+  # or moved to; in /usr the system's own search finds it, and a package
+  # carries no search path.
+  file(RELATIVE_PATH cli_to_libdir ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+  set_target_properties(elprops-cli PROPERTIES INSTALL_RPATH "$ORIGIN/${cli_to_libdir}")
+  install(CODE "if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+    file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:elprops-cli>\")
+  endif()" COMPONENT Runtime)
 
   install(FILES ${PROJECT_SOURCE_DIR}/data/elprops.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT Runtime)

@@ -85,7 +85,7 @@ fi
 
 # The library's shlibs entry lets other packages depend on it.
 shlibs=$(dpkg-deb -I "$runtime" shlibs 2>/dev/null || true)
-grep -Eq "^libelprops 1 elprops \\(>= ${version//./\\.}\\)$" <<<"$shlibs" || fail "shlibs is '$shlibs'"
+grep -Eq "^libelprops 2 elprops \\(>= ${version//./\\.}\\)$" <<<"$shlibs" || fail "shlibs is '$shlibs'"
 dpkg-deb -I "$runtime" triggers 2>/dev/null | grep -qx "activate-noawait ldconfig" || fail "no ldconfig trigger"
 
 # --- Contents ----------------------------------------------------------------
@@ -113,7 +113,7 @@ libdir='/usr/lib(/[a-z0-9_]+-linux-[a-z0-9_]+)?'
 has "$tmp/runtime.txt" '/usr/bin/elprops'
 has "$tmp/runtime.txt" '/usr/bin/elprops-cli'
 has "$tmp/runtime.txt" "${libdir}/libelprops\\.so\\.${version//./\\.}"
-has "$tmp/runtime.txt" "${libdir}/libelprops\\.so\\.1"
+has "$tmp/runtime.txt" "${libdir}/libelprops\\.so\\.2"
 has "$tmp/runtime.txt" '/usr/share/applications/elprops\.desktop'
 has "$tmp/runtime.txt" '/usr/share/icons/hicolor/scalable/apps/elprops\.svg'
 has "$tmp/runtime.txt" '/usr/share/metainfo/invalid\.elprops\.elprops\.metainfo\.xml'
