@@ -16,6 +16,7 @@
 #include "model/admissible.h"
 #include "model/catalogue.h"
 #include "model/correlations.h"
+#include "model/inverse.h"
 #include "model/units.h"
 #include "model/validity.h"
 
@@ -235,19 +236,9 @@ void RequireOutputs(const point_outputs& out, std::size_t count) {
 }  // namespace api
 
 float property_value(const properties& values, property_kind property) noexcept {
-  switch (property) {
-    case property_kind::density:
-      return values.density;
-    case property_kind::viscosity:
-      return values.viscosity;
-    case property_kind::surface_tension:
-      return values.surface_tension;
-    case property_kind::heat_capacity:
-      return values.heat_capacity;
-    case property_kind::thermal_conductivity:
-      return values.thermal_conductivity;
-  }
-  return std::numeric_limits<float>::quiet_NaN();
+  return model::PropertyValue(
+      {values.density, values.viscosity, values.surface_tension, values.heat_capacity, values.thermal_conductivity},
+      static_cast<model::Property>(property));
 }
 
 result compute(substance_id substance, float mass_fraction, float temperature_celsius) {

@@ -1,5 +1,7 @@
 #include "model/reference_models.h"
 
+#include "model/data_text.h"
+
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -122,12 +124,7 @@ class Csv {
  public:
   Csv(std::string_view name, std::string_view text) : name_(name) {
     bool first = true;
-    while (!text.empty()) {
-      const std::size_t end = text.find('\n');
-      std::string_view line = text.substr(0, end);
-      text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      if (line.empty()) continue;
+    for (const std::string_view line : DataLines(text)) {
       if (first) {
         header_ = Split(line);
         first = false;
@@ -160,23 +157,9 @@ class Csv {
   }
 
   std::vector<std::string_view> Split(std::string_view line) const {
-    std::vector<std::string_view> cells;
-    std::size_t i = 0;
-    for (;;) {
-      if (i < line.size() && line[i] == '"') {
-        const std::size_t close = line.find('"', i + 1);
-        if (close == std::string_view::npos) Fail("an unclosed quote");
-        cells.push_back(line.substr(i + 1, close - i - 1));
-        i = close + 1;
-      } else {
-        const std::size_t comma = line.find(',', i);
-        cells.push_back(line.substr(i, comma == std::string_view::npos ? std::string_view::npos : comma - i));
-        i = comma == std::string_view::npos ? line.size() : comma;
-      }
-      if (i >= line.size()) return cells;
-      if (line[i] != ',') Fail("text after a quoted cell");
-      ++i;
-    }
+    std::optional<std::vector<std::string_view>> cells = DataCells(line);
+    if (!cells) Fail("an unclosed quote or text after a quoted cell");
+    return std::move(*cells);
   }
 
   [[noreturn]] void Fail(const std::string& what) const {

@@ -1,5 +1,6 @@
 #include "model/validity.h"
 
+#include "model/data_text.h"
 #include "model/vocabulary.h"
 
 #include <array>
@@ -18,17 +19,6 @@ namespace {
 constexpr double kTableStart = 0.0;  // °C
 constexpr double kTableEnd = 100.0;  // °C
 constexpr double kBoilingPoint = 100.0;
-
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t comma = line.find(',', start);
-    fields.push_back(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
-    if (comma == std::string_view::npos) return fields;
-    start = comma + 1;
-  }
-}
 
 double ReadNumber(std::string_view text) {
   // The table's numbers are plain decimals with a point; read them without
@@ -60,19 +50,10 @@ SolubilityStatus ReadStatus(std::string_view text) {
 
 std::vector<SolubilityRow> ReadTable() {
   std::vector<SolubilityRow> rows;
-  std::string_view text = kSolubilityCsv;
-  bool header = true;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.empty()) continue;
-    if (header) {
-      header = false;
-      continue;
-    }
-    const std::vector<std::string_view> f = SplitFields(line);
+  const std::vector<std::string_view> lines = DataLines(kSolubilityCsv);
+  for (std::size_t k = 1; k < lines.size(); ++k) {
+    const std::string_view line = lines[k];
+    const std::vector<std::string_view> f = DataCells(line).value_or(std::vector<std::string_view>{});
     if (f.size() != 7) throw std::runtime_error("solubility table: a row without 7 cells: " + std::string(line));
     rows.push_back(SolubilityRow{f[0], ReadNumber(f[1]), ReadNumber(f[2]), f[3], ReadStatus(f[4]), f[6]});
   }
