@@ -65,7 +65,12 @@ expected<float> MassFraction(std::uint8_t substance, double concentration, float
   if (!(converted.massFraction > 0.0f && converted.massFraction < 1.0f)) {
     const unit_info& u = describe(unit);
     std::string text(u.words);
-    text += " " + nine_digit_text(concentration) + " " + std::string(u.symbol);
+    // A value that came in as a float is written as the float's shortest
+    // text: 100.1, not 100.099998.
+    const bool single = std::fabs(concentration) <= static_cast<double>(FLT_MAX) &&
+                        static_cast<double>(static_cast<float>(concentration)) == concentration;
+    text += " " + (single ? shortest_text(static_cast<float>(concentration)) : nine_digit_text(concentration)) + " " +
+            std::string(u.symbol);
     if (unit == concentration_unit::mass_percent) {
       text += " is not between 0 and 100 (both excluded)";
     } else {

@@ -10,6 +10,11 @@
 namespace elprops {
 namespace {
 
+constexpr std::string_view WithoutLeadingBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  return text;
+}
+
 constexpr std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -29,6 +34,7 @@ std::array<substance_info, substance_count> MakeSubstances() {
     list[i].formula = row.Formula;
     list[i].english_name = row.EnglishName;
     list[i].russian_name = TrimBlanks(row.Caption);
+    list[i].list_caption = WithoutLeadingBlanks(row.Caption);
     list[i].molar_mass = index == model::kAmmoniumBicarbonate ? kAmmoniumBicarbonateMolarMass : row.Table.MolarMass;
     list[i].temperature_limit = model::TemperatureLimitOf(index);
   }
@@ -64,14 +70,16 @@ std::string unknown_substance_message(std::string_view name) {
 
 expected<substance_info> find_substance(std::string_view name) {
   const std::string_view text = TrimBlanks(name);
-  const failure unknown{error_kind::inadmissible_input, unknown_substance_message(name)};
-  if (text.empty()) return unknown;
+  // The message is made only when it is needed: a batch looks names up
+  // row by row.
+  const auto unknown = [name] { return failure{error_kind::inadmissible_input, unknown_substance_message(name)}; };
+  if (text.empty()) return unknown();
   int index = 0;
   const char* end = text.data() + text.size();
   const auto [last, ec] = std::from_chars(text.data(), end, index);
   if (ec == std::errc() && last == end) {
     if (index >= 1 && index <= substance_count) return List()[static_cast<std::size_t>(index - 1)];
-    return unknown;
+    return unknown();
   }
   for (const substance_info& s : List()) {
     if (SameIgnoringAsciiCase(text, s.formula) || SameIgnoringAsciiCase(text, s.english_name) ||
@@ -79,7 +87,7 @@ expected<substance_info> find_substance(std::string_view name) {
       return s;
     }
   }
-  return unknown;
+  return unknown();
 }
 
 expected<substance_info> find_substance(substance_id id) {

@@ -9,6 +9,7 @@
 
 #include "api/evaluate.h"
 #include "model/catalogue.h"
+#include "model/correlations.h"
 #include "model/validity.h"
 
 namespace elprops {
@@ -64,6 +65,33 @@ void check_validity_many(std::span<const substance_id> substances, std::span<con
     }
     texts[i] =
         api::WarningText(static_cast<std::uint8_t>(index_of(id)), At(mass_fractions, i), At(temperatures_celsius, i));
+  }
+}
+
+void check_validity_many(std::span<const substance_id> substances, std::span<const float> mass_fractions,
+                         std::span<const float> temperatures_celsius, const const_property_columns& values,
+                         std::span<std::string> texts) {
+  check_validity_many(substances, mass_fractions, temperatures_celsius, texts);
+  const std::size_t count = std::max({substances.size(), mass_fractions.size(), temperatures_celsius.size()});
+  const std::span<const float> columns[] = {values.density, values.viscosity, values.surface_tension,
+                                            values.heat_capacity, values.thermal_conductivity};
+  for (const std::span<const float>& column : columns) {
+    if (column.size() != 1 && column.size() < count) {
+      throw std::invalid_argument("elprops::check_validity_many: a column of values is shorter than the points");
+    }
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!is_known(At(substances, i))) continue;
+    const model::PropertySet set{At(values.density, i), At(values.viscosity, i), At(values.surface_tension, i),
+                                 At(values.heat_capacity, i), At(values.thermal_conductivity, i)};
+    if (set.Density > 0.0f && set.Viscosity > 0.0f && set.SurfaceTension > 0.0f && set.HeatCapacity > 0.0f &&
+        set.ThermalConductivity > 0.0f) {
+      continue;
+    }
+    for (const model::Warning& w : model::ImpossibleValues(set)) {
+      if (!texts[i].empty()) texts[i] += "; ";
+      texts[i] += w.message;
+    }
   }
 }
 

@@ -25,6 +25,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/catalogue.h"
@@ -290,14 +291,32 @@ void Register() {
       ->ComputeStatistics("min", Minimum);
 }
 
+// The ratio table goes with the console output only; asked for another
+// format (--benchmark_format=json or csv), the program writes what Google
+// Benchmark writes, for tools to read.
+bool ConsoleFormat(int argc, char** argv) {
+  constexpr std::string_view kFlag = "--benchmark_format=";
+  bool console = true;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg.substr(0, kFlag.size()) == kFlag) console = arg.substr(kFlag.size()) == "console";
+  }
+  return console;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Register();
+  const bool console = ConsoleFormat(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
+  if (console) {
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+  } else {
+    benchmark::RunSpecifiedBenchmarks();
+  }
   benchmark::Shutdown();
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "plot/plot_render.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
@@ -9,16 +11,18 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
+
+#include "files/output_file.h"
 
 namespace elprops::platform {
 namespace {
@@ -541,45 +545,43 @@ void FigurePainter::Draw() {
 // Millimetres in units of a 96-dpi pixel.
 double MillimetresToUnits(int mm) { return static_cast<double>(mm) / 25.4 * 96.0; }
 
-std::string Failure(const std::string& path, const QString& reason) {
-  return "cannot write " + path + ": " + reason.toStdString();
+std::string Failure(const std::string& path, const std::string& reason) {
+  return "cannot write " + path + ": " + reason;
 }
 
-}  // namespace
-
-std::string WritePlot(const report::PlotFigure& figure, const std::string& path, report::PlotFileFormat format,
-                      int width, int height) {
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) return Failure(path, file.errorString());
+// The picture in the file format asked, drawn into memory. Returns the
+// reason it could not be drawn, or an empty text.
+std::string Draw(const report::PlotFigure& figure, report::PlotFileFormat format, int width, int height,
+                 QBuffer& buffer) {
   switch (format) {
     case report::PlotFileFormat::Png: {
       QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-      if (image.isNull()) return Failure(path, QStringLiteral("not enough memory for the picture"));
+      if (image.isNull()) return "not enough memory for the picture";
       image.setDotsPerMeterX(3780);  // 96 dpi
       image.setDotsPerMeterY(3780);
       {
         QPainter painter(&image);
         FigurePainter(figure, painter, width, height).Draw();
       }
-      if (!image.save(&file, "PNG")) return Failure(path, file.errorString());
-      break;
+      if (!image.save(&buffer, "PNG")) return "the PNG writer failed";
+      return {};
     }
     case report::PlotFileFormat::Svg: {
       QSvgGenerator generator;
-      generator.setOutputDevice(&file);
+      generator.setOutputDevice(&buffer);
       generator.setSize(QSize(width, height));
       generator.setViewBox(QRect(0, 0, width, height));
       generator.setResolution(96);
       generator.setTitle(Q(figure.title));
       generator.setDescription(QStringLiteral("elprops-cli plot"));
       QPainter painter;
-      if (!painter.begin(&generator)) return Failure(path, file.errorString());
+      if (!painter.begin(&generator)) return "the SVG writer could not start";
       FigurePainter(figure, painter, width, height).Draw();
-      if (!painter.end()) return Failure(path, file.errorString());
-      break;
+      if (!painter.end()) return "the SVG writer did not finish";
+      return {};
     }
     case report::PlotFileFormat::Pdf: {
-      QPdfWriter writer(&file);
+      QPdfWriter writer(&buffer);
       writer.setPageLayout(
           QPageLayout(QPageSize(QSizeF(width, height), QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
                       QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
@@ -587,17 +589,33 @@ std::string WritePlot(const report::PlotFigure& figure, const std::string& path,
       writer.setTitle(Q(figure.title));
       writer.setCreator(QStringLiteral("elprops-cli"));
       QPainter painter;
-      if (!painter.begin(&writer)) return Failure(path, file.errorString());
+      if (!painter.begin(&writer)) return "the PDF writer could not start";
       const double units = MillimetresToUnits(width);
       const double scale = static_cast<double>(writer.width()) / units;
       painter.scale(scale, scale);
       FigurePainter(figure, painter, units, static_cast<double>(writer.height()) / scale).Draw();
-      if (!painter.end()) return Failure(path, file.errorString());
-      break;
+      if (!painter.end()) return "the PDF writer did not finish";
+      return {};
     }
   }
-  if (file.error() != QFileDevice::NoError) return Failure(path, file.errorString());
-  if (!file.commit()) return Failure(path, file.errorString());
+  return "unknown file format";
+}
+
+}  // namespace
+
+std::string WritePlot(const report::PlotFigure& figure, const std::string& path, report::PlotFileFormat format,
+                      int width, int height) {
+  // The devices of the SVG and PDF writers do not report a failed write, so
+  // the picture is made in memory and written out by the one checked writer.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly)) return Failure(path, "not enough memory for the picture");
+  const std::string failure = Draw(figure, format, width, height, buffer);
+  if (!failure.empty()) return Failure(path, failure);
+  buffer.close();
+  const std::string reason =
+      files::WriteOutputFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (!reason.empty()) return Failure(path, reason);
   return {};
 }
 

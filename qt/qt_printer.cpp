@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QIODevice>
@@ -14,26 +13,24 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QString>
 
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <optional>
+#include <utility>
 
+#include "files/output_file.h"
 #include "qt/cups_queue.h"
 
 namespace elprops::platform {
 
 namespace {
 
-QFont DocumentFont(const PrintDocument& document) {
-  QFont font(QString::fromStdString(document.fontName));
-  font.setPointSizeF(static_cast<double>(document.fontSize));
+QFont DocumentFont(const std::string& name, float size) {
+  QFont font(QString::fromStdString(name));
+  font.setPointSizeF(static_cast<double>(size));
   // Where the family is missing, fontconfig then picks a monospace font
   // with Cyrillic, so the columns stay aligned.
   font.setStyleHint(QFont::TypeWriter);
@@ -42,125 +39,124 @@ QFont DocumentFont(const PrintDocument& document) {
   return font;
 }
 
-// Paints the lines on `device` (a printer or a PDF writer), one text line
-// per printed line, starting a new page whenever the next line would not
-// fit. Returns the reason of a failure, or an empty text.
-std::string Render(QPagedPaintDevice& device, const PrintDocument& document) {
-  QPainter painter;
-  if (!painter.begin(&device)) return "the print job could not be started";
-  painter.setFont(DocumentFont(document));
-  const QFontMetricsF metrics(painter.font(), &device);
-  const double lineHeight = metrics.lineSpacing();
-  const double pageHeight = device.pageLayout().paintRectPixels(device.logicalDpiY()).height();
-
-  std::string failure;
-  double y = 0.0;
-  for (const std::string& line : PrintedLines(document.lines)) {
-    if (y > 0.0 && y + lineHeight > pageHeight) {
-      if (!device.newPage()) {
-        failure = "a new page could not be started";
-        break;
-      }
-      y = 0.0;
-    }
-    if (!line.empty()) painter.drawText(QPointF(0.0, y + metrics.ascent()), QString::fromStdString(line));
-    y += lineHeight;
+// Calls `paint` with each printed line of an item: the item split at its
+// carriage returns (a "\r\n" pair or a lone "\n" also ends a line).
+template <typename Paint>
+void ForEachPrintedLine(std::string_view item, Paint&& paint) {
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i < item.size(); ++i) {
+    const char c = item[i];
+    if (c != '\r' && c != '\n') continue;
+    paint(item.substr(begin, i - begin));
+    if (c == '\r' && i + 1 < item.size() && item[i + 1] == '\n') ++i;
+    begin = i + 1;
   }
-  const bool ended = painter.end();
-  if (!failure.empty()) return failure;
+  paint(item.substr(begin));
+}
+
+// Paints printed lines on a paged device (a printer or a PDF writer), one
+// text line each, starting a new page whenever the next line would not fit.
+class LinePainter {
+ public:
+  // False when painting could not start.
+  bool Begin(QPagedPaintDevice& device, const QFont& font) {
+    if (!painter_.begin(&device)) return false;
+    device_ = &device;
+    SetFont(font);
+    pageHeight_ = device.pageLayout().paintRectPixels(device.logicalDpiY()).height();
+    return true;
+  }
+  void SetFont(const QFont& font) {
+    painter_.setFont(font);
+    const QFontMetricsF metrics(painter_.font(), device_);
+    lineHeight_ = metrics.lineSpacing();
+    ascent_ = metrics.ascent();
+  }
+  // Paints the printed lines of an item; false when a new page could not be
+  // started.
+  bool Paint(std::string_view item) {
+    bool paged = true;
+    ForEachPrintedLine(item, [&](std::string_view line) {
+      if (!paged) return;
+      if (y_ > 0.0 && y_ + lineHeight_ > pageHeight_) {
+        paged = device_->newPage();
+        if (!paged) return;
+        y_ = 0.0;
+      }
+      if (!line.empty()) {
+        painter_.drawText(QPointF(0.0, y_ + ascent_),
+                          QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+      }
+      y_ += lineHeight_;
+    });
+    return paged;
+  }
+  // False when the device could not finish the job.
+  bool End() { return painter_.isActive() ? painter_.end() : true; }
+
+ private:
+  QPainter painter_;
+  QPagedPaintDevice* device_ = nullptr;
+  double lineHeight_ = 0.0;
+  double ascent_ = 0.0;
+  double pageHeight_ = 0.0;
+  double y_ = 0.0;
+};
+
+// Paints a whole document on `device`. Returns the reason of a failure, or
+// an empty text.
+std::string Render(QPagedPaintDevice& device, const PrintDocument& document) {
+  LinePainter painter;
+  if (!painter.Begin(device, DocumentFont(document.fontName, document.fontSize))) {
+    return "the print job could not be started";
+  }
+  bool paged = true;
+  for (const std::string& item : document.lines) {
+    if (!painter.Paint(item)) {
+      paged = false;
+      break;
+    }
+  }
+  const bool ended = painter.End();
+  if (!paged) return "a new page could not be started";
   if (!ended) return "the print job could not be finished";
   return {};
 }
 
-// While it lives, a write beyond the file-size limit (ulimit -f) fails with
-// "File too large" instead of killing the process, so that the failure can
-// be reported.
-class FileSizeSignalIgnored {
- public:
-  FileSizeSignalIgnored() {
-#ifdef SIGXFSZ
-    previous_ = std::signal(SIGXFSZ, SIG_IGN);
-#endif
-  }
-  ~FileSizeSignalIgnored() {
-#ifdef SIGXFSZ
-    if (previous_ != SIG_ERR) std::signal(SIGXFSZ, previous_);
-#endif
-  }
-  FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
-  FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
-
- private:
-  void (*previous_)(int) = SIG_ERR;
-};
-
-// The PDF writer's output: passes every byte on to `file` and checks that
-// it was taken whole. Qt's PDF engine does not look at the result of its
-// writes, so a full disk would otherwise go unnoticed. After the first
-// failure nothing more is written.
+// The PDF writer's output: passes every byte on to the output file, which
+// checks that it was taken whole (Qt's PDF engine does not look at the
+// result of its writes). After the first failure nothing more is written.
 class CheckedOutput final : public QIODevice {
  public:
-  explicit CheckedOutput(QFileDevice& file) : file_(file) { open(QIODevice::WriteOnly); }
+  explicit CheckedOutput(files::OutputFile& file) : file_(file) { open(QIODevice::WriteOnly); }
 
   [[nodiscard]] bool isSequential() const override { return true; }
-  [[nodiscard]] qint64 Written() const { return written_; }
-  [[nodiscard]] const QString& Failure() const { return failure_; }
   // Whether the last bytes written close a PDF.
   [[nodiscard]] bool EndsAsPdf() const { return tail_.trimmed().endsWith("%%EOF"); }
 
  protected:
   qint64 readData(char* /*data*/, qint64 /*size*/) override { return -1; }
   qint64 writeData(const char* data, qint64 size) override {
-    if (!failure_.isEmpty()) return -1;
-    qint64 done = 0;
-    while (done < size) {
-      const qint64 n = file_.write(data + done, size - done);
-      if (n <= 0) {
-        failure_ = file_.errorString();
-        if (failure_.isEmpty()) failure_ = QStringLiteral("a write failed");
-        return -1;
-      }
-      done += n;
-    }
-    written_ += size;
-    tail_.append(data + (size > 64 ? size - 64 : 0), size > 64 ? 64 : size);
+    if (!file_.Write(std::string_view(data, static_cast<std::size_t>(size)))) return -1;
+    const qint64 kept = std::min<qint64>(size, 64);
+    tail_.append(data + size - kept, kept);
     if (tail_.size() > 64) tail_.remove(0, tail_.size() - 64);
     return size;
   }
 
  private:
-  QFileDevice& file_;
-  qint64 written_ = 0;
-  QString failure_;
+  files::OutputFile& file_;
   QByteArray tail_;
 };
 
-// Renders the document as a PDF into `file` (open for writing, unbuffered).
-// Returns the reason of a failure, or an empty text; on success `written`
-// is the size of the PDF.
-std::string WritePdf(const PrintDocument& document, QFileDevice& file, qint64& written) {
-  // The page and resolution of Qt's own PDF printer, so that a saved PDF
-  // looks like a printed page.
-  QPrinter reference(QPrinter::HighResolution);
-  reference.setOutputFormat(QPrinter::PdfFormat);
-  CheckedOutput output(file);
-  std::string failure;
-  {
-    QPdfWriter writer(&output);
-    writer.setResolution(reference.resolution());
-    writer.setPageLayout(reference.pageLayout());
-    writer.setTitle(QStringLiteral("elprops protocol"));
-    writer.setCreator(QStringLiteral("elprops"));
-    failure = Render(writer, document);
-  }
-  if (!output.Failure().isEmpty()) return output.Failure().toStdString();
-  if (!failure.empty()) return failure;
-  if (output.Written() == 0 || !output.EndsAsPdf()) return "the PDF writer did not finish the file";
-  written = output.Written();
-  return {};
-}
-
 bool HasLines(const PrintDocument& document) { return !document.lines.empty(); }
+
+PrintOutcome NothingToPrint() {
+  PrintOutcome outcome;
+  outcome.kind = PrintOutcome::Kind::Printed;
+  outcome.detail = "nothing to print";
+  return outcome;
+}
 
 // How long to watch a job for a failure of the print system after sending
 // it: a device that cannot be opened stops the job within a second.
@@ -236,87 +232,104 @@ std::vector<std::string> PrintedLines(const std::vector<std::string>& lines) {
   std::vector<std::string> printed;
   printed.reserve(lines.size());
   for (const std::string& line : lines) {
-    std::string current;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      const char c = line[i];
-      if (c == '\r' || c == '\n') {
-        printed.push_back(current);
-        current.clear();
-        if (c == '\r' && i + 1 < line.size() && line[i + 1] == '\n') ++i;
-      } else {
-        current += c;
-      }
-    }
-    printed.push_back(current);
+    ForEachPrintedLine(line, [&](std::string_view part) { printed.emplace_back(part); });
   }
   return printed;
 }
 
-PrintOutcome RenderPdf(const PrintDocument& document, const std::string& path) {
+// The PDF being painted: the output, the PDF writer on it and the painter.
+// Destroyed in reverse order: the painter ends before the writer goes.
+struct PdfStreamPrinter::Pdf {
+  files::OutputFile file;
+  CheckedOutput output{file};
+  QPdfWriter writer{&output};
+  LinePainter painter;
+};
+
+PdfStreamPrinter::PdfStreamPrinter(std::string path) : path_(std::move(path)) {}
+PdfStreamPrinter::~PdfStreamPrinter() = default;
+
+void PdfStreamPrinter::SetFontName(std::string_view name) {
+  if (name == fontName_) return;
+  fontName_ = std::string(name);
+  if (pdf_ && failure_.empty()) pdf_->painter.SetFont(DocumentFont(fontName_, fontSize_));
+}
+
+void PdfStreamPrinter::SetFontSize(float points) {
+  if (points == fontSize_) return;
+  fontSize_ = points;
+  if (pdf_ && failure_.empty()) pdf_->painter.SetFont(DocumentFont(fontName_, fontSize_));
+}
+
+// Opens the output and starts the first page.
+void PdfStreamPrinter::Start() {
+  pdf_ = std::make_unique<Pdf>();
+  if (!pdf_->file.Open(path_)) {
+    failure_ = pdf_->file.Error();
+    return;
+  }
+  // The page and resolution of Qt's own PDF printer, so that a saved PDF
+  // looks like a printed page.
+  QPrinter reference(QPrinter::HighResolution);
+  reference.setOutputFormat(QPrinter::PdfFormat);
+  pdf_->writer.setResolution(reference.resolution());
+  pdf_->writer.setPageLayout(reference.pageLayout());
+  pdf_->writer.setTitle(QStringLiteral("elprops protocol"));
+  pdf_->writer.setCreator(QStringLiteral("elprops"));
+  if (!pdf_->painter.Begin(pdf_->writer, DocumentFont(fontName_, fontSize_))) {
+    failure_ = "the print job could not be started";
+  }
+}
+
+void PdfStreamPrinter::PrintLine(std::string_view text) {
+  if (std::exchange(ended_, false)) lines_ = 0;
+  ++lines_;
+  if (!pdf_) Start();
+  if (!failure_.empty()) return;
+  if (!pdf_->painter.Paint(text)) failure_ = "a new page could not be started";
+  // A page is written out when the next one starts: stop at a failed write.
+  if (!pdf_->file.Error().empty()) failure_ = pdf_->file.Error();
+}
+
+PrintOutcome PdfStreamPrinter::EndDocument() {
+  std::unique_ptr<Pdf> pdf = std::move(pdf_);
+  std::string failure = std::exchange(failure_, std::string());
+  if (std::exchange(ended_, true)) lines_ = 0;  // a second end without lines
+  if (lines_ == 0) return NothingToPrint();
+  if (failure.empty()) {
+    const bool ended = pdf->painter.End();
+    if (!pdf->file.Error().empty()) {
+      failure = pdf->file.Error();
+    } else if (!ended || !pdf->output.EndsAsPdf()) {
+      failure = "the PDF writer did not finish the file";
+    } else if (!pdf->file.Commit()) {
+      failure = pdf->file.Error();
+    }
+  }
   PrintOutcome outcome;
-  if (!HasLines(document)) {
-    outcome.kind = PrintOutcome::Kind::Printed;
-    outcome.detail = "nothing to print";
+  if (failure.empty()) {
+    outcome.kind = PrintOutcome::Kind::SavedAsPdf;
+    outcome.path = path_;
     return outcome;
   }
-  const auto fail = [&](const std::string& reason) {
-    outcome.kind = PrintOutcome::Kind::Failed;
-    outcome.detail = "cannot write the PDF \"" + path + "\": " + reason;
-    return outcome;
-  };
-  const FileSizeSignalIgnored signalIgnored;
-  const QString name = QString::fromStdString(path);
-  if (QFileInfo(name).isDir()) return fail(std::strerror(EISDIR));
-  // A temporary file beside the final one, renamed over it when complete;
-  // removed by QSaveFile when it is not.
-  QSaveFile file(name);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString().toStdString());
-  qint64 written = 0;
-  const std::string failure = WritePdf(document, file, written);
-  if (!failure.empty()) {
-    file.cancelWriting();
-    return fail(failure);
-  }
-  if (file.size() != written) {
-    file.cancelWriting();
-    return fail("the file on disk is shorter than the PDF");
-  }
-  if (!file.commit()) return fail(file.errorString().toStdString());
-  if (QFileInfo(name).size() != written) {
-    QFile::remove(name);
-    return fail("the saved file is not the PDF that was written");
-  }
-  outcome.kind = PrintOutcome::Kind::SavedAsPdf;
-  outcome.path = path;
+  pdf->file.Abandon();
+  outcome.kind = PrintOutcome::Kind::Failed;
+  outcome.detail = (path_ == "-" ? std::string("cannot write the PDF to standard output: ")
+                                 : "cannot write the PDF \"" + path_ + "\": ") +
+                   failure;
   return outcome;
 }
 
-PrintOutcome RenderPdfToStandardOutput(const PrintDocument& document) {
-  PrintOutcome outcome;
-  if (!HasLines(document)) {
-    outcome.kind = PrintOutcome::Kind::Printed;
-    outcome.detail = "nothing to print";
-    return outcome;
-  }
-  const FileSizeSignalIgnored signalIgnored;
-  std::fflush(stdout);
-  QFile out;
-  std::string failure;
-  qint64 written = 0;
-  if (!out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)) {
-    failure = out.errorString().toStdString();
-  } else {
-    failure = WritePdf(document, out, written);
-  }
-  if (!failure.empty()) {
-    outcome.kind = PrintOutcome::Kind::Failed;
-    outcome.detail = "cannot write the PDF to standard output: " + failure;
-    return outcome;
-  }
-  outcome.kind = PrintOutcome::Kind::SavedAsPdf;
-  outcome.path = "-";
-  return outcome;
+PrintOutcome RenderPdf(const PrintDocument& document, const std::string& path) {
+  if (!HasLines(document)) return NothingToPrint();
+  PdfStreamPrinter printer(path);
+  printer.SetFontName(document.fontName);
+  printer.SetFontSize(document.fontSize);
+  for (const std::string& line : document.lines) printer.PrintLine(line);
+  return printer.EndDocument();
 }
+
+PrintOutcome RenderPdfToStandardOutput(const PrintDocument& document) { return RenderPdf(document, "-"); }
 
 std::string FallbackPdfFolder() {
   QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -336,12 +349,7 @@ void QtPrinter::PrintLine(std::string_view text) { document_.lines.emplace_back(
 PrintOutcome QtPrinter::EndDocument() {
   PrintDocument document = std::move(document_);
   document_ = PrintDocument{};
-  if (!HasLines(document)) {
-    PrintOutcome outcome;
-    outcome.kind = PrintOutcome::Kind::Printed;
-    outcome.detail = "nothing to print";
-    return outcome;
-  }
+  if (!HasLines(document)) return NothingToPrint();
 
   const PrinterAnswer answer = PrintOnDefaultPrinter(document);
   if (answer.printed) {

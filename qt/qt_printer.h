@@ -1,6 +1,8 @@
 // The printer of the Qt binding.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,16 +26,53 @@ std::vector<std::string> PrintedLines(const std::vector<std::string>& lines);
 // Renders the document into a PDF at `path` with Qt's own PDF writer, in the
 // font of the document requested with fixed pitch and the typewriter style
 // hint, one text line per printed line, a new page whenever a page is full.
-// The PDF is written to a temporary file in the same folder, every write is
-// checked, and only a complete file (all bytes on disk, ending in %%EOF) is
-// renamed to `path`; otherwise no file is left and whatever was at `path`
-// stays as it was. Needs a QGuiApplication. Returns SavedAsPdf with the
-// path, or Failed with the reason, the system's own included ("No space left
-// on device").
+// The PDF goes where files::OutputFile sends it: "-" is standard output, a
+// FIFO or a device is written in place, a symbolic link is followed, and a
+// regular file is replaced only by a complete PDF (every write checked,
+// ending in %%EOF); otherwise whatever was at `path` stays as it was. Needs a
+// QGuiApplication. Returns SavedAsPdf with the path, or Failed with the
+// reason, the system's own included ("No space left on device"). A document
+// without any line writes nothing and is Printed ("nothing to print").
 PrintOutcome RenderPdf(const PrintDocument& document, const std::string& path);
 
-// The same PDF written to standard output; Failed when a write fails.
+// The same PDF written to standard output.
 PrintOutcome RenderPdfToStandardOutput(const PrintDocument& document);
+
+// Paints each line into a PDF as it is printed and starts a page whenever
+// one is full, so that no line is kept: a protocol of any length takes the
+// same memory. EndDocument finishes the PDF and gives what RenderPdf gives
+// for the same lines at the same `path` ("-" for standard output). After a
+// failed write nothing more is painted. The output is opened at the first
+// line, so a document without lines leaves `path` untouched. Needs a
+// QGuiApplication.
+class PdfStreamPrinter final : public PrinterOps {
+ public:
+  explicit PdfStreamPrinter(std::string path);
+  ~PdfStreamPrinter() override;
+  PdfStreamPrinter(const PdfStreamPrinter&) = delete;
+  PdfStreamPrinter& operator=(const PdfStreamPrinter&) = delete;
+
+  void SetFontName(std::string_view name) override;
+  void SetFontSize(float points) override;
+  void PrintLine(std::string_view text) override;
+  PrintOutcome EndDocument() override;
+
+  // The lines printed into the current document, or into the last one
+  // ended: 0 after EndDocument means that nothing was written.
+  [[nodiscard]] std::uint64_t Lines() const { return lines_; }
+
+ private:
+  struct Pdf;
+  void Start();
+
+  std::string path_;
+  std::string fontName_ = "Courier New Cyr";
+  float fontSize_ = 10.0f;
+  std::unique_ptr<Pdf> pdf_;
+  std::uint64_t lines_ = 0;
+  bool ended_ = false;  // the next line starts a new document
+  std::string failure_;
+};
 
 // Where the fallback PDF goes: the user's documents folder, or the home
 // folder where there is none.

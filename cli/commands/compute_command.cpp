@@ -108,7 +108,7 @@ RunCounts WritePoints(const ComputeRequest& request, Format format, bool warning
     for (std::size_t k = 0; k < request.temperatures->Count(); ++k) {
       // The row being written is finished first.
       if ((counts.signal = stop.load()) != 0 || out.Failed()) break;
-      EvaluatePoint(request.substance.formula, x, request.temperatures->At(k), point, request.unit, warnings);
+      EvaluatePoint(request.substance, x, request.temperatures->At(k), point, request.unit, warnings);
       ++counts.points;
       if (!point.ok()) ++counts.failed;
       if (format == Format::Csv) {

@@ -22,7 +22,7 @@ void WriteTextLine(OutputBuffer& out, const substance_info& substance) {
   out.Append("  ");
   Pad(out, substance.formula, 11);
   Pad(out, substance.english_name, 22);
-  out.Append(substance.russian_name);
+  out.Append(substance.list_caption);
   out.Append('\n');
   out.EndRow();
 }
@@ -38,7 +38,7 @@ int RunList(Format format) {
       continue;
     }
     const std::string index = std::to_string(substance.index);
-    record.Raw(index).Text(substance.formula).Text(substance.english_name).Text(substance.russian_name);
+    record.Raw(index).Text(substance.formula).Text(substance.english_name).Text(substance.list_caption);
     record.EndRecord();
   }
   if (!out.Flush()) {

@@ -213,19 +213,17 @@ int PrintOnPrinter(const ProtocolRun& run, int status) {
 
 int WritePdf(const ProtocolRun& run, const std::string& path, int status) {
   const bool toStandardOutput = path == "-";
-  // The PDF writer needs every line at hand.
-  report::LinePrinter printer;
-  report::PrintProtocol(run.tables, run.log, printer, run.clock, run.locale);
-  if (printer.Items().empty()) {
+  const auto application = MakeGuiApplication();
+  // Each line is painted as it is printed and each full page written out:
+  // no line is kept. The output is opened at the first line only.
+  platform::PdfStreamPrinter printer(path);
+  const platform::PrintOutcome outcome = report::PrintProtocol(run.tables, run.log, printer, run.clock, run.locale);
+  if (printer.Lines() == 0) {
     // An older file of that name must not pass for this run's protocol.
     ReportError(toStandardOutput ? "protocol: no point to print; no PDF was written to standard output"
                                  : "protocol: no point to print; \"" + path + "\" was not written");
     return kExitPointFailed;
   }
-  const auto application = MakeGuiApplication();
-  platform::PrintDocument document{printer.Items(), printer.FontName(), printer.FontSize()};
-  const platform::PrintOutcome outcome =
-      toStandardOutput ? platform::RenderPdfToStandardOutput(document) : platform::RenderPdf(document, path);
   if (outcome.kind != platform::PrintOutcome::Kind::SavedAsPdf) {
     ReportError(outcome.detail);
     return kExitUsage;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <elprops/text.hpp>
 
 namespace elprops::cli {
 
@@ -29,10 +28,6 @@ void OutputBuffer::Append(std::string_view text) {
     size_ += n;
     text.remove_prefix(n);
   }
-}
-
-void OutputBuffer::AppendShortest(float value) {
-  Commit(elprops::shortest_chars(Reserve(elprops::shortest_chars_max), value));
 }
 
 void OutputBuffer::AppendRows(std::string_view rows) {

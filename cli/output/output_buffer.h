@@ -45,8 +45,6 @@ class OutputBuffer {
     return buffer_.data() + size_;
   }
   void Commit(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.data()); }
-  // The shortest text that reads back to the same single.
-  void AppendShortest(float value);
   // The text appended so far is one or more whole rows.
   void EndRow() { rowsEnd_ = size_; }
   // Appends `rows`, one or more whole rows; a large piece goes to the sink

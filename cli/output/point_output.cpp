@@ -42,16 +42,26 @@ void Reset(PointOutcome& outcome, concentration_unit unit) {
 
 void EvaluatePoint(std::string_view substanceText, const ParsedNumber& concentration, const ParsedNumber& temperature,
                    PointOutcome& outcome, concentration_unit unit, bool warnings) {
-  Reset(outcome, unit);
   const expected<substance_info> substance = find_substance(substanceText);
-  outcome.substance = substance ? static_cast<std::uint8_t>(substance->index) : 0;
-  outcome.substanceText = substance ? substance->formula : TrimBlanks(substanceText);
-  if (concentration.ok()) outcome.concentration = concentration.value;
-  if (temperature.ok()) outcome.temperature = temperature.value;
-  if (!substance) {
-    outcome.error = substance.error().message;
+  if (substance) {
+    EvaluatePoint(*substance, concentration, temperature, outcome, unit, warnings);
     return;
   }
+  Reset(outcome, unit);
+  outcome.substance = 0;
+  outcome.substanceText = TrimBlanks(substanceText);
+  if (concentration.ok()) outcome.concentration = concentration.value;
+  if (temperature.ok()) outcome.temperature = temperature.value;
+  outcome.error = substance.error().message;
+}
+
+void EvaluatePoint(const substance_info& substance, const ParsedNumber& concentration, const ParsedNumber& temperature,
+                   PointOutcome& outcome, concentration_unit unit, bool warnings) {
+  Reset(outcome, unit);
+  outcome.substance = static_cast<std::uint8_t>(substance.index);
+  outcome.substanceText = substance.formula;
+  if (concentration.ok()) outcome.concentration = concentration.value;
+  if (temperature.ok()) outcome.temperature = temperature.value;
   if (!concentration.ok()) {
     outcome.error = "concentration beyond the single-precision range";
     return;
@@ -60,11 +70,11 @@ void EvaluatePoint(std::string_view substanceText, const ParsedNumber& concentra
     outcome.error = "temperature beyond the single-precision range";
     return;
   }
-  result computed = compute(substance->id(), static_cast<double>(concentration.value), temperature.value, unit);
+  result computed = compute(substance.id(), static_cast<double>(concentration.value), temperature.value, unit);
   if (!computed) {
     outcome.error = computed.error().message;
     if (computed.error().kind == error_kind::arithmetic_fault) {
-      outcome.massFraction = MassFractionOf(substance->id(), concentration.value, temperature.value, unit);
+      outcome.massFraction = MassFractionOf(substance.id(), concentration.value, temperature.value, unit);
     }
     return;
   }

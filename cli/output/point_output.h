@@ -70,6 +70,10 @@ struct PointOutcome {
 void EvaluatePoint(std::string_view substanceText, const ParsedNumber& concentration, const ParsedNumber& temperature,
                    PointOutcome& outcome, concentration_unit unit = concentration_unit::mass_fraction,
                    bool warnings = false);
+// The same for a substance already found.
+void EvaluatePoint(const substance_info& substance, const ParsedNumber& concentration, const ParsedNumber& temperature,
+                   PointOutcome& outcome, concentration_unit unit = concentration_unit::mass_fraction,
+                   bool warnings = false);
 
 // A row of the input that is not a point: its cells echoed as far as they
 // are known, `message` (with the line number) as its error.

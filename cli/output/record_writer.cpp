@@ -9,6 +9,8 @@
 
 namespace elprops::cli {
 
+namespace {
+
 bool CsvNeedsQuotes(std::string_view text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
 }
@@ -29,19 +31,7 @@ void AppendCsvCell(OutputBuffer& out, std::string_view text) {
   out.Append('"');
 }
 
-std::string CsvCellText(std::string_view text) {
-  std::string cell;
-  OutputBuffer out(
-      [&cell](std::string_view data) {
-        cell += data;
-        return true;
-      },
-      text.size() + 64);
-  AppendCsvCell(out, text);
-  out.EndRow();
-  out.Flush();
-  return cell;
-}
+}  // namespace
 
 RecordWriter::RecordWriter(OutputBuffer& out, Format format, std::span<const std::string_view> fields)
     : out_(out), json_(format == Format::Json), fields_(fields) {}

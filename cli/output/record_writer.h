@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <optional>
 #include <span>
-#include <string>
 #include <string_view>
 
 #include "cli/output/output_buffer.h"
@@ -80,11 +79,5 @@ class RecordWriter {
   std::size_t next_ = 0;
   std::size_t items_ = 0;  // of the list being written
 };
-
-// Whether `text` must be quoted as a CSV cell.
-bool CsvNeedsQuotes(std::string_view text);
-// `text` as one CSV cell: quoted, its quotes doubled, when it needs it.
-void AppendCsvCell(OutputBuffer& out, std::string_view text);
-std::string CsvCellText(std::string_view text);
 
 }  // namespace elprops::cli

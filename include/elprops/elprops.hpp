@@ -11,6 +11,7 @@
 #include <elprops/compute.hpp>
 #include <elprops/expected.hpp>
 #include <elprops/export.hpp>
+#include <elprops/reference.hpp>
 #include <elprops/saturation.hpp>
 #include <elprops/substance.hpp>
 #include <elprops/text.hpp>

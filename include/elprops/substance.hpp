@@ -31,7 +31,11 @@ struct substance_info {
   std::string_view formula;       // "NaCl", "(NH4)2SO4", "H2O"
   std::string_view english_name;  // "sodium chloride"
   std::string_view russian_name;  // "НАТРИЯ ХЛОРИД", UTF-8, as the window's list shows it
-  float molar_mass = 0.0f;        // g/mol
+  // The window's list entry as it stands, without the blanks it is indented
+  // by: the same as russian_name, but "АММОНИЯ ХЛОРИД " keeps its trailing
+  // blank.
+  std::string_view list_caption;
+  float molar_mass = 0.0f;  // g/mol
   // Temperatures must lie strictly between 1e-20 and this limit, in degrees
   // Celsius: 270 for the salts, 200 for water.
   float temperature_limit = 0.0f;

@@ -56,6 +56,24 @@ ELPROPS_API std::string join_warnings(const std::vector<warning>& warnings);
 ELPROPS_API void check_validity_many(std::span<const substance_id> substances, std::span<const float> mass_fractions,
                                      std::span<const float> temperatures_celsius, std::span<std::string> texts);
 
+// The five properties of many computed points, one column each (a read-only
+// counterpart of property_columns).
+struct const_property_columns {
+  std::span<const float> density;
+  std::span<const float> viscosity;
+  std::span<const float> surface_tension;
+  std::span<const float> heat_capacity;
+  std::span<const float> thermal_conductivity;
+};
+
+// The warning texts of computed points as compute() gives them: the
+// warnings of the place, then those of values that cannot be true, from
+// the points' values (every column of n elements, or of one for every
+// point).
+ELPROPS_API void check_validity_many(std::span<const substance_id> substances, std::span<const float> mass_fractions,
+                                     std::span<const float> temperatures_celsius, const const_property_columns& values,
+                                     std::span<std::string> texts);
+
 // The quick form of the check at one temperature: every mass fraction above
 // `limit` carries the solubility warning; `warned_below` says whether those
 // at or below it carry a warning or note all the same (above 100 °C, no

@@ -125,6 +125,14 @@ TEST_P(ImpossibleValues, AreWarnedOfAndKept) {
   const std::vector<double> concentration{c.w};
   elprops::compute_many(std::span(&id, 1), concentration, std::span(&c.t, 1), {}, out);
   EXPECT_EQ(warnings[0], joined);
+  // And from the values computed before.
+  const elprops::properties& v = rows[0];
+  std::vector<std::string> texts(1);
+  elprops::check_validity_many(std::span(&id, 1), std::span(&c.w, 1), std::span(&c.t, 1),
+                               {std::span(&v.density, 1), std::span(&v.viscosity, 1), std::span(&v.surface_tension, 1),
+                                std::span(&v.heat_capacity, 1), std::span(&v.thermal_conductivity, 1)},
+                               texts);
+  EXPECT_EQ(texts[0], joined);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -5,7 +5,8 @@ name, every JSON line is well-formed UTF-8 and valid JSON with the same
 fields. The input mixes computed points, refused points, an arithmetic
 fault, rows that are not points, bytes that are not UTF-8, control
 characters and a point above the solubility of its salt (a warning, not an
-error). With a unit column the unit columns follow the input columns."""
+error). With a unit column the unit columns follow the input columns. The
+answers of solve read back the same way, each with its warnings."""
 
 import csv
 import io
@@ -116,11 +117,30 @@ def check_unit_column(program):
             sys.exit(f"unit column: {row}")
 
 
+def check_solve(program):
+    # The heat capacity of NaCl at 20 °C turns: two answers, the second above the solubility; a
+    # density of 5000 is out of reach.
+    args = [program, "solve", "-s", "sodium chloride", "-t", "20", "--heat-capacity", "3500", "--format"]
+    text = subprocess.run(args + ["csv"], stdout=subprocess.PIPE, check=True).stdout.decode("utf-8")
+    rows = list(csv.DictReader(io.StringIO(text, newline="")))
+    if len(rows) != 2 or list(rows[0])[-2:] != ["error", "warning"] or rows[1]["warning"] != SOLUBILITY_WARNING:
+        sys.exit(f"solve csv: {rows}")
+    line = subprocess.run(args + ["json"], stdout=subprocess.PIPE, check=True).stdout.decode("utf-8")
+    roots = json.loads(line)["roots"]
+    if [r["warning"] for r in roots] != [None, SOLUBILITY_WARNING] or [r["mass_fraction"] for r in roots] != [
+            float(r["mass_fraction"]) for r in rows]:
+        sys.exit(f"solve json: {line!r}")
+    far = subprocess.run(args[:6] + ["--density", "5000", "--format", "json"], stdout=subprocess.PIPE, check=False)
+    if far.returncode != 1 or "out of reach" not in json.loads(far.stdout)["error"]:
+        sys.exit(f"solve json out of reach: {far.stdout!r}")
+
+
 def main():
     program = sys.argv[1]
     check_csv(program)
     check_json(program)
     check_unit_column(program)
+    check_solve(program)
     print("CSV and JSON output read back by Python's readers")
 
 

@@ -415,7 +415,7 @@ TEST(SolubilityLine, IllDefinedIsNeitherDashedNorMarked) {
 
 // --- Units ---------------------------------------------------------------------
 
-const std::uint8_t kSodiumChloride = *FindSubstance("NaCl");
+const auto kSodiumChloride = static_cast<std::uint8_t>(elprops::find_substance("NaCl")->index);
 
 // The x-values stay in the unit given; each point is the model's single at
 // the mass fraction the unit stands for, worked out here by hand.

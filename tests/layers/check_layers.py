@@ -24,12 +24,13 @@ ALLOWED = {
     "api": {"model"},
     "text": set(),
     "platform": set(),
+    "files": set(),
     "report": {"model", "text", "platform"},
     "frontend": {"model", "text", "platform", "report"},
-    "qt": {"model", "text", "platform", "report"},
-    "plot": {"report"},
+    "qt": {"model", "text", "platform", "report", "files"},
+    "plot": {"report", "files"},
     "app": {"model", "text", "platform", "report", "frontend", "qt"},
-    "cli": {"model", "text", "platform", "report", "qt", "plot", "api"},
+    "cli": {"model", "text", "platform", "report", "qt", "plot", "api", "files"},
     "python": {"api"},
 }
 # Folders that belong to a layer without being named after it.
@@ -164,7 +165,7 @@ def check_documents(root, documents=DOCUMENTS):
 
 ALLOWED_IN_SELF_TEST = {"downwards include", "api uses the model", "cli uses the public headers",
                         "example uses the public headers", "python uses the public headers and pybind11",
-                        "plot uses Qt and the report"}
+                        "plot uses Qt and the report", "plot uses the output files"}
 
 
 def self_test():
@@ -200,6 +201,10 @@ def self_test():
         "plot uses Qt and the report": ("plot/plot_render.cpp", '#include <QPainter>\n#include "report/plot_model.h"\n',
                                         "report/plot_model.h"),
         "api uses the python module": ("api/compute.cpp", '#include "python/module.h"\n', "python/module.h"),
+        "files uses the report": ("files/output_file.cpp", '#include "report/format.h"\n', "report/format.h"),
+        "files uses Qt": ("files/output_file.cpp", "#include <QFile>\n", None),
+        "plot uses the output files": ("plot/plot_render.cpp", '#include "files/output_file.h"\n',
+                                       "files/output_file.h"),
     }
     failures = 0
     for name, (source, text, header) in cases.items():

@@ -7,9 +7,12 @@
 #
 # Then printers that cannot take the job, each made the default in turn: a
 # queue that refuses jobs (cupsreject), a queue whose device cannot be
-# opened, and a queue that does not let this user print. None may be
-# reported as printed: the protocol goes into the fallback PDF, and the
-# reason is told.
+# opened, a queue that does not let this user print, the first queue again
+# once its device is gone (its earlier, printed job must not pass for the
+# new one), and a device that works on the job for a while and then fails
+# (the job is still processing when first looked at). None may be reported
+# as printed: the protocol goes into the fallback PDF, and the reason is
+# told.
 #
 # Usage: cups_print_test.sh path/to/elprops-cli
 set -euo pipefail
@@ -53,7 +56,23 @@ AccessLog $work/log/access_log
 ErrorLog $work/log/error_log
 PageLog $work/log/page_log
 SystemGroup root
+ServerBin $work/serverbin
 CONF
+# The system's filters and a backend of the test's own: a device that takes
+# the job, works on it for two seconds and then fails.
+mkdir -p "$work/serverbin/backend"
+for entry in /usr/lib/cups/*; do
+  [ "$(basename "$entry")" = backend ] || ln -s "$entry" "$work/serverbin/"
+done
+cat >"$work/serverbin/backend/failing" <<'BACKEND'
+#!/bin/sh
+[ $# -eq 0 ] && { echo 'direct failing "Unknown" "Failing test device"'; exit 0; }
+cat ${6:+"$6"} >/dev/null
+sleep 2
+echo "ERROR: the test device broke down" >&2
+exit 1
+BACKEND
+chmod 755 "$work/serverbin/backend/failing"
 cat >"$work/root/cupsd.conf" <<CONF
 Listen $work/cups.sock
 LogLevel info
@@ -161,3 +180,14 @@ expect_fallback broken "printing on broken failed"
 lpadmin -p denied -E -v "file://$work/out/denied.pdf" -P "$ppd" -u "deny:$(id -un)" 2>/dev/null
 expect_fallback denied "the printer denied did not take the job"
 [ ! -e "$work/out/denied.pdf" ] || { echo "FAIL: the denying queue printed" >&2; exit 1; }
+
+# A second print on the first queue, whose device is now gone: the job that
+# printed before is not this one.
+lpadmin -p "$queue" -v "file://$work/no-such-folder/again.pdf"
+expect_fallback "$queue" "printing on $queue failed"
+
+# Still processing when first looked at, then the device fails.
+lpadmin -p failing -E -v failing:/device -P "$ppd" -o printer-error-policy=abort-job 2>/dev/null
+started=$(date +%s)
+expect_fallback failing "the print system aborted job failing-"
+[ $(($(date +%s) - started)) -ge 2 ] || { echo "FAIL: failing: the job's end was not waited for" >&2; exit 1; }

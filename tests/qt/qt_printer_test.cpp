@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -193,6 +194,28 @@ TEST_F(QtPrinterTest, RenderPdfCutShortFailsAndKeepsTheOlderFile) {
   EXPECT_NE(outcome.detail.find(path.toStdString()), std::string::npos) << outcome.detail;
   EXPECT_EQ(ReadAll(path.toStdString()), QByteArray("older protocol"));
   EXPECT_EQ(FilesIn(folder.path()), QStringList{QStringLiteral("protocol.pdf")});
+}
+
+// The streaming printer writes each page out as the next one starts: before
+// the document ends, pages are already in the temporary file beside the PDF,
+// and the PDF's own name is not yet taken. No line, no file.
+TEST_F(QtPrinterTest, StreamPrinterWritesPagesBeforeTheEnd) {
+  QTemporaryDir folder(Home() + "/stream-XXXXXX");
+  const std::string path = (folder.path() + "/stream.pdf").toStdString();
+  PdfStreamPrinter printer(path);
+  EXPECT_EQ(printer.EndDocument().kind, PrintOutcome::Kind::Printed);
+  EXPECT_TRUE(FilesIn(folder.path()).isEmpty());
+  for (int round = 0; round < 3; ++round) {
+    for (const std::string& line : LongDocument().lines) printer.PrintLine(line);
+  }
+  const QStringList during = FilesIn(folder.path());
+  ASSERT_EQ(during.size(), 1);
+  EXPECT_TRUE(during.front().startsWith(QStringLiteral(".stream.pdf."))) << during.front().toStdString();
+  EXPECT_GT(QFileInfo(folder.path() + "/" + during.front()).size(), 4096);
+  const PrintOutcome outcome = printer.EndDocument();
+  ASSERT_EQ(outcome.kind, PrintOutcome::Kind::SavedAsPdf) << outcome.detail;
+  EXPECT_GE(PageCount(ReadAll(path)), 9);
+  EXPECT_EQ(FilesIn(folder.path()), QStringList{QStringLiteral("stream.pdf")});
 }
 
 struct BadPathCase {
