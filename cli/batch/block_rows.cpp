@@ -50,7 +50,7 @@ std::uint8_t SubstanceNames::Lookup(std::string_view text) {
 }
 
 std::uint8_t SubstanceNames::Find(std::string_view text) {
-  if (text.size() <= ShortTextMemo<std::uint8_t, 6>::kLongest) return shortNames_.Get(text, Lookup);
+  if (text.size() <= ShortTextMemo<std::uint8_t, 9>::kLongest) return shortNames_.Get(text, Lookup);
   if (const auto found = longNames_.find(text); found != longNames_.end()) return found->second;
   // Many different long names: start again rather than grow.
   if (longNames_.size() == kMostLongNames) longNames_.clear();

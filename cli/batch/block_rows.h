@@ -89,7 +89,7 @@ class SubstanceNames {
     std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
   };
   static constexpr std::size_t kMostLongNames = 1024;
-  ShortTextMemo<std::uint8_t, 6> shortNames_;
+  ShortTextMemo<std::uint8_t, 9> shortNames_;
   std::unordered_map<std::string, std::uint8_t, Hash, std::equal_to<>> longNames_;
 };
 
