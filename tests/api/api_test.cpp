@@ -29,6 +29,15 @@ std::string Digits(float value, int digits) {
   return text;
 }
 
+// A plain number does not become a substance: compute(0.1f, 20.0f, 17) and
+// compute(17, 0.1f, 20.0f) do not compile.
+template <typename... Args>
+concept Computable = requires(Args... args) { elprops::compute(args...); };
+static_assert(!Computable<float, float, int>);
+static_assert(!Computable<int, float, float>);
+static_assert(Computable<elprops::substance_id, float, float>);
+static_assert(Computable<const char*, double, float>);
+
 elprops::substance_id S(int index) { return elprops::substance_id{static_cast<std::uint8_t>(index)}; }
 
 std::vector<elprops::substance_id> Ids(std::initializer_list<int> indices) {
