@@ -27,6 +27,22 @@ T At(std::span<const T> values, std::size_t i) {
 
 }  // namespace
 
+std::string_view warning_kind_name(warning_kind kind) noexcept {
+  switch (kind) {
+    case warning_kind::above_solubility:
+      return "above_solubility";
+    case warning_kind::ill_defined:
+      return "ill_defined";
+    case warning_kind::no_solubility_data:
+      return "no_solubility_data";
+    case warning_kind::above_boiling:
+      return "above_boiling";
+    case warning_kind::not_physical:
+      return "not_physical";
+  }
+  return {};
+}
+
 expected<std::vector<warning>> check_validity(substance_id substance, float mass_fraction, float temperature_celsius) {
   const expected<std::uint8_t> index = api::ModelIndex(substance);
   if (!index) return index.error();

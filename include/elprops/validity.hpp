@@ -29,6 +29,11 @@ enum class warning_kind : std::uint8_t {
   not_physical,        // a computed value at or below zero: the correlation is beyond its range
 };
 
+// The name of a kind, as the Python module and JSON give it:
+// "above_solubility", "ill_defined", "no_solubility_data", "above_boiling",
+// "not_physical".
+ELPROPS_API std::string_view warning_kind_name(warning_kind kind) noexcept;
+
 struct warning {
   warning_kind kind = warning_kind::above_solubility;
   std::string message;  // in English, as elprops-cli prints it
