@@ -118,6 +118,7 @@ struct ArrayInputs {
   std::optional<std::string> allPointsError;
   py::array fractions;
   py::array temperatures;
+  std::vector<std::size_t> masked;  // the points a mask hides, ascending
 };
 
 ArrayInputs BroadcastInputs(py::handle substance, py::handle massFraction, py::handle temperature) {
@@ -136,7 +137,12 @@ ArrayInputs BroadcastInputs(py::handle substance, py::handle massFraction, py::h
   const py::object float32 = NumPy().attr("float32");
   in.fractions = Spread(fractions, in.shape, count, float32);
   in.temperatures = Spread(temperatures, in.shape, count, float32);
-  in.substances = Spread(substances, in.shape, count, py::none());
+  in.masked = MaskedPoints(in.shape, {MaskOf(substance), MaskOf(massFraction), MaskOf(temperature)});
+  // A hidden point is given no substance, so each point needs its own
+  // (unless no point has one).
+  in.substances = in.masked.empty() || in.allPointsError
+                      ? Spread(substances, in.shape, count, py::none())
+                      : Contiguous(NumPy().attr("broadcast_to")(substances, in.shape), py::none());
   return in;
 }
 
@@ -183,6 +189,10 @@ CopyPlan KeepPoints(const ArrayInputs& in, py::handle massFraction, py::handle t
   } else {
     SubstanceIds(in.substances, ids, substanceErrors);
   }
+  // Not computed: compute_many refuses a point without a substance at once.
+  if (!in.allPointsError) {
+    for (const std::size_t i : in.masked) ids[i] = elprops::substance_id{0};
+  }
   kept.substances = ids;
   if (copyX) {
     kept.fractions = {copies, x.size()};
@@ -219,14 +229,27 @@ void KeepValues(const elprops::property_columns& out, std::size_t begin, std::si
   }
 }
 
+// The messages of the failed points of a piece: "masked" for a point a
+// mask hides, the substance's own for a substance that names none, else
+// the library's.
+struct FailureMessages {
+  const std::map<std::size_t, std::string>& substanceErrors;
+  std::span<const std::size_t> masked;  // ascending; the front is the next one to come
+  TextCollector texts;
+
+  void Add(std::size_t i, std::size_t substanceAt, const std::string& library) {
+    while (!masked.empty() && masked.front() < i) masked = masked.subspan(1);
+    if (!masked.empty() && masked.front() == i) return texts.Add(i, kMaskedMessage);
+    const auto own = substanceErrors.find(substanceAt);
+    texts.Add(i, own != substanceErrors.end() ? own->second : library);
+  }
+};
+
 // Computes the points into the columns without the interpreter: copies the
-// points first, then computes them piece by piece with the library's
-// messages of the failed ones (a substance that names none has its own),
-// and keeps each piece's values.
-std::vector<std::pair<std::size_t, std::string>> ComputeKept(std::size_t count, const CopyPlan& plan, KeptPoints& kept,
-                                                             const std::map<std::size_t, std::string>& substanceErrors,
-                                                             const elprops::property_columns& out) {
-  std::vector<std::pair<std::size_t, std::string>> failures;
+// points first, then computes them piece by piece with the messages of the
+// failed ones, and keeps each piece's values.
+SharedTexts ComputeKept(std::size_t count, const CopyPlan& plan, KeptPoints& kept, FailureMessages failures,
+                        const elprops::property_columns& out) {
   py::gil_scoped_release unlocked;
   if (!plan.fractionsFrom.empty()) {
     std::memcpy(const_cast<float*>(kept.fractions.data()), plan.fractionsFrom.data(), kept.fractions.size_bytes());
@@ -248,11 +271,10 @@ std::vector<std::pair<std::size_t, std::string>> ComputeKept(std::size_t count, 
       ++found;
       const std::size_t i = begin + k;
       kept.failed.push_back(i);
-      const auto own = substanceErrors.find(kept.substances.size() == 1 ? 0 : i);
-      failures.emplace_back(i, own != substanceErrors.end() ? own->second : std::move(messages[k]));
+      failures.Add(i, kept.substances.size() == 1 ? 0 : i, messages[k]);
     }
   }
-  return failures;
+  return failures.texts.Take();
 }
 
 py::object ComputeArrays(py::handle substance, py::handle massFraction, py::handle temperature) {
@@ -260,7 +282,7 @@ py::object ComputeArrays(py::handle substance, py::handle massFraction, py::hand
   py::array_t<float> columns[5] = {py::array_t<float>(in.dims), py::array_t<float>(in.dims),
                                    py::array_t<float>(in.dims), py::array_t<float>(in.dims),
                                    py::array_t<float>(in.dims)};
-  std::vector<std::pair<std::size_t, std::string>> failures;
+  SharedTexts failures;
   KeptPoints kept;
   if (in.count > 0) {
     const std::size_t n = in.count;
@@ -271,9 +293,9 @@ py::object ComputeArrays(py::handle substance, py::handle massFraction, py::hand
                                         {columns[4].mutable_data(), n}};
     std::map<std::size_t, std::string> substanceErrors;
     const CopyPlan plan = KeepPoints(in, massFraction, temperature, kept, substanceErrors);
-    failures = ComputeKept(n, plan, kept, substanceErrors, out);
+    failures = ComputeKept(n, plan, kept, FailureMessages{substanceErrors, in.masked, {}}, out);
   }
-  const py::array messages = MessageArray(in.shape, failures);
+  const py::array messages = SharedTextArray(in.shape, failures);
   const py::object warnings = py::cast(PendingWarnings(in.shape, in.count, std::move(kept)));
   return Record(Types().propertyArrays, columns[0], columns[1], columns[2], columns[3], columns[4], messages, warnings);
 }
