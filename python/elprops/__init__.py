@@ -107,11 +107,10 @@ class _ConvertedSingle(Single):
 
 
 class ValueArray(_np.ndarray):
-    """A float64 array of molality() or molarity() with the messages of its
-    points: NaN where a point has no value, and `error`, an array of str
-    objects of the same shape, says why ('masked' where the argument's mask
-    hides the point; '' where it has a value). Arrays made from it (slices,
-    arithmetic) are plain values: their `error` is None.
+    """A float64 array of molality() or molarity(): NaN where a point has no
+    value, and `error`, str objects of the same shape, says why ('masked' where
+    a mask hides the point, '' where it has a value). Arrays made from it
+    (slices, arithmetic) have no `error` (None).
     """
 
     def __array_finalize__(self, obj):
@@ -519,8 +518,7 @@ def to_mass_fraction(substance, value, unit, temperature=None):
     return converted
 
 
-def _values(answer):
-    """A float of the compiled part, or its values and messages as a ValueArray."""
+def _values(answer):  # a float, or the values and messages of arrays
     if type(answer) is not tuple:
         return answer
     values, error = answer
