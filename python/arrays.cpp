@@ -1,6 +1,7 @@
 #include "python/arrays.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 namespace elprops::python {
@@ -26,6 +27,19 @@ class QuietOverflow {
   py::object state_;
 };
 
+// Whether casting `a` to the dtype may overflow: a float to a narrower
+// float (an integer never exceeds a single).
+bool MayOverflow(const py::array& a, const py::object& dtype) {
+  return !dtype.is_none() && KindOf(a) == 'f' && a.dtype().itemsize() > py::dtype::from_args(dtype).itemsize();
+}
+
+// NumPy's masked-array type, owned for the life of the process (see
+// PackageTypes).
+PyObject* MaskedArrayType() {
+  static PyObject* const type = py::object(NumPy().attr("ma").attr("MaskedArray")).release().ptr();
+  return type;
+}
+
 }  // namespace
 
 py::module_ NumPy() { return py::module_::import("numpy"); }
@@ -33,13 +47,15 @@ py::module_ NumPy() { return py::module_::import("numpy"); }
 py::array AsArray(py::handle obj) { return py::reinterpret_steal<py::array>(NumPy().attr("asarray")(obj).release()); }
 
 py::array Contiguous(const py::array& a, const py::object& dtype) {
+  if (!MayOverflow(a, dtype)) return NumPy().attr("ascontiguousarray")(a, dtype);
   const QuietOverflow quiet;
   return NumPy().attr("ascontiguousarray")(a, dtype);
 }
 
 py::array Spread(const py::array& a, const py::tuple& shape, py::ssize_t count, const py::object& dtype) {
   py::object np = NumPy();
-  const QuietOverflow quiet;
+  std::optional<QuietOverflow> quiet;
+  if (MayOverflow(a, dtype)) quiet.emplace();
   if (a.size() == 1 && count != 1) return np.attr("ascontiguousarray")(a.attr("reshape")(1), dtype);
   return np.attr("ascontiguousarray")(np.attr("broadcast_to")(a, shape), dtype);
 }
@@ -62,9 +78,10 @@ Broadcast BroadcastArguments(const std::vector<std::pair<py::array, py::object>>
 }
 
 py::object MaskOf(py::handle obj) {
-  const py::module_ ma = NumPy().attr("ma");
-  if (!py::isinstance(obj, ma.attr("MaskedArray"))) return py::none();
-  py::object mask = ma.attr("getmaskarray")(obj);
+  const int masked = PyObject_IsInstance(obj.ptr(), MaskedArrayType());
+  if (masked < 0) throw py::error_already_set();
+  if (masked == 0) return py::none();
+  py::object mask = NumPy().attr("ma").attr("getmaskarray")(obj);
   return mask.attr("any")().cast<bool>() ? mask : py::none();
 }
 

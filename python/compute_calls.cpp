@@ -100,6 +100,27 @@ class PendingWarnings {
   py::object texts_;
 };
 
+// The messages of an array call's failed points, made into the text array
+// when first read: the array holds a reference for every point, which costs
+// more to make and to let go of than computing a few points does.
+class PendingMessages {
+ public:
+  PendingMessages(py::tuple shape, SharedTexts failures) : shape_(std::move(shape)), failures_(std::move(failures)) {}
+
+  py::object Texts() {
+    if (!texts_) {
+      texts_ = SharedTextArray(shape_, failures_);
+      failures_ = {};
+    }
+    return texts_;
+  }
+
+ private:
+  py::tuple shape_;
+  SharedTexts failures_;
+  py::object texts_;
+};
+
 // --- Arrays of points --------------------------------------------------------
 
 // The library computes the points in pieces of this many, into messages
@@ -295,7 +316,7 @@ py::object ComputeArrays(py::handle substance, py::handle massFraction, py::hand
     const CopyPlan plan = KeepPoints(in, massFraction, temperature, kept, substanceErrors);
     failures = ComputeKept(n, plan, kept, FailureMessages{substanceErrors, in.masked, {}}, out);
   }
-  const py::array messages = SharedTextArray(in.shape, failures);
+  const py::object messages = py::cast(PendingMessages(in.shape, std::move(failures)));
   const py::object warnings = py::cast(PendingWarnings(in.shape, in.count, std::move(kept)));
   return Record(Types().propertyArrays, columns[0], columns[1], columns[2], columns[3], columns[4], messages, warnings);
 }
@@ -315,6 +336,10 @@ void DefineComputeFunctions(py::module_& m) {
                               "its points. Calling it gives the text array, the same one every time.")
       .def("__call__", &PendingWarnings::Texts)
       .def("__repr__", &PendingWarnings::Repr);
+  py::class_<PendingMessages>(m, "PendingMessages",
+                              "The messages of an array call's failed points until they are first read. Calling it "
+                              "gives the text array, the same one every time.")
+      .def("__call__", &PendingMessages::Texts);
   m.def("compute", &Compute, "The compiled part of compute().");
   m.def("compute_many", &ComputeArrays, "The compiled part of compute_many().");
 }

@@ -275,18 +275,19 @@ class Conversions(_record("Conversions", [
 
 # --- The arrays of points --------------------------------------------------------
 
-# The warnings of an array call until they are first read (made by the
-# compiled part); calling one gives the text array, the same one every time.
-_PendingWarnings = _elprops.PendingWarnings
+# The warnings and the messages of an array call until they are first read
+# (made by the compiled part); calling one gives the text array, the same
+# one every time.
+_PENDING = (_elprops.PendingWarnings, _elprops.PendingMessages)
 _item = tuple.__getitem__
 
 
 def _read(item):
-    return item() if type(item) is _PendingWarnings else item
+    return item() if type(item) in _PENDING else item
 
 
-# PropertyArrays: the named tuple with the array `warning` worked out when
-# it is first read. Its last item is a _PendingWarnings until then; every
+# PropertyArrays: the named tuple with the arrays `error` and `warning` made
+# when first read. Their items are pending until then; every
 # way of reading the items (the field, indexing, iterating, unpacking, repr,
 # comparing, pickling, _asdict) goes through the accessors here and so sees
 # the text array.
@@ -319,9 +320,16 @@ class PropertyArrays(_record("PropertyArrays", [
     call's own copy of the points and of their computed values: changing the
     argument or result arrays afterwards changes no warning, and later reads
     give the same array. A caller who never reads them does not pay for
-    them; until then the record holds that copy, some 29 bytes a point.
+    them; until then the record holds that copy, some 29 bytes a point. The
+    array `error` too is made when first read, from the messages of the failed
+    points only.
     """
     __slots__ = ()
+
+    @property
+    def error(self):
+        """array of str objects: why a point failed, '' where it was computed"""
+        return _read(_item(self, -2))
 
     @property
     def warning(self):
