@@ -100,9 +100,7 @@ class Single(float):
     __str__ = __repr__
 
 
-class _ConvertedSingle(Single):
-    """The mass fraction of to_mass_fraction(): a Single with the warnings of
-    its point (.warnings, a tuple of PointWarning records)."""
+class _ConvertedSingle(Single):  # to_mass_fraction()'s: .warnings, PointWarning records
     __slots__ = ("warnings",)
 
 
@@ -138,7 +136,6 @@ class Properties(_record("Properties", [
     surface_tension       N/m
     heat_capacity         specific heat capacity, J/(kg*K)
     thermal_conductivity  W/(m*K)
-
 
     r.warnings is a tuple of PointWarning records (kind, message, note): what
     elprops-cli warns of at the point, solubility first; empty when none. It
@@ -262,13 +259,9 @@ class Conversions(_record("Conversions", [
     achieved       float64: the concentration computed back from mass_fraction
     error          str objects (dtype object): why a conversion failed
                    ('masked' where a mask hides the point), '' where it worked
-
-    Beside the fields, as an attribute that is no part of the tuple:
-
-    warning        str objects: the warnings and notes compute() gives at the
-                   converted mass fraction and the temperature, joined by '; ',
-                   '' where none; all '' when no temperature was given (the
-                   solubility depends on it)
+    warning        (an attribute, no field) str objects: the warnings compute()
+                   gives at the converted point joined by '; ', '' where none;
+                   all '' when no temperature was given
     """
     warning = None
 
