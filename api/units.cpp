@@ -65,7 +65,10 @@ expected<conversion> to_mass_fraction(substance_id substance, concentration_unit
     // A molarity or g/L that no admissible mass fraction reaches.
     return failure{c.outOfReach ? error_kind::out_of_reach : error_kind::inadmissible_input, c.error};
   }
-  return conversion{c.massFraction, c.achieved};
+  conversion out{c.massFraction, c.achieved, {}};
+  if (auto warnings = check_validity(substance, c.massFraction, temperature_celsius))
+    out.warnings = std::move(*warnings);
+  return out;
 }
 
 expected<double> from_mass_fraction(substance_id substance, concentration_unit unit, float mass_fraction,

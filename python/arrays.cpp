@@ -1,31 +1,43 @@
 #include "python/arrays.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 namespace elprops::python {
 
 namespace {
 
-std::size_t CodePoints(std::string_view utf8) {
-  std::size_t n = 0;
-  for (const char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0u) != 0x80u ? 1u : 0u;
-  return n;
+// NumPy's warning of an overflow held off while arrays are cast: a value
+// too large for a single is an infinity, which its point refuses with its
+// message, as a single value is.
+class QuietOverflow {
+ public:
+  QuietOverflow() : state_(NumPy().attr("errstate")(py::arg("over") = "ignore")) { state_.attr("__enter__")(); }
+  QuietOverflow(const QuietOverflow&) = delete;
+  QuietOverflow& operator=(const QuietOverflow&) = delete;
+  ~QuietOverflow() {
+    try {
+      state_.attr("__exit__")(py::none(), py::none(), py::none());
+    } catch (const py::error_already_set&) {  // nothing to undo that could fail
+    }
+  }
+
+ private:
+  py::object state_;
+};
+
+// Whether casting `a` to the dtype may overflow: a float to a narrower
+// float (an integer never exceeds a single).
+bool MayOverflow(const py::array& a, const py::object& dtype) {
+  return !dtype.is_none() && KindOf(a) == 'f' && a.dtype().itemsize() > py::dtype::from_args(dtype).itemsize();
 }
 
-// Writes a UTF-8 text as UCS-4, the form of NumPy's str arrays.
-void PutUcs4(std::string_view utf8, std::uint32_t* out) {
-  std::size_t k = 0;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    std::size_t extra = lead >= 0xF0u ? 3 : lead >= 0xE0u ? 2 : lead >= 0xC0u ? 1 : 0;
-    std::uint32_t code = extra == 0 ? lead : lead & (0x3Fu >> extra);
-    ++i;
-    for (; extra > 0 && i < utf8.size(); --extra, ++i) {
-      code = (code << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3Fu);
-    }
-    out[k++] = code;
-  }
+// NumPy's masked-array type, owned for the life of the process (see
+// PackageTypes).
+PyObject* MaskedArrayType() {
+  static PyObject* const type = py::object(NumPy().attr("ma").attr("MaskedArray")).release().ptr();
+  return type;
 }
 
 }  // namespace
@@ -34,13 +46,22 @@ py::module_ NumPy() { return py::module_::import("numpy"); }
 
 py::array AsArray(py::handle obj) { return py::reinterpret_steal<py::array>(NumPy().attr("asarray")(obj).release()); }
 
+py::array Contiguous(const py::array& a, const py::object& dtype) {
+  if (!MayOverflow(a, dtype)) return NumPy().attr("ascontiguousarray")(a, dtype);
+  const QuietOverflow quiet;
+  return NumPy().attr("ascontiguousarray")(a, dtype);
+}
+
 py::array Spread(const py::array& a, const py::tuple& shape, py::ssize_t count, const py::object& dtype) {
   py::object np = NumPy();
+  std::optional<QuietOverflow> quiet;
+  if (MayOverflow(a, dtype)) quiet.emplace();
   if (a.size() == 1 && count != 1) return np.attr("ascontiguousarray")(a.attr("reshape")(1), dtype);
   return np.attr("ascontiguousarray")(np.attr("broadcast_to")(a, shape), dtype);
 }
 
-Broadcast BroadcastArguments(const std::vector<std::pair<py::array, py::object>>& inputs) {
+Broadcast BroadcastArguments(const std::vector<std::pair<py::array, py::object>>& inputs,
+                             const std::vector<py::object>& masks) {
   py::list shapes;
   for (const auto& input : inputs) shapes.append(ShapeOf(input.first));
   Broadcast b;
@@ -52,18 +73,29 @@ Broadcast BroadcastArguments(const std::vector<std::pair<py::array, py::object>>
   }
   b.count = static_cast<std::size_t>(count);
   for (const auto& [a, dtype] : inputs) b.arrays.push_back(Spread(a, b.shape, count, dtype));
+  b.masked = MaskedPoints(b.shape, masks);
   return b;
 }
 
-py::array MessageArray(const py::tuple& shape, const std::vector<std::pair<std::size_t, std::string>>& texts) {
-  std::size_t width = 1;
-  for (const auto& text : texts) width = std::max(width, CodePoints(text.second));
-  // Zeroed by the allocator: the pages of a large array with no text are
-  // never written.
-  py::array messages = NumPy().attr("zeros")(shape, py::dtype("<U" + std::to_string(width)));
-  auto* slots = static_cast<std::uint32_t*>(messages.mutable_data());
-  for (const auto& [i, text] : texts) PutUcs4(text, slots + i * width);
-  return messages;
+py::object MaskOf(py::handle obj) {
+  const int masked = PyObject_IsInstance(obj.ptr(), MaskedArrayType());
+  if (masked < 0) throw py::error_already_set();
+  if (masked == 0) return py::none();
+  py::object mask = NumPy().attr("ma").attr("getmaskarray")(obj);
+  return mask.attr("any")().cast<bool>() ? mask : py::none();
+}
+
+std::vector<std::size_t> MaskedPoints(const py::tuple& shape, const std::vector<py::object>& masks) {
+  std::vector<std::size_t> masked;
+  py::object all = py::none();
+  for (const py::object& mask : masks) {
+    if (mask.is_none()) continue;
+    all = all.is_none() ? NumPy().attr("broadcast_to")(mask, shape) : all | mask;
+  }
+  if (all.is_none()) return masked;
+  const py::array_t<std::int64_t> points = NumPy().attr("flatnonzero")(all);
+  masked.assign(points.data(), points.data() + points.size());
+  return masked;
 }
 
 py::array SharedTextArray(const py::tuple& shape, const std::vector<std::pair<std::size_t, std::uint32_t>>& points,

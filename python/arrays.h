@@ -5,10 +5,13 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include "python/warning_texts.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -45,22 +48,39 @@ std::span<const T> Part(std::span<const T> values, std::size_t begin, std::size_
 }
 
 // An input for many points, contiguous in the dtype (None: its own): one
-// element for every point, or one per point in the broadcast shape.
+// element for every point, or one per point in the broadcast shape. A
+// value too large for the dtype becomes an infinity without NumPy's
+// warning: its point is refused with its message.
 py::array Spread(const py::array& a, const py::tuple& shape, py::ssize_t count, const py::object& dtype);
 
-// Arguments broadcast together, each spread in its dtype.
+// Arguments broadcast together, each spread in its dtype; `masked` lists
+// the points that the masks of the arguments as given hide.
 struct Broadcast {
   py::tuple shape;
   std::vector<py::ssize_t> dims;
   std::size_t count = 0;
   std::vector<py::array> arrays;
+  std::vector<std::size_t> masked;
 };
 
-Broadcast BroadcastArguments(const std::vector<std::pair<py::array, py::object>>& inputs);
+Broadcast BroadcastArguments(const std::vector<std::pair<py::array, py::object>>& inputs,
+                             const std::vector<py::object>& masks = {});
 
-// A str array of the shape with the given texts at their (flat) points and
-// '' elsewhere.
-py::array MessageArray(const py::tuple& shape, const std::vector<std::pair<std::size_t, std::string>>& texts);
+// `a` as a contiguous array of the dtype, a value too large for it an
+// infinity without NumPy's warning.
+py::array Contiguous(const py::array& a, const py::object& dtype);
+
+// The message of a point that a masked array's mask hides: it is not
+// computed.
+inline constexpr std::string_view kMaskedMessage = "masked";
+
+// The mask of a NumPy masked array that hides any point, as a bool array;
+// None for any other argument.
+py::object MaskOf(py::handle obj);
+
+// The flat indices, ascending, of the points of the shape that any of the
+// masks (None: hides nothing) hides, each broadcast to the shape.
+std::vector<std::size_t> MaskedPoints(const py::tuple& shape, const std::vector<py::object>& masks);
 
 // An array of str objects for texts that many points share: point i has
 // table[id], the others ''. Each text is one Python str that its points
@@ -68,5 +88,9 @@ py::array MessageArray(const py::tuple& shape, const std::vector<std::pair<std::
 // runs to some hundred characters, 400 bytes) for every point.
 py::array SharedTextArray(const py::tuple& shape, const std::vector<std::pair<std::size_t, std::uint32_t>>& points,
                           const std::vector<std::string>& table);
+
+inline py::array SharedTextArray(const py::tuple& shape, const SharedTexts& texts) {
+  return SharedTextArray(shape, texts.points, texts.table);
+}
 
 }  // namespace elprops::python

@@ -100,6 +100,27 @@ class PendingWarnings {
   py::object texts_;
 };
 
+// The messages of an array call's failed points, made into the text array
+// when first read: the array holds a reference for every point, which costs
+// more to make and to let go of than computing a few points does.
+class PendingMessages {
+ public:
+  PendingMessages(py::tuple shape, SharedTexts failures) : shape_(std::move(shape)), failures_(std::move(failures)) {}
+
+  py::object Texts() {
+    if (!texts_) {
+      texts_ = SharedTextArray(shape_, failures_);
+      failures_ = {};
+    }
+    return texts_;
+  }
+
+ private:
+  py::tuple shape_;
+  SharedTexts failures_;
+  py::object texts_;
+};
+
 // --- Arrays of points --------------------------------------------------------
 
 // The library computes the points in pieces of this many, into messages
@@ -118,6 +139,7 @@ struct ArrayInputs {
   std::optional<std::string> allPointsError;
   py::array fractions;
   py::array temperatures;
+  std::vector<std::size_t> masked;  // the points a mask hides, ascending
 };
 
 ArrayInputs BroadcastInputs(py::handle substance, py::handle massFraction, py::handle temperature) {
@@ -136,7 +158,12 @@ ArrayInputs BroadcastInputs(py::handle substance, py::handle massFraction, py::h
   const py::object float32 = NumPy().attr("float32");
   in.fractions = Spread(fractions, in.shape, count, float32);
   in.temperatures = Spread(temperatures, in.shape, count, float32);
-  in.substances = Spread(substances, in.shape, count, py::none());
+  in.masked = MaskedPoints(in.shape, {MaskOf(substance), MaskOf(massFraction), MaskOf(temperature)});
+  // A hidden point is given no substance, so each point needs its own
+  // (unless no point has one).
+  in.substances = in.masked.empty() || in.allPointsError
+                      ? Spread(substances, in.shape, count, py::none())
+                      : Contiguous(NumPy().attr("broadcast_to")(substances, in.shape), py::none());
   return in;
 }
 
@@ -183,6 +210,10 @@ CopyPlan KeepPoints(const ArrayInputs& in, py::handle massFraction, py::handle t
   } else {
     SubstanceIds(in.substances, ids, substanceErrors);
   }
+  // Not computed: compute_many refuses a point without a substance at once.
+  if (!in.allPointsError) {
+    for (const std::size_t i : in.masked) ids[i] = elprops::substance_id{0};
+  }
   kept.substances = ids;
   if (copyX) {
     kept.fractions = {copies, x.size()};
@@ -219,14 +250,27 @@ void KeepValues(const elprops::property_columns& out, std::size_t begin, std::si
   }
 }
 
+// The messages of the failed points of a piece: "masked" for a point a
+// mask hides, the substance's own for a substance that names none, else
+// the library's.
+struct FailureMessages {
+  const std::map<std::size_t, std::string>& substanceErrors;
+  std::span<const std::size_t> masked;  // ascending; the front is the next one to come
+  TextCollector texts;
+
+  void Add(std::size_t i, std::size_t substanceAt, const std::string& library) {
+    while (!masked.empty() && masked.front() < i) masked = masked.subspan(1);
+    if (!masked.empty() && masked.front() == i) return texts.Add(i, kMaskedMessage);
+    const auto own = substanceErrors.find(substanceAt);
+    texts.Add(i, own != substanceErrors.end() ? own->second : library);
+  }
+};
+
 // Computes the points into the columns without the interpreter: copies the
-// points first, then computes them piece by piece with the library's
-// messages of the failed ones (a substance that names none has its own),
-// and keeps each piece's values.
-std::vector<std::pair<std::size_t, std::string>> ComputeKept(std::size_t count, const CopyPlan& plan, KeptPoints& kept,
-                                                             const std::map<std::size_t, std::string>& substanceErrors,
-                                                             const elprops::property_columns& out) {
-  std::vector<std::pair<std::size_t, std::string>> failures;
+// points first, then computes them piece by piece with the messages of the
+// failed ones, and keeps each piece's values.
+SharedTexts ComputeKept(std::size_t count, const CopyPlan& plan, KeptPoints& kept, FailureMessages failures,
+                        const elprops::property_columns& out) {
   py::gil_scoped_release unlocked;
   if (!plan.fractionsFrom.empty()) {
     std::memcpy(const_cast<float*>(kept.fractions.data()), plan.fractionsFrom.data(), kept.fractions.size_bytes());
@@ -248,11 +292,10 @@ std::vector<std::pair<std::size_t, std::string>> ComputeKept(std::size_t count, 
       ++found;
       const std::size_t i = begin + k;
       kept.failed.push_back(i);
-      const auto own = substanceErrors.find(kept.substances.size() == 1 ? 0 : i);
-      failures.emplace_back(i, own != substanceErrors.end() ? own->second : std::move(messages[k]));
+      failures.Add(i, kept.substances.size() == 1 ? 0 : i, messages[k]);
     }
   }
-  return failures;
+  return failures.texts.Take();
 }
 
 py::object ComputeArrays(py::handle substance, py::handle massFraction, py::handle temperature) {
@@ -260,7 +303,7 @@ py::object ComputeArrays(py::handle substance, py::handle massFraction, py::hand
   py::array_t<float> columns[5] = {py::array_t<float>(in.dims), py::array_t<float>(in.dims),
                                    py::array_t<float>(in.dims), py::array_t<float>(in.dims),
                                    py::array_t<float>(in.dims)};
-  std::vector<std::pair<std::size_t, std::string>> failures;
+  SharedTexts failures;
   KeptPoints kept;
   if (in.count > 0) {
     const std::size_t n = in.count;
@@ -271,9 +314,9 @@ py::object ComputeArrays(py::handle substance, py::handle massFraction, py::hand
                                         {columns[4].mutable_data(), n}};
     std::map<std::size_t, std::string> substanceErrors;
     const CopyPlan plan = KeepPoints(in, massFraction, temperature, kept, substanceErrors);
-    failures = ComputeKept(n, plan, kept, substanceErrors, out);
+    failures = ComputeKept(n, plan, kept, FailureMessages{substanceErrors, in.masked, {}}, out);
   }
-  const py::array messages = MessageArray(in.shape, failures);
+  const py::object messages = py::cast(PendingMessages(in.shape, std::move(failures)));
   const py::object warnings = py::cast(PendingWarnings(in.shape, in.count, std::move(kept)));
   return Record(Types().propertyArrays, columns[0], columns[1], columns[2], columns[3], columns[4], messages, warnings);
 }
@@ -293,6 +336,10 @@ void DefineComputeFunctions(py::module_& m) {
                               "its points. Calling it gives the text array, the same one every time.")
       .def("__call__", &PendingWarnings::Texts)
       .def("__repr__", &PendingWarnings::Repr);
+  py::class_<PendingMessages>(m, "PendingMessages",
+                              "The messages of an array call's failed points until they are first read. Calling it "
+                              "gives the text array, the same one every time.")
+      .def("__call__", &PendingMessages::Texts);
   m.def("compute", &Compute, "The compiled part of compute().");
   m.def("compute_many", &ComputeArrays, "The compiled part of compute_many().");
 }

@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,8 +26,24 @@ constexpr float kNaNSingle = std::numeric_limits<float>::quiet_NaN();
 Broadcast ValuesAndTemperatures(py::handle value, py::handle temperature) {
   const py::module_ np = NumPy();
   return BroadcastArguments({{NumberArray(value, "value"), np.attr("float64")},
-                             {NumberArray(temperature, "temperature"), np.attr("float32")}});
+                             {NumberArray(temperature, "temperature"), np.attr("float32")}},
+                            {MaskOf(value), MaskOf(temperature)});
 }
+
+// Walks the points a mask hides, ascending, beside a loop over all points.
+class MaskCursor {
+ public:
+  explicit MaskCursor(std::span<const std::size_t> masked) : masked_(masked) {}
+
+  // Whether point i is hidden; asked for ascending i.
+  bool Hides(std::size_t i) {
+    while (!masked_.empty() && masked_.front() < i) masked_ = masked_.subspan(1);
+    return !masked_.empty() && masked_.front() == i;
+  }
+
+ private:
+  std::span<const std::size_t> masked_;
+};
 
 // --- solve() -------------------------------------------------------------------
 
@@ -65,22 +83,25 @@ py::object SolveArrays(const SolveQuestion& q, py::handle temperature, py::handl
   py::array_t<float> fractions(b.dims);
   py::array_t<double> concentrations(b.dims);
   py::array_t<std::int32_t> counts(b.dims);
-  std::vector<std::pair<std::size_t, std::string>> failures;
+  TextCollector failures;
   if (b.count > 0) {
     const auto values = Elements<double>(b.arrays[0]);
     const auto temperatures = Elements<float>(b.arrays[1]);
     float* w = fractions.mutable_data();
     double* c = concentrations.mutable_data();
     std::int32_t* n = counts.mutable_data();
+    MaskCursor mask(b.masked);
     py::gil_scoped_release unlocked;
     for (std::size_t i = 0; i < b.count; ++i) {
       const float t = At(temperatures, i);
-      const auto solution = elprops::solve_concentration(q.substance, t, q.property, At(values, i));
+      const bool hidden = mask.Hides(i);
+      const auto solution = hidden ? elprops::expected<elprops::concentration_solution>(elprops::failure{})
+                                   : elprops::solve_concentration(q.substance, t, q.property, At(values, i));
       if (!solution || solution->roots.empty()) {
         n[i] = 0;
         w[i] = kNaNSingle;
         c[i] = kNaN;
-        failures.emplace_back(i, solution.error().message);
+        failures.Add(i, hidden ? kMaskedMessage : std::string_view(solution.error().message));
       } else {
         n[i] = static_cast<std::int32_t>(solution->roots.size());
         w[i] = solution->roots.front().mass_fraction;
@@ -88,7 +109,7 @@ py::object SolveArrays(const SolveQuestion& q, py::handle temperature, py::handl
       }
     }
   }
-  return Record(Types().solutions, fractions, concentrations, counts, MessageArray(b.shape, failures));
+  return Record(Types().solutions, fractions, concentrations, counts, SharedTextArray(b.shape, failures.Take()));
 }
 
 py::object Solve(py::handle substance, py::handle temperature, py::handle property, py::handle value,
@@ -103,26 +124,36 @@ py::object Solve(py::handle substance, py::handle temperature, py::handle proper
 
 // --- to_mass_fraction() --------------------------------------------------------
 
+// Conversions of arrays: the record with the warnings of the converted
+// points (when the temperature is known: the solubility depends on it) as
+// its attribute `warning`, their messages joined as compute()'s are.
 py::object ConvertArrays(elprops::substance_id s, elprops::concentration_unit unit, py::handle value,
-                         py::handle temperature) {
+                         py::handle temperature, bool temperatureKnown) {
   const Broadcast b = ValuesAndTemperatures(value, temperature);
   py::array_t<float> fractions(b.dims);
   py::array_t<double> achieved(b.dims);
-  std::vector<std::pair<std::size_t, std::string>> failures;
+  TextCollector failures;
+  TextCollector warned;
   if (b.count > 0) {
     const auto values = Elements<double>(b.arrays[0]);
     const auto temperatures = Elements<float>(b.arrays[1]);
     float* w = fractions.mutable_data();
     double* a = achieved.mutable_data();
+    MaskCursor mask(b.masked);
     py::gil_scoped_release unlocked;
     for (std::size_t i = 0; i < b.count; ++i) {
-      const auto c = elprops::to_mass_fraction(s, unit, At(values, i), At(temperatures, i));
+      const bool hidden = mask.Hides(i);
+      const auto c = hidden ? elprops::expected<elprops::conversion>(elprops::failure{})
+                            : elprops::to_mass_fraction(s, unit, At(values, i), At(temperatures, i));
       w[i] = c ? c->mass_fraction : kNaNSingle;
       a[i] = c ? c->achieved : kNaN;
-      if (!c) failures.emplace_back(i, c.error().message);
+      if (!c) failures.Add(i, hidden ? kMaskedMessage : std::string_view(c.error().message));
+      if (c && temperatureKnown && !c->warnings.empty()) warned.Add(i, elprops::join_warnings(c->warnings));
     }
   }
-  return Record(Types().conversions, fractions, achieved, MessageArray(b.shape, failures));
+  py::object record = Record(Types().conversions, fractions, achieved, SharedTextArray(b.shape, failures.Take()));
+  record.attr("warning") = SharedTextArray(b.shape, warned.Take());
+  return record;
 }
 
 py::object ToMassFraction(py::handle substance, py::handle value, py::handle unitName, py::handle temperature) {
@@ -132,13 +163,14 @@ py::object ToMassFraction(py::handle substance, py::handle value, py::handle uni
     throw py::type_error("a molarity or a concentration in g/L needs the temperature: it depends on the density");
   }
   // Mass percent and molality do not depend on the temperature.
-  const py::object t =
-      temperature.is_none() ? py::object(py::float_(20.0)) : py::reinterpret_borrow<py::object>(temperature);
-  if (!IsSingleValue(value) || !IsSingleValue(t)) return ConvertArrays(s, unit, value, t);
+  const bool known = !temperature.is_none();
+  const py::object t = known ? py::reinterpret_borrow<py::object>(temperature) : py::object(py::float_(20.0));
+  if (!IsSingleValue(value) || !IsSingleValue(t)) return ConvertArrays(s, unit, value, t, known);
   const double target = ScalarDouble(value, "value");
   const auto c = elprops::to_mass_fraction(s, unit, target, ScalarNumber(t, "temperature"));
   if (!c) Raise(c.error());
-  return Single(c->mass_fraction);
+  return py::make_tuple(Single(c->mass_fraction),
+                        WarningRecords(known ? c->warnings : std::vector<elprops::warning>{}));
 }
 
 // --- molality(), molarity(), standard_molar_mass() -----------------------------
@@ -149,15 +181,35 @@ py::float_ ValueOf(const elprops::expected<double>& answer) {
   return py::float_(*answer);
 }
 
+// The values of an array call and the messages of the points that have
+// none (NaN there): "masked" where a mask hides the point, else the
+// library's.
+template <typename Answer>
+py::tuple ValueArrays(const Broadcast& b, Answer answer) {
+  py::array_t<double> out(b.dims);
+  double* values = out.mutable_data();
+  TextCollector failures;
+  MaskCursor mask(b.masked);
+  for (std::size_t i = 0; i < b.count; ++i) {
+    if (mask.Hides(i)) {
+      values[i] = kNaN;
+      failures.Add(i, kMaskedMessage);
+      continue;
+    }
+    const elprops::expected<double> value = answer(i);
+    values[i] = value.value_or(kNaN);
+    if (!value) failures.Add(i, value.error().message);
+  }
+  return py::make_tuple(out, SharedTextArray(b.shape, failures.Take()));
+}
+
 py::object Molality(py::handle substance, py::handle massFraction) {
   const elprops::substance_id s = OneSubstance(substance);
   if (IsSingleValue(massFraction)) return ValueOf(elprops::molality(s, ScalarNumber(massFraction, "mass_fraction")));
-  const Broadcast b = BroadcastArguments({{NumberArray(massFraction, "mass_fraction"), NumPy().attr("float32")}});
-  py::array_t<double> out(b.dims);
+  const Broadcast b = BroadcastArguments({{NumberArray(massFraction, "mass_fraction"), NumPy().attr("float32")}},
+                                         {MaskOf(massFraction)});
   const auto w = Elements<float>(b.arrays[0]);
-  double* m = out.mutable_data();
-  for (std::size_t i = 0; i < b.count; ++i) m[i] = elprops::molality(s, At(w, i)).value_or(kNaN);
-  return out;
+  return ValueArrays(b, [&](std::size_t i) { return elprops::molality(s, At(w, i)); });
 }
 
 py::object Molarity(py::handle substance, py::handle massFraction, py::handle density) {
@@ -167,13 +219,11 @@ py::object Molarity(py::handle substance, py::handle massFraction, py::handle de
   }
   const py::module_ np = NumPy();
   const Broadcast b = BroadcastArguments({{NumberArray(massFraction, "mass_fraction"), np.attr("float32")},
-                                          {NumberArray(density, "density"), np.attr("float32")}});
-  py::array_t<double> out(b.dims);
+                                          {NumberArray(density, "density"), np.attr("float32")}},
+                                         {MaskOf(massFraction), MaskOf(density)});
   const auto w = Elements<float>(b.arrays[0]);
   const auto rho = Elements<float>(b.arrays[1]);
-  double* c = out.mutable_data();
-  for (std::size_t i = 0; i < b.count; ++i) c[i] = elprops::molarity(s, At(w, i), At(rho, i)).value_or(kNaN);
-  return out;
+  return ValueArrays(b, [&](std::size_t i) { return elprops::molarity(s, At(w, i), At(rho, i)); });
 }
 
 py::object StandardMolarMass(py::handle substance) {

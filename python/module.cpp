@@ -15,6 +15,7 @@
 
 #include <elprops/elprops.hpp>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -46,13 +47,16 @@ py::object Saturation(py::handle temperature) {
   if (IsSingleValue(temperature)) {
     return Single(elprops::calcium_chloride_saturation(ScalarNumber(temperature, "temperature")));
   }
-  const py::module_ np = NumPy();
-  const py::array t = np.attr("ascontiguousarray")(NumberArray(temperature, "temperature"), np.attr("float32"));
+  const py::array t = Contiguous(NumberArray(temperature, "temperature"), NumPy().attr("float32"));
   std::vector<py::ssize_t> dims(t.shape(), t.shape() + t.ndim());
   py::array_t<float> out(dims);
   const auto* in = static_cast<const float*>(t.data());
   float* values = out.mutable_data();
   for (py::ssize_t i = 0; i < t.size(); ++i) values[i] = elprops::calcium_chloride_saturation(in[i]);
+  // A temperature a mask hides has no value.
+  for (const std::size_t i : MaskedPoints(ShapeOf(t), {MaskOf(temperature)})) {
+    values[i] = std::numeric_limits<float>::quiet_NaN();
+  }
   return out;
 }
 

@@ -43,6 +43,20 @@ class TextIds {
 
 }  // namespace
 
+void TextCollector::Add(std::size_t point, std::string_view text) {
+  // Failed points often share the message of the one before.
+  if (!texts_.points.empty() && texts_.table[texts_.points.back().second] == text) {
+    texts_.points.emplace_back(point, texts_.points.back().second);
+    return;
+  }
+  auto at = ids_.find(text);
+  if (at == ids_.end()) {
+    at = ids_.emplace(std::string(text), static_cast<std::uint32_t>(texts_.table.size())).first;
+    texts_.table.emplace_back(text);
+  }
+  texts_.points.emplace_back(point, at->second);
+}
+
 SharedTexts WarningsOfPoints(std::span<const elprops::substance_id> substances, std::span<const float> fractions,
                              std::span<const float> temperatures, const elprops::const_property_columns& values,
                              std::size_t count, std::span<const std::size_t> failed) {

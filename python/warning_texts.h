@@ -7,8 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -19,6 +22,24 @@ namespace elprops::python {
 struct SharedTexts {
   std::vector<std::pair<std::size_t, std::uint32_t>> points;
   std::vector<std::string> table;
+};
+
+// Collects the texts of points in ascending order, each distinct text kept
+// once: what a text array costs is then the texts present, however many
+// points share one and however long the longest is.
+class TextCollector {
+ public:
+  void Add(std::size_t point, std::string_view text);
+  [[nodiscard]] bool Empty() const { return texts_.points.empty(); }
+  SharedTexts Take() { return std::move(texts_); }
+
+ private:
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+  };
+  SharedTexts texts_;
+  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> ids_;
 };
 
 // The warnings of `count` points (substance, mass fraction, temperature:

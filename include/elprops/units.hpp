@@ -25,6 +25,10 @@ struct conversion {
   // quantity computed back from mass_fraction, to show how close it came.
   // For the other units, the value given.
   double achieved = 0.0;
+  // The warnings and notes of the place of the converted point (see
+  // check_validity), as compute() gives them at that mass fraction and
+  // temperature: above the solubility, above 100 °C, notes.
+  std::vector<warning> warnings;
 };
 
 // `value` in `unit` for a salt at a temperature in degrees Celsius. Mass

@@ -40,11 +40,13 @@ releases the interpreter's lock while it computes.
 """
 import collections as _collections
 
+import numpy as _np
+
 from . import _elprops
 
 __all__ = ("compute", "compute_many", "solve", "to_mass_fraction", "molality", "molarity", "standard_molar_mass",
            "substances", "find_substance", "calcium_chloride_saturation", "version", "Properties", "PropertyArrays",
-           "PointWarning", "Answer", "Solutions", "Conversions", "Substance", "Single", "InadmissibleError",
+           "PointWarning", "Answer", "Solutions", "Conversions", "ValueArray", "Substance", "Single", "InadmissibleError",
            "OutOfReachError", "ArithmeticFault")
 
 __version__ = _elprops.version()
@@ -98,6 +100,21 @@ class Single(float):
     __str__ = __repr__
 
 
+class _ConvertedSingle(Single):  # to_mass_fraction()'s: .warnings, PointWarning records
+    __slots__ = ("warnings",)
+
+
+class ValueArray(_np.ndarray):
+    """A float64 array of molality() or molarity(): NaN where a point has no
+    value, and `error`, str objects of the same shape, says why ('masked' where
+    a mask hides the point, '' where it has a value). Arrays made from it
+    (slices, arithmetic) have no `error` (None).
+    """
+
+    def __array_finalize__(self, obj):
+        self.error = None
+
+
 def _record(name, fields):
     """A named tuple of the package with a docstring for each field."""
     record = _collections.namedtuple(name, [field for field, _ in fields], module=__name__)
@@ -119,7 +136,6 @@ class Properties(_record("Properties", [
     surface_tension       N/m
     heat_capacity         specific heat capacity, J/(kg*K)
     thermal_conductivity  W/(m*K)
-
 
     r.warnings is a tuple of PointWarning records (kind, message, note): what
     elprops-cli warns of at the point, solubility first; empty when none. It
@@ -220,7 +236,7 @@ Solutions = _record("Solutions", [
     ("mass_fraction", "float32 array: the lowest answer, NaN where none"),
     ("concentration", "float64 array: it in the unit asked for, NaN where none"),
     ("count", "int32 array: the number of answers, 0 where none"),
-    ("error", "str array: why there is no answer, '' where there is one")])
+    ("error", "array of str objects: why there is no answer, '' where there is one")])
 Solutions.__doc__ = """The answers of solve() for arrays: arrays of the broadcast shape of value
 and temperature.
 
@@ -228,36 +244,43 @@ mass_fraction  float32: the lowest answer, NaN where there is none
 concentration  float64: it in the unit asked for, NaN where there is none
 count          int32: the number of answers (more than 1 where the property
                turns), 0 where there is none
-error          str: why there is no answer (the reachable range), '' where
-               there is one
+error          str objects (dtype object): why there is no answer (the
+               reachable range; 'masked' where a mask hides the point),
+               '' where there is one
 """
 
-Conversions = _record("Conversions", [
-    ("mass_fraction", "float32 array: kg/kg, NaN where the conversion failed"),
-    ("achieved", "float64 array: the concentration computed back from it"),
-    ("error", "str array: why a conversion failed, '' where it did not")])
-Conversions.__doc__ = """The mass fractions of to_mass_fraction() for arrays.
+class Conversions(_record("Conversions", [
+        ("mass_fraction", "float32 array: kg/kg, NaN where the conversion failed"),
+        ("achieved", "float64 array: the concentration computed back from it"),
+        ("error", "array of str objects: why a conversion failed, '' where it did not")])):
+    """The mass fractions of to_mass_fraction() for arrays.
 
-mass_fraction  float32: kg/kg, NaN where the conversion failed
-achieved       float64: the concentration computed back from mass_fraction
-error          str: why a conversion failed, '' where it worked
-"""
+    mass_fraction  float32: kg/kg, NaN where the conversion failed
+    achieved       float64: the concentration computed back from mass_fraction
+    error          str objects (dtype object): why a conversion failed
+                   ('masked' where a mask hides the point), '' where it worked
+    warning        (an attribute, no field) str objects: the warnings compute()
+                   gives at the converted point joined by '; ', '' where none;
+                   all '' when no temperature was given
+    """
+    warning = None
 
 
 # --- The arrays of points --------------------------------------------------------
 
-# The warnings of an array call until they are first read (made by the
-# compiled part); calling one gives the text array, the same one every time.
-_PendingWarnings = _elprops.PendingWarnings
+# The warnings and the messages of an array call until they are first read
+# (made by the compiled part); calling one gives the text array, the same
+# one every time.
+_PENDING = (_elprops.PendingWarnings, _elprops.PendingMessages)
 _item = tuple.__getitem__
 
 
 def _read(item):
-    return item() if type(item) is _PendingWarnings else item
+    return item() if type(item) in _PENDING else item
 
 
-# PropertyArrays: the named tuple with the array `warning` worked out when
-# it is first read. Its last item is a _PendingWarnings until then; every
+# PropertyArrays: the named tuple with the arrays `error` and `warning` made
+# when first read. Their items are pending until then; every
 # way of reading the items (the field, indexing, iterating, unpacking, repr,
 # comparing, pickling, _asdict) goes through the accessors here and so sees
 # the text array.
@@ -267,7 +290,7 @@ class PropertyArrays(_record("PropertyArrays", [
         ("surface_tension", "float32 array: surface tension, N/m"),
         ("heat_capacity", "float32 array: specific heat capacity, J/(kg*K)"),
         ("thermal_conductivity", "float32 array: thermal conductivity, W/(m*K)"),
-        ("error", "str array: why a point failed, '' where it was computed"),
+        ("error", "array of str objects: why a point failed, '' where it was computed"),
         ("warning", None)])):
     """The five properties of arrays of points: float32 arrays of the broadcast
     shape of the arguments, NaN where a point failed, and the messages.
@@ -277,8 +300,9 @@ class PropertyArrays(_record("PropertyArrays", [
     surface_tension       N/m
     heat_capacity         specific heat capacity, J/(kg*K)
     thermal_conductivity  W/(m*K)
-    error                 array of str: why a point failed, '' where it was computed;
-                          failed = r.error != ''
+    error                 array of str objects (dtype object): why a point failed
+                          ('masked' where a mask hides it: it is not computed),
+                          '' where it was computed; failed = r.error != ''
     warning               array of str objects (dtype object): the warnings and
                           notes of a computed point joined by '; ' as elprops-cli
                           writes them, '' where none (and where the point failed);
@@ -289,9 +313,16 @@ class PropertyArrays(_record("PropertyArrays", [
     call's own copy of the points and of their computed values: changing the
     argument or result arrays afterwards changes no warning, and later reads
     give the same array. A caller who never reads them does not pay for
-    them; until then the record holds that copy, some 29 bytes a point.
+    them; until then the record holds that copy, some 29 bytes a point. The
+    array `error` too is made when first read, from the messages of the failed
+    points only.
     """
     __slots__ = ()
+
+    @property
+    def error(self):
+        """array of str objects: why a point failed, '' where it was computed"""
+        return _read(_item(self, -2))
 
     @property
     def warning(self):
@@ -369,8 +400,11 @@ def compute(substance, mass_fraction, temperature):
     together as NumPy does and the result is a PropertyArrays record of float32
     arrays of the broadcast shape, the same as compute_many gives. A point
     that cannot be computed never raises: its properties are NaN and its
-    message is in the array `error` (empty where the point was computed).
-    Only arguments of the wrong type, shapes that do not broadcast and an
+    message is in the array `error` (empty where the point was computed), an
+    array of str objects that each distinct message is shared by. A point
+    that the mask of a NumPy masked array hides is not computed: NaN and the
+    message 'masked'. A value too large for a single is an infinity, which its
+    point refuses with its message. Only arguments of the wrong type, shapes that do not broadcast and an
     unknown name given for every point raise.
     """
     return _elprops.compute(substance, mass_fraction, temperature)
@@ -459,7 +493,10 @@ def to_mass_fraction(substance, value, unit, temperature=None):
     Mass percent and molality convert directly, w = m*M / (1000 + m*M) with the
     standard molar mass M in g/mol; molarity and g/L are solved on the model's
     density, c = w*rho(w, T) / M. Single values give the mass fraction as a
-    Single (a float holding the single-precision value); a negative value
+    Single (a float holding the single-precision value) whose .warnings, a
+    tuple of PointWarning records, are those compute() gives at that mass
+    fraction and the temperature (empty when no temperature is given: the
+    solubility depends on it); a negative value
     raises InadmissibleError, a molarity beyond what the admissible mass
     fractions reach OutOfReachError with the reachable range.
 
@@ -469,23 +506,40 @@ def to_mass_fraction(substance, value, unit, temperature=None):
     Arrays of value or temperature (broadcast together) give a Conversions
     record: mass_fraction (float32, NaN where the conversion failed), achieved
     (float64, the concentration computed back from the mass fraction) and
-    error (str, '' where it worked); a bad point never raises.
+    error (str objects, '' where it worked; 'masked' where a mask hides the
+    point), and as its attribute `warning` the warnings of the converted
+    points joined by '; '; a bad point never raises.
     """
-    return _elprops.to_mass_fraction(substance, value, unit, temperature)
+    answer = _elprops.to_mass_fraction(substance, value, unit, temperature)
+    if isinstance(answer, Conversions):
+        return answer
+    mass_fraction, warnings = answer
+    converted = _ConvertedSingle(mass_fraction)
+    converted.warnings = warnings
+    return converted
+
+
+def _values(answer):  # a float, or the values and messages of arrays
+    if type(answer) is not tuple:
+        return answer
+    values, error = answer
+    values = values.view(ValueArray)
+    values.error = error
+    return values
 
 
 def molality(substance, mass_fraction):
     """The molality (mol of salt per kg of water) of a mass fraction of a salt.
 
     m = 1000 * w / ((1 - w) * M), M the standard molar mass in g/mol. A single
-    value gives a float, an array of mass fractions a float64 array. A mass
-    fraction outside 0 up to (not including) 1 has none: InadmissibleError for
-    a single value, NaN in an array.
+    value gives a float, an array of mass fractions a ValueArray (float64). A
+    mass fraction outside 0 up to (not including) 1 has none: InadmissibleError
+    for a single value, NaN in an array with the message in its `error`.
 
         >>> round(elprops.molality("NaCl", 0.1), 4)
         1.9013
     """
-    return _elprops.molality(substance, mass_fraction)
+    return _values(_elprops.molality(substance, mass_fraction))
 
 
 def molarity(substance, mass_fraction, density):
@@ -493,15 +547,16 @@ def molarity(substance, mass_fraction, density):
 
     c = w * density / M, with the density in kg/m3 (compute() gives it) and the
     standard molar mass M in g/mol. Single values give a float; arrays,
-    broadcast together, a float64 array. A mass fraction outside 0 up to (not
-    including) 1 or a density that is not positive has none: InadmissibleError
-    for single values, NaN in an array.
+    broadcast together, a ValueArray (float64). A mass fraction outside 0 up to
+    (not including) 1 or a density that is not positive has none:
+    InadmissibleError for single values, NaN in an array with the message in
+    its `error`.
 
         >>> r = elprops.compute("NaCl", 0.1, 20)
         >>> round(elprops.molarity("NaCl", 0.1, r.density), 4)
         1.832
     """
-    return _elprops.molarity(substance, mass_fraction, density)
+    return _values(_elprops.molarity(substance, mass_fraction, density))
 
 
 def standard_molar_mass(substance):

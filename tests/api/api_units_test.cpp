@@ -19,6 +19,13 @@ TEST(PublicUnits, MolalityAndPercentWorkedByHand) {
   const auto c = elprops::to_mass_fraction(kSodiumChloride, *unit, 1.0, 25.0f);
   ASSERT_TRUE(c) << c.error().message;
   EXPECT_EQ(c->mass_fraction, static_cast<float>(58.44 / 1058.44));
+  EXPECT_TRUE(c->warnings.empty());
+  // 10 mol/kg is w = 0.3688, above the solubility of NaCl (0.2641 at 20 °C): the same warning as compute() gives.
+  const auto strong = elprops::to_mass_fraction(kSodiumChloride, *unit, 10.0, 20.0f);
+  ASSERT_TRUE(strong && !strong->warnings.empty());
+  EXPECT_EQ(strong->warnings.front().kind, elprops::warning_kind::above_solubility);
+  EXPECT_EQ(elprops::join_warnings(strong->warnings),
+            elprops::join_warnings(elprops::compute(kSodiumChloride, strong->mass_fraction, 20.0f)->warnings));
   EXPECT_NEAR(elprops::standard_molar_mass(kSodiumChloride).value(), 58.44, 1e-9);
   EXPECT_EQ(
       elprops::to_mass_fraction(kSodiumChloride, elprops::concentration_unit::mass_percent, 10.0, 20.0f)->mass_fraction,

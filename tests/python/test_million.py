@@ -10,6 +10,11 @@ POINTS = 1_000_000
 SAMPLE = 5_000
 
 
+def arithmetic(errors):
+    """Where the messages (an array of str objects) are arithmetic faults."""
+    return np.frompyfunc(lambda e: e.startswith("arithmetic error"), 1, 1)(errors).astype(bool)
+
+
 class MillionPoints(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -26,8 +31,8 @@ class MillionPoints(unittest.TestCase):
         # A random sample, and the first points the call says failed, of
         # either kind, so that the sample surely holds some.
         errors = cls.result.error.ravel()
-        faults = np.flatnonzero(np.char.startswith(errors, "arithmetic error"))[:20]
-        refused = np.flatnonzero((errors != "") & ~np.char.startswith(errors, "arithmetic error"))[:20]
+        faults = np.flatnonzero(arithmetic(errors))[:20]
+        refused = np.flatnonzero((errors != "") & ~arithmetic(errors))[:20]
         cls.sample = np.union1d(rng.choice(POINTS, size=SAMPLE, replace=False), np.concatenate([faults, refused]))
 
     def test_completes_with_the_shape_of_the_arguments(self):
@@ -38,7 +43,7 @@ class MillionPoints(unittest.TestCase):
     def test_reaches_results_refusals_and_faults(self):
         errors = self.result.error.ravel()
         failed = errors != ""
-        faults = np.char.startswith(errors, "arithmetic error")
+        faults = arithmetic(errors)
         self.assertGreater(np.count_nonzero(~failed), POINTS // 2)
         self.assertGreater(np.count_nonzero(faults), 0)
         self.assertGreater(np.count_nonzero(failed & ~faults), 0)
