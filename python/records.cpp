@@ -76,22 +76,6 @@ void RaiseInPython(std::exception_ptr raised) {
   }
 }
 
-const char* KindName(elprops::warning_kind kind) {
-  switch (kind) {
-    case elprops::warning_kind::above_solubility:
-      return "above_solubility";
-    case elprops::warning_kind::ill_defined:
-      return "ill_defined";
-    case elprops::warning_kind::no_solubility_data:
-      return "no_solubility_data";
-    case elprops::warning_kind::above_boiling:
-      return "above_boiling";
-    case elprops::warning_kind::not_physical:
-      return "not_physical";
-  }
-  return "";
-}
-
 }  // namespace
 
 void Raise(const elprops::failure& f) {
@@ -127,7 +111,7 @@ py::tuple WarningRecords(const std::vector<elprops::warning>& warnings) {
   py::tuple out(warnings.size());
   for (std::size_t i = 0; i < warnings.size(); ++i) {
     const elprops::warning& w = warnings[i];
-    out[i] = Record(Types().pointWarning, KindName(w.kind), w.message, w.is_note());
+    out[i] = Record(Types().pointWarning, std::string(elprops::warning_kind_name(w.kind)), w.message, w.is_note());
   }
   return out;
 }
