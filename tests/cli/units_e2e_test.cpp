@@ -97,6 +97,20 @@ TEST(CliUnits, TextAndJsonShowTheMassFractionMolalityAndMolarity) {
   EXPECT_NE(json.out.find("\"error\":null,\"warning\":null}"), std::string::npos) << json.out;
 }
 
+// A concentration in a unit other than the mass fraction is read as the
+// double typed, not rounded to a single first.
+TEST(CliUnits, TheConcentrationIsEchoedAsTyped) {
+  const struct {
+    const char* unit;
+    const char* typed;
+    const char* echoed;
+  } rows[] = {{"molality", "1e-50", "1e-50"}, {"molality", "1,00000006", "1.00000006"}, {"percent", "10", "10"}};
+  for (const auto& row : rows) {
+    const CliRun r = RunCli({"compute", "-s", "NaCl", "--unit", row.unit, "-c", row.typed, "-t", "20", "-f", "csv"});
+    EXPECT_EQ(CsvTable(r.out).Get(0, "concentration"), row.echoed) << row.typed;
+  }
+}
+
 TEST(CliUnits, AllUnitsAddsTheColumnsForMassFractions) {
   const CliRun plain = RunCli({"compute", "-s", "NaCl", "-c", "0.1", "-t", "20", "-f", "csv"});
   EXPECT_EQ(Lines(plain.out).at(0).find("molality"), std::string::npos);
