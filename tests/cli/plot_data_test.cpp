@@ -270,7 +270,7 @@ TEST(SaturationBoundary, MarkedWhereATemperatureCurveBegins) {
   const report::PlotBoundary& boundary = data.figure.boundaries[0];
   EXPECT_EQ(boundary.curve, 1u);
   // 0.52551 * exp(0.00156214 * T) = 0.55 at T = ln(0.55 / 0.52551) / 0.00156214.
-  EXPECT_NEAR(boundary.x, 29.158, 0.001);
+  EXPECT_NEAR(boundary.x, std::log(static_cast<double>(0.55f) / 0.52551) / 0.00156214, 1e-9);
   EXPECT_EQ(boundary.label, "насыщение при x = 0,55");
   // The gap ends at the boundary: above it below, values beyond.
   const std::vector<report::PlotPoint>& points = data.figure.panels[0].curves[1].points;
@@ -298,6 +298,50 @@ TEST(SaturationBoundary, MarkedWhereAConcentrationCurveEnds) {
   EXPECT_EQ(data.figure.boundaries[1].kind, report::PlotBoundaryKind::Solubility);
   EXPECT_NEAR(data.figure.boundaries[1].x, 0.4269, 1e-9);
   EXPECT_EQ(data.figure.boundaries[1].label, "solubility at t = 20 °C (uncertain)");
+}
+
+// Along a temperature axis in another unit, the curve crosses the
+// saturation between the last point below and the first above it: where
+// the straight line through their excesses over it is 0, worked out here
+// from the saturation's formula.
+TEST(SaturationBoundary, CrossingInAnotherUnitIsInterpolatedBetweenTheSides) {
+  struct Row {
+    const char* unit;
+    const char* value;
+    const char* temperatures;
+    double from, step;
+  } rows[] = {{"molality", "11", "1:100:1", 1.0, 1.0},
+              {"molality", "11", "0.5:99.5:0.75", 0.5, 0.75},
+              {"percent", "53", "2:90:2", 2.0, 2.0},
+              {"percent", "55,5", "1:100:1", 1.0, 1.0}};
+  const substance_id calciumChloride = find_substance("CaCl2")->id();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.unit) + " " + row.value + " " + row.temperatures);
+    std::string error;
+    const auto request =
+        MakePlotRequest(Options({"CaCl2"}, "density", {row.temperatures}, {row.value}, "", row.unit), error);
+    ASSERT_TRUE(request) << error;
+    const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
+    ASSERT_EQ(data.figure.boundaries.size(), 1u);
+    std::string typed = row.value;
+    for (char& c : typed) c = c == ',' ? '.' : c;
+    const double w = to_mass_fraction(calciumChloride, *parse_concentration_unit(row.unit),
+                                      std::strtod(typed.c_str(), nullptr), 20.0f)
+                         ->mass_fraction;
+    const auto excess = [w](float t) {
+      return w - static_cast<double>(static_cast<float>(0.52551 * std::exp(0.00156214 * static_cast<double>(t))));
+    };
+    double expected = std::nan("");
+    for (int k = 1; std::isnan(expected); ++k) {
+      const float a = RangeValue(row.from, row.step, k - 1);
+      const float b = RangeValue(row.from, row.step, k);
+      ASSERT_LT(b, 100.0f);
+      if ((excess(a) > 0.0) == (excess(b) > 0.0)) continue;
+      const double x = static_cast<double>(a);
+      expected = x + excess(a) / (excess(a) - excess(b)) * (static_cast<double>(b) - x);
+    }
+    EXPECT_NEAR(data.figure.boundaries[0].x, expected, 1e-9);
+  }
 }
 
 TEST(SaturationBoundary, NotDrawnWhenNoCurveCrossesIt) {
@@ -661,7 +705,23 @@ INSTANTIATE_TEST_SUITE_P(
         RequestRow{"AxisBeyondSingle", Options({"NaCl"}, "density", {"1e38:1e39:1e38"}, {"0.1"}),
                    "--temperature goes beyond the single-precision range", T, 0, 0, 0},
         RequestRow{"TooManyPoints", Options({"NaCl"}, "density", {"1:100:0.001"}, {"0.1"}), "at most 20000", T, 0, 0,
-                   0}),
+                   0},
+        RequestRow{"MostPoints", Options({"NaCl"}, "density", {"1:20000:1"}, {"0.1"}), nullptr, T, 1, 20000, 1},
+        RequestRow{"OnePointTooMany", Options({"NaCl"}, "density", {"0:20000:1"}, {"0.1"}),
+                   "--temperature gives 20001 values; a plot takes at most 20000", T, 0, 0, 0},
+        RequestRow{"MostCurves", Options({"NaCl"}, "density", {"1:100:1"}, {"0.01:0.12:0.01"}, "temperature"), nullptr,
+                   T, 12, 100, 1},
+        RequestRow{"OneCurveTooMany",
+                   Options({"NaCl"}, "density", {"1:100:1"}, {"0.01:0.12:0.01", "0.2"}, "temperature"),
+                   "--concentration gives 13 values; a plot takes at most 12 curves", T, 0, 0, 0},
+        RequestRow{
+            "MostSubstances",
+            Options({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}, "density", {"1:100:1"}, {"0.1"}),
+            nullptr, T, 12, 100, 1},
+        RequestRow{"OneSubstanceTooMany",
+                   Options({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13"}, "density",
+                           {"1:100:1"}, {"0.1"}),
+                   "a plot takes at most 12 substances", T, 0, 0, 0}),
     [](const testing::TestParamInfo<RequestRow>& row) { return std::string(row.param.name); });
 
 // --- Language and size -------------------------------------------------------------
@@ -731,11 +791,18 @@ constexpr auto kPdf = report::PlotFileFormat::Pdf;
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, Sizes,
-    testing::Values(SizeRow{"Pixels", "1200x800", kPng, 1200, 800}, SizeRow{"CapitalX", "640X480", kPng, 640, 480},
-                    SizeRow{"Millimetres", "297x210", kPdf, 297, 210}, SizeRow{"TooSmall", "100x100", kPng, 0, 0},
-                    SizeRow{"TooLarge", "20000x800", kPng, 0, 0}, SizeRow{"TooLargeForPaper", "3000x2000", kPdf, 0, 0},
-                    SizeRow{"Fraction", "800.5x600", kPng, 0, 0}, SizeRow{"NoSeparator", "800", kPng, 0, 0},
-                    SizeRow{"Negative", "-800x600", kPng, 0, 0}, SizeRow{"Empty", "", kPng, 0, 0}),
+    testing::Values(
+        SizeRow{"Pixels", "1200x800", kPng, 1200, 800}, SizeRow{"CapitalX", "640X480", kPng, 640, 480},
+        SizeRow{"Millimetres", "297x210", kPdf, 297, 210}, SizeRow{"TooSmall", "100x100", kPng, 0, 0},
+        SizeRow{"TooLarge", "20000x800", kPng, 0, 0}, SizeRow{"TooLargeForPaper", "3000x2000", kPdf, 0, 0},
+        SizeRow{"Fraction", "800.5x600", kPng, 0, 0}, SizeRow{"NoSeparator", "800", kPng, 0, 0},
+        SizeRow{"Negative", "-800x600", kPng, 0, 0}, SizeRow{"Empty", "", kPng, 0, 0},
+        SizeRow{"SmallestPixels", "300x300", kPng, 300, 300}, SizeRow{"OnePixelTooNarrow", "299x300", kPng, 0, 0},
+        SizeRow{"OnePixelTooLow", "300x299", kPng, 0, 0}, SizeRow{"LargestPixels", "10000x10000", kPng, 10000, 10000},
+        SizeRow{"OnePixelTooWide", "10001x800", kPng, 0, 0}, SizeRow{"OnePixelTooHigh", "800x10001", kPng, 0, 0},
+        SizeRow{"SmallestPaper", "60x60", kPdf, 60, 60}, SizeRow{"OneMillimetreTooSmall", "59x60", kPdf, 0, 0},
+        SizeRow{"LargestPaper", "2000x2000", kPdf, 2000, 2000},
+        SizeRow{"OneMillimetreTooLarge", "2000x2001", kPdf, 0, 0}),
     [](const testing::TestParamInfo<SizeRow>& row) { return std::string(row.param.name); });
 
 TEST(DefaultPlotSize, PixelsOrAFiveLandscape) {
