@@ -33,7 +33,7 @@ struct ComputeOptions {
 
 std::string Describe(const PointOutcome& point) {
   std::string text(point.substanceText);
-  if (point.concentration) text += " at concentration " + shortest_text(*point.concentration);
+  if (point.concentration) text += " at concentration " + ConcentrationText(point);
   if (point.temperature)
     text += (point.concentration ? " and temperature " : " at temperature ") + shortest_text(*point.temperature);
   return text;
@@ -72,7 +72,7 @@ std::optional<ComputeRequest> ReadRequest(const ComputeOptions& options) {
       return std::nullopt;
     }
   } else if (substance->is_water()) {
-    request.concentrations = Sweep::Single(ParsedNumber{});
+    request.concentrations = Sweep::Single(ParsedDecimal{});
   } else {
     ReportError("--concentration is required for " + std::string(substance->formula));
     return std::nullopt;
@@ -104,7 +104,7 @@ RunCounts WritePoints(const ComputeRequest& request, Format format, bool warning
   PointOutcome point;
   RunCounts counts;
   for (std::size_t i = 0; i < request.concentrations->Count() && counts.signal == 0 && !out.Failed(); ++i) {
-    const ParsedNumber x = request.concentrations->At(i);
+    const ParsedDecimal x = request.concentrations->AtDecimal(i);
     for (std::size_t k = 0; k < request.temperatures->Count(); ++k) {
       // The row being written is finished first.
       if ((counts.signal = stop.load()) != 0 || out.Failed()) break;

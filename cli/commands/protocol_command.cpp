@@ -139,7 +139,7 @@ int RecordPoints(ByteSource& source, report::RunLog& log) {
     }
     // A batch run's results read back: a row's unit column gives the unit
     // of its concentration.
-    EvaluatePoint(point.substance, point.concentrationValue, point.temperatureValue, outcome,
+    EvaluatePoint(point.substance, point.concentrationDecimal, point.temperatureValue, outcome,
                   point.unitValue.value_or(concentration_unit::mass_fraction));
     if (!outcome.ok()) {
       ReportError(where + outcome.error + "; the point is left out");

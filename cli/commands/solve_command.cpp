@@ -1,6 +1,7 @@
 // elprops-cli solve: the inverse question. Which mass fraction gives a
 // property this value at a temperature? Every answer in the admissible
 // range, in the chosen concentration unit, with the warnings of its point.
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <elprops/substance.hpp>
@@ -18,6 +19,7 @@
 #include "cli/input/sweep.h"
 #include "cli/output/point_output.h"
 #include "cli/output/record_writer.h"
+#include "cli/output/stop_signal.h"
 
 namespace elprops::cli {
 namespace {
@@ -81,6 +83,10 @@ std::optional<SolveRequest> ReadRequest(const SolveOptions& options) {
   if (!given) return std::nullopt;
   request.property = static_cast<property_kind>(*given);
   const ParsedDecimal value = ParseDecimal(*options.values[*given]);
+  if (TrimBlanks(*options.values[*given]).empty()) {
+    ReportError(std::string(kPropertyOptions[*given]) + " is empty: give the value to match");
+    return std::nullopt;
+  }
   if (!value.ok() || !std::isfinite(value.value)) {
     ReportError(std::string(kPropertyOptions[*given]) + " \"" + *options.values[*given] + "\" is not a number");
     return std::nullopt;
@@ -102,12 +108,16 @@ std::optional<SolveRequest> ReadRequest(const SolveOptions& options) {
   return request;
 }
 
-constexpr std::string_view kCsvFields[] = {"substance",     "temperature", "property",      "value",    "root",
-                                           "concentration", "unit",        "mass_fraction", "achieved", "below",
-                                           "above",         "chosen",      "error",         "warning"};
+// The run of mass fractions that give the same value, and whether it is a
+// plateau, come after the older columns, before the warning.
+constexpr std::string_view kCsvFields[] = {"substance",     "temperature", "property",      "value",     "root",
+                                           "concentration", "unit",        "mass_fraction", "achieved",  "below",
+                                           "above",         "chosen",      "error",         "run_first", "run_last",
+                                           "plateau",       "warning"};
 constexpr std::string_view kJsonFields[] = {"substance", "temperature", "property", "value", "roots", "error"};
-constexpr std::string_view kRootFields[] = {"concentration", "unit",  "mass_fraction", "achieved",
-                                            "below",         "above", "chosen",        "warning"};
+constexpr std::string_view kRootFields[] = {"concentration", "unit",    "mass_fraction", "achieved",
+                                            "below",         "above",   "chosen",        "run_first",
+                                            "run_last",      "plateau", "warning"};
 
 // Writes the answers at each temperature: a CSV row per root, a JSON line
 // per temperature with its roots, or a text line per root (and the errors
@@ -135,10 +145,14 @@ class SolveWriter {
       record_.BeginList().EndList().Text(error);
     } else {
       for (int k = 0; k < 8; ++k) record_.Null();
-      record_.Text(error).Null();
+      record_.Text(error).Null().Null().Null().Null();
     }
     record_.EndRecord();
+    ++rows_;
   }
+
+  // The output rows written: CSV rows, JSON lines or text lines.
+  [[nodiscard]] std::size_t Rows() const { return rows_; }
 
   void Roots(const ParsedNumber& t, const concentration_solution& solution) {
     if (json_) Lead(t).BeginList();
@@ -161,6 +175,9 @@ class SolveWriter {
     if (json_) {
       record_.EndList().Null();
       record_.EndRecord();
+      ++rows_;
+    } else {
+      rows_ += solution.roots.size();
     }
   }
 
@@ -189,7 +206,7 @@ class SolveWriter {
         .Float(root.above)
         .Text(side_name(root.chosen));
     if (!json_) record.Null();
-    record.TextOrNull(warnings);
+    record.Float(root.run_first).Float(root.run_last).Raw(root.plateau ? "true" : "false").TextOrNull(warnings);
     record.EndRecord();
   }
 
@@ -204,8 +221,12 @@ class SolveWriter {
             : std::string(describe(request_.unit).name) + " " + nine_digit_text(inUnit) + " (mass fraction " + w + ")";
     line += ", which gives " + nine_digit_text(root.achieved);
     if (root.chosen != concentration_root::side::exact) {
-      line += " (the " + std::string(side_name(root.chosen)) + " of the neighbours " + shortest_text(root.below) +
-              " and " + shortest_text(root.above) + " that straddle it)";
+      line += " (the nearest value the model gives; the value lies between the neighbours " +
+              shortest_text(root.below) + " and " + shortest_text(root.above) + ")";
+    }
+    if (root.plateau) {
+      line += "; every mass fraction from " + shortest_text(root.run_first) + " to " + shortest_text(root.run_last) +
+              " gives this value";
     }
     out_.Append(line + "\n");
     AppendWarningLines(out_, root.warnings);
@@ -216,15 +237,21 @@ class SolveWriter {
   OutputBuffer& out_;
   bool json_;
   RecordWriter record_;
+  std::size_t rows_ = 0;
 };
 
 int RunSolve(const SolveOptions& options) {
   const std::optional<SolveRequest> request = ReadRequest(options);
   if (!request) return kExitUsage;
+  CatchStopSignals();
+  const std::atomic<int>& stop = StopRequest();
   OutputBuffer out(StandardOutput());
   SolveWriter writer(*request, out);
   int status = kExitOk;
-  for (std::size_t k = 0; k < request->temperatures->Count(); ++k) {
+  int signal = 0;
+  for (std::size_t k = 0; k < request->temperatures->Count() && !out.Failed(); ++k) {
+    // The rows of the temperature before are whole.
+    if ((signal = stop.load()) != 0) break;
     const ParsedNumber t = request->temperatures->At(k);
     const expected<concentration_solution> solution =
         t.ok() ? solve_concentration(request->substance.id(), t.value, request->property, request->value)
@@ -240,6 +267,11 @@ int RunSolve(const SolveOptions& options) {
   if (!out.Flush()) {
     ReportError(std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
     return kExitUsage;
+  }
+  if (signal != 0) {
+    ReportError("stopped by " + SignalName(signal) + " after " + std::to_string(writer.Rows()) +
+                " rows; the output ends with a whole row");
+    return 128 + signal;
   }
   return status;
 }

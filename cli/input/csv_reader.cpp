@@ -43,52 +43,113 @@ std::size_t MemorySource::Read(char* buffer, std::size_t size) {
 
 LineReader::LineReader(ByteSource& source, std::size_t bufferSize) : source_(source), buffer_(bufferSize) {}
 
+std::size_t LineReader::RecordEnd() {
+  const char* data = buffer_.data();
+  if (skipping_ || cell_ == Cell::Start || cell_ == Cell::Plain) {
+    // Most records hold no quote: the first line feed ends them. The rest
+    // of a record too long to hold is dropped up to its line feed.
+    const void* nl = std::memchr(data + scan_, '\n', end_ - scan_);
+    const std::size_t at = nl != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nl) - data) : end_;
+    if (skipping_ || (nl != nullptr && std::memchr(data + scan_, '"', at - scan_) == nullptr)) {
+      scan_ = at;
+      return at;
+    }
+  }
+  for (std::size_t k = scan_; k < end_; ++k) {
+    const char c = data[k];
+    switch (cell_) {
+      case Cell::Start:
+        if (c == '"') {
+          cell_ = Cell::Quoted;
+        } else if (c != ' ' && c != '\t' && c != ',') {
+          cell_ = Cell::Plain;
+        }
+        break;
+      case Cell::Plain:
+        if (c == ',') cell_ = Cell::Start;
+        break;
+      case Cell::Quoted:
+        if (c == '"') cell_ = Cell::QuoteInQuoted;
+        if (c == '\n' && breaks_++ == 0) firstBreak_ = k;
+        break;
+      case Cell::QuoteInQuoted:
+        if (c == '"') {
+          cell_ = Cell::Quoted;
+        } else if (c == ',') {
+          cell_ = Cell::Start;
+        } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+          // Text after the closing quote: the quote was no cell's. A record
+          // that ran on over a line for it is only its first line.
+          if (breaks_ > 0) return FirstLineOnly();
+          cell_ = Cell::Plain;
+        }
+        break;
+    }
+    if (c == '\n' && cell_ != Cell::Quoted) {
+      scan_ = k;
+      return k;
+    }
+  }
+  scan_ = end_;
+  return end_;
+}
+
+std::size_t LineReader::FirstLineOnly() {
+  breaks_ = 0;
+  scan_ = firstBreak_;
+  return firstBreak_;
+}
+
+void LineReader::Finish(std::size_t next) {
+  nextLine_ += 1 + breaks_;
+  breaks_ = 0;
+  cell_ = Cell::Start;
+  begin_ = next;
+  scan_ = next;
+}
+
 LineReader::Result LineReader::Next(std::string_view& line) {
   for (;;) {
     const char* data = buffer_.data();
-    if (skipping_) {
-      // The rest of a line that was too long: dropped up to its line feed.
-      if (const void* nl = std::memchr(data + begin_, '\n', end_ - begin_)) {
-        begin_ = static_cast<std::size_t>(static_cast<const char*>(nl) - data) + 1;
-        skipping_ = false;
-        continue;
-      }
-      begin_ = 0;
-      end_ = 0;
-      if (atEnd_) {
-        skipping_ = false;
-        return Result::End;
-      }
-    } else {
-      if (const void* nl = std::memchr(data + begin_, '\n', end_ - begin_)) {
-        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(nl) - data);
+    std::size_t at = RecordEnd();
+    // A quote still open at the end of the input, or over more than the
+    // buffer holds, is no cell's: the record is its first line.
+    if (at == end_ && breaks_ > 0 && (atEnd_ || (begin_ == 0 && end_ == buffer_.size()))) at = FirstLineOnly();
+    if (at < end_ || (atEnd_ && !skipping_ && begin_ < end_)) {
+      const bool skipped = skipping_;
+      skipping_ = false;
+      if (!skipped) {
         std::size_t stop = at;
         if (stop > begin_ && data[stop - 1] == '\r') --stop;
         line = std::string_view(data + begin_, stop - begin_);
-        begin_ = at + 1;
-        ++lineNumber_;
-        return Result::Line;
+        lineNumber_ = nextLine_;
       }
-      if (atEnd_) {
-        if (begin_ == end_) return Result::End;
-        std::size_t stop = end_;
-        if (data[stop - 1] == '\r') --stop;
-        line = std::string_view(data + begin_, stop - begin_);
-        begin_ = end_;
-        ++lineNumber_;
-        return Result::Line;
-      }
-      // Keep the unfinished line and fill the rest of the buffer.
+      Finish(at < end_ ? at + 1 : end_);
+      if (skipped) continue;
+      return Result::Line;
+    }
+    if (atEnd_) {
+      skipping_ = false;
+      begin_ = end_ = scan_ = 0;
+      return Result::End;
+    }
+    if (skipping_) {
+      begin_ = end_ = scan_ = 0;
+    } else {
+      // Keep the unfinished record and fill the rest of the buffer.
       if (begin_ > 0) {
         std::memmove(buffer_.data(), data + begin_, end_ - begin_);
         end_ -= begin_;
+        scan_ -= begin_;
+        firstBreak_ -= std::min(firstBreak_, begin_);
         begin_ = 0;
       }
       if (end_ == buffer_.size()) {
-        ++lineNumber_;
+        lineNumber_ = nextLine_;
         skipping_ = true;
-        begin_ = 0;
-        end_ = 0;
+        breaks_ = 0;
+        cell_ = Cell::Start;
+        begin_ = end_ = scan_ = 0;
         return Result::TooLong;
       }
     }
@@ -151,6 +212,7 @@ RowParser::Result RowParser::Bad(CsvPoint& point, std::size_t lineNumber, std::s
   point.unit = echoed > unitColumn_ && unitColumn_ < cells_.size() ? cells_[unitColumn_] : std::string_view();
   point.unitValue.reset();
   point.concentrationValue = ParsedNumber{};
+  point.concentrationDecimal = ParsedDecimal{};
   point.temperatureValue = ParsedNumber{};
   point.line = lineNumber;
   error_ = "line " + std::to_string(lineNumber) + ": ";
@@ -191,8 +253,8 @@ bool RowParser::SplitCells(std::string_view line, std::size_t& complete, std::st
       if (!closed || (k < line.size() && line[k] != ',')) {
         what = closed ? "text after the closing quote of the " + CellName(count)
                       : "the quote that opens the " + CellName(count) + " is not closed";
-        // The cells before it are known when they are no more than three.
-        complete = count < 3 ? count : 1;
+        // The cells before it are known.
+        complete = std::min<std::size_t>(count, 3);
         return false;
       }
       cell = text;
@@ -208,18 +270,17 @@ bool RowParser::SplitCells(std::string_view line, std::size_t& complete, std::st
     if (next >= line.size()) break;
     pos = next + 1;
   }
-  // The header line itself may have any number of cells.
+  // Empty cells at the end, as spreadsheets write them, are no cells.
+  while (count > columnCount_ && TrimBlanks(cells_[count - 1]).empty()) --count;
+  cells_.resize(count);
+  // The header line itself may have any number of cells. The first three
+  // columns are always the point's, so their cells are known.
   if (headerRead_ && count != columnCount_) {
-    // Which cell is which is unknown; only the first is sure.
-    complete = 1;
+    complete = std::min<std::size_t>(count, 3);
     what = "expected " + std::to_string(columnCount_) + " cells (" + columnNames_ + "), found " + std::to_string(count);
     return false;
   }
-  if (count < 3) {
-    complete = 1;
-    return false;
-  }
-  return true;
+  return count >= 3;
 }
 
 bool RowParser::CellsAreHeader() const {
@@ -229,6 +290,7 @@ bool RowParser::CellsAreHeader() const {
 bool RowParser::ReadHeader(std::string_view line) {
   std::string what;
   std::size_t complete = 0;
+  columnCount_ = 3;
   if (!SplitCells(line, complete, what) || !CellsAreHeader()) return false;
   headerRead_ = true;
   columnCount_ = cells_.size();
@@ -259,7 +321,8 @@ RowParser::Result RowParser::Parse(std::string_view line, std::size_t lineNumber
   point.unit = unitColumn_ != kNoColumn ? cells_[unitColumn_] : std::string_view();
   point.unitValue.reset();
   point.line = lineNumber;
-  point.concentrationValue = numbers_.Get(point.concentration, ParseSingle);
+  point.concentrationDecimal = decimals_.Get(point.concentration, ParseDecimal);
+  point.concentrationValue = RoundToSingle(point.concentrationDecimal);
   point.temperatureValue = numbers_.Get(point.temperature, ParseSingle);
   for (std::size_t k = 1; k < 3; ++k) {
     const ParsedNumber& value = k == 1 ? point.concentrationValue : point.temperatureValue;

@@ -66,25 +66,46 @@ class MemorySource final : public ByteSource {
   std::string_view data_;
 };
 
-// Splits the input into lines ending in "\n" or "\r\n"; the last line may
-// lack its line break. A line longer than the buffer is reported as
-// TooLong and skipped up to its line feed; reading goes on after it.
+// Splits the input into records ending in "\n" or "\r\n"; the last one may
+// lack its line break. A line break inside a quoted cell ("a<LF>b") belongs
+// to the cell, as in RFC 4180, and does not end the record; a quote that
+// is never closed, or closed with text after it, opened no such cell, and
+// its record is its first line. A record longer than the buffer is
+// reported as TooLong and skipped up to its line feed; reading goes on
+// after it.
 class LineReader {
  public:
   enum class Result { Line, End, TooLong, ReadError };
 
   explicit LineReader(ByteSource& source, std::size_t bufferSize = std::size_t{1} << 18);
   Result Next(std::string_view& line);
-  // 1-based number of the line last returned.
+  // 1-based number of the line where the record last returned starts.
   [[nodiscard]] std::size_t LineNumber() const { return lineNumber_; }
   [[nodiscard]] std::size_t MaxLineLength() const { return buffer_.size(); }
 
  private:
+  // Where the reading of a record stands, for quotes that open and close.
+  enum class Cell : std::uint8_t { Start, Plain, Quoted, QuoteInQuoted };
+
+  // The position of the line feed that ends the record starting at begin_,
+  // or end_ when it is not in the buffer yet; scans on from scan_.
+  std::size_t RecordEnd();
+  // The end of the record's first line, when a quote that seemed to open a
+  // cell across lines opened none.
+  std::size_t FirstLineOnly();
+  // The record is done and the next starts at `next`.
+  void Finish(std::size_t next);
+
   ByteSource& source_;
   std::vector<char> buffer_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
+  std::size_t scan_ = 0;  // the bytes before it, from begin_, are scanned
   std::size_t lineNumber_ = 0;
+  std::size_t nextLine_ = 1;
+  std::size_t breaks_ = 0;      // line feeds inside the record's quoted cells
+  std::size_t firstBreak_ = 0;  // the first of them
+  Cell cell_ = Cell::Start;
   bool atEnd_ = false;
   bool skipping_ = false;
 };
@@ -96,7 +117,10 @@ struct CsvPoint {
   std::string_view concentration;
   std::string_view temperature;
   std::string_view unit;  // empty without a unit column
+  // The concentration rounded to a single, as the window reads a mass
+  // fraction, and as the double it was typed as, for the other units.
   ParsedNumber concentrationValue;
+  ParsedDecimal concentrationDecimal;
   ParsedNumber temperatureValue;
   // The row's own unit; nothing when the cell is empty or there is no
   // unit column (the run's unit applies).
@@ -183,6 +207,7 @@ class RowParser {
   bool headerRead_ = false;
   std::string error_;
   ShortTextMemo<ParsedNumber, 10> numbers_;
+  ShortTextMemo<ParsedDecimal, 10> decimals_;
   std::size_t columnCount_ = 3;  // cells in the header
   std::size_t unitColumn_ = kNoColumn;
   std::string columnNames_ = "substance,concentration,temperature";

@@ -20,7 +20,7 @@ std::string Quoted(std::string_view text, std::string_view tail) {
 
 }  // namespace
 
-Sweep Sweep::Single(ParsedNumber value) {
+Sweep Sweep::Single(ParsedDecimal value) {
   Sweep s;
   s.single_ = value;
   return s;
@@ -29,7 +29,7 @@ Sweep Sweep::Single(ParsedNumber value) {
 std::optional<Sweep> Sweep::Parse(std::string_view text, std::string& error) {
   const std::size_t colon = text.find(':');
   if (colon == std::string_view::npos) {
-    const ParsedNumber value = ParseSingle(text);
+    const ParsedDecimal value = ParseDecimal(text);
     if (value.error == NumberError::NotANumber) {
       error = Quoted(text, " is not a number");
       return std::nullopt;
@@ -71,12 +71,12 @@ std::optional<Sweep> Sweep::Parse(std::string_view text, std::string& error) {
   return s;
 }
 
-ParsedNumber Sweep::At(std::size_t k) const {
+ParsedDecimal Sweep::AtDecimal(std::size_t k) const {
   if (!range_) return single_;
   const double value = from_ + static_cast<double>(k) * step_;
   char buf[64];
   const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
-  return ParseSingle(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+  return ParseDecimal(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
 }
 
 std::optional<std::size_t> CombinedCount(const Sweep& concentrations, const Sweep& temperatures, std::string& error) {

@@ -16,16 +16,19 @@ class Sweep {
   // text is neither.
   static std::optional<Sweep> Parse(std::string_view text, std::string& error);
   // One value: empty text reads as 0.
-  static Sweep Single(ParsedNumber value);
+  static Sweep Single(ParsedDecimal value);
 
   [[nodiscard]] std::size_t Count() const { return count_; }
   // The k-th value as if it had been typed: FROM + k*STEP written with 15
   // significant digits, read back as a double and rounded to a single.
-  [[nodiscard]] ParsedNumber At(std::size_t k) const;
+  [[nodiscard]] ParsedNumber At(std::size_t k) const { return RoundToSingle(AtDecimal(k)); }
+  // The same as a double, not rounded to a single: a concentration in a
+  // unit other than the mass fraction.
+  [[nodiscard]] ParsedDecimal AtDecimal(std::size_t k) const;
 
  private:
   Sweep() = default;
-  ParsedNumber single_;
+  ParsedDecimal single_;
   double from_ = 0.0;
   double step_ = 0.0;
   std::size_t count_ = 1;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <elprops/substance.hpp>
+#include <elprops/text.hpp>
 #include <elprops/units.hpp>
 #include <utility>
 
@@ -13,11 +14,10 @@ namespace {
 
 // The mass fraction a point was given to the correlations at, for a point
 // whose computation failed: its row shows it all the same.
-std::optional<float> MassFractionOf(substance_id substance, float concentration, float temperature,
+std::optional<float> MassFractionOf(substance_id substance, double concentration, float temperature,
                                     concentration_unit unit) {
-  if (unit == concentration_unit::mass_fraction) return concentration;
-  const expected<conversion> converted =
-      to_mass_fraction(substance, unit, static_cast<double>(concentration), temperature);
+  if (unit == concentration_unit::mass_fraction) return static_cast<float>(concentration);
+  const expected<conversion> converted = to_mass_fraction(substance, unit, concentration, temperature);
   if (!converted) return std::nullopt;
   return converted->mass_fraction;
 }
@@ -29,6 +29,7 @@ void Reset(PointOutcome& outcome, concentration_unit unit) {
   outcome.temperature.reset();
   outcome.concentrationText = {};
   outcome.temperatureText = {};
+  outcome.echoCells = false;
   outcome.unit = unit;
   outcome.unitText = describe(unit).name;
   outcome.massFraction.reset();
@@ -38,9 +39,16 @@ void Reset(PointOutcome& outcome, concentration_unit unit) {
   outcome.warning.clear();
 }
 
+// The concentration as the library is given it: see EvaluatePoint.
+ParsedDecimal ConcentrationRead(const ParsedDecimal& concentration, concentration_unit unit) {
+  if (unit != concentration_unit::mass_fraction) return concentration;
+  const ParsedNumber single = RoundToSingle(concentration);
+  return {static_cast<double>(single.value), single.error};
+}
+
 }  // namespace
 
-void EvaluatePoint(std::string_view substanceText, const ParsedNumber& concentration, const ParsedNumber& temperature,
+void EvaluatePoint(std::string_view substanceText, const ParsedDecimal& concentration, const ParsedNumber& temperature,
                    PointOutcome& outcome, concentration_unit unit, bool warnings) {
   const expected<substance_info> substance = find_substance(substanceText);
   if (substance) {
@@ -50,31 +58,34 @@ void EvaluatePoint(std::string_view substanceText, const ParsedNumber& concentra
   Reset(outcome, unit);
   outcome.substance = 0;
   outcome.substanceText = TrimBlanks(substanceText);
-  if (concentration.ok()) outcome.concentration = concentration.value;
+  const ParsedDecimal read = ConcentrationRead(concentration, unit);
+  if (read.ok()) outcome.concentration = read.value;
   if (temperature.ok()) outcome.temperature = temperature.value;
   outcome.error = substance.error().message;
 }
 
-void EvaluatePoint(const substance_info& substance, const ParsedNumber& concentration, const ParsedNumber& temperature,
+void EvaluatePoint(const substance_info& substance, const ParsedDecimal& concentration, const ParsedNumber& temperature,
                    PointOutcome& outcome, concentration_unit unit, bool warnings) {
   Reset(outcome, unit);
   outcome.substance = static_cast<std::uint8_t>(substance.index);
   outcome.substanceText = substance.formula;
-  if (concentration.ok()) outcome.concentration = concentration.value;
+  const ParsedDecimal read = ConcentrationRead(concentration, unit);
+  if (read.ok()) outcome.concentration = read.value;
   if (temperature.ok()) outcome.temperature = temperature.value;
-  if (!concentration.ok()) {
-    outcome.error = "concentration beyond the single-precision range";
+  if (!read.ok()) {
+    outcome.error = unit == concentration_unit::mass_fraction ? "concentration beyond the single-precision range"
+                                                              : "concentration beyond the double-precision range";
     return;
   }
   if (!temperature.ok()) {
     outcome.error = "temperature beyond the single-precision range";
     return;
   }
-  result computed = compute(substance.id(), static_cast<double>(concentration.value), temperature.value, unit);
+  result computed = compute(substance.id(), read.value, temperature.value, unit);
   if (!computed) {
     outcome.error = computed.error().message;
     if (computed.error().kind == error_kind::arithmetic_fault) {
-      outcome.massFraction = MassFractionOf(substance.id(), concentration.value, temperature.value, unit);
+      outcome.massFraction = MassFractionOf(substance.id(), read.value, temperature.value, unit);
     }
     return;
   }
@@ -100,17 +111,23 @@ void UnreadablePoint(std::string_view substance, std::string_view concentration,
   outcome.warning.clear();
   outcome.substanceText = known ? known->formula : TrimBlanks(substance);
   outcome.values.reset();
+  outcome.concentration.reset();
+  outcome.temperature.reset();
+  EchoCells(concentration, temperature, outcome);
+  outcome.error = std::move(message);
+}
+
+void EchoCells(std::string_view concentration, std::string_view temperature, PointOutcome& outcome) {
   outcome.concentrationText = TrimBlanks(concentration);
   outcome.temperatureText = TrimBlanks(temperature);
-  // A cell that holds a number is written as one.
-  const auto number = [](std::string_view text) -> std::optional<float> {
-    const ParsedNumber n = ParseSingle(text);
-    if (text.empty() || !n.ok()) return std::nullopt;
-    return n.value;
-  };
-  outcome.concentration = number(outcome.concentrationText);
-  outcome.temperature = number(outcome.temperatureText);
-  outcome.error = std::move(message);
+  outcome.echoCells = true;
+}
+
+std::string ConcentrationText(const PointOutcome& outcome) {
+  if (!outcome.concentration) return std::string(outcome.concentrationText);
+  if (outcome.unit == concentration_unit::mass_fraction)
+    return shortest_text(static_cast<float>(*outcome.concentration));
+  return nine_digit_text(*outcome.concentration);
 }
 
 std::span<const std::string_view> PointFields(bool unitColumns) {
@@ -132,9 +149,19 @@ namespace {
 
 void WriteRecord(OutputBuffer& out, Format format, const PointOutcome& point, bool unitColumns) {
   RecordWriter record(out, format, PointFields(unitColumns));
-  record.Text(point.substanceText)
-      .NumberOr(point.concentration, point.concentrationText)
-      .NumberOr(point.temperature, point.temperatureText);
+  record.Text(point.substanceText);
+  if (point.echoCells && !point.values) {
+    record.Echo(point.concentrationText).Echo(point.temperatureText);
+  } else {
+    if (!point.concentration) {
+      record.TextOrNull(point.concentrationText);
+    } else if (point.unit == concentration_unit::mass_fraction) {
+      record.Float(static_cast<float>(*point.concentration));
+    } else {
+      record.Double(*point.concentration);
+    }
+    record.NumberOr(point.temperature, point.temperatureText);
+  }
   if (unitColumns) {
     record.Text(point.unitText)
         .FloatOrNull(point.massFraction)

@@ -35,14 +35,19 @@ struct PointSettings {
 // The outcome of one point. Property cells are empty whenever `error` is
 // not: the point was refused or its computation failed.
 struct PointOutcome {
-  std::uint8_t substance = 0;          // 0 when the name is unknown
-  std::string_view substanceText;      // the formula, or the text as given
-  std::optional<float> concentration;  // as read (0 for water once computed)
+  std::uint8_t substance = 0;      // 0 when the name is unknown
+  std::string_view substanceText;  // the formula, or the text as given
+  // As read: a mass fraction rounded to a single, as the window reads it;
+  // a concentration in another unit as the double it was typed as.
+  std::optional<double> concentration;
   std::optional<float> temperature;
   // The cells as given, written where the number is missing (a text that
   // is not a number, or one beyond the single range).
   std::string_view concentrationText;
   std::string_view temperatureText;
+  // The row came from an input's cells: when it is not computed, its
+  // cells are written as they were given (an empty cell stays empty).
+  bool echoCells = false;
   // The unit of `concentration`, as given for a row that is not a point.
   concentration_unit unit = concentration_unit::mass_fraction;
   std::string_view unitText;
@@ -67,18 +72,28 @@ struct PointOutcome {
 // the window's input checks it) and, when asked for, its warnings. The
 // errors are the library's words, except for a number beyond the single
 // range. `substanceText` must stay valid while `outcome` is used.
-void EvaluatePoint(std::string_view substanceText, const ParsedNumber& concentration, const ParsedNumber& temperature,
+// A mass fraction is rounded to a single first, as the window reads it;
+// a concentration in another unit is given to the library as the double
+// it was typed as (a molality 1e-50 stays 1e-50).
+void EvaluatePoint(std::string_view substanceText, const ParsedDecimal& concentration, const ParsedNumber& temperature,
                    PointOutcome& outcome, concentration_unit unit = concentration_unit::mass_fraction,
                    bool warnings = false);
 // The same for a substance already found.
-void EvaluatePoint(const substance_info& substance, const ParsedNumber& concentration, const ParsedNumber& temperature,
+void EvaluatePoint(const substance_info& substance, const ParsedDecimal& concentration, const ParsedNumber& temperature,
                    PointOutcome& outcome, concentration_unit unit = concentration_unit::mass_fraction,
                    bool warnings = false);
 
-// A row of the input that is not a point: its cells echoed as far as they
-// are known, `message` (with the line number) as its error.
+// A row of the input that is not a point: its cells echoed as they are
+// given, `message` (with the line number) as its error.
 void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
                      std::string message, PointOutcome& outcome);
+// After EvaluatePoint of an input row: should the point not be computed,
+// its cells are echoed as they are given.
+void EchoCells(std::string_view concentration, std::string_view temperature, PointOutcome& outcome);
+
+// The concentration as read, for messages: the shortest text of a mass
+// fraction, nine significant digits of another unit.
+std::string ConcentrationText(const PointOutcome& outcome);
 
 // The fields of a point's record: the input, with `unitColumns` the unit
 // and the point in the three units, the five properties, the error and

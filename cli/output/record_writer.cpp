@@ -15,20 +15,66 @@ bool CsvNeedsQuotes(std::string_view text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
 }
 
+// A control character other than a line break, which a CSV cell may hold.
+bool Escaped(char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\r' && c != '\n'; }
+
+// The text with each quote written twice and each control character (NUL
+// and tab included) as \u00XX, as in JSON; line breaks stay as they are.
+void AppendCsvText(OutputBuffer& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::size_t from = 0;
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const char c = text[k];
+    if (c != '"' && !Escaped(c)) continue;
+    out.Append(text.substr(from, k - from));
+    from = k + 1;
+    if (c == '"') {
+      out.Append("\"\"");
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(c);
+    const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 15]};
+    out.Append(std::string_view(escape, sizeof escape));
+  }
+  out.Append(text.substr(from));
+}
+
 void AppendCsvCell(OutputBuffer& out, std::string_view text) {
   if (!CsvNeedsQuotes(text)) {
-    out.Append(text);
+    if (std::none_of(text.begin(), text.end(), Escaped)) {
+      out.Append(text);
+    } else {
+      AppendCsvText(out, text);
+    }
     return;
   }
   out.Append('"');
-  // Each quote is written twice: the piece up to and with it, then it again.
-  for (std::size_t quote = text.find('"'); quote != std::string_view::npos; quote = text.find('"')) {
-    out.Append(text.substr(0, quote + 1));
-    out.Append('"');
-    text.remove_prefix(quote + 1);
-  }
-  out.Append(text);
+  AppendCsvText(out, text);
   out.Append('"');
+}
+
+// A JSON number as it stands: -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
+bool IsJsonNumber(std::string_view text) {
+  std::size_t k = 0;
+  const auto digits = [&text, &k] {
+    const std::size_t from = k;
+    while (k < text.size() && text[k] >= '0' && text[k] <= '9') ++k;
+    return k - from;
+  };
+  if (k < text.size() && text[k] == '-') ++k;
+  const std::size_t lead = k;
+  const std::size_t whole = digits();
+  if (whole == 0 || (whole > 1 && text[lead] == '0')) return false;
+  if (k < text.size() && text[k] == '.') {
+    ++k;
+    if (digits() == 0) return false;
+  }
+  if (k < text.size() && (text[k] == 'e' || text[k] == 'E')) {
+    ++k;
+    if (k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
+    if (digits() == 0) return false;
+  }
+  return k == text.size();
 }
 
 }  // namespace
@@ -66,6 +112,12 @@ RecordWriter& RecordWriter::Text(std::string_view text) {
     AppendCsvCell(out_, text);
   }
   return *this;
+}
+
+RecordWriter& RecordWriter::Echo(std::string_view cell) {
+  if (!json_) return Text(cell);
+  if (cell.empty()) return Null();
+  return IsJsonNumber(cell) ? Raw(cell) : Text(cell);
 }
 
 RecordWriter& RecordWriter::Float(float value) {

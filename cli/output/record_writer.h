@@ -14,10 +14,9 @@ namespace elprops::cli {
 // Writes records of fixed fields into an output buffer. In CSV the field
 // names are the header and each record is a row whose cells are quoted
 // only when they need it (a comma, a quote or a line break; quotes
-// doubled). In JSON each record is one object per line, its keys the field
-// names, its strings escaped as well-formed UTF-8. A record's values are
-// given in field order, one call each. Nothing is allocated, neither by
-// the writer nor per value: a writer may be made for each record.
+// doubled), other control characters written as \u00XX as in JSON. In JSON each record is one object per line, its keys
+// the field names, its strings escaped as well-formed UTF-8. A record's values are given in field order, one call each.
+// Nothing is allocated, neither by the writer nor per value: a writer may be made for each record.
 //
 //   RecordWriter w(out, Format::Csv, kFields);
 //   w.WriteHeader();
@@ -44,6 +43,10 @@ class RecordWriter {
   RecordWriter& Double(double value);
   // No value: an empty CSV cell, JSON null.
   RecordWriter& Null();
+  // An input cell as it was given: in CSV its text, in JSON a number when
+  // it is written as one ("0.10", "1e-50"), no value when it is empty, and
+  // otherwise a string ("0,1", "abc").
+  RecordWriter& Echo(std::string_view cell);
   // A number already written as text, written as it is (unquoted in JSON).
   RecordWriter& Raw(std::string_view number);
   // A text, or no value when it is empty.

@@ -182,7 +182,7 @@ TEST(Batch, ARowThatIsNotAPointGetsItsOwnRowAndTheRunGoesOn) {
   ASSERT_EQ(lines.size(), 7u);
   ExpectComputed(Cells(lines[1], 10), 17, 0.1f, 20.0f);
   EXPECT_EQ(lines[2], "NaCl,zero,20,,,,,,\"line 3: concentration \"\"zero\"\" is not a number\",");
-  EXPECT_EQ(lines[3], "KCl,,,,,,,,\"line 4: expected 3 cells (substance,concentration,temperature), found 2\",");
+  EXPECT_EQ(lines[3], "KCl,0.2,,,,,,,\"line 4: expected 3 cells (substance,concentration,temperature), found 2\",");
   EXPECT_EQ(lines[4],
             "substance,concentration,temperature,,,,,,line 5: the header line again (were two inputs joined?); it is "
             "not a point,");
@@ -198,7 +198,7 @@ TEST(Batch, ARowThatIsNotAPointGetsItsOwnRowAndTheRunGoesOn) {
             "{\"substance\":\"NaCl\",\"concentration\":\"zero\",\"temperature\":20,\"density\":null,\"viscosity\":null,"
             "\"surface_tension\":null,\"heat_capacity\":null,\"thermal_conductivity\":null,\"error\":\"line 3: "
             "concentration \\\"zero\\\" is not a number\",\"warning\":null}");
-  EXPECT_TRUE(objects[2].starts_with("{\"substance\":\"KCl\",\"concentration\":null,\"temperature\":null,"))
+  EXPECT_TRUE(objects[2].starts_with("{\"substance\":\"KCl\",\"concentration\":0.2,\"temperature\":null,"))
       << objects[2];
 }
 

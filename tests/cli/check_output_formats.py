@@ -123,7 +123,7 @@ def check_solve(program):
     args = [program, "solve", "-s", "sodium chloride", "-t", "20", "--heat-capacity", "3500", "--format"]
     text = subprocess.run(args + ["csv"], stdout=subprocess.PIPE, check=True).stdout.decode("utf-8")
     rows = list(csv.DictReader(io.StringIO(text, newline="")))
-    if len(rows) != 2 or list(rows[0])[-2:] != ["error", "warning"] or rows[1]["warning"] != SOLUBILITY_WARNING:
+    if len(rows) != 2 or list(rows[0])[-5:] != ["error", "run_first", "run_last", "plateau", "warning"] or rows[1]["warning"] != SOLUBILITY_WARNING:
         sys.exit(f"solve csv: {rows}")
     line = subprocess.run(args + ["json"], stdout=subprocess.PIPE, check=True).stdout.decode("utf-8")
     roots = json.loads(line)["roots"]

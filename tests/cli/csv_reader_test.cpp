@@ -22,8 +22,18 @@ struct Read {
   std::string error;
 };
 
-Read ReadAll(std::string_view input) {
-  MemorySource source(input);
+// Gives its text a byte a read: every record crosses the ends of reads.
+struct ByteByByteSource final : ByteSource {
+  std::string_view data;
+  std::size_t Read(char* buffer, std::size_t size) override {
+    if (data.empty() || size == 0) return 0;
+    *buffer = data.front();
+    data.remove_prefix(1);
+    return 1;
+  }
+};
+
+Read ReadFrom(ByteSource& source) {
   PointReader reader(source);
   Read r;
   CsvPoint p;
@@ -43,6 +53,11 @@ Read ReadAll(std::string_view input) {
     }
   }
   return r;
+}
+
+Read ReadAll(std::string_view input) {
+  MemorySource source(input);
+  return ReadFrom(source);
 }
 
 TEST(PointReader, ReadsRowsAfterTheHeader) {
@@ -143,18 +158,42 @@ INSTANTIATE_TEST_SUITE_P(
                    "! line 3: the header line again (were two inputs joined?); it is not a point | "
                    "substance|concentration|temperature"},
         BadRowCase{"TwoCells", "NaCl,0.1",
-                   "! line 3: expected 3 cells (substance,concentration,temperature), found 2 | NaCl||"},
+                   "! line 3: expected 3 cells (substance,concentration,temperature), found 2 | NaCl|0.1|"},
         BadRowCase{"FourCells", "NaCl,0,1,20",
-                   "! line 3: expected 3 cells (substance,concentration,temperature), found 4 | NaCl||"},
+                   "! line 3: expected 3 cells (substance,concentration,temperature), found 4 | NaCl|0|1"},
         BadRowCase{"QuoteNotClosed", "NaCl,\"0,1,20",
                    "! line 3: the quote that opens the concentration cell is not closed | NaCl||"},
         BadRowCase{"TextAfterQuote", "\"NaCl\"x,0.1,20",
                    "! line 3: text after the closing quote of the substance cell | ||"},
         BadRowCase{"QuoteInFifthCellNotClosed", "NaCl,1,2,3,\"4",
-                   "! line 3: the quote that opens the cell 5 is not closed | NaCl||"},
+                   "! line 3: the quote that opens the cell 5 is not closed | NaCl|1|2"},
         BadRowCase{"LineTooLong", "NaCl,0.1," + std::string(300000, '1'),
                    "! line 3: the line is longer than 262144 characters | ||"}),
     [](const testing::TestParamInfo<BadRowCase>& row) { return std::string(row.param.name); });
+
+// Quoted line breaks, line ends and empty cells at the end of a row, read
+// whole and a byte a read alike: "input after the header", rows.
+TEST(PointReader, SplitsRecordsAsRfc4180Says) {
+  const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+      {"\"a\nb\",0.1,20\nKCl,0.2,30\n", {"a\nb|0.1|20@2", "KCl|0.2|30@4"}},
+      {"\"a\r\n\"\"b\",0.1,20\r\nKCl,0.2,30", {"a\r\n\"b|0.1|20@2", "KCl|0.2|30@4"}},
+      {"NaCl,0.1,20\r\nKCl,0.2,30", {"NaCl|0.1|20@2", "KCl|0.2|30@3"}},
+      {"NaCl,0.1,20,,\nKCl,0.2,30, ,\n", {"NaCl|0.1|20@2", "KCl|0.2|30@3"}},
+      {"\"NaCl,0.1,20\nKCl,\"0,2\",30\n",
+       {"! line 2: the quote that opens the substance cell is not closed | ||", "KCl|0,2|30@3"}},
+      {"\"x\n" + std::string(300000, 'q') + "\nKCl,0.2,30",
+       {"! line 2: the quote that opens the substance cell is not closed | ||",
+        "! line 3: the line is longer than 262144 characters | ||", "KCl|0.2|30@4"}}};
+  for (const auto& [rows, expected] : cases) {
+    const std::string input = "substance,concentration,temperature,,\n" + rows;
+    ByteByByteSource slow;
+    slow.data = input;
+    for (const Read& r : {ReadAll(input), ReadFrom(slow)}) {
+      EXPECT_EQ(r.error, "");
+      EXPECT_EQ(r.rows, expected) << rows.substr(0, 40);
+    }
+  }
+}
 
 TEST(FileSource, AStopRequestEndsTheReadWithoutWaitingForInput) {
   // An empty pipe whose writer stays open: a read would wait. (Non-blocking,

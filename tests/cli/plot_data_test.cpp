@@ -13,6 +13,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cli/input/point_input.h"
@@ -270,7 +271,7 @@ TEST(SaturationBoundary, MarkedWhereATemperatureCurveBegins) {
   const report::PlotBoundary& boundary = data.figure.boundaries[0];
   EXPECT_EQ(boundary.curve, 1u);
   // 0.52551 * exp(0.00156214 * T) = 0.55 at T = ln(0.55 / 0.52551) / 0.00156214.
-  EXPECT_NEAR(boundary.x, 29.158, 0.001);
+  EXPECT_NEAR(boundary.x, std::log(static_cast<double>(0.55f) / 0.52551) / 0.00156214, 1e-9);
   EXPECT_EQ(boundary.label, "насыщение при x = 0,55");
   // The gap ends at the boundary: above it below, values beyond.
   const std::vector<report::PlotPoint>& points = data.figure.panels[0].curves[1].points;
@@ -298,6 +299,34 @@ TEST(SaturationBoundary, MarkedWhereAConcentrationCurveEnds) {
   EXPECT_EQ(data.figure.boundaries[1].kind, report::PlotBoundaryKind::Solubility);
   EXPECT_NEAR(data.figure.boundaries[1].x, 0.4269, 1e-9);
   EXPECT_EQ(data.figure.boundaries[1].label, "solubility at t = 20 °C (uncertain)");
+}
+
+// Along a temperature axis in another unit, the curve crosses the
+// saturation between the last point below and the first above it, where
+// the straight line through their excesses over it is 0.
+TEST(SaturationBoundary, CrossingInAnotherUnitIsInterpolatedBetweenTheSides) {
+  const std::tuple<const char*, double, double, double> rows[] = {
+      {"molality", 11.0, 1.0, 1.0}, {"molality", 11.0, 0.5, 0.75}, {"percent", 55.5, 1.0, 1.0}};
+  for (const auto& [unit, value, from, step] : rows) {
+    std::string error;
+    const std::string range = std::to_string(from) + ":99.5:" + std::to_string(step);
+    const auto request =
+        MakePlotRequest(Options({"CaCl2"}, "density", {range}, {std::to_string(value)}, "", unit), error);
+    ASSERT_TRUE(request) << error;
+    const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
+    ASSERT_EQ(data.figure.boundaries.size(), 1u);
+    const double w =
+        to_mass_fraction(find_substance("CaCl2")->id(), *parse_concentration_unit(unit), value, 20.0f)->mass_fraction;
+    const auto excess = [w](float t) {
+      return w - static_cast<double>(static_cast<float>(0.52551 * std::exp(0.00156214 * static_cast<double>(t))));
+    };
+    int k = 1;
+    while ((excess(RangeValue(from, step, k - 1)) > 0.0) == (excess(RangeValue(from, step, k)) > 0.0)) ++k;
+    const double a = RangeValue(from, step, k - 1), b = RangeValue(from, step, k);
+    const double expected =
+        a + excess(static_cast<float>(a)) / (excess(static_cast<float>(a)) - excess(static_cast<float>(b))) * (b - a);
+    EXPECT_NEAR(data.figure.boundaries[0].x, expected, 1e-9) << unit << " " << value << " " << range;
+  }
 }
 
 TEST(SaturationBoundary, NotDrawnWhenNoCurveCrossesIt) {
@@ -661,7 +690,23 @@ INSTANTIATE_TEST_SUITE_P(
         RequestRow{"AxisBeyondSingle", Options({"NaCl"}, "density", {"1e38:1e39:1e38"}, {"0.1"}),
                    "--temperature goes beyond the single-precision range", T, 0, 0, 0},
         RequestRow{"TooManyPoints", Options({"NaCl"}, "density", {"1:100:0.001"}, {"0.1"}), "at most 20000", T, 0, 0,
-                   0}),
+                   0},
+        RequestRow{"MostPoints", Options({"NaCl"}, "density", {"1:20000:1"}, {"0.1"}), nullptr, T, 1, 20000, 1},
+        RequestRow{"OnePointTooMany", Options({"NaCl"}, "density", {"0:20000:1"}, {"0.1"}),
+                   "--temperature gives 20001 values; a plot takes at most 20000", T, 0, 0, 0},
+        RequestRow{"MostCurves", Options({"NaCl"}, "density", {"1:100:1"}, {"0.01:0.12:0.01"}, "temperature"), nullptr,
+                   T, 12, 100, 1},
+        RequestRow{"OneCurveTooMany",
+                   Options({"NaCl"}, "density", {"1:100:1"}, {"0.01:0.12:0.01", "0.2"}, "temperature"),
+                   "--concentration gives 13 values; a plot takes at most 12 curves", T, 0, 0, 0},
+        RequestRow{
+            "MostSubstances",
+            Options({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}, "density", {"1:100:1"}, {"0.1"}),
+            nullptr, T, 12, 100, 1},
+        RequestRow{"OneSubstanceTooMany",
+                   Options({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13"}, "density",
+                           {"1:100:1"}, {"0.1"}),
+                   "a plot takes at most 12 substances", T, 0, 0, 0}),
     [](const testing::TestParamInfo<RequestRow>& row) { return std::string(row.param.name); });
 
 // --- Language and size -------------------------------------------------------------
@@ -731,11 +776,18 @@ constexpr auto kPdf = report::PlotFileFormat::Pdf;
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, Sizes,
-    testing::Values(SizeRow{"Pixels", "1200x800", kPng, 1200, 800}, SizeRow{"CapitalX", "640X480", kPng, 640, 480},
-                    SizeRow{"Millimetres", "297x210", kPdf, 297, 210}, SizeRow{"TooSmall", "100x100", kPng, 0, 0},
-                    SizeRow{"TooLarge", "20000x800", kPng, 0, 0}, SizeRow{"TooLargeForPaper", "3000x2000", kPdf, 0, 0},
-                    SizeRow{"Fraction", "800.5x600", kPng, 0, 0}, SizeRow{"NoSeparator", "800", kPng, 0, 0},
-                    SizeRow{"Negative", "-800x600", kPng, 0, 0}, SizeRow{"Empty", "", kPng, 0, 0}),
+    testing::Values(
+        SizeRow{"Pixels", "1200x800", kPng, 1200, 800}, SizeRow{"CapitalX", "640X480", kPng, 640, 480},
+        SizeRow{"Millimetres", "297x210", kPdf, 297, 210}, SizeRow{"TooSmall", "100x100", kPng, 0, 0},
+        SizeRow{"TooLarge", "20000x800", kPng, 0, 0}, SizeRow{"TooLargeForPaper", "3000x2000", kPdf, 0, 0},
+        SizeRow{"Fraction", "800.5x600", kPng, 0, 0}, SizeRow{"NoSeparator", "800", kPng, 0, 0},
+        SizeRow{"Negative", "-800x600", kPng, 0, 0}, SizeRow{"Empty", "", kPng, 0, 0},
+        SizeRow{"SmallestPixels", "300x300", kPng, 300, 300}, SizeRow{"OnePixelTooNarrow", "299x300", kPng, 0, 0},
+        SizeRow{"OnePixelTooLow", "300x299", kPng, 0, 0}, SizeRow{"LargestPixels", "10000x10000", kPng, 10000, 10000},
+        SizeRow{"OnePixelTooWide", "10001x800", kPng, 0, 0}, SizeRow{"OnePixelTooHigh", "800x10001", kPng, 0, 0},
+        SizeRow{"SmallestPaper", "60x60", kPdf, 60, 60}, SizeRow{"OneMillimetreTooSmall", "59x60", kPdf, 0, 0},
+        SizeRow{"LargestPaper", "2000x2000", kPdf, 2000, 2000},
+        SizeRow{"OneMillimetreTooLarge", "2000x2001", kPdf, 0, 0}),
     [](const testing::TestParamInfo<SizeRow>& row) { return std::string(row.param.name); });
 
 TEST(DefaultPlotSize, PixelsOrAFiveLandscape) {

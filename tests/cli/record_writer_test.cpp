@@ -59,8 +59,28 @@ INSTANTIATE_TEST_SUITE_P(
                     RecordRow{"LineBreakQuoted", "a\r\nb", 0.5f, 2.0, "\"a\r\nb\",0.5,2,,12",
                               R"({"name":"a\u000d\u000ab","x":0.5,"m":2,"note":null,"raw":12})"},
                     RecordRow{"InfinityIsNullInJson", "", kInf, 1.0, ",inf,1,,12",
-                              R"({"name":"","x":null,"m":1,"note":null,"raw":12})"}),
+                              R"({"name":"","x":null,"m":1,"note":null,"raw":12})"},
+                    RecordRow{"ControlCharactersEscaped", std::string("a\x01\tb\0c\x1f", 7), 1.0f, 1.0,
+                              R"(a\u0001\u0009b\u0000c\u001f,1,1,,12)",
+                              R"({"name":"a\u0001\u0009b\u0000c\u001f","x":1,"m":1,"note":null,"raw":12})"}),
     [](const testing::TestParamInfo<RecordRow>& c) { return std::string(c.param.name); });
+
+// An input cell echoed as it was given: in JSON a number only when it is
+// written as JSON writes one.
+TEST(Record, EchoWritesTheCellAsGiven) {
+  static constexpr std::string_view kOne[] = {"c"};
+  const char* const rows[][3] = {{"0.10", "0.10", "0.10"},  {"1e-50", "1e-50", "1e-50"}, {"0,5", "\"0,5\"", "\"0,5\""},
+                                 {"+20", "+20", "\"+20\""}, {"01", "01", "\"01\""},      {"", "", "null"}};
+  for (const auto& row : rows) {
+    for (const Format format : {Format::Csv, Format::Json}) {
+      std::string written;
+      OutputBuffer out([&written](std::string_view data) { return written += data, true; });
+      RecordWriter(out, format, kOne).Echo(row[0]).EndRecord();
+      out.Flush();
+      EXPECT_EQ(written, format == Format::Csv ? std::string(row[1]) + "\n" : "{\"c\":" + std::string(row[2]) + "}\n");
+    }
+  }
+}
 
 }  // namespace
 }  // namespace elprops::cli

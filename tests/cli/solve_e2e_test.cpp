@@ -2,6 +2,9 @@
 // of a property that turns, values out of reach, and the formats.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tests/cli/cli_runner.h"
@@ -85,6 +88,7 @@ TEST(CliSolve, UsageErrors) {
       {{"solve", "-s", "NaCl", "-t", "20", "--density", "1000", "--viscosity", "0.001"}, "one property"},
       {{"solve", "-s", "H2O", "-t", "20", "--density", "1000"}, "water"},
       {{"solve", "-s", "NaCl", "-t", "20", "--density", "abc"}, "not a number"},
+      {{"solve", "-s", "NaCl", "-t", "20", "--density", ""}, "--density is empty"},
       {{"solve", "-s", "NaCl", "-t", "20", "--density", "1000", "--unit", "ppm"}, "--unit"},
   };
   for (const auto& row : rows) {
@@ -92,6 +96,60 @@ TEST(CliSolve, UsageErrors) {
     EXPECT_EQ(run.exitStatus, 2) << row.says;
     EXPECT_NE(run.err.find(row.says), std::string::npos) << run.err;
   }
+}
+
+// The property compute prints for a point.
+std::string Computed(const std::string& substance, const std::string& w, const std::string& t, const char* column) {
+  return CsvTable(RunCli({"compute", "-s", substance, "-c", w, "-t", t, "-f", "csv"}).out).Get(0, column).value_or("");
+}
+
+// What compute prints, typed into solve, is matched exactly by a mass
+// fraction at which compute prints it again: a peak between samples, the
+// dilute end of the range, a plateau.
+TEST(CliSolve, PrintedValueIsMatchedExactly) {
+  const char* const rows[][5] = {{"BaS", "0.24", "20", "viscosity", "--viscosity"},
+                                 {"NaCl", "1e-7", "20", "density", "--density"},
+                                 {"NaCl", "0.7", "60", "surface_tension", "--surface-tension"}};
+  for (const auto& row : rows) {
+    const std::string value = Computed(row[0], row[1], row[2], row[3]);
+    const CsvTable roots(RunCli({"solve", "-s", row[0], "-t", row[2], row[4], value, "-f", "csv"}).out);
+    ASSERT_EQ(roots.RowCount(), 1u) << row[0] << " " << value;
+    EXPECT_EQ(roots.Get(0, "chosen"), "exact");
+    EXPECT_EQ(Computed(row[0], *roots.Get(0, "mass_fraction"), row[2], row[3]), value);
+  }
+}
+
+// Where surface tension levels off, one answer stands for the run of mass
+// fractions that give its value, and says so.
+TEST(CliSolve, PlateauIsOneAnswerWithItsRun) {
+  std::vector<std::string> args = {"solve", "-s", "NaCl", "-t", "60", "--surface-tension", "0.11518263071775436"};
+  const CliRun text = RunCli(args);
+  args.insert(args.end(), {"-f", "csv"});
+  const CsvTable roots(RunCli(args).out);
+  ASSERT_EQ(roots.RowCount(), 1u);
+  EXPECT_EQ(roots.Get(0, "plateau"), "true");
+  const std::string first = *roots.Get(0, "run_first"), last = *roots.Get(0, "run_last");
+  const std::string value = Computed("NaCl", *roots.Get(0, "mass_fraction"), "60", "surface_tension");
+  char below[32];
+  std::snprintf(below, sizeof below, "%.9g", static_cast<double>(std::nextafter(std::stof(first), 0.0f)));
+  EXPECT_EQ(Computed("NaCl", first, "60", "surface_tension"), value);
+  EXPECT_EQ(Computed("NaCl", last, "60", "surface_tension"), value);
+  EXPECT_NE(Computed("NaCl", below, "60", "surface_tension"), value);
+  EXPECT_NE(text.out.find("; every mass fraction from " + first + " to " + last + " gives this value\n"),
+            std::string::npos)
+      << text.out;
+}
+
+// A value between what two neighbouring mass fractions give: the text
+// names the neighbours, whose computed values straddle the value.
+TEST(CliSolve, NeighboursNamedStraddleTheValue) {
+  const std::string out = RunCli({"solve", "-s", "NaCl", "-t", "20", "--density", "1070.638"}).out;
+  const std::string lead = "(the nearest value the model gives; the value lies between the neighbours ";
+  const std::size_t at = out.find(lead) + lead.size(), and_ = out.find(" and ", at);
+  ASSERT_NE(and_, std::string::npos) << out;
+  const double a = std::stod(Computed("NaCl", out.substr(at, and_ - at), "20", "density")) - 1070.638;
+  const double b = std::stod(Computed("NaCl", out.substr(and_ + 5, out.find(')', and_) - and_ - 5), "20", "density"));
+  EXPECT_LE(a * (b - 1070.638), 0.0) << out;
 }
 
 }  // namespace

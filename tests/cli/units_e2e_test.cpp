@@ -68,11 +68,14 @@ INSTANTIATE_TEST_SUITE_P(Units, CliUnit,
                              UnitCase{"MolalityOne", "molality", "1", "1", "25", kNaCl / (1000.0 + kNaCl), 2e-8},
                              UnitCase{"MolalityDecimalComma", "molality", "1,0", "1", "25", kNaCl / (1000.0 + kNaCl),
                                       2e-8},
+                             // Read as the double typed, not rounded to a single first.
+                             UnitCase{"MolalityAsTyped", "molality", "1,00000006", "1.00000006", "25",
+                                      1.00000006 * kNaCl / (1000.0 + 1.00000006 * kNaCl), 2e-8},
                              UnitCase{"TenPercent", "percent", "10", "10", "20", 0.1, 1e-8},
                              UnitCase{"PercentSign", "%", "10", "10", "20", 0.1, 1e-8},
                              UnitCase{"Fraction", "fraction", "0.1", "0.1", "20", 0.1, 1e-8},
                              // 0.1 of 1070.638 kg/m³ is 107.0638 g/L, or 107.0638/58.44 mol/L.
-                             UnitCase{"MolarityRoundTrip", "molarity", "1.83202943", "1.8320295", "20", 0.1, 2e-6},
+                             UnitCase{"MolarityRoundTrip", "molarity", "1.83202943", "1.83202943", "20", 0.1, 2e-6},
                              UnitCase{"GramsPerLitreRoundTrip", "g/L", "107.0638", "107.0638", "20", 0.1, 2e-6}),
                          [](const ::testing::TestParamInfo<UnitCase>& row) { return std::string(row.param.name); });
 
