@@ -44,6 +44,18 @@ std::string_view ShortestTexts::Text(float value) {
   return {e.text, e.size};
 }
 
+std::string_view WarningCells::Cell(std::uint8_t substance, float temperature, std::string_view text) {
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &temperature, sizeof bits);
+  const std::uint64_t key = (std::uint64_t{substance} << 48) ^ (std::uint64_t{bits} << 16) ^ text.size();
+  Entry& e = entries_[(key * 0x9E3779B97F4A7C15ull) >> (64 - kBits)];
+  if (e.text != text) {
+    e.text = text;
+    RecordWriter::Escape(format_, text, e.cell);
+  }
+  return e.cell;
+}
+
 std::uint8_t SubstanceNames::Lookup(std::string_view text) {
   const expected<substance_info> substance = find_substance(text);
   return substance ? static_cast<std::uint8_t>(substance->index) : 0;
@@ -62,6 +74,7 @@ BlockRows::BlockRows(Format format, const PointSettings& settings, bool unitColu
       settings_(settings),
       unitColumns_(unitColumns),
       parser_(parser),
+      warningCells_(format),
       out_(
           [this](std::string_view data) {
             target_->Append(data);
@@ -227,8 +240,9 @@ void BlockRows::WriteProperties(std::size_t point) {
   const properties& p = properties_[point];
   writer_.Float(p.density).Float(p.viscosity).Float(p.surface_tension).Float(p.heat_capacity);
   writer_.Float(p.thermal_conductivity).Null();
-  if (settings_.warnings) {
-    writer_.TextOrNull(warnings_[point]);
+  if (settings_.warnings && !warnings_[point].empty()) {
+    writer_.Written(warningCells_.Cell(static_cast<std::uint8_t>(index_of(substances_[point])), temperatures_[point],
+                                       warnings_[point]));
   } else {
     writer_.Null();
   }

@@ -75,6 +75,24 @@ class ShortestTexts {
   std::vector<Entry> entries_;
 };
 
+// Warning texts as the record writer writes them, escaped once: the same
+// text comes back for every point of a substance at a temperature.
+class WarningCells {
+ public:
+  explicit WarningCells(Format format) : format_(format), entries_(kSize) {}
+  // `text` (not empty) as a written cell; valid until the next call.
+  std::string_view Cell(std::uint8_t substance, float temperature, std::string_view text);
+
+ private:
+  static constexpr unsigned kBits = 14;
+  static constexpr std::size_t kSize = std::size_t{1} << kBits;
+  struct Entry {
+    std::string text, cell;
+  };
+  Format format_;
+  std::vector<Entry> entries_;
+};
+
 // Substances by the name a row gives them, each text looked up once: a
 // short one in a memo, a longer one (a Russian name) in a bounded table.
 class SubstanceNames {
@@ -137,6 +155,7 @@ class BlockRows {
   SubstanceNames names_;
   ShortestTexts concentrationTexts_;
   ShortestTexts temperatureTexts_;
+  WarningCells warningCells_;
   TextBuffer* target_ = nullptr;
   OutputBuffer out_;
   RecordWriter writer_;

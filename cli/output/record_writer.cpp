@@ -1,8 +1,11 @@
 #include "cli/output/record_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <elprops/text.hpp>
 
 #include "cli/output/safe_text.h"
@@ -11,30 +14,92 @@ namespace elprops::cli {
 
 namespace {
 
-bool CsvNeedsQuotes(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
+// What a character asks of a CSV cell: nothing, quotes around the cell (a
+// comma, a quote doubled, a line break), or an escape (the other control
+// characters, written as in JSON).
+enum CsvCharacter : unsigned char { kPlain, kQuoted, kEscaped };
+
+constexpr auto kCsvCharacters = [] {
+  std::array<unsigned char, 256> t{};
+  for (unsigned c = 0; c < 0x20; ++c) t[c] = kEscaped;
+  t[','] = t['"'] = t['\r'] = t['\n'] = kQuoted;
+  return t;
+}();
+
+// The first character of `text` from `from` on that is not plain, or its
+// size.
+std::size_t NextSpecial(std::string_view text, std::size_t from) {
+  // Eight characters at a time while none of them is a control character,
+  // a comma or a quote.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  const auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
+  while (from + 8 <= text.size()) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, text.data() + from, 8);
+    if ((((w - kOnes * 0x20) & ~w & kHigh) | zeroByte(w ^ (kOnes * ','))) | zeroByte(w ^ (kOnes * '"'))) break;
+    from += 8;
+  }
+  while (from < text.size() && kCsvCharacters[static_cast<unsigned char>(text[from])] == kPlain) ++from;
+  return from;
 }
 
-void AppendCsvCell(OutputBuffer& out, std::string_view text) {
-  if (!CsvNeedsQuotes(text)) {
-    out.Append(text);
+// Writes the cell to `out`, an OutputBuffer or a std::string.
+template <typename Out>
+void AppendCsvCell(Out& out, std::string_view text) {
+  std::size_t special = NextSpecial(text, 0);
+  if (special == text.size()) {
+    out.append(text);
     return;
   }
-  out.Append('"');
-  // Each quote is written twice: the piece up to and with it, then it again.
-  for (std::size_t quote = text.find('"'); quote != std::string_view::npos; quote = text.find('"')) {
-    out.Append(text.substr(0, quote + 1));
-    out.Append('"');
-    text.remove_prefix(quote + 1);
+  bool quoted = false;
+  for (std::size_t k = special; k < text.size(); ++k) {
+    quoted |= kCsvCharacters[static_cast<unsigned char>(text[k])] == kQuoted;
   }
-  out.Append(text);
-  out.Append('"');
+  if (quoted) out.append("\"");
+  std::size_t run = 0;
+  for (; special < text.size(); special = NextSpecial(text, special + 1)) {
+    const auto c = static_cast<unsigned char>(text[special]);
+    if (c == '"') {
+      // The quote is written twice: the piece up to and with it, then it again.
+      out.append(text.substr(run, special + 1 - run));
+      out.append("\"");
+      run = special + 1;
+    } else if (kCsvCharacters[c] == kEscaped) {
+      out.append(text.substr(run, special - run));
+      out.append(EscapedControl(c));
+      run = special + 1;
+    }
+  }
+  out.append(text.substr(run));
+  if (quoted) out.append("\"");
+}
+
+struct BufferAppender {
+  OutputBuffer& buffer;
+  void append(std::string_view text) { buffer.Append(text); }
+};
+
+void AppendCsvCell(OutputBuffer& out, std::string_view text) {
+  BufferAppender appender{out};
+  AppendCsvCell(appender, text);
+}
+
+// Whether `text` goes into a JSON string as it is.
+bool JsonPlain(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x20 && u < 0x80 && c != '"' && c != '\\';
+  });
 }
 
 }  // namespace
 
 RecordWriter::RecordWriter(OutputBuffer& out, Format format, std::span<const std::string_view> fields)
-    : out_(out), json_(format == Format::Json), fields_(fields) {}
+    : out_(out),
+      json_(format == Format::Json),
+      plainNames_(std::all_of(fields.begin(), fields.end(), JsonPlain)),
+      fields_(fields) {}
 
 void RecordWriter::WriteHeader() {
   if (json_) return;
@@ -49,9 +114,21 @@ void RecordWriter::WriteHeader() {
 void RecordWriter::NextField() {
   assert(next_ < fields_.size());
   if (json_) {
-    out_.Append(next_ == 0 ? '{' : ',');
-    AppendJsonString(out_, fields_[next_]);
-    out_.Append(':');
+    const std::string_view name = fields_[next_];
+    if (plainNames_) {
+      // {"name": or ,"name": in one piece.
+      char* at = out_.Reserve(name.size() + 4);
+      *at++ = next_ == 0 ? '{' : ',';
+      *at++ = '"';
+      at = std::copy(name.begin(), name.end(), at);
+      *at++ = '"';
+      *at++ = ':';
+      out_.Commit(at);
+    } else {
+      out_.Append(next_ == 0 ? '{' : ',');
+      AppendJsonString(out_, name);
+      out_.Append(':');
+    }
   } else if (next_ > 0) {
     out_.Append(',');
   }
@@ -65,6 +142,21 @@ RecordWriter& RecordWriter::Text(std::string_view text) {
   } else {
     AppendCsvCell(out_, text);
   }
+  return *this;
+}
+
+void RecordWriter::Escape(Format format, std::string_view text, std::string& written) {
+  written.clear();
+  if (format == Format::Json) {
+    AppendJsonString(written, text);
+  } else {
+    AppendCsvCell(written, text);
+  }
+}
+
+RecordWriter& RecordWriter::Written(std::string_view value) {
+  NextField();
+  out_.Append(value);
   return *this;
 }
 
