@@ -19,6 +19,14 @@ void TextBuffer::Append(std::string_view text) {
   size_ += text.size();
 }
 
+bool TextBuffer::TakeRows(OutputBuffer& out) {
+  if (size_ != 0) return false;
+  const std::size_t rows = out.TradeRows(data_);
+  if (rows == std::string_view::npos) return false;
+  size_ = rows;
+  return true;
+}
+
 void Block::Clear() {
   text.clear();
   lines.clear();
@@ -80,8 +88,12 @@ BlockRows::BlockRows(Format format, const PointSettings& settings, bool unitColu
             target_->Append(data);
             return true;
           },
-          std::size_t{1} << 16),
-      writer_(out_, format, PointFields(unitColumns)) {}
+          std::size_t{1} << 20),
+      writer_(out_, format, PointFields(unitColumns)) {
+  for (const substance_info& substance : substances()) {
+    RecordWriter::Escape(format, substance.formula, formulaCells_.emplace_back());
+  }
+}
 
 void BlockRows::Process(Block& block) {
   Read(block);
@@ -96,7 +108,7 @@ void BlockRows::Process(Block& block) {
       ++block.failed;
     }
   }
-  out_.Flush();
+  if (!block.output.TakeRows(out_)) out_.Flush();
 }
 
 void BlockRows::Read(const Block& block) {
@@ -210,7 +222,7 @@ concentration_unit BlockRows::UnitOf(std::size_t point) const { return units_[mi
 void BlockRows::WritePoint(std::size_t point) {
   const bool computed = errors_[point] == error_kind::none;
   const concentration_unit unit = UnitOf(point);
-  writer_.Text(substances()[static_cast<std::size_t>(index_of(substances_[point])) - 1].formula);
+  writer_.Written(formulaCells_[static_cast<std::size_t>(index_of(substances_[point])) - 1]);
   // A mass fraction is echoed as the correlations took it (0 for water).
   const float given = static_cast<float>(concentrations_[point]);
   const float massFraction = massFractions_[point];

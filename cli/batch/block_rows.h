@@ -27,6 +27,9 @@ class TextBuffer {
   void Append(std::string_view text);
   [[nodiscard]] std::size_t Size() const { return size_; }
   [[nodiscard]] std::string_view View() const { return {data_.data(), size_}; }
+  // Takes the whole rows of `out` without a copy when nothing was appended
+  // yet and `out` holds only whole rows; false otherwise.
+  bool TakeRows(OutputBuffer& out);
 
  private:
   std::vector<char> data_;
@@ -156,6 +159,7 @@ class BlockRows {
   ShortestTexts concentrationTexts_;
   ShortestTexts temperatureTexts_;
   WarningCells warningCells_;
+  std::vector<std::string> formulaCells_;  // by substance index - 1, escaped
   TextBuffer* target_ = nullptr;
   OutputBuffer out_;
   RecordWriter writer_;

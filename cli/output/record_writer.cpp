@@ -96,10 +96,20 @@ bool JsonPlain(std::string_view text) {
 }  // namespace
 
 RecordWriter::RecordWriter(OutputBuffer& out, Format format, std::span<const std::string_view> fields)
-    : out_(out),
-      json_(format == Format::Json),
-      plainNames_(std::all_of(fields.begin(), fields.end(), JsonPlain)),
-      fields_(fields) {}
+    : out_(out), json_(format == Format::Json), fields_(fields) {
+  if (!json_) return;
+  for (std::size_t k = 0; k < std::min(kKeys, fields.size()); ++k) {
+    const std::string_view name = fields[k];
+    if (name.size() + 4 > kKeyRoom || !JsonPlain(name)) continue;
+    Key& key = keys_[k];
+    key.text[0] = k == 0 ? '{' : ',';
+    key.text[1] = '"';
+    std::copy(name.begin(), name.end(), key.text + 2);
+    key.text[name.size() + 2] = '"';
+    key.text[name.size() + 3] = ':';
+    key.size = static_cast<unsigned char>(name.size() + 4);
+  }
+}
 
 void RecordWriter::WriteHeader() {
   if (json_) return;
@@ -114,19 +124,15 @@ void RecordWriter::WriteHeader() {
 void RecordWriter::NextField() {
   assert(next_ < fields_.size());
   if (json_) {
-    const std::string_view name = fields_[next_];
-    if (plainNames_) {
-      // {"name": or ,"name": in one piece.
-      char* at = out_.Reserve(name.size() + 4);
-      *at++ = next_ == 0 ? '{' : ',';
-      *at++ = '"';
-      at = std::copy(name.begin(), name.end(), at);
-      *at++ = '"';
-      *at++ = ':';
-      out_.Commit(at);
+    if (next_ < kKeys && keys_[next_].size > 0) {
+      // The whole room of the key is copied at once, its size kept.
+      const Key& key = keys_[next_];
+      char* at = out_.Reserve(kKeyRoom);
+      std::memcpy(at, key.text, kKeyRoom);
+      out_.Commit(at + key.size);
     } else {
       out_.Append(next_ == 0 ? '{' : ',');
-      AppendJsonString(out_, name);
+      AppendJsonString(out_, fields_[next_]);
       out_.Append(':');
     }
   } else if (next_ > 0) {

@@ -2,6 +2,7 @@
 // where the command line quotes and escapes what it writes.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -79,9 +80,18 @@ class RecordWriter {
   // the next field.
   void NextField();
 
+  // In JSON, the opening brace or comma, quoted name and colon of each of
+  // the first fields, made once, when the names need no escaping.
+  static constexpr std::size_t kKeyRoom = 32;
+  static constexpr std::size_t kKeys = 16;
+  struct Key {
+    char text[kKeyRoom] = {};
+    unsigned char size = 0;  // 0: escaped when written
+  };
+
   OutputBuffer& out_;
   bool json_;
-  bool plainNames_;  // the field names need no escaping in JSON
+  std::array<Key, kKeys> keys_{};
   bool item_ = false;
   std::span<const std::string_view> fields_;
   std::size_t next_ = 0;

@@ -158,6 +158,15 @@ void AppendJsonString(std::string& out, std::string_view text) {
 }
 
 void AppendJsonString(OutputBuffer& out, std::string_view text) {
+  if (PlainUpTo(text, 0) == text.size()) {
+    char* at = out.Reserve(text.size() + 2);
+    *at++ = '"';
+    if (!text.empty()) std::memcpy(at, text.data(), text.size());
+    at += text.size();
+    *at++ = '"';
+    out.Commit(at);
+    return;
+  }
   BufferAppender appender{out};
   EscapeJson(appender, text);
 }
