@@ -123,28 +123,34 @@ bool Sort(const PointInputs& in, std::size_t i, const point_outputs& out, Block&
   const substance_id id = At(in.substances, i);
   const float t = At(in.temperatures, i);
   const concentration_unit unit = in.units.empty() ? concentration_unit::mass_fraction : At(in.units, i);
-  const expected<std::uint8_t> index = ModelIndex(id);
-  if (!index) {
-    PutFailure(out, i, index.error());
+  if (!is_known(id)) {
+    PutFailure(out, i, ModelIndex(id).error());
     return false;
   }
+  const auto index = static_cast<std::uint8_t>(index_of(id));
   float w = 0.0f;
-  if (in.massFractions.empty()) {
-    const expected<float> converted = MassFraction(*index, At(in.concentrations, i), t, unit);
+  if (!in.massFractions.empty()) {
+    w = At(in.massFractions, i);
+  } else if (unit == concentration_unit::mass_fraction) {
+    w = RoundToSingle(At(in.concentrations, i));
+  } else {
+    const expected<float> converted = MassFraction(index, At(in.concentrations, i), t, unit);
     if (!converted) {
       PutFailure(out, i, converted.error());
       return false;
     }
     w = *converted;
-  } else {
-    w = At(in.massFractions, i);
   }
-  if (auto reason = model::InadmissibleReason(*index, w, t)) {
-    PutFailure(out, i, failure{error_kind::inadmissible_input, std::move(*reason)});
-    return false;
+  // The quick test first: the reason's text is made only for a point that
+  // has one.
+  if (!model::IsAdmissible(index, w, t)) {
+    if (auto reason = model::InadmissibleReason(index, w, t)) {
+      PutFailure(out, i, failure{error_kind::inadmissible_input, std::move(*reason)});
+      return false;
+    }
   }
   block.point.push_back(i);
-  block.substances.push_back(*index);
+  block.substances.push_back(index);
   block.massFractions.push_back(w);
   block.temperatures.push_back(t);
   return true;

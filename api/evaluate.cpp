@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <limits>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -133,39 +132,73 @@ result EvaluatePoint(substance_id substance, double concentration, float tempera
 namespace {
 
 // What a thread remembers of the warnings at one substance and temperature:
-// the quick limit, and the two texts once one is needed.
+// the quick limit, and once one is needed the two texts (in a slot of
+// their own, so that the table itself stays small).
 struct WarningEntry {
-  model::ValidityLimit quick;
-  bool textsMade = false;
+  std::uint64_t key = 0;  // 0: empty; a known substance is never 0
+  double limit = 0.0;
+  std::uint32_t texts = 0;  // 1 + the slot of the texts, 0: none yet
+  bool withinWarned = false;
+};
+
+struct WarningTexts {
   std::string within, above;
 };
 
+// A flat table with open addressing, emptied when half full, so that a
+// fine temperature sweep never grows it without bound.
 class WarningCache {
  public:
+  WarningCache() : entries_(kSize) {}
+
   const std::string& Text(std::uint8_t substance, float massFraction, float temperature) {
     static const std::string kNone;
-    const std::uint64_t key = (std::uint64_t{substance} << 32) | std::bit_cast<std::uint32_t>(temperature);
-    auto found = entries_.find(key);
-    if (found == entries_.end()) {
-      // A fine temperature sweep must not grow the cache without bound.
-      if (entries_.size() >= kMaxEntries) entries_.clear();
-      found = entries_.emplace(key, WarningEntry{model::ValidityLimitAt(substance, temperature), false, {}, {}}).first;
-    }
-    WarningEntry& e = found->second;
-    const bool above = static_cast<double>(massFraction) > e.quick.limit;
-    if (!above && !e.quick.withinWarned) return kNone;
-    if (!e.textsMade) {
-      const model::ValidityAt validity = model::CheckValidityAt(substance, temperature);
-      e.within = model::JoinWarnings(validity.within);
-      e.above = model::JoinWarnings(validity.above);
-      e.textsMade = true;
-    }
-    return above ? e.above : e.within;
+    WarningEntry& e = Find(substance, temperature);
+    const bool above = static_cast<double>(massFraction) > e.limit;
+    if (!above && !e.withinWarned) return kNone;
+    if (e.texts == 0) MakeTexts(e, substance, temperature);
+    const WarningTexts& t = texts_[e.texts - 1];
+    return above ? t.above : t.within;
   }
 
  private:
-  static constexpr std::size_t kMaxEntries = 4096;
-  std::unordered_map<std::uint64_t, WarningEntry> entries_;
+  static constexpr unsigned kBits = 16;
+  static constexpr std::size_t kSize = std::size_t{1} << kBits;
+
+  WarningEntry& Find(std::uint8_t substance, float temperature) {
+    const std::uint64_t key = (std::uint64_t{substance} << 32) | std::bit_cast<std::uint32_t>(temperature);
+    std::size_t at = (key * 0x9E3779B97F4A7C15ull) >> (64 - kBits);
+    for (;; at = (at + 1) & (kSize - 1)) {
+      WarningEntry& e = entries_[at];
+      if (e.key == key) return e;
+      if (e.key == 0) break;
+    }
+    if (used_ >= kSize / 2) {
+      std::fill(entries_.begin(), entries_.end(), WarningEntry{});
+      textsUsed_ = 0;
+      used_ = 0;
+      return Find(substance, temperature);
+    }
+    ++used_;
+    const model::ValidityLimit quick = model::ValidityLimitAt(substance, temperature);
+    entries_[at] = WarningEntry{key, quick.limit, 0, quick.withinWarned};
+    return entries_[at];
+  }
+
+  void MakeTexts(WarningEntry& e, std::uint8_t substance, float temperature) {
+    // The strings of a table emptied before keep their room.
+    if (textsUsed_ == texts_.size()) texts_.emplace_back();
+    WarningTexts& t = texts_[textsUsed_++];
+    const model::ValidityAt validity = model::CheckValidityAt(substance, temperature);
+    t.within = model::JoinWarnings(validity.within);
+    t.above = model::JoinWarnings(validity.above);
+    e.texts = static_cast<std::uint32_t>(textsUsed_);
+  }
+
+  std::vector<WarningEntry> entries_;
+  std::size_t used_ = 0;
+  std::vector<WarningTexts> texts_;
+  std::size_t textsUsed_ = 0;
 };
 
 }  // namespace

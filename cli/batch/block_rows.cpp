@@ -19,6 +19,14 @@ void TextBuffer::Append(std::string_view text) {
   size_ += text.size();
 }
 
+bool TextBuffer::TakeRows(OutputBuffer& out) {
+  if (size_ != 0) return false;
+  const std::size_t rows = out.TradeRows(data_);
+  if (rows == std::string_view::npos) return false;
+  size_ = rows;
+  return true;
+}
+
 void Block::Clear() {
   text.clear();
   lines.clear();
@@ -44,6 +52,18 @@ std::string_view ShortestTexts::Text(float value) {
   return {e.text, e.size};
 }
 
+std::string_view WarningCells::Cell(std::uint8_t substance, float temperature, std::string_view text) {
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &temperature, sizeof bits);
+  const std::uint64_t key = (std::uint64_t{substance} << 48) ^ (std::uint64_t{bits} << 16) ^ text.size();
+  Entry& e = entries_[(key * 0x9E3779B97F4A7C15ull) >> (64 - kBits)];
+  if (e.text != text) {
+    e.text = text;
+    RecordWriter::Escape(format_, text, e.cell);
+  }
+  return e.cell;
+}
+
 std::uint8_t SubstanceNames::Lookup(std::string_view text) {
   const expected<substance_info> substance = find_substance(text);
   return substance ? static_cast<std::uint8_t>(substance->index) : 0;
@@ -62,13 +82,18 @@ BlockRows::BlockRows(Format format, const PointSettings& settings, bool unitColu
       settings_(settings),
       unitColumns_(unitColumns),
       parser_(parser),
+      warningCells_(format),
       out_(
           [this](std::string_view data) {
             target_->Append(data);
             return true;
           },
-          std::size_t{1} << 16),
-      writer_(out_, format, PointFields(unitColumns)) {}
+          std::size_t{1} << 20),
+      writer_(out_, format, PointFields(unitColumns)) {
+  for (const substance_info& substance : substances()) {
+    RecordWriter::Escape(format, substance.formula, formulaCells_.emplace_back());
+  }
+}
 
 void BlockRows::Process(Block& block) {
   Read(block);
@@ -83,7 +108,7 @@ void BlockRows::Process(Block& block) {
       ++block.failed;
     }
   }
-  out_.Flush();
+  if (!block.output.TakeRows(out_)) out_.Flush();
 }
 
 void BlockRows::Read(const Block& block) {
@@ -197,7 +222,7 @@ concentration_unit BlockRows::UnitOf(std::size_t point) const { return units_[mi
 void BlockRows::WritePoint(std::size_t point) {
   const bool computed = errors_[point] == error_kind::none;
   const concentration_unit unit = UnitOf(point);
-  writer_.Text(substances()[static_cast<std::size_t>(index_of(substances_[point])) - 1].formula);
+  writer_.Written(formulaCells_[static_cast<std::size_t>(index_of(substances_[point])) - 1]);
   // A mass fraction is echoed as the correlations took it (0 for water).
   const float given = static_cast<float>(concentrations_[point]);
   const float massFraction = massFractions_[point];
@@ -227,8 +252,9 @@ void BlockRows::WriteProperties(std::size_t point) {
   const properties& p = properties_[point];
   writer_.Float(p.density).Float(p.viscosity).Float(p.surface_tension).Float(p.heat_capacity);
   writer_.Float(p.thermal_conductivity).Null();
-  if (settings_.warnings) {
-    writer_.TextOrNull(warnings_[point]);
+  if (settings_.warnings && !warnings_[point].empty()) {
+    writer_.Written(warningCells_.Cell(static_cast<std::uint8_t>(index_of(substances_[point])), temperatures_[point],
+                                       warnings_[point]));
   } else {
     writer_.Null();
   }

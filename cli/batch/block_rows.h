@@ -27,6 +27,9 @@ class TextBuffer {
   void Append(std::string_view text);
   [[nodiscard]] std::size_t Size() const { return size_; }
   [[nodiscard]] std::string_view View() const { return {data_.data(), size_}; }
+  // Takes the whole rows of `out` without a copy when nothing was appended
+  // yet and `out` holds only whole rows; false otherwise.
+  bool TakeRows(OutputBuffer& out);
 
  private:
   std::vector<char> data_;
@@ -72,6 +75,24 @@ class ShortestTexts {
     std::uint8_t size = 0;  // 0: empty
     char text[shortest_chars_max] = {};
   };
+  std::vector<Entry> entries_;
+};
+
+// Warning texts as the record writer writes them, escaped once: the same
+// text comes back for every point of a substance at a temperature.
+class WarningCells {
+ public:
+  explicit WarningCells(Format format) : format_(format), entries_(kSize) {}
+  // `text` (not empty) as a written cell; valid until the next call.
+  std::string_view Cell(std::uint8_t substance, float temperature, std::string_view text);
+
+ private:
+  static constexpr unsigned kBits = 14;
+  static constexpr std::size_t kSize = std::size_t{1} << kBits;
+  struct Entry {
+    std::string text, cell;
+  };
+  Format format_;
   std::vector<Entry> entries_;
 };
 
@@ -137,6 +158,8 @@ class BlockRows {
   SubstanceNames names_;
   ShortestTexts concentrationTexts_;
   ShortestTexts temperatureTexts_;
+  WarningCells warningCells_;
+  std::vector<std::string> formulaCells_;  // by substance index - 1, escaped
   TextBuffer* target_ = nullptr;
   OutputBuffer out_;
   RecordWriter writer_;

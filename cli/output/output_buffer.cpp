@@ -43,6 +43,17 @@ void OutputBuffer::AppendRows(std::string_view rows) {
   EndRow();
 }
 
+std::size_t OutputBuffer::TradeRows(std::vector<char>& other) {
+  if (size_ != rowsEnd_) return std::string_view::npos;
+  const std::size_t rows = rowsEnd_;
+  const std::size_t capacity = buffer_.size();
+  buffer_.swap(other);
+  if (buffer_.size() < capacity) buffer_.resize(capacity);
+  size_ = 0;
+  rowsEnd_ = 0;
+  return rows;
+}
+
 void OutputBuffer::MakeRoom(std::size_t n) {
   Flush();
   if (buffer_.size() - size_ < n) buffer_.resize(std::max(buffer_.size() * 2, size_ + n));

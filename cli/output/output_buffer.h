@@ -50,6 +50,10 @@ class OutputBuffer {
   // Appends `rows`, one or more whole rows; a large piece goes to the sink
   // straight from where it is when nothing else is held.
   void AppendRows(std::string_view rows);
+  // When all that is held are whole rows: trades the buffer for `other`
+  // and returns the size of the rows now in `other`, without a copy or a
+  // write. Otherwise nothing is traded and the answer is npos.
+  std::size_t TradeRows(std::vector<char>& other);
   // The whole rows appended so far go to the sink; false once the sink
   // failed.
   bool Flush();

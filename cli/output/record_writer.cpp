@@ -1,8 +1,11 @@
 #include "cli/output/record_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <elprops/text.hpp>
 
 #include "cli/output/safe_text.h"
@@ -11,46 +14,83 @@ namespace elprops::cli {
 
 namespace {
 
-bool CsvNeedsQuotes(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
-}
+// What a character asks of a CSV cell: nothing, quotes around the cell (a
+// comma, a quote doubled, a line break), or an escape (the other control
+// characters, written as in JSON).
+enum CsvCharacter : unsigned char { kPlain, kQuoted, kEscaped };
 
-// A control character other than a line break, which a CSV cell may hold.
-bool Escaped(char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\r' && c != '\n'; }
+constexpr auto kCsvCharacters = [] {
+  std::array<unsigned char, 256> t{};
+  for (unsigned c = 0; c < 0x20; ++c) t[c] = kEscaped;
+  t[','] = t['"'] = t['\r'] = t['\n'] = kQuoted;
+  return t;
+}();
 
-// The text with each quote written twice and each control character (NUL
-// and tab included) as \u00XX, as in JSON; line breaks stay as they are.
-void AppendCsvText(OutputBuffer& out, std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::size_t from = 0;
-  for (std::size_t k = 0; k < text.size(); ++k) {
-    const char c = text[k];
-    if (c != '"' && !Escaped(c)) continue;
-    out.Append(text.substr(from, k - from));
-    from = k + 1;
-    if (c == '"') {
-      out.Append("\"\"");
-      continue;
-    }
-    const auto byte = static_cast<unsigned char>(c);
-    const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 15]};
-    out.Append(std::string_view(escape, sizeof escape));
+// The first character of `text` from `from` on that is not plain, or its
+// size.
+std::size_t NextSpecial(std::string_view text, std::size_t from) {
+  // Eight characters at a time while none of them is a control character,
+  // a comma or a quote.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  const auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
+  while (from + 8 <= text.size()) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, text.data() + from, 8);
+    if ((((w - kOnes * 0x20) & ~w & kHigh) | zeroByte(w ^ (kOnes * ','))) | zeroByte(w ^ (kOnes * '"'))) break;
+    from += 8;
   }
-  out.Append(text.substr(from));
+  while (from < text.size() && kCsvCharacters[static_cast<unsigned char>(text[from])] == kPlain) ++from;
+  return from;
 }
 
-void AppendCsvCell(OutputBuffer& out, std::string_view text) {
-  if (!CsvNeedsQuotes(text)) {
-    if (std::none_of(text.begin(), text.end(), Escaped)) {
-      out.Append(text);
-    } else {
-      AppendCsvText(out, text);
-    }
+// Writes the cell to `out`, an OutputBuffer or a std::string.
+template <typename Out>
+void AppendCsvCell(Out& out, std::string_view text) {
+  std::size_t special = NextSpecial(text, 0);
+  if (special == text.size()) {
+    out.append(text);
     return;
   }
-  out.Append('"');
-  AppendCsvText(out, text);
-  out.Append('"');
+  bool quoted = false;
+  for (std::size_t k = special; k < text.size(); ++k) {
+    quoted |= kCsvCharacters[static_cast<unsigned char>(text[k])] == kQuoted;
+  }
+  if (quoted) out.append("\"");
+  std::size_t run = 0;
+  for (; special < text.size(); special = NextSpecial(text, special + 1)) {
+    const auto c = static_cast<unsigned char>(text[special]);
+    if (c == '"') {
+      // The quote is written twice: the piece up to and with it, then it again.
+      out.append(text.substr(run, special + 1 - run));
+      out.append("\"");
+      run = special + 1;
+    } else if (kCsvCharacters[c] == kEscaped) {
+      out.append(text.substr(run, special - run));
+      out.append(EscapedControl(c));
+      run = special + 1;
+    }
+  }
+  out.append(text.substr(run));
+  if (quoted) out.append("\"");
+}
+
+struct BufferAppender {
+  OutputBuffer& buffer;
+  void append(std::string_view text) { buffer.Append(text); }
+};
+
+void AppendCsvCell(OutputBuffer& out, std::string_view text) {
+  BufferAppender appender{out};
+  AppendCsvCell(appender, text);
+}
+
+// Whether `text` goes into a JSON string as it is.
+bool JsonPlain(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x20 && u < 0x80 && c != '"' && c != '\\';
+  });
 }
 
 // A JSON number as it stands: -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
@@ -80,7 +120,20 @@ bool IsJsonNumber(std::string_view text) {
 }  // namespace
 
 RecordWriter::RecordWriter(OutputBuffer& out, Format format, std::span<const std::string_view> fields)
-    : out_(out), json_(format == Format::Json), fields_(fields) {}
+    : out_(out), json_(format == Format::Json), fields_(fields) {
+  if (!json_) return;
+  for (std::size_t k = 0; k < std::min(kKeys, fields.size()); ++k) {
+    const std::string_view name = fields[k];
+    if (name.size() + 4 > kKeyRoom || !JsonPlain(name)) continue;
+    Key& key = keys_[k];
+    key.text[0] = k == 0 ? '{' : ',';
+    key.text[1] = '"';
+    std::copy(name.begin(), name.end(), key.text + 2);
+    key.text[name.size() + 2] = '"';
+    key.text[name.size() + 3] = ':';
+    key.size = static_cast<unsigned char>(name.size() + 4);
+  }
+}
 
 void RecordWriter::WriteHeader() {
   if (json_) return;
@@ -95,9 +148,17 @@ void RecordWriter::WriteHeader() {
 void RecordWriter::NextField() {
   assert(next_ < fields_.size());
   if (json_) {
-    out_.Append(next_ == 0 ? '{' : ',');
-    AppendJsonString(out_, fields_[next_]);
-    out_.Append(':');
+    if (next_ < kKeys && keys_[next_].size > 0) {
+      // The whole room of the key is copied at once, its size kept.
+      const Key& key = keys_[next_];
+      char* at = out_.Reserve(kKeyRoom);
+      std::memcpy(at, key.text, kKeyRoom);
+      out_.Commit(at + key.size);
+    } else {
+      out_.Append(next_ == 0 ? '{' : ',');
+      AppendJsonString(out_, fields_[next_]);
+      out_.Append(':');
+    }
   } else if (next_ > 0) {
     out_.Append(',');
   }
@@ -118,6 +179,21 @@ RecordWriter& RecordWriter::Echo(std::string_view cell) {
   if (!json_) return Text(cell);
   if (cell.empty()) return Null();
   return IsJsonNumber(cell) ? Raw(cell) : Text(cell);
+}
+
+void RecordWriter::Escape(Format format, std::string_view text, std::string& written) {
+  written.clear();
+  if (format == Format::Json) {
+    AppendJsonString(written, text);
+  } else {
+    AppendCsvCell(written, text);
+  }
+}
+
+RecordWriter& RecordWriter::Written(std::string_view value) {
+  NextField();
+  out_.Append(value);
+  return *this;
 }
 
 RecordWriter& RecordWriter::Float(float value) {

@@ -2,9 +2,11 @@
 // where the command line quotes and escapes what it writes.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "cli/output/output_buffer.h"
@@ -14,9 +16,11 @@ namespace elprops::cli {
 // Writes records of fixed fields into an output buffer. In CSV the field
 // names are the header and each record is a row whose cells are quoted
 // only when they need it (a comma, a quote or a line break; quotes
-// doubled), other control characters written as \u00XX as in JSON. In JSON each record is one object per line, its keys
-// the field names, its strings escaped as well-formed UTF-8. A record's values are given in field order, one call each.
-// Nothing is allocated, neither by the writer nor per value: a writer may be made for each record.
+// doubled), and other control characters (NUL and tab too) are written as
+// \u00XX as in JSON. In JSON each record is one object per line, its keys the field
+// names, its strings escaped as well-formed UTF-8. A record's values are
+// given in field order, one call each. Nothing is allocated, neither by
+// the writer nor per value: a writer may be made for each record.
 //
 //   RecordWriter w(out, Format::Csv, kFields);
 //   w.WriteHeader();
@@ -51,6 +55,11 @@ class RecordWriter {
   RecordWriter& Raw(std::string_view number);
   // A text, or no value when it is empty.
   RecordWriter& TextOrNull(std::string_view text) { return text.empty() ? Null() : Text(text); }
+  // A text as Text() writes it in `format`, into `written`: for a value
+  // written many times, escaped once and given to Written().
+  static void Escape(Format format, std::string_view text, std::string& written);
+  // A value already written in the writer's format, as it is.
+  RecordWriter& Written(std::string_view value);
   // The number when there is one, otherwise the text as given (no value
   // when that is empty too).
   RecordWriter& NumberOr(const std::optional<float>& value, std::string_view text) {
@@ -75,8 +84,18 @@ class RecordWriter {
   // the next field.
   void NextField();
 
+  // In JSON, the opening brace or comma, quoted name and colon of each of
+  // the first fields, made once, when the names need no escaping.
+  static constexpr std::size_t kKeyRoom = 32;
+  static constexpr std::size_t kKeys = 16;
+  struct Key {
+    char text[kKeyRoom] = {};
+    unsigned char size = 0;  // 0: escaped when written
+  };
+
   OutputBuffer& out_;
   bool json_;
+  std::array<Key, kKeys> keys_{};
   bool item_ = false;
   std::span<const std::string_view> fields_;
   std::size_t next_ = 0;

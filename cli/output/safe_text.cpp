@@ -1,11 +1,31 @@
 #include "cli/output/safe_text.h"
 
+#include <array>
+#include <cstdint>
+#include <cstring>
+
 #include "cli/output/output_buffer.h"
 
 namespace elprops::cli {
 namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
+
+}  // namespace
+
+std::string_view EscapedControl(unsigned char c) {
+  // Quote and backslash, or \u00XX for a control character.
+  static constexpr auto kTable = [] {
+    std::array<std::array<char, 6>, 0x60> t{};
+    for (unsigned k = 0; k < 0x20; ++k) t[k] = {'\\', 'u', '0', '0', kHex[k >> 4], kHex[k & 15]};
+    t['"'] = {'\\', '"'};
+    t['\\'] = {'\\', '\\'};
+    return t;
+  }();
+  return {kTable[c].data(), c < 0x20 ? std::size_t{6} : std::size_t{2}};
+}
+
+namespace {
 
 bool Continuation(unsigned char c, unsigned char low = 0x80, unsigned char high = 0xBF) {
   return c >= low && c <= high;
@@ -65,30 +85,57 @@ std::size_t Utf8SequenceAt(std::string_view text, std::size_t& bad) {
 
 namespace {
 
-// Writes the JSON string to `out`, a std::string or an OutputBuffer; a text
-// with nothing to escape (formulas, most messages) goes in one piece.
+// The first character from `from` on that is not plain ASCII (a control
+// character, a quote, a backslash or a byte beyond ASCII), eight at a time
+// first.
+std::size_t PlainUpTo(std::string_view text, std::size_t from) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  const auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
+  while (from + 8 <= text.size()) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, text.data() + from, 8);
+    if ((w & kHigh) | ((w - kOnes * 0x20) & ~w & kHigh) | zeroByte(w ^ (kOnes * '"')) | zeroByte(w ^ (kOnes * '\\'))) {
+      break;
+    }
+    from += 8;
+  }
+  return from;
+}
+
+// Writes the JSON string to `out`, a std::string or an OutputBuffer, in
+// runs: plain characters and well-formed sequences beyond ASCII go in one
+// piece up to the next character that needs work.
 template <typename Out>
 void EscapeJson(Out& out, std::string_view text) {
-  const auto plain = [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 0x20 && u < 0x80 && c != '"' && c != '\\';
-  };
   out.append("\"");
-  std::size_t start = 0;
-  while (start < text.size() && plain(text[start])) ++start;
-  out.append(text.substr(0, start));
-  ForEachSequence(text.substr(start), [&out](std::string_view sequence) {
-    const auto c = static_cast<unsigned char>(sequence.front());
-    if (c == '"' || c == '\\') {
-      const char escaped[2] = {'\\', static_cast<char>(c)};
-      out.append(std::string_view(escaped, 2));
-    } else if (c < 0x20) {
-      const char escaped[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
-      out.append(std::string_view(escaped, 6));
-    } else {
-      out.append(sequence);
+  std::size_t run = 0;
+  std::size_t k = 0;
+  while (k < text.size()) {
+    k = PlainUpTo(text, k);
+    if (k == text.size()) break;
+    const auto c = static_cast<unsigned char>(text[k]);
+    if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\') {
+      ++k;
+      continue;
     }
-  });
+    std::size_t bad = 0;
+    const std::size_t n = c >= 0x80 ? Utf8SequenceAt(text.substr(k), bad) : 0;
+    if (n > 0) {
+      k += n;
+      continue;
+    }
+    out.append(text.substr(run, k - run));
+    if (c >= 0x80) {
+      out.append(kReplacementCharacter);
+      k += bad;
+    } else {
+      out.append(EscapedControl(c));
+      ++k;
+    }
+    run = k;
+  }
+  out.append(text.substr(run));
   out.append("\"");
 }
 
@@ -111,6 +158,15 @@ void AppendJsonString(std::string& out, std::string_view text) {
 }
 
 void AppendJsonString(OutputBuffer& out, std::string_view text) {
+  if (PlainUpTo(text, 0) == text.size()) {
+    char* at = out.Reserve(text.size() + 2);
+    *at++ = '"';
+    if (!text.empty()) std::memcpy(at, text.data(), text.size());
+    at += text.size();
+    *at++ = '"';
+    out.Commit(at);
+    return;
+  }
   BufferAppender appender{out};
   EscapeJson(appender, text);
 }

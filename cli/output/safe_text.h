@@ -19,6 +19,10 @@ inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 // `text` must not be empty.
 std::size_t Utf8SequenceAt(std::string_view text, std::size_t& bad);
 
+// The escape of a quote, a backslash or a control character (below 0x20,
+// as \u00XX) in a JSON string; `c` must be one of those.
+std::string_view EscapedControl(unsigned char c);
+
 // `text` as a JSON string with its quotes: quote and backslash escaped,
 // every control character (tab and NUL included) as \u00XX, ill-formed
 // UTF-8 replaced by U+FFFD.

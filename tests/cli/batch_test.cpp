@@ -11,6 +11,15 @@
 #include <string>
 #include <vector>
 
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <elprops/compute.hpp>
+#include <elprops/substance.hpp>
+#include <elprops/text.hpp>
+#include <elprops/validity.hpp>
+#include <mutex>
+
 #include "cli/batch/batch.h"
 #include "model/correlations.h"
 #include "tests/cli/csv_table.h"
@@ -344,6 +353,96 @@ TEST(Batch, StreamsLongInputs) {
   ASSERT_GE(lines.size(), 2u);
   ExpectComputed(Cells(lines[1], 10), 11, 0.3f, 60.0f);
   ExpectPublished(Cells(lines[1], 10), 11, 0.3f, 60.0f);
+}
+
+// A sweep over more neighbouring temperatures than a worker's warning
+// table keeps: around 100 °C (where the boiling warning starts) and where
+// each text names its own temperature, every row has the warnings that
+// compute() gives its point alone.
+TEST(Batch, AFineTemperatureSweepKeepsEachPointsWarnings) {
+  constexpr int kSteps = 20000;  // each side: over 32,768 temperatures in all
+  std::vector<float> temperatures;
+  std::string input = "substance,concentration,temperature\n";
+  for (int k = -kSteps; k <= kSteps; ++k) {
+    float t = 100.0f;
+    for (int step = 0; step < std::abs(k); ++step) t = std::nextafter(t, k < 0 ? 0.0f : 200.0f);
+    temperatures.push_back(t);
+    input += "NaCl,0.3," + shortest_text(t) + "\n";
+  }
+  MemorySource source(input);
+  Captured c;
+  OutputBuffer out([&c](std::string_view data) {
+    c.text += data;
+    return true;
+  });
+  ASSERT_EQ(RunBatch(source, Format::Csv, out, nullptr, {}, 1).points, temperatures.size());
+  const std::vector<std::string> lines = Lines(c.text);
+  ASSERT_EQ(lines.size(), temperatures.size() + 1);
+  const substance_id nacl = find_substance("NaCl")->id();
+  std::size_t warned = 0;
+  for (std::size_t k = 0; k < temperatures.size(); ++k) {
+    const result alone = compute(nacl, 0.3, temperatures[k], concentration_unit::mass_fraction);
+    ASSERT_TRUE(alone.has_value());
+    const std::string text = join_warnings(alone->warnings);
+    const std::string& line = lines[k + 1];
+    warned += text.empty() ? 0 : 1;
+    const bool matches =
+        text.empty() ? line.ends_with(",") : line.ends_with("," + text) || line.ends_with(",\"" + text + "\"");
+    ASSERT_TRUE(matches) << "at " << shortest_text(temperatures[k]) << ": " << line << "\nexpected: " << text;
+  }
+  EXPECT_GT(warned, temperatures.size() / 3);
+}
+
+// A program at the other end of two pipes: it writes one row, waits for
+// that row's answer, then writes the next. Its input never has more ready.
+class Conversation final : public ByteSource {
+ public:
+  explicit Conversation(std::size_t rows) : rows_(rows) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    std::string_view text = given_ == 0 ? "substance,concentration,temperature\nNaCl,0.1,20\n" : "KCl,0.2,30\n";
+    if (given_ == rows_ || size < text.size()) return 0;
+    if (given_ > 0) {
+      std::unique_lock lock(mutex_);
+      // Without the answer the real program would wait for ever.
+      if (!answered_.wait_for(lock, std::chrono::seconds(5), [&] { return rows_answered_ >= given_; })) {
+        unanswered_ = true;
+        return 0;
+      }
+    }
+    ++given_;
+    std::memcpy(buffer, text.data(), text.size());
+    return text.size();
+  }
+  bool Ready() override { return false; }
+  void Answered(std::string_view data) {
+    const std::lock_guard lock(mutex_);
+    rows_answered_ += static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n'));
+    answered_.notify_all();
+  }
+  bool unanswered_ = false;
+
+ private:
+  std::size_t rows_;
+  std::size_t given_ = 0;
+  std::mutex mutex_;
+  std::condition_variable answered_;
+  std::size_t rows_answered_ = 0;  // the header counts as the first row's line
+};
+
+TEST(Batch, EachRowIsAnsweredBeforeTheNextIsAwaited) {
+  for (const unsigned jobs : {1u, 2u}) {
+    Conversation source(4);
+    std::string text;
+    OutputBuffer out([&](std::string_view data) {
+      text += data;
+      source.Answered(data);
+      return true;
+    });
+    const BatchOutcome o = RunBatch(source, Format::Csv, out, nullptr, {}, jobs);
+    EXPECT_FALSE(source.unanswered_) << jobs << " jobs";
+    EXPECT_EQ(o.points, 4u) << jobs << " jobs";
+    EXPECT_EQ(Lines(text).size(), 5u) << jobs << " jobs";
+  }
 }
 
 // A sink that takes `accepted` pieces, then fails with ENOSPC.

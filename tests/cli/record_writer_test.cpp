@@ -58,6 +58,17 @@ INSTANTIATE_TEST_SUITE_P(
                               R"({"name":"say \"hi\"","x":1070.6378,"m":0,"note":null,"raw":12})"},
                     RecordRow{"LineBreakQuoted", "a\r\nb", 0.5f, 2.0, "\"a\r\nb\",0.5,2,,12",
                               R"({"name":"a\u000d\u000ab","x":0.5,"m":2,"note":null,"raw":12})"},
+                    RecordRow{"ControlCharactersEscapedInBoth", std::string("t\tab\0\x1f\"", 7), 0.5f, 2.0,
+                              "\"t\\u0009ab\\u0000\\u001f\"\"\",0.5,2,,12",
+                              R"({"name":"t\u0009ab\u0000\u001f\"","x":0.5,"m":2,"note":null,"raw":12})"},
+                    RecordRow{"LongPlainAndUtf8InRuns",
+                              "0123456789 \xC2\xB0"
+                              "C, \xFF",
+                              0.5f, 2.0,
+                              "\"0123456789 \xC2\xB0"
+                              "C, \xFF\",0.5,2,,12",
+                              "{\"name\":\"0123456789 \xC2\xB0"
+                              "C, \xEF\xBF\xBD\",\"x\":0.5,\"m\":2,\"note\":null,\"raw\":12}"},
                     RecordRow{"InfinityIsNullInJson", "", kInf, 1.0, ",inf,1,,12",
                               R"({"name":"","x":null,"m":1,"note":null,"raw":12})"},
                     RecordRow{"ControlCharactersEscaped", std::string("a\x01\tb\0c\x1f", 7), 1.0f, 1.0,
