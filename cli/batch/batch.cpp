@@ -226,7 +226,8 @@ class BatchRun {
     const bool headerRead = reader_.ReadHeader();
     const bool unitColumns =
         settings_.allUnits || settings_.unit != concentration_unit::mass_fraction || reader_.HasUnitColumn();
-    RecordWriter(out_, format_, PointFields(unitColumns)).WriteHeader();
+    // Nothing goes out before the input's header is known good.
+    if (headerRead) RecordWriter(out_, format_, PointFields(unitColumns)).WriteHeader();
     // The header goes out at once when the rows may be slow to come.
     if (headerRead && !source_.Ready()) out_.Flush();
     if (headerRead) {

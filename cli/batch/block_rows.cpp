@@ -130,19 +130,25 @@ void BlockRows::Read(const Block& block) {
     }
     const std::uint8_t substance = names_.Find(point.substance);
     const concentration_unit unit = point.unitValue.value_or(settings_.unit);
-    if (substance == 0 || !point.concentrationValue.ok() || !point.temperatureValue.ok()) {
+    // A mass fraction is read as the window reads it, to the nearest float;
+    // a concentration in another unit keeps every digit given.
+    const bool fraction = unit == concentration_unit::mass_fraction;
+    const bool concentrationRead = fraction ? point.concentrationValue.ok() : point.concentrationDecimal.ok();
+    if (substance == 0 || !concentrationRead || !point.temperatureValue.ok()) {
       rows_.push_back(EchoRefused(point, substance, unit));
     } else {
-      rows_.push_back(AddPoint(substance, point.concentrationValue.value, point.temperatureValue.value, unit));
+      const double concentration =
+          fraction ? static_cast<double>(point.concentrationValue.value) : point.concentrationDecimal.value;
+      rows_.push_back(AddPoint(substance, concentration, point.temperatureValue.value, unit));
     }
   }
 }
 
-BlockRows::Row BlockRows::AddPoint(std::uint8_t substance, float concentration, float temperature,
+BlockRows::Row BlockRows::AddPoint(std::uint8_t substance, double concentration, float temperature,
                                    concentration_unit unit) {
   if (!units_.empty() && unit != units_.front()) mixedUnits_ = true;
   substances_.push_back(substance_id{substance});
-  concentrations_.push_back(static_cast<double>(concentration));
+  concentrations_.push_back(concentration);
   temperatures_.push_back(temperature);
   units_.push_back(unit);
   return {static_cast<std::uint32_t>(substances_.size() - 1), kNone};
@@ -160,14 +166,9 @@ BlockRows::Echo& BlockRows::NewEcho(const CsvPoint& point, std::uint8_t substanc
 
 BlockRows::Row BlockRows::EchoUnreadable(const CsvPoint& point) {
   Echo& echo = NewEcho(point, names_.Find(point.substance));
-  // A cell that holds a number is written as one.
-  const auto number = [](std::string_view text) -> std::optional<float> {
-    const ParsedNumber n = ParseSingle(text);
-    if (text.empty() || !n.ok()) return std::nullopt;
-    return n.value;
-  };
-  echo.concentration = number(echo.concentrationText);
-  echo.temperature = number(echo.temperatureText);
+  // The cells of a row that cannot be read are written as given.
+  echo.concentration.reset();
+  echo.temperature.reset();
   const std::string_view unit = TrimBlanks(point.unit);
   echo.unitText = unit.empty() ? describe(settings_.unit).name : unit;
   echo.error = parser_.ErrorMessage();
@@ -178,13 +179,20 @@ BlockRows::Row BlockRows::EchoRefused(const CsvPoint& point, std::uint8_t substa
   Echo& echo = NewEcho(point, substance);
   echo.concentration.reset();
   echo.temperature.reset();
-  if (point.concentrationValue.ok()) echo.concentration = point.concentrationValue.value;
-  if (point.temperatureValue.ok()) echo.temperature = point.temperatureValue.value;
+  // An empty cell stays empty; a number is written as it was read.
+  const bool fraction = unit == concentration_unit::mass_fraction;
+  const bool concentrationRead = fraction ? point.concentrationValue.ok() : point.concentrationDecimal.ok();
+  if (concentrationRead && !echo.concentrationText.empty()) {
+    echo.concentration =
+        fraction ? static_cast<double>(point.concentrationValue.value) : point.concentrationDecimal.value;
+  }
+  if (point.temperatureValue.ok() && !echo.temperatureText.empty()) echo.temperature = point.temperatureValue.value;
   echo.unitText = describe(unit).name;
   if (substance == 0) {
     echo.error = unknown_substance_message(point.substance);
-  } else if (!point.concentrationValue.ok()) {
-    echo.error = "concentration beyond the single-precision range";
+  } else if (!concentrationRead) {
+    echo.error = fraction ? "concentration beyond the single-precision range"
+                          : "concentration beyond the double-precision range";
   } else {
     echo.error = "temperature beyond the single-precision range";
   }
@@ -227,7 +235,11 @@ void BlockRows::WritePoint(std::size_t point) {
   const float given = static_cast<float>(concentrations_[point]);
   const float massFraction = massFractions_[point];
   const bool fraction = unit == concentration_unit::mass_fraction;
-  writer_.Raw(concentrationTexts_.Text(computed && fraction ? massFraction : given));
+  if (fraction) {
+    writer_.Raw(concentrationTexts_.Text(computed ? massFraction : given));
+  } else {
+    writer_.Double(concentrations_[point]);
+  }
   writer_.Raw(temperatureTexts_.Text(temperatures_[point]));
   if (unitColumns_) {
     writer_.Text(describe(unit).name);
@@ -271,8 +283,20 @@ void BlockRows::WriteEcho(const Echo& echo) {
   } else {
     writer_.Text(echo.substanceText);
   }
-  writer_.NumberOr(echo.concentration, echo.concentrationText);
-  writer_.NumberOr(echo.temperature, echo.temperatureText);
+  if (echo.concentration) {
+    if (echo.unitText == describe(concentration_unit::mass_fraction).name) {
+      writer_.Float(static_cast<float>(*echo.concentration));
+    } else {
+      writer_.Double(*echo.concentration);
+    }
+  } else {
+    writer_.Echo(echo.concentrationText);
+  }
+  if (echo.temperature) {
+    writer_.Float(*echo.temperature);
+  } else {
+    writer_.Echo(echo.temperatureText);
+  }
   if (unitColumns_) writer_.Text(echo.unitText).Null().Null().Null();
   WriteNoProperties(echo.error);
   writer_.EndRecord();

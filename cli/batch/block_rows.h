@@ -127,8 +127,8 @@ class BlockRows {
  private:
   // A row that is not computed: what it echoes of its input, and why.
   struct Echo {
-    std::uint8_t substance = 0;  // 0: the text as given is written
-    std::optional<float> concentration;
+    std::uint8_t substance = 0;           // 0: the text as given is written
+    std::optional<double> concentration;  // as read; nothing: the cell is written as given
     std::optional<float> temperature;
     std::string substanceText, concentrationText, temperatureText, unitText, error;
   };
@@ -140,7 +140,7 @@ class BlockRows {
   static constexpr std::uint32_t kNone = UINT32_MAX;
 
   void Read(const Block& block);
-  Row AddPoint(std::uint8_t substance, float concentration, float temperature, concentration_unit unit);
+  Row AddPoint(std::uint8_t substance, double concentration, float temperature, concentration_unit unit);
   Echo& NewEcho(const CsvPoint& point, std::uint8_t substance);
   Row EchoUnreadable(const CsvPoint& point);
   Row EchoRefused(const CsvPoint& point, std::uint8_t substance, concentration_unit unit);

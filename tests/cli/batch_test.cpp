@@ -195,7 +195,8 @@ TEST(Batch, ARowThatIsNotAPointGetsItsOwnRowAndTheRunGoesOn) {
   EXPECT_EQ(lines[4],
             "substance,concentration,temperature,,,,,,line 5: the header line again (were two inputs joined?); it is "
             "not a point,");
-  EXPECT_EQ(lines[5], "NaCl,0.1,hot,,,,,,\"line 6: temperature \"\"hot\"\" is not a number\",");
+  // The cells of a row that cannot be read are echoed as given.
+  EXPECT_EQ(lines[5], "NaCl,\"0,1\",hot,,,,,,\"line 6: temperature \"\"hot\"\" is not a number\",");
   ExpectComputed(Cells(lines[6], 10), 17, 0.1f, 20.0f);
   ExpectPublished(Cells(lines[6], 10), 17, 0.1f, 20.0f);
 
