@@ -32,7 +32,9 @@ std::string Digits(float value, int digits) {
 // A plain number does not become a substance: compute(0.1f, 20.0f, 17) and
 // compute(17, 0.1f, 20.0f) do not compile.
 template <typename... Args>
-concept Computable = requires(Args... args) { elprops::compute(args...); };
+concept Computable = requires(Args... args) {
+  elprops::compute(args...);
+};
 static_assert(!Computable<float, float, int>);
 static_assert(!Computable<int, float, float>);
 static_assert(Computable<elprops::substance_id, float, float>);
