@@ -5,10 +5,6 @@
 
 namespace elprops {
 
-char* shortest_chars(char* out, float value) noexcept {
-  return std::to_chars(out, out + shortest_chars_max, value).ptr;
-}
-
 std::string shortest_text(float value) {
   char text[shortest_chars_max];
   return std::string(text, shortest_chars(text, value));

@@ -20,7 +20,7 @@ OutputBuffer::OutputBuffer(Sink sink, std::size_t capacity)
 
 OutputBuffer::~OutputBuffer() { Flush(); }
 
-void OutputBuffer::Append(std::string_view text) {
+void OutputBuffer::AppendInPieces(std::string_view text) {
   while (!text.empty()) {
     if (size_ == buffer_.size()) MakeRoom(1);
     const std::size_t n = std::min(text.size(), buffer_.size() - size_);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -33,7 +34,15 @@ class OutputBuffer {
   // Writes the whole rows still held; an unfinished row is dropped.
   ~OutputBuffer();
 
-  void Append(std::string_view text);
+  void Append(std::string_view text) {
+    if (buffer_.size() - size_ >= text.size()) {
+      // An empty view's data may be null.
+      if (!text.empty()) std::memcpy(buffer_.data() + size_, text.data(), text.size());
+      size_ += text.size();
+      return;
+    }
+    AppendInPieces(text);
+  }
   void Append(char c) {
     if (size_ == buffer_.size()) MakeRoom(1);
     buffer_[size_++] = c;
@@ -65,6 +74,7 @@ class OutputBuffer {
   // Makes room for `n` more characters: writes the whole rows, and grows
   // the buffer when an unfinished row fills it.
   void MakeRoom(std::size_t n);
+  void AppendInPieces(std::string_view text);
 
   Sink sink_;
   std::vector<char> buffer_;

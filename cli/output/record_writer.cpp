@@ -145,26 +145,6 @@ void RecordWriter::WriteHeader() {
   out_.EndRow();
 }
 
-void RecordWriter::NextField() {
-  assert(next_ < fields_.size());
-  if (json_) {
-    if (next_ < kKeys && keys_[next_].size > 0) {
-      // The whole room of the key is copied at once, its size kept.
-      const Key& key = keys_[next_];
-      char* at = out_.Reserve(kKeyRoom);
-      std::memcpy(at, key.text, kKeyRoom);
-      out_.Commit(at + key.size);
-    } else {
-      out_.Append(next_ == 0 ? '{' : ',');
-      AppendJsonString(out_, fields_[next_]);
-      out_.Append(':');
-    }
-  } else if (next_ > 0) {
-    out_.Append(',');
-  }
-  ++next_;
-}
-
 RecordWriter& RecordWriter::Text(std::string_view text) {
   NextField();
   if (json_) {
@@ -190,35 +170,10 @@ void RecordWriter::Escape(Format format, std::string_view text, std::string& wri
   }
 }
 
-RecordWriter& RecordWriter::Written(std::string_view value) {
-  NextField();
-  out_.Append(value);
-  return *this;
-}
-
-RecordWriter& RecordWriter::Float(float value) {
-  if (json_ && !std::isfinite(value)) return Null();
-  NextField();
-  out_.Commit(elprops::shortest_chars(out_.Reserve(elprops::shortest_chars_max), value));
-  return *this;
-}
-
 RecordWriter& RecordWriter::Double(double value) {
   if (json_ && !std::isfinite(value)) return Null();
   NextField();
   out_.Commit(elprops::nine_digit_chars(out_.Reserve(elprops::shortest_chars_max), value));
-  return *this;
-}
-
-RecordWriter& RecordWriter::Null() {
-  NextField();
-  if (json_) out_.Append("null");
-  return *this;
-}
-
-RecordWriter& RecordWriter::Raw(std::string_view number) {
-  NextField();
-  out_.Append(number);
   return *this;
 }
 
@@ -240,21 +195,6 @@ RecordWriter RecordWriter::Item(std::span<const std::string_view> fields) {
 RecordWriter& RecordWriter::EndList() {
   out_.Append(']');
   return *this;
-}
-
-void RecordWriter::EndRecord() {
-  assert(next_ == fields_.size());
-  next_ = 0;
-  if (!json_) {
-    out_.Append('\n');
-  } else {
-    // A record without fields is still one.
-    if (fields_.empty()) out_.Append('{');
-    out_.Append('}');
-    if (item_) return;
-    out_.Append('\n');
-  }
-  out_.EndRow();
 }
 
 }  // namespace elprops::cli

@@ -3,13 +3,18 @@
 #pragma once
 
 #include <array>
+#include <cassert>
+#include <cmath>
 #include <cstddef>
+#include <cstring>
+#include <elprops/text.hpp>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "cli/output/output_buffer.h"
+#include "cli/output/safe_text.h"
 
 namespace elprops::cli {
 
@@ -101,5 +106,65 @@ class RecordWriter {
   std::size_t next_ = 0;
   std::size_t items_ = 0;  // of the list being written
 };
+
+inline void RecordWriter::NextField() {
+  assert(next_ < fields_.size());
+  if (json_) {
+    if (next_ < kKeys && keys_[next_].size > 0) {
+      // The whole room of the key is copied at once, its size kept.
+      const Key& key = keys_[next_];
+      char* at = out_.Reserve(kKeyRoom);
+      std::memcpy(at, key.text, kKeyRoom);
+      out_.Commit(at + key.size);
+    } else {
+      out_.Append(next_ == 0 ? '{' : ',');
+      AppendJsonString(out_, fields_[next_]);
+      out_.Append(':');
+    }
+  } else if (next_ > 0) {
+    out_.Append(',');
+  }
+  ++next_;
+}
+
+inline RecordWriter& RecordWriter::Written(std::string_view value) {
+  NextField();
+  out_.Append(value);
+  return *this;
+}
+
+inline RecordWriter& RecordWriter::Float(float value) {
+  if (json_ && !std::isfinite(value)) return Null();
+  NextField();
+  out_.Commit(elprops::shortest_chars(out_.Reserve(elprops::shortest_chars_max), value));
+  return *this;
+}
+
+inline RecordWriter& RecordWriter::Null() {
+  NextField();
+  if (json_) out_.Append("null");
+  return *this;
+}
+
+inline RecordWriter& RecordWriter::Raw(std::string_view number) {
+  NextField();
+  out_.Append(number);
+  return *this;
+}
+
+inline void RecordWriter::EndRecord() {
+  assert(next_ == fields_.size());
+  next_ = 0;
+  if (!json_) {
+    out_.Append('\n');
+  } else {
+    // A record without fields is still one.
+    if (fields_.empty()) out_.Append('{');
+    out_.Append('}');
+    if (item_) return;
+    out_.Append('\n');
+  }
+  out_.EndRow();
+}
 
 }  // namespace elprops::cli
