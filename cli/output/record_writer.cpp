@@ -9,6 +9,7 @@
 #include <elprops/text.hpp>
 
 #include "cli/output/safe_text.h"
+#include "cli/output/word_scan.h"
 
 namespace elprops::cli {
 
@@ -31,13 +32,9 @@ constexpr auto kCsvCharacters = [] {
 std::size_t NextSpecial(std::string_view text, std::size_t from) {
   // Eight characters at a time while none of them is a control character,
   // a comma or a quote.
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-  const auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
   while (from + 8 <= text.size()) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, text.data() + from, 8);
-    if ((((w - kOnes * 0x20) & ~w & kHigh) | zeroByte(w ^ (kOnes * ','))) | zeroByte(w ^ (kOnes * '"'))) break;
+    const std::uint64_t w = scan::Word(text, from);
+    if (scan::ByteBelow(w, 0x20) | scan::ByteIs(w, ',') | scan::ByteIs(w, '"')) break;
     from += 8;
   }
   while (from < text.size() && kCsvCharacters[static_cast<unsigned char>(text[from])] == kPlain) ++from;

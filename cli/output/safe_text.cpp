@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cli/output/output_buffer.h"
+#include "cli/output/word_scan.h"
 
 namespace elprops::cli {
 namespace {
@@ -89,15 +90,9 @@ namespace {
 // character, a quote, a backslash or a byte beyond ASCII), eight at a time
 // first.
 std::size_t PlainUpTo(std::string_view text, std::size_t from) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-  const auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
   while (from + 8 <= text.size()) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, text.data() + from, 8);
-    if ((w & kHigh) | ((w - kOnes * 0x20) & ~w & kHigh) | zeroByte(w ^ (kOnes * '"')) | zeroByte(w ^ (kOnes * '\\'))) {
-      break;
-    }
+    const std::uint64_t w = scan::Word(text, from);
+    if (scan::ByteBeyondAscii(w) | scan::ByteBelow(w, 0x20) | scan::ByteIs(w, '"') | scan::ByteIs(w, '\\')) break;
     from += 8;
   }
   return from;
