@@ -85,15 +85,11 @@ void PutComputed(const point_outputs& out, std::size_t i, std::uint8_t substance
   std::string withImpossible;
   if (!out.warnings.empty()) {
     f.warning = &WarningText(substance, massFraction, temperature);
-    if (!(values.density > 0.0f && values.viscosity > 0.0f && values.surface_tension > 0.0f &&
-          values.heat_capacity > 0.0f && values.thermal_conductivity > 0.0f)) {
+    std::string impossible;
+    if (AppendImpossibleValues(impossible, values)) {
       withImpossible = *f.warning;
-      const model::PropertySet set{values.density, values.viscosity, values.surface_tension, values.heat_capacity,
-                                   values.thermal_conductivity};
-      for (const model::Warning& w : model::ImpossibleValues(set)) {
-        if (!withImpossible.empty()) withImpossible += "; ";
-        withImpossible += w.message;
-      }
+      if (!withImpossible.empty()) withImpossible += "; ";
+      withImpossible += impossible;
       f.warning = &withImpossible;
     }
   }

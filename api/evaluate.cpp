@@ -203,6 +203,20 @@ class WarningCache {
 
 }  // namespace
 
+bool AppendImpossibleValues(std::string& text, const properties& values) {
+  if (values.density > 0.0f && values.viscosity > 0.0f && values.surface_tension > 0.0f &&
+      values.heat_capacity > 0.0f && values.thermal_conductivity > 0.0f) {
+    return false;
+  }
+  const model::PropertySet set{values.density, values.viscosity, values.surface_tension, values.heat_capacity,
+                               values.thermal_conductivity};
+  for (const model::Warning& w : model::ImpossibleValues(set)) {
+    if (!text.empty()) text += "; ";
+    text += w.message;
+  }
+  return true;
+}
+
 const std::string& WarningText(std::uint8_t substance, float massFraction, float temperature) {
   thread_local WarningCache cache;
   return cache.Text(substance, massFraction, temperature);

@@ -47,6 +47,11 @@ struct PointInputs {
 // of failed points.
 std::size_t EvaluatePoints(const PointInputs& in, std::size_t count, const point_outputs& out);
 
+// Appends to a point's warning text those of its values that cannot be
+// true, joined by "; " as join_warnings joins them; true when there were
+// any. A point whose values are all positive costs one comparison each.
+bool AppendImpossibleValues(std::string& text, const properties& values);
+
 // The warning text of a point (check_validity joined), cached per thread by
 // substance and temperature; the substance must be known.
 const std::string& WarningText(std::uint8_t substance, float massFraction, float temperature);

@@ -98,16 +98,9 @@ void check_validity_many(std::span<const substance_id> substances, std::span<con
   }
   for (std::size_t i = 0; i < count; ++i) {
     if (!is_known(At(substances, i))) continue;
-    const model::PropertySet set{At(values.density, i), At(values.viscosity, i), At(values.surface_tension, i),
-                                 At(values.heat_capacity, i), At(values.thermal_conductivity, i)};
-    if (set.Density > 0.0f && set.Viscosity > 0.0f && set.SurfaceTension > 0.0f && set.HeatCapacity > 0.0f &&
-        set.ThermalConductivity > 0.0f) {
-      continue;
-    }
-    for (const model::Warning& w : model::ImpossibleValues(set)) {
-      if (!texts[i].empty()) texts[i] += "; ";
-      texts[i] += w.message;
-    }
+    api::AppendImpossibleValues(texts[i],
+                                {At(values.density, i), At(values.viscosity, i), At(values.surface_tension, i),
+                                 At(values.heat_capacity, i), At(values.thermal_conductivity, i)});
   }
 }
 
