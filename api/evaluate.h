@@ -8,10 +8,12 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include <elprops/compute.hpp>
 
 #include "model/catalogue.h"
+#include "model/inverse.h"
 
 namespace elprops::api {
 
@@ -55,5 +57,13 @@ bool AppendImpossibleValues(std::string& text, const properties& values);
 // The warning text of a point (check_validity joined), cached per thread by
 // substance and temperature; the substance must be known.
 const std::string& WarningText(std::uint8_t substance, float massFraction, float temperature);
+
+// The warnings compute() gives the point of an answer of a solve.
+std::vector<warning> AnswerWarnings(substance_id substance, float massFraction, float temperature);
+
+// The public form of a model solution over the mass fractions at a
+// temperature, each answer with its warnings; its failure where it has none.
+expected<concentration_solution> ConcentrationSolution(const model::Solution& solution, substance_id substance,
+                                                       float temperature);
 
 }  // namespace elprops::api

@@ -32,13 +32,6 @@ expected<std::uint8_t> SaltIndex(substance_id substance, std::string_view what) 
   return index;
 }
 
-// The warnings compute() gives the point of an answer.
-std::vector<warning> AnswerWarnings(substance_id substance, float massFraction, float temperature) {
-  const result r =
-      api::EvaluatePoint(substance, static_cast<double>(massFraction), temperature, concentration_unit::mass_fraction);
-  return r ? r->warnings : std::vector<warning>{};
-}
-
 // A mass fraction that has a molality or a molarity: from 0 up to, not
 // including, 1 (at 1 no water is left).
 std::optional<failure> ImpossibleFraction(float massFraction, std::string_view what) {
@@ -48,6 +41,31 @@ std::optional<failure> ImpossibleFraction(float massFraction, std::string_view w
 }
 
 }  // namespace
+
+namespace api {
+
+std::vector<warning> AnswerWarnings(substance_id substance, float massFraction, float temperature) {
+  const result r =
+      EvaluatePoint(substance, static_cast<double>(massFraction), temperature, concentration_unit::mass_fraction);
+  return r ? r->warnings : std::vector<warning>{};
+}
+
+expected<concentration_solution> ConcentrationSolution(const model::Solution& s, substance_id substance,
+                                                       float temperature) {
+  if (s.roots.empty())
+    return failure{s.outOfReach ? error_kind::out_of_reach : error_kind::inadmissible_input, s.error};
+  concentration_solution out;
+  for (const model::Root& r : s.roots) {
+    out.roots.push_back({r.massFraction, r.achieved, r.below, r.above,
+                         static_cast<concentration_root::side>(static_cast<std::uint8_t>(r.chosen)), r.runFirst,
+                         r.runLast, r.plateau, AnswerWarnings(substance, r.massFraction, temperature)});
+  }
+  out.reachable_min = s.reachableMin;
+  out.reachable_max = s.reachableMax;
+  return out;
+}
+
+}  // namespace api
 
 expected<double> standard_molar_mass(substance_id substance) {
   const expected<std::uint8_t> index = api::ModelIndex(substance);
@@ -136,17 +154,7 @@ expected<concentration_solution> solve_concentration(substance_id substance, flo
   }
   const model::Solution s = model::SolveConcentration(api::Tables(), *index, temperature_celsius,
                                                       static_cast<model::Property>(property), value);
-  if (s.roots.empty())
-    return failure{s.outOfReach ? error_kind::out_of_reach : error_kind::inadmissible_input, s.error};
-  concentration_solution out;
-  for (const model::Root& r : s.roots) {
-    out.roots.push_back({r.massFraction, r.achieved, r.below, r.above,
-                         static_cast<concentration_root::side>(static_cast<std::uint8_t>(r.chosen)), r.runFirst,
-                         r.runLast, r.plateau, AnswerWarnings(substance, r.massFraction, temperature_celsius)});
-  }
-  out.reachable_min = s.reachableMin;
-  out.reachable_max = s.reachableMax;
-  return out;
+  return api::ConcentrationSolution(s, substance, temperature_celsius);
 }
 
 }  // namespace elprops

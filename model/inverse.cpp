@@ -1,5 +1,6 @@
 #include "model/inverse.h"
 
+#include "model/admissible.h"
 #include "model/vocabulary.h"
 
 #include <algorithm>
@@ -13,8 +14,10 @@
 namespace elprops::model {
 namespace {
 
-// Samples over the admissible range: the smallest positive single, k/2048
-// for k = 1..2047 and the largest single below 1.
+// Samples over the admissible range (lowest, highest): the first single
+// above the lowest, highest·k/2048 for k = 1..2047 and the last single below
+// the highest. For mass fractions: the smallest positive single, k/2048 and
+// the largest single below 1.
 constexpr int kSamples = 2048;
 
 std::string Number(double v) {
@@ -28,18 +31,26 @@ std::string Number(double v) {
 
 class Search {
  public:
-  Search(const SubstanceTables& tables, std::uint8_t substance, float temperature, const Quantity& quantity,
+  Search(const SubstanceTables& tables, std::uint8_t substance, const Axis& axis, const Quantity& quantity,
          double target)
-      : tables_(tables), substance_(substance), temperature_(temperature), quantity_(quantity), target_(target) {}
+      : tables_(tables), substance_(substance), axis_(axis), quantity_(quantity), target_(target) {}
 
   [[nodiscard]] double Target() const { return target_; }
 
-  [[nodiscard]] std::optional<double> At(float w) const {
-    float x = w;
+  [[nodiscard]] float SampleAt(int k) const {
+    if (k == 0) return std::nextafter(axis_.lowest, axis_.highest);
+    if (k == kSamples) return std::nextafter(axis_.highest, axis_.lowest);
+    return static_cast<float>(static_cast<double>(axis_.highest) * k / kSamples);
+  }
+
+  // The quantity at a value of the searched variable.
+  [[nodiscard]] std::optional<double> At(float v) const {
+    float x = axis_.temperature ? axis_.fixed : v;
+    const float t = axis_.temperature ? v : axis_.fixed;
     float limit = 0.0f;
     PropertySet properties;
-    if (!ComputeProperties(tables_, substance_, x, temperature_, limit, properties).ok()) return std::nullopt;
-    const std::optional<double> q = quantity_(w, properties);
+    if (!ComputeProperties(tables_, substance_, x, t, limit, properties).ok()) return std::nullopt;
+    const std::optional<double> q = quantity_(x, t, properties);
     if (!q || !std::isfinite(*q)) return std::nullopt;
     return q;
   }
@@ -90,8 +101,10 @@ class Search {
   // still `value`, found by galloping and then halving.
   [[nodiscard]] float RunEnd(float w, double value, int direction) const {
     const auto start = static_cast<std::int64_t>(std::bit_cast<std::uint32_t>(w));
+    const auto lowest = static_cast<std::int64_t>(std::bit_cast<std::uint32_t>(axis_.lowest));
+    const auto highest = static_cast<std::int64_t>(std::bit_cast<std::uint32_t>(axis_.highest));
     const auto same = [&](std::int64_t bits) {
-      if (bits < 1 || bits >= static_cast<std::int64_t>(std::bit_cast<std::uint32_t>(1.0f))) return false;
+      if (bits <= lowest || bits >= highest) return false;
       return At(std::bit_cast<float>(static_cast<std::uint32_t>(bits))) == value;
     };
     std::int64_t good = 0;  // steps known to keep the value
@@ -114,16 +127,10 @@ class Search {
  private:
   const SubstanceTables& tables_;
   std::uint8_t substance_;
-  float temperature_;
+  Axis axis_;
   const Quantity& quantity_;
   double target_;
 };
-
-float SampleAt(int k) {
-  if (k == 0) return std::numeric_limits<float>::denorm_min();
-  if (k == kSamples) return std::nextafter(1.0f, 0.0f);
-  return static_cast<float>(k) / static_cast<float>(kSamples);
-}
 
 struct Sample {
   float w = 0.0f;
@@ -164,7 +171,7 @@ std::optional<Sample> Extremum(const Search& search, float lo, float hi, bool la
 std::vector<Sample> Scan(const Search& search) {
   std::vector<Sample> samples;
   samples.reserve(kSamples + 1);
-  for (int k = 0; k <= kSamples; ++k) samples.push_back({SampleAt(k), search.At(SampleAt(k))});
+  for (int k = 0; k <= kSamples; ++k) samples.push_back({search.SampleAt(k), search.At(search.SampleAt(k))});
   std::vector<Sample> refined;
   refined.reserve(samples.size() + 16);
   refined.push_back(samples.front());
@@ -228,7 +235,7 @@ std::vector<Root> Answers(const Search& search, const std::vector<Root>& roots) 
     if (answer.chosen == Root::Chosen::Exact) answer.below = answer.above = answer.massFraction;
     int samplesInRun = 0;
     for (int k = 0; k <= kSamples && samplesInRun < 2; ++k) {
-      if (SampleAt(k) >= answer.runFirst && SampleAt(k) <= answer.runLast) ++samplesInRun;
+      if (search.SampleAt(k) >= answer.runFirst && search.SampleAt(k) <= answer.runLast) ++samplesInRun;
     }
     answer.plateau = samplesInRun >= 2;
     answers.push_back(answer);
@@ -256,6 +263,37 @@ float PropertyValue(const PropertySet& properties, Property property) {
   return 0.0f;
 }
 
+namespace {
+
+// The roots of one search and, where there are none, the reason; `where`
+// says at which fixed concentration or temperature, `over` what was varied.
+Solution Solve(const Search& search, double target, std::string_view what, std::string_view where,
+               std::string_view over, std::uint8_t substance) {
+  Solution solution;
+  bool reached = false;
+  solution.roots = Answers(search, Crossings(search, Scan(search), solution, reached));
+  const std::string name(CatalogueEntry(substance).EnglishName);
+  if (!reached) {
+    solution.error = "no admissible " + std::string(over) + " of " + name + " can be computed" + std::string(where);
+  } else if (solution.roots.empty()) {
+    solution.outOfReach = true;
+    solution.error = std::string(what) + " " + Number(target) + " is out of reach for " + name + std::string(where) +
+                     ": the admissible " + std::string(over) + "s give " + Number(solution.reachableMin) + " to " +
+                     Number(solution.reachableMax);
+  }
+  return solution;
+}
+
+// The target as matched: a quantity that is a single is matched against the
+// single nearest to the target.
+double Matched(double target, bool singleQuantity) {
+  return singleQuantity && std::fabs(target) <= static_cast<double>(FLT_MAX)
+             ? static_cast<double>(static_cast<float>(target))
+             : target;
+}
+
+}  // namespace
+
 Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, float temperature,
                        const Quantity& quantity, double target, std::string_view what, bool singleQuantity) {
   Solution solution;
@@ -268,29 +306,32 @@ Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, fl
     solution.error = std::string(what) + " must be a finite number";
     return solution;
   }
-  const double matched = singleQuantity && std::fabs(target) <= static_cast<double>(FLT_MAX)
-                             ? static_cast<double>(static_cast<float>(target))
-                             : target;
-  const Search search(tables, substance, temperature, quantity, matched);
-  bool reached = false;
-  solution.roots = Answers(search, Crossings(search, Scan(search), solution, reached));
+  const Axis axis{false, temperature, 0.0f, 1.0f};
+  const Search search(tables, substance, axis, quantity, Matched(target, singleQuantity));
+  return Solve(search, target, what, " at " + Number(static_cast<double>(temperature)) + " °C", "mass fraction",
+               substance);
+}
 
-  const std::string at = " at " + Number(static_cast<double>(temperature)) + " °C";
-  if (!reached) {
-    solution.error = "no admissible mass fraction of " + std::string(CatalogueEntry(substance).EnglishName) +
-                     " can be computed" + at;
-  } else if (solution.roots.empty()) {
-    solution.outOfReach = true;
-    solution.error = std::string(what) + " " + Number(target) + " is out of reach for " +
-                     std::string(CatalogueEntry(substance).EnglishName) + at + ": the admissible mass fractions give " +
-                     Number(solution.reachableMin) + " to " + Number(solution.reachableMax);
+Solution SolveTemperature(const SubstanceTables& tables, std::uint8_t substance, float massFraction,
+                          const Quantity& quantity, double target, std::string_view what, bool singleQuantity) {
+  Solution solution;
+  if (substance < 1 || substance > kWater) {
+    solution.error = "substance " + std::to_string(substance) + " is not in the catalogue";
+    return solution;
   }
-  return solution;
+  if (!std::isfinite(target)) {
+    solution.error = std::string(what) + " must be a finite number";
+    return solution;
+  }
+  const Axis axis{true, substance == kWater ? 0.0f : massFraction, kLowestTemperature, TemperatureLimitOf(substance)};
+  const Search search(tables, substance, axis, quantity, Matched(target, singleQuantity));
+  const std::string where = substance == kWater ? "" : " at mass fraction " + Number(massFraction);
+  return Solve(search, target, what, where, "temperature", substance);
 }
 
 Solution SolveConcentration(const SubstanceTables& tables, std::uint8_t substance, float temperature, Property property,
                             double value) {
-  const Quantity quantity = [property](float, const PropertySet& p) -> std::optional<double> {
+  const Quantity quantity = [property](float, float, const PropertySet& p) -> std::optional<double> {
     return static_cast<double>(PropertyValue(p, property));
   };
   return SolveQuantity(tables, substance, temperature, quantity, value, PropertyName(property), true);

@@ -26,7 +26,8 @@ float PropertyValue(const PropertySet& properties, Property property);
 
 // One answer of the search.
 struct Root {
-  // The answer: of the run of neighbouring singles that compute the chosen
+  // The answer (a mass fraction, or a temperature where the temperature is
+  // solved for): of the run of neighbouring singles that compute the chosen
   // value, the one with the fewest significant digits.
   float massFraction = 0.0f;
   double achieved = 0.0;  // the quantity computed at massFraction
@@ -54,9 +55,18 @@ struct Solution {
   bool outOfReach = false;
 };
 
-// The quantity to match at a mass fraction, from its computed properties;
-// nothing where it is not defined.
-using Quantity = std::function<std::optional<double>(float massFraction, const PropertySet& properties)>;
+// The quantity to match at a mass fraction and temperature, from its
+// computed properties; nothing where it is not defined.
+using Quantity =
+    std::function<std::optional<double>(float massFraction, float temperature, const PropertySet& properties)>;
+
+// What a search varies: the mass fraction at a fixed temperature, or the
+// temperature at a fixed mass fraction, over the open range (lowest, highest).
+struct Axis {
+  bool temperature = false;
+  float fixed = 0.0f;
+  float lowest = 0.0f, highest = 1.0f;
+};
 
 // Every admissible mass fraction of `substance` (1..18) at `temperature`
 // whose quantity equals `target`. Points the correlations cannot compute are
@@ -66,6 +76,12 @@ using Quantity = std::function<std::optional<double>(float massFraction, const P
 // value is met exactly where that value is computed.
 Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, float temperature,
                        const Quantity& quantity, double target, std::string_view what, bool singleQuantity = false);
+
+// Every admissible temperature at which the quantity of `substance` (1..19)
+// at `massFraction` (ignored for water) equals `target`; the roots' answers
+// are temperatures. Otherwise as SolveQuantity.
+Solution SolveTemperature(const SubstanceTables& tables, std::uint8_t substance, float massFraction,
+                          const Quantity& quantity, double target, std::string_view what, bool singleQuantity = false);
 
 // The same for one of the five properties.
 Solution SolveConcentration(const SubstanceTables& tables, std::uint8_t substance, float temperature, Property property,

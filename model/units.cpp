@@ -151,7 +151,7 @@ Conversion ToMassFraction(const SubstanceTables& tables, std::uint8_t substance,
   }
 
   const bool molar = unit == ConcentrationUnit::Molarity;
-  const Quantity quantity = [molar, molarMass](float w, const PropertySet& p) -> std::optional<double> {
+  const Quantity quantity = [molar, molarMass](float w, float, const PropertySet& p) -> std::optional<double> {
     const double perLitre = static_cast<double>(w) * static_cast<double>(p.Density);  // g/L
     return molar ? perLitre / molarMass : perLitre;
   };

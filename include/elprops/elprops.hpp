@@ -9,6 +9,7 @@
 #pragma once
 
 #include <elprops/compute.hpp>
+#include <elprops/derived.hpp>
 #include <elprops/expected.hpp>
 #include <elprops/export.hpp>
 #include <elprops/reference.hpp>
