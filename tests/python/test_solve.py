@@ -190,5 +190,30 @@ class Documentation(unittest.TestCase):
                 self.assertEqual(runner.failures, 0)
 
 
+class DerivedAndTemperature(unittest.TestCase):
+    # The worked example as published to seven digits: rho, mu, c_p, lambda.
+    RHO, MU, CP, LAMBDA = 1070.638, 0.001208059, 3747.392, 0.5867352
+
+    def test_derived_quantities_of_the_worked_example_by_hand(self):
+        d = elprops.compute_derived("NaCl", 0.1, 20)
+        for got, by_hand in ((d.prandtl_number, self.MU * self.CP / self.LAMBDA),
+                             (d.kinematic_viscosity, self.MU / self.RHO),
+                             (d.volumetric_heat_capacity, self.RHO * self.CP)):
+            self.assertAlmostEqual(got / by_hand, 1.0, delta=2e-6)
+        arrays = elprops.compute_derived("NaCl", [0.1, 1.5], 20)
+        self.assertEqual(arrays.prandtl_number[0], d.prandtl_number)
+        self.assertTrue(np.isnan(arrays.prandtl_number[1]))
+        self.assertIn("not between 0 and 1", arrays.error[1])
+
+    def test_temperature_and_derived_solves_find_the_point_again(self):
+        mu = elprops.compute("CaCl2", 0.25, 30).viscosity
+        answers = elprops.solve_temperature("CaCl2", 0.25, "viscosity", mu)
+        self.assertTrue(any(a.run_first <= 30 <= a.run_last for a in answers))
+        pr = elprops.compute_derived("NaCl", 0.1, 20).prandtl_number
+        self.assertAlmostEqual(elprops.solve("NaCl", 20, "prandtl", pr)[0].mass_fraction, 0.1, delta=1e-4)
+        with self.assertRaises(ValueError):
+            elprops.solve_temperature("NaCl", 0.1, "enthalpy", 1.0)
+
+
 if __name__ == "__main__":
     unittest.main()
