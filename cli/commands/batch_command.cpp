@@ -62,8 +62,8 @@ void AddBatchCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<BatchOptions>();
   CLI::App* batch = app.add_subcommand(
       "batch",
-      "Compute every point of a CSV file whose header names the columns substance, concentration and temperature, "
-      "in any order (or of standard input), and write one result row per point, in input order. Cells are separated "
+      "Compute every point of a CSV file with the header substance,concentration,temperature, the three names in "
+      "any order (or of standard input), and write one result row per point, in input order. Cells are separated "
       "by commas or semicolons (as a spreadsheet under a Russian locale saves them; then 0,5 is a decimal comma). A "
       "column unit gives a row's concentration unit; other columns are ignored.");
   batch->add_option("file", options->file, "Input file, or - for standard input")->capture_default_str();
