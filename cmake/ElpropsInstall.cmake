@@ -1,6 +1,7 @@
 # What `cmake --install` puts where. Two components:
 #   Runtime      the programs, the shared library, the desktop entry, the
-#                icon, the AppStream metainfo, the man pages, the completion
+#                icon, the AppStream metainfo, the man pages, the completion,
+#                the user's documents (the pages the messages name)
 #   Development  the headers, the CMake package and the pkg-config file
 # Every path is relative to the prefix, so an installed tree may be moved.
 include(GNUInstallDirs)
@@ -86,3 +87,13 @@ if(ELPROPS_WITH_QT)
   add_custom_target(elprops_man_pages ALL DEPENDS ${pages})
   install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Runtime)
 endif()
+
+# --- The documents ----------------------------------------------------------
+
+# The pages the programs' messages and the man pages name, in
+# share/doc/elprops (/usr/share/doc/elprops in the package, where the
+# warnings point). The licence text is the package's copyright file.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/accuracy.md
+              ${PROJECT_SOURCE_DIR}/docs/accuracy-water.png ${PROJECT_SOURCE_DIR}/docs/validity.md
+              ${PROJECT_SOURCE_DIR}/docs/correlations.md ${PROJECT_SOURCE_DIR}/docs/solubility-sources.md
+  DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT Runtime)

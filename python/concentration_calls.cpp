@@ -60,10 +60,21 @@ double InUnit(const SolveQuestion& q, float massFraction, float t) {
   return elprops::from_mass_fraction(q.substance, q.unit, massFraction, t).value_or(kNaN);
 }
 
+// A Single when the double holds a single's value exactly (a property the
+// model computed, a mass fraction), so that it prints with the single's
+// shortest digits rather than the double's long tail; a float otherwise.
+py::object SingleWhereExact(double value) {
+  const auto single = static_cast<float>(value);
+  if (static_cast<double>(single) == value) return Single(single);
+  return py::float_(value);
+}
+
 py::object AnswerRecord(const SolveQuestion& q, float t, const elprops::concentration_root& root) {
-  py::object answer =
-      Record(Types().answer, Single(root.mass_fraction), InUnit(q, root.mass_fraction, t), root.achieved,
-             Single(root.below), Single(root.above), std::string(elprops::side_name(root.chosen)));
+  py::object concentration = q.unit == elprops::concentration_unit::mass_fraction
+                                 ? Single(root.mass_fraction)
+                                 : py::float_(InUnit(q, root.mass_fraction, t));
+  py::object answer = Record(Types().answer, Single(root.mass_fraction), concentration, SingleWhereExact(root.achieved),
+                             Single(root.below), Single(root.above), std::string(elprops::side_name(root.chosen)));
   answer.attr("warnings") = WarningRecords(root.warnings);
   answer.attr("run_first") = Single(root.run_first);
   answer.attr("run_last") = Single(root.run_last);

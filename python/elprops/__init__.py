@@ -31,9 +31,10 @@ and its reason is in the array `error`:
 Substances are named by their index 1 to 19 (the order of the window's
 list, 19 is water), their formula ("NaCl", any case), their English name
 ("sodium chloride") or their Russian name as listed; substances() lists
-them. For a salt the mass fraction must lie strictly between 0 and 1, for
-water it must be 0; the temperature strictly between 1e-20 and the
-substance's limit (270 degrees Celsius, 200 for water).
+them. For a salt the mass fraction must be above 0 and below 1, for water
+it must be 0; the temperature above 0 °C and below the substance's limit
+(270 °C, 200 °C for water): 0 °C and below are not covered (to be exact, a
+temperature must be above 1e-20 °C).
 
 Every function may be called from several threads at once; the array form
 releases the interpreter's lock while it computes.
@@ -57,8 +58,8 @@ __version__ = _elprops.version()
 class InadmissibleError(ValueError):
     """A point outside the admissible ranges, or an unknown substance.
 
-    For a salt the mass fraction must lie strictly between 0 and 1, for water it
-    must be 0; the temperature strictly between 1e-20 and the substance's limit.
+    For a salt the mass fraction must be above 0 and below 1, for water it must
+    be 0; the temperature above 0 °C and below the substance's limit.
     The message is that of elprops-cli.
     """
 
@@ -184,8 +185,8 @@ formula            'NaCl', '(NH4)2SO4', 'H2O'
 english_name       'sodium chloride'
 russian_name       'НАТРИЯ ХЛОРИД', as the window's list shows it
 molar_mass         g/mol
-temperature_limit  degrees Celsius; temperatures must lie strictly between
-                   1e-20 and it (270 for the salts, 200 for water)
+temperature_limit  degrees Celsius; temperatures must be above 0 °C and
+                   below it (270 for the salts, 200 for water)
 
 A named tuple; compute() takes it as its substance.
 """
@@ -203,8 +204,9 @@ class Answer(_record("Answer", [
                    whose computed property is nearest to the value (of a run of
                    singles that compute the same property, the one with the
                    fewest digits)
-    concentration  the mass fraction in the unit asked for, a float
-    achieved       the property computed at mass_fraction
+    concentration  the mass fraction in the unit asked for, a float (a Single
+                   for the fraction)
+    achieved       the property computed at mass_fraction, a Single
     below, above   the neighbouring singles whose properties straddle the value
     chosen         'exact' (a single gives the value itself), 'lower' or 'upper'
 

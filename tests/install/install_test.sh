@@ -54,7 +54,7 @@ if [ "$with_qt" = ON ]; then
     bin/elprops bin/elprops-cli share/applications/elprops.desktop
     share/icons/hicolor/scalable/apps/elprops.svg share/metainfo/invalid.elprops.elprops.metainfo.xml
     share/man/man1/elprops.1.gz share/man/man1/elprops-cli.1.gz
-    share/bash-completion/completions/elprops-cli
+    share/bash-completion/completions/elprops-cli share/doc/elprops/accuracy.md share/doc/elprops/validity.md
   )
 fi
 for f in "${expected[@]}"; do

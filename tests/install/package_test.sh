@@ -122,6 +122,8 @@ has "$tmp/runtime.txt" '/usr/share/man/man1/elprops-cli\.1\.gz'
 has "$tmp/runtime.txt" '/usr/share/bash-completion/completions/elprops-cli'
 has "$tmp/runtime.txt" '/usr/share/doc/elprops/copyright'
 has "$tmp/runtime.txt" '/usr/share/doc/elprops/changelog\.gz'
+# The page the warnings name.
+has "$tmp/runtime.txt" '/usr/share/doc/elprops/accuracy\.md'
 lacks "$tmp/runtime.txt" '/include/|\.pc$|/cmake/|libelprops\.so$|/usr/local/'
 for header in elprops compute substance saturation export version; do
   has "$tmp/dev.txt" "/usr/include/elprops/${header}\\.hpp"

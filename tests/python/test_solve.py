@@ -51,13 +51,14 @@ class SolveOnePoint(unittest.TestCase):
                 answer, = elprops.solve("NaCl", 20, "density", 1070.6378, unit=unit)
                 self.assertAlmostEqual(answer.concentration, value, delta=1e-9 * value)
 
-    def test_concentration_is_a_plain_float_in_every_unit(self):
-        # Answer.concentration is a float whatever the unit (mass_fraction is a
-        # Single, the float subclass holding a single-precision value).
+    def test_concentration_is_a_float_in_every_unit(self):
+        # Answer.concentration is a float whatever the unit; in the fraction it
+        # is the mass fraction itself, a Single (the float subclass holding a
+        # single-precision value), which prints without a double's tail.
         for unit in ("fraction", "percent", "molality", "molarity", "g/L"):
             with self.subTest(unit):
                 answer, = elprops.solve("NaCl", 20, "density", 1070.6378, unit=unit)
-                self.assertIs(type(answer.concentration), float)
+                self.assertIs(type(answer.concentration), elprops.Single if unit == "fraction" else float)
                 self.assertIs(type(answer.mass_fraction), elprops.Single)
 
     def test_bad_arguments(self):
@@ -174,6 +175,15 @@ class Units(unittest.TestCase):
         for formula, published in (("NaCl", 58.44), ("CaCl2", 110.98), ("NH4HCO3", 79.06)):
             with self.subTest(formula):
                 self.assertAlmostEqual(elprops.standard_molar_mass(formula), published, delta=0.005)
+
+    def test_numbers_print_as_their_shortest_text(self):
+        # Molar masses summed by hand from the atomic weights (N 14.007, H 1.008,
+        # S 32.06, O 15.999, Ca 40.078, Cl 35.45); the worked example's answer.
+        (answer,) = elprops.solve("NaCl", 20, "density", 1070.6378)
+        for value, text in ((elprops.standard_molar_mass("(NH4)2SO4"), "132.134"),
+                            (elprops.standard_molar_mass("CaCl2"), "110.978"), (answer.concentration, "0.1"),
+                            (answer.achieved, "1070.6378")):
+            self.assertEqual(repr(value), text)
 
 
 class Documentation(unittest.TestCase):
