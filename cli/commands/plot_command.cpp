@@ -156,9 +156,9 @@ void AddPlotCommand(CLI::App& app, int& status) {
       "plot",
       "Draw properties as curves into an SVG, PNG or PDF file: the quantity given as a range is the horizontal "
       "axis, every value of the other one a curve; several substances make one curve each. Points refused by the "
-      "input rules, calcium chloride above saturation, concentrations without a mass fraction and failed computations "
-      "are gaps, and so are values that cannot be true (at or below zero); the part of a curve beyond the salt's "
-      "solubility in the literature is dashed, the window's limit of calcium chloride a solid line.");
+      "input rules, calcium chloride above the window's input limit (a solid line), concentrations without a mass "
+      "fraction, failed computations and values that cannot be true (at or below zero) are gaps; the part of a curve "
+      "beyond the salt's solubility in the literature (a dotted line) is dashed.");
   plot->add_option("-s,--substance", options->plot.substances,
                    "Substance: index 1-19, formula or name; repeat for one curve per substance at a single value")
       ->required();

@@ -890,7 +890,7 @@ std::string CsvField(std::string_view text) {
 
 // The reference's cells of a row: value, source, inside or outside.
 std::string ReferenceCells(const report::PlotCurve& curve, std::size_t k) {
-  if (k >= curve.reference.size() || curve.referenceSources[k].empty()) return ",,";
+  if (k >= curve.reference.size() || curve.referenceSources[k].empty()) return ",,,";
   const report::PlotPoint& r = curve.reference[k];
   std::string cells = ",";
   if (r.value) cells += shortest_text(*r.value);

@@ -510,6 +510,17 @@ TEST(PlotData, TheCsvHoldsThePlottedPointsAndTheReference) {
     EXPECT_NEAR(reference, it->second.second, it->second.second * 1e-4) << *property;
   }
   EXPECT_EQ(checked, 3u);
+  // Water, which no reference model covers: the reference's cells empty.
+  const CliRun water = RunCli(
+      PlotArgs({"-s", "H2O", "-p", "density", "-t", "1:2:1", "--reference", "--data", "-", "--format", "svg"}, out), "",
+      kPlain);
+  ASSERT_EQ(water.exitStatus, 0) << water.err;
+  const testing::CsvTable rows(water.out);
+  ASSERT_EQ(rows.RowCount(), 2u) << water.out;
+  for (std::size_t row = 0; row < 2; ++row) {
+    EXPECT_EQ(rows.FieldCount(row), 11u) << water.out;
+    EXPECT_EQ(rows.Get(row, "reference_source"), "");
+  }
 }
 
 // --- Output and usage ----------------------------------------------------------
