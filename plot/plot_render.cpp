@@ -60,9 +60,9 @@ QPen ReferencePen(std::size_t curve, double width, bool outsideSpan) {
   pen.setCapStyle(Qt::FlatCap);
   if (outsideSpan) {
     pen.setCapStyle(Qt::RoundCap);
-    pen.setDashPattern({0.6, 1.8});
+    pen.setDashPattern({0.7, 2.0});
   } else {
-    pen.setDashPattern({5.0, 2.5});
+    pen.setDashPattern({8.0, 3.0});
   }
   return pen;
 }
@@ -373,7 +373,7 @@ void FigurePainter::DrawReference(const report::PlotCurve& curve, std::size_t in
     for (const report::PlotStretch& stretch : report::Stretches(points, begin, end)) {
       QPainterPath path(at(stretch.begin));
       for (std::size_t k = stretch.begin + 1; k < stretch.end; ++k) path.lineTo(at(k));
-      p_.setPen(ReferencePen(index, f_ * 0.14, stretch.dashed));
+      p_.setPen(ReferencePen(index, f_ * 0.12, stretch.dashed));
       if (stretch.end - stretch.begin == 1) {
         p_.drawPoint(at(stretch.begin));
       } else {
@@ -480,7 +480,7 @@ std::vector<FigurePainter::LegendEntry> FigurePainter::Legend(bool grid) const {
     if (!label.empty()) legend.push_back({Q(label), CurvePen(c, f_ * 0.16)});
   }
   if (!figure_.referenceLabel.empty()) {
-    QPen pen = ReferencePen(0, f_ * 0.14, false);
+    QPen pen = ReferencePen(0, f_ * 0.12, false);
     pen.setColor(QColor(0x40, 0x40, 0x40));
     legend.push_back({Q(figure_.referenceLabel), pen});
   }

@@ -68,7 +68,7 @@ std::string LeftOutMessage(const PlotData& data) {
   std::string text = std::to_string(data.LeftOut()) + " of " + std::to_string(data.points) + " points left out:";
   std::string separator = " ";
   if (data.aboveSaturation > 0) {
-    text += separator + std::to_string(data.aboveSaturation) + " above the saturation of calcium chloride";
+    text += separator + std::to_string(data.aboveSaturation) + " above the window's input limit of calcium chloride";
     separator = ", ";
   }
   if (data.inadmissible > 0) {

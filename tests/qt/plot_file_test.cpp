@@ -267,7 +267,8 @@ TEST(PlotSvg, SaturationCrossedHasTheBoundaryAndAGap) {
   const CliRun run =
       RunCli(PlotArgs({"-s", "CaCl2", "-p", "density", "-t", "1:100:1", "-c", "0.5", "-c", "0.55"}, out), "", kRussian);
   EXPECT_EQ(run.exitStatus, 1) << "drawn with points left out";
-  EXPECT_TRUE(Contains(run.err, "29 of 200 points left out: 29 above the saturation of calcium chloride")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "29 of 200 points left out: 29 above the window's input limit of calcium chloride"))
+      << run.err;
   const SvgContent svg = ReadSvg(out);
   ASSERT_TRUE(svg.wellFormed) << svg.error;
   EXPECT_TRUE(HasText(svg, "предел ввода при w = 0,55"));
