@@ -132,9 +132,13 @@ for deb in "${packages[@]}"; do
   cat "$tmp/$name.txt"
 done
 
+# has LIST PATTERN...: each pattern matches a whole line of the list.
 has() {
-  local list=$1 pattern=$2
-  grep -Eq "^${pattern}$" "$list" || fail "$(basename "$list" .txt): nothing matches $pattern"
+  local list=$1 pattern
+  shift
+  for pattern; do
+    grep -Eq "^${pattern}$" "$list" || fail "$(basename "$list" .txt): nothing matches $pattern"
+  done
 }
 lacks() {
   local list=$1 pattern=$2
@@ -142,32 +146,22 @@ lacks() {
 }
 libdir='/usr/lib(/[a-z0-9_]+-linux-[a-z0-9_]+)?'
 for name in "$library_package" libelprops-dev elprops-cli elprops; do
-  has "$tmp/$name.txt" "/usr/share/doc/${name}/copyright"
-  has "$tmp/$name.txt" "/usr/share/doc/${name}/changelog\\.gz"
+  has "$tmp/$name.txt" "/usr/share/doc/${name}/copyright" "/usr/share/doc/${name}/changelog\\.gz"
   lacks "$tmp/$name.txt" '/usr/local/'
 done
-has "$tmp/$library_package.txt" "${libdir}/libelprops\\.so\\.${own}"
-has "$tmp/$library_package.txt" "${libdir}/libelprops\\.so\\.${version%%.*}"
+has "$tmp/$library_package.txt" "${libdir}/libelprops\\.so\\.${own}" "${libdir}/libelprops\\.so\\.${version%%.*}"
 lacks "$tmp/$library_package.txt" '/usr/bin/|/include/|\.pc$|/cmake/|libelprops\.so$|/python3|/man/'
-has "$tmp/elprops.txt" '/usr/bin/elprops'
-has "$tmp/elprops.txt" '/usr/share/applications/elprops\.desktop'
-has "$tmp/elprops.txt" '/usr/share/icons/hicolor/scalable/apps/elprops\.svg'
-has "$tmp/elprops.txt" '/usr/share/metainfo/invalid\.elprops\.elprops\.metainfo\.xml'
-has "$tmp/elprops.txt" '/usr/share/man/man1/elprops\.1\.gz'
+has "$tmp/elprops.txt" '/usr/bin/elprops' '/usr/share/applications/elprops\.desktop' '/usr/share/man/man1/elprops\.1\.gz' \
+  '/usr/share/icons/hicolor/scalable/apps/elprops\.svg' '/usr/share/metainfo/invalid\.elprops\.elprops\.metainfo\.xml'
 lacks "$tmp/elprops.txt" 'elprops-cli|libelprops|/include/|/python3'
-has "$tmp/elprops-cli.txt" '/usr/bin/elprops-cli'
-has "$tmp/elprops-cli.txt" '/usr/share/man/man1/elprops-cli\.1\.gz'
-has "$tmp/elprops-cli.txt" '/usr/share/bash-completion/completions/elprops-cli'
+has "$tmp/elprops-cli.txt" '/usr/bin/elprops-cli' '/usr/share/man/man1/elprops-cli\.1\.gz' \
+  '/usr/share/bash-completion/completions/elprops-cli'
 lacks "$tmp/elprops-cli.txt" '/usr/bin/elprops$|libelprops|/include/|/applications/|/python3'
-for header in elprops compute substance saturation export version; do
-  has "$tmp/libelprops-dev.txt" "/usr/include/elprops/${header}\\.hpp"
+for header in elprops.h elprops.hpp compute.hpp substance.hpp saturation.hpp export.hpp version.hpp; do
+  has "$tmp/libelprops-dev.txt" "/usr/include/elprops/${header//./\\.}"
 done
-has "$tmp/libelprops-dev.txt" "/usr/include/elprops/elprops\\.h"
-has "$tmp/libelprops-dev.txt" "${libdir}/libelprops\\.so"
-has "$tmp/libelprops-dev.txt" "${libdir}/cmake/elprops/elpropsConfig\\.cmake"
-has "$tmp/libelprops-dev.txt" "${libdir}/cmake/elprops/elpropsConfigVersion\\.cmake"
-has "$tmp/libelprops-dev.txt" "${libdir}/cmake/elprops/elpropsTargets(-release)?\\.cmake"
-has "$tmp/libelprops-dev.txt" "${libdir}/pkgconfig/elprops\\.pc"
+has "$tmp/libelprops-dev.txt" "${libdir}/libelprops\\.so" "${libdir}/pkgconfig/elprops\\.pc" \
+  "${libdir}/cmake/elprops/elpropsConfig(Version)?\\.cmake" "${libdir}/cmake/elprops/elpropsTargets(-release)?\\.cmake"
 lacks "$tmp/libelprops-dev.txt" '/usr/bin/|libelprops\.so\.'
 if [ -n "$python_version" ]; then
   # The package with its compiled module for the interpreter's ABI, in
