@@ -121,7 +121,8 @@ ELPROPS_API elprops_status elprops_compute(int substance, double concentration, 
  * the length each text needs.
  *
  * Returns ELPROPS_OK when the points were computed (each may still have
- * failed: see statuses), or the reason none was. */
+ * failed: see statuses), or the reason none was (its words in the first
+ * text row, when there is one). */
 ELPROPS_API elprops_status elprops_compute_many(size_t count, const int* substances, size_t substances_count,
                                                 const double* concentrations, size_t concentrations_count,
                                                 const float* temperatures_celsius, size_t temperatures_count, int unit,
