@@ -40,8 +40,13 @@ Every function may be called from several threads at once; the array form
 releases the interpreter's lock while it computes.
 """
 import collections as _collections
+import sys as _sys
 
-import numpy as _np
+try:
+    import numpy as _np
+except ImportError as _error:
+    raise ImportError(f"elprops needs NumPy, which this Python ({_sys.executable}) cannot import: install it "
+                      "(pip install numpy; on Debian apt install python3-numpy)") from _error
 
 from . import _elprops
 
