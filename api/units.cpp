@@ -39,6 +39,38 @@ std::vector<warning> AnswerWarnings(substance_id substance, float massFraction, 
   return r ? r->warnings : std::vector<warning>{};
 }
 
+reachable_range RangeOf(substance_id substance, const model::Reach& reach, float temperature) {
+  reachable_range range;
+  if (!reach.reached) return range;
+  range.known = true;
+  range.min = reach.min;
+  range.max = reach.max;
+  range.min_at = reach.minAt;
+  range.max_at = reach.maxAt;
+  range.min_warnings = AnswerWarnings(substance, reach.minAt, temperature);
+  range.max_warnings = AnswerWarnings(substance, reach.maxAt, temperature);
+  return range;
+}
+
+// "998.2 (w = 0) to 2164.2 (w = 0.99995; above the solubility ...)".
+std::string RangeText(const reachable_range& range) {
+  const auto end = [](double value, float w, const std::vector<warning>& warnings) {
+    std::string text = model::QuantityText(value) + " (w = " + shortest_text(w);
+    if (!warnings.empty()) text += "; " + join_warnings(warnings);
+    return text + ")";
+  };
+  return end(range.min, range.min_at, range.min_warnings) + " to " + end(range.max, range.max_at, range.max_warnings);
+}
+
+// The message of a value out of reach: both ranges, their ends' warnings.
+std::string OutOfReachMessage(const model::Solution& s, const concentration_solution& ranges) {
+  std::string message = s.outOfReachHead + ": the admissible mass fractions give " + RangeText(ranges.reachable);
+  if (!std::isfinite(ranges.solubility)) return message + "; the solubility at this temperature is not known";
+  message += "; up to the solubility, w = " + model::QuantityText(ranges.solubility);
+  if (!ranges.soluble.known) return message + ", none can be computed";
+  return message + ", they give " + RangeText(ranges.soluble);
+}
+
 // A mass fraction that has a molality or a molarity: from 0 up to, not
 // including, 1 (at 1 no water is left).
 std::optional<failure> ImpossibleFraction(float massFraction, std::string_view what) {
@@ -136,9 +168,14 @@ expected<concentration_solution> solve_concentration(substance_id substance, flo
   }
   const model::Solution s = model::SolveConcentration(api::Tables(), *index, temperature_celsius,
                                                       static_cast<model::Property>(property), value);
-  if (s.roots.empty())
-    return failure{s.outOfReach ? error_kind::out_of_reach : error_kind::inadmissible_input, s.error};
   concentration_solution out;
+  out.reachable = RangeOf(substance, s.reachable, temperature_celsius);
+  out.solubility = s.solubility;
+  out.soluble = RangeOf(substance, s.soluble, temperature_celsius);
+  if (s.roots.empty()) {
+    if (!s.outOfReach) return failure{error_kind::inadmissible_input, s.error};
+    return failure{error_kind::out_of_reach, OutOfReachMessage(s, out)};
+  }
   for (const model::Root& r : s.roots) {
     out.roots.push_back({r.massFraction, r.achieved, r.below, r.above,
                          static_cast<concentration_root::side>(static_cast<std::uint8_t>(r.chosen)), r.runFirst,

@@ -1,5 +1,6 @@
 #include "model/inverse.h"
 
+#include "model/validity.h"
 #include "model/vocabulary.h"
 
 #include <algorithm>
@@ -17,14 +18,7 @@ namespace {
 // for k = 1..2047 and the largest single below 1.
 constexpr int kSamples = 2048;
 
-std::string Number(double v) {
-  // The most dilute sample is the smallest positive single: its tiny
-  // quantities read as 0 in a message.
-  if (std::fabs(v) < 1e-30) v = 0.0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%.7g", v);
-  return text;
-}
+std::string Number(double v) { return QuantityText(v); }
 
 class Search {
  public:
@@ -190,16 +184,13 @@ std::vector<Sample> Scan(const Search& search) {
 
 // The crossings of the target between neighbouring samples, and the
 // samples that meet it exactly, in ascending mass fraction.
-std::vector<Root> Crossings(const Search& search, const std::vector<Sample>& samples, Solution& solution,
-                            bool& reached) {
+std::vector<Root> Crossings(const Search& search, const std::vector<Sample>& samples, Solution& solution) {
   std::vector<Root> roots;
   const Sample* previous = nullptr;
   for (const Sample& s : samples) {
     if (s.value) {
-      if (!reached) solution.reachableMin = solution.reachableMax = *s.value;
-      reached = true;
-      solution.reachableMin = std::min(solution.reachableMin, *s.value);
-      solution.reachableMax = std::max(solution.reachableMax, *s.value);
+      solution.reachable.Add(s.w, *s.value);
+      if (static_cast<double>(s.w) <= solution.solubility) solution.soluble.Add(s.w, *s.value);
       const int side = search.Side(*s.value);
       if (side == 0) {
         roots.push_back(Root{s.w, *s.value, s.w, s.w, Root::Chosen::Exact});
@@ -238,6 +229,27 @@ std::vector<Root> Answers(const Search& search, const std::vector<Root>& roots) 
 
 }  // namespace
 
+std::string QuantityText(double v) {
+  // The most dilute sample is the smallest positive single: its tiny
+  // quantities read as 0 in a message.
+  if (std::fabs(v) < 1e-30) v = 0.0;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.7g", v);
+  return text;
+}
+
+void Reach::Add(float w, double value) {
+  if (!reached || value < min) {
+    min = value;
+    minAt = w;
+  }
+  if (!reached || value > max) {
+    max = value;
+    maxAt = w;
+  }
+  reached = true;
+}
+
 std::string_view PropertyName(Property property) { return kPropertyWords[static_cast<std::size_t>(property)].name; }
 
 float PropertyValue(const PropertySet& properties, Property property) {
@@ -272,8 +284,21 @@ Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, fl
                              ? static_cast<double>(static_cast<float>(target))
                              : target;
   const Search search(tables, substance, temperature, quantity, matched);
-  bool reached = false;
-  solution.roots = Answers(search, Crossings(search, Scan(search), solution, reached));
+  if (const std::optional<SolubilityLimit> limit = Solubility(substance, temperature)) {
+    solution.solubility = limit->massFraction;
+  }
+  solution.roots = Answers(search, Crossings(search, Scan(search), solution));
+  // The solubility itself closes the range below it.
+  const auto atLimit = static_cast<float>(solution.solubility);
+  if (std::isfinite(solution.solubility) && static_cast<double>(atLimit) > solution.solubility) {
+    const float below = std::nextafter(atLimit, 0.0f);
+    if (const std::optional<double> v = search.At(below)) solution.soluble.Add(below, *v);
+  } else if (std::isfinite(solution.solubility) && atLimit > 0.0f) {
+    if (const std::optional<double> v = search.At(atLimit)) solution.soluble.Add(atLimit, *v);
+  }
+  const bool reached = solution.reachable.reached;
+  solution.reachableMin = solution.reachable.min;
+  solution.reachableMax = solution.reachable.max;
 
   const std::string at = " at " + Number(static_cast<double>(temperature)) + " °C";
   if (!reached) {
@@ -281,8 +306,9 @@ Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, fl
                      " can be computed" + at;
   } else if (solution.roots.empty()) {
     solution.outOfReach = true;
-    solution.error = std::string(what) + " " + Number(target) + " is out of reach for " +
-                     std::string(CatalogueEntry(substance).EnglishName) + at + ": the admissible mass fractions give " +
+    solution.outOfReachHead = std::string(what) + " " + Number(target) + " is out of reach for " +
+                              std::string(CatalogueEntry(substance).EnglishName) + at;
+    solution.error = solution.outOfReachHead + ": the admissible mass fractions give " +
                      Number(solution.reachableMin) + " to " + Number(solution.reachableMax);
   }
   return solution;
