@@ -308,8 +308,8 @@ Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, fl
     solution.outOfReach = true;
     solution.outOfReachHead = std::string(what) + " " + Number(target) + " is out of reach for " +
                               std::string(CatalogueEntry(substance).EnglishName) + at;
-    solution.error = solution.outOfReachHead + ": the admissible mass fractions give " +
-                     Number(solution.reachableMin) + " to " + Number(solution.reachableMax);
+    solution.error = solution.outOfReachHead + ": the admissible mass fractions give " + Number(solution.reachableMin) +
+                     " to " + Number(solution.reachableMax);
   }
   return solution;
 }

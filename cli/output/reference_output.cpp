@@ -91,41 +91,69 @@ std::span<const std::string_view> WithReferenceFields(std::span<const std::strin
   return all;
 }
 
+namespace {
+
+void WriteValueFields(RecordWriter& record, const reference_value& v) {
+  if (!v.available) {
+    record.Null().Null().Null().Null();
+    return;
+  }
+  if (std::isfinite(v.value)) {
+    record.Double(v.value);
+  } else {
+    record.Null();
+  }
+  record.Text(v.source);
+  if (std::isfinite(v.deviation)) {
+    record.Double(v.deviation);
+  } else {
+    record.Null();
+  }
+  record.Raw(v.within_span ? "true" : "false");
+}
+
+void AppendNotes(OutputBuffer& out, const PointReference& reference, std::string_view indent) {
+  for (const std::string& note : reference.notes) {
+    out.Append(indent);
+    out.Append("note: ");
+    out.Append(note);
+    out.Append('\n');
+  }
+}
+
+}  // namespace
+
 void WriteReferenceFields(RecordWriter& record, const PointReference* reference) {
   if (reference == nullptr || !reference->known) {
     for (std::size_t k = 0; k < ReferenceFields().size(); ++k) record.Null();
     return;
   }
-  for (const reference_value& v : reference->values) {
-    if (!v.available) {
-      record.Null().Null().Null().Null();
-      continue;
-    }
-    if (std::isfinite(v.value)) {
-      record.Double(v.value);
-    } else {
-      record.Null();
-    }
-    record.Text(v.source);
-    if (std::isfinite(v.deviation)) {
-      record.Double(v.deviation);
-    } else {
-      record.Null();
-    }
-    record.Raw(v.within_span ? "true" : "false");
-  }
+  for (const reference_value& v : reference->values) WriteValueFields(record, v);
   record.TextOrNull(reference->notesText);
+}
+
+void WriteReferenceFields(RecordWriter& record, const PointReference* reference, property_kind property) {
+  if (reference == nullptr || !reference->known) {
+    for (std::size_t k = 0; k < std::size(kOnePropertyReferenceFields); ++k) record.Null();
+    return;
+  }
+  WriteValueFields(record, reference->values[static_cast<std::size_t>(property)]);
+  record.TextOrNull(reference->notesText);
+}
+
+void AppendReferenceLines(OutputBuffer& out, const PointReference& reference, property_kind property,
+                          std::string_view decimalSeparator, std::string_view indent) {
+  if (!reference.known) return;
+  out.Append(indent);
+  out.Append(ReferenceLine(reference.values[static_cast<std::size_t>(property)], decimalSeparator));
+  AppendNotes(out, reference, indent);
 }
 
 void AppendReferenceLines(OutputBuffer& out, const PointReference& reference, std::string_view decimalSeparator) {
   if (!reference.known) return;
   out.Append("\nindependent reference models:\n");
   for (const reference_value& v : reference.values) out.Append(ReferenceLine(v, decimalSeparator));
-  for (const std::string& note : reference.notes) {
-    out.Append("note: ");
-    out.Append(note);
-    out.Append('\n');
-  }
+  AppendNotes(out, reference, {});
 }
 
 }  // namespace elprops::cli

@@ -10,6 +10,7 @@
 
 #include <elprops/reference.hpp>
 #include <elprops/substance.hpp>
+#include <elprops/vocabulary.hpp>
 
 #include "cli/output/output_buffer.h"
 #include "cli/output/record_writer.h"
@@ -51,5 +52,16 @@ void WriteReferenceFields(RecordWriter& record, const PointReference* reference)
 // ours -0.0105 %, within the span of its data"), then a "note: " line per
 // note; numbers with the given decimal separator.
 void AppendReferenceLines(OutputBuffer& out, const PointReference& reference, std::string_view decimalSeparator);
+
+// The fields of one property's reference, for an answer of solve: the
+// four of WriteReferenceFields without the property's name, then notes.
+inline constexpr std::string_view kOnePropertyReferenceFields[] = {"reference", "reference_source", "deviation",
+                                                                   "within_span", "notes"};
+void WriteReferenceFields(RecordWriter& record, const PointReference* reference, property_kind property);
+
+// One property's line of AppendReferenceLines and the notes, each line
+// indented by `indent`.
+void AppendReferenceLines(OutputBuffer& out, const PointReference& reference, property_kind property,
+                          std::string_view decimalSeparator, std::string_view indent);
 
 }  // namespace elprops::cli
