@@ -52,14 +52,16 @@ reachable_range RangeOf(substance_id substance, const model::Reach& reach, float
   return range;
 }
 
-// "998.2 (w = 0) to 2164.2 (w = 0.99995; above the solubility ...)".
+// "998.2 to 2164.2 (the least at w = 1e-45, the most at w = 0.99999994
+// [above the solubility ...])".
 std::string RangeText(const reachable_range& range) {
-  const auto end = [](double value, float w, const std::vector<warning>& warnings) {
-    std::string text = model::QuantityText(value) + " (w = " + shortest_text(w);
-    if (!warnings.empty()) text += "; " + join_warnings(warnings);
-    return text + ")";
+  const auto at = [](float w, const std::vector<warning>& warnings) {
+    std::string text = "at w = " + shortest_text(w);
+    if (!warnings.empty()) text += " [" + join_warnings(warnings) + "]";
+    return text;
   };
-  return end(range.min, range.min_at, range.min_warnings) + " to " + end(range.max, range.max_at, range.max_warnings);
+  return model::QuantityText(range.min) + " to " + model::QuantityText(range.max) + " (the least " +
+         at(range.min_at, range.min_warnings) + ", the most " + at(range.max_at, range.max_warnings) + ")";
 }
 
 // The message of a value out of reach: both ranges, their ends' warnings.

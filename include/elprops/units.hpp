@@ -106,9 +106,10 @@ struct concentration_solution {
 // and up to the solubility, each end with the mass fraction that gives it
 // and that point's warnings:
 //   "density 5000 is out of reach for sodium chloride at 20 °C: the
-//   admissible mass fractions give 998.2 (w = 0) to 2164.2 (w = 0.99995; above
-//   the solubility ...); up to the solubility, w = 0.2641, they give
-//   998.2 (w = 0) to 1198.1 (w = 0.2641)"
+//   admissible mass fractions give 998.3648 to 2008.266 (the least at
+//   w = 1e-45, the most at w = 0.99999994 [above the solubility ...]); up to
+//   the solubility, w = 0.2641, they give 998.3648 to 1200.748 (the least at
+//   w = 1e-45, the most at w = 0.2641)"
 // inadmissible_input for water or a temperature outside the admissible
 // range.
 ELPROPS_API expected<concentration_solution> solve_concentration(substance_id substance, float temperature_celsius,

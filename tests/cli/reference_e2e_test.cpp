@@ -100,15 +100,17 @@ TEST(CliReference, SolveOutOfReachGivesBothRanges) {
   const CliRun top = RunCli({"compute", "-s", "NaCl", "-c", "0.2641", "-t", "20", "-f", "csv"});
   const std::string density = CsvTable(top.out).Get(0, "density").value_or("?");
   const std::size_t all = run.err.find("the admissible mass fractions give ");
-  const std::size_t soluble = run.err.find("; up to the solubility, w = 0.2641, they give ");
+  const std::string upTo = "; up to the solubility, w = 0.2641, they give ";
+  const std::size_t soluble = run.err.find(upTo);
   ASSERT_NE(all, std::string::npos) << run.err;
   ASSERT_NE(soluble, std::string::npos) << run.err;
   EXPECT_NE(run.err.find("above the solubility of NaCl"), std::string::npos) << run.err;
   EXPECT_LT(all, soluble);
-  const std::size_t end = run.err.find(" (w = 0.2641)", soluble);
-  const std::size_t to = run.err.rfind(" to ", end);
+  const std::size_t to = run.err.find(" to ", soluble + upTo.size());
+  const std::size_t end = run.err.find(" (the least at w = ", to);
   ASSERT_NE(end, std::string::npos) << run.err;
   EXPECT_NEAR(std::stod(run.err.substr(to + 4, end - to - 4)), std::stod(density), 0.001) << run.err;
+  EXPECT_NE(run.err.find("the most at w = 0.2641)", end), std::string::npos) << run.err;
 
   // An answer with --reference: 1070.6378 is our density at w = 0.1.
   const CliRun answer =
