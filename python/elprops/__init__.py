@@ -140,7 +140,9 @@ class Properties(_record("Properties", [
 
     r.warnings is a tuple of PointWarning records (kind, message, note): what
     elprops-cli warns of at the point, solubility first; empty when none. It
-    is no field of the tuple and never changes a value.
+    is no field of the tuple and never changes a value. With
+    compute(..., reference=True), r.reference (a References record) and
+    r.notes (a tuple of str) too: see compute().
 
         >>> elprops.compute('NaCl', 0.30, 20).warnings[0].message
         'above the solubility of NaCl at 20 °C (0.2641; the solid is NaCl)'
