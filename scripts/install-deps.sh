@@ -8,7 +8,7 @@ packages=(
   python3-dev python3-numpy python3-iapws python3-matplotlib pybind11-dev
   python3-venv python3-pip python3-setuptools python3-wheel
   qt6-base-dev qt6-svg-dev libgl-dev
-  libcli11-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libcli11-dev libfmt-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-14 libclang-rt-14-dev clang-format
   xvfb xauth x11-utils
   cups cups-client cups-filters poppler-utils libcups2-dev

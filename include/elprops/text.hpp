@@ -15,9 +15,7 @@ inline constexpr int shortest_chars_max = 32;
 // Writes the shortest decimal text that reads back to `value` ("0.1",
 // "1070.6378", "1e-20") at `out`, which must have room for
 // shortest_chars_max characters; returns the end of the text.
-inline char* shortest_chars(char* out, float value) noexcept {
-  return std::to_chars(out, out + shortest_chars_max, value).ptr;
-}
+ELPROPS_API char* shortest_chars(char* out, float value) noexcept;
 ELPROPS_API std::string shortest_text(float value);
 
 // A double computed from floats (a molality, a root's achieved value) with
