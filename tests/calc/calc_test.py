@@ -1,0 +1,244 @@
+"""The Calc extension in a real headless LibreOffice Calc.
+
+    calc_test.py OXT ELPROPS_CLI EXAMPLE
+
+Adds the extension to a private user profile, fills a sheet with formulas
+(each function, a refused and a failing point, ranges as array formulas),
+recalculates, saves it as CSV and compares every cell with what elprops-cli
+writes for the same point: numbers as the same single-precision value, texts
+as the same text, refused points as Calc errors. Then opens the example
+spreadsheet and checks that it recalculates without an error. The office is
+stopped at the end whatever happens. Exit 77 (skipped) where LibreOffice is
+not installed.
+"""
+import csv
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+import numpy as np
+
+try:
+    import uno
+    import unohelper
+    from com.sun.star.beans import PropertyValue
+    from com.sun.star.task import XInteractionHandler
+    from com.sun.star.ucb import XCommandEnvironment, XProgressHandler
+except ImportError as missing:
+    print(f"SKIPPED: LibreOffice's Python bridge is not installed ({missing}); scripts/install-deps.sh installs it")
+    sys.exit(77)
+
+OFFICE = shutil.which("soffice") or "/usr/lib/libreoffice/program/soffice"
+START_SECONDS, STOP_SECONDS = 120, 30
+ERROR_CELL = "Err:502"
+
+# Single points: the formula, the elprops-cli call and the column of its CSV
+# that the cell must show (for a property: an error cell where it refuses).
+POINTS = [
+    ('ELPROPS_DENSITY("NaCl";0.1;20)', "compute -s NaCl -c 0.1 -t 20", "density"),
+    ('ELPROPS_VISCOSITY("NaCl";0.1;20)', "compute -s NaCl -c 0.1 -t 20", "viscosity"),
+    ('ELPROPS_SURFACE_TENSION("nacl";0.1;20)', "compute -s NaCl -c 0.1 -t 20", "surface_tension"),
+    ('ELPROPS_HEAT_CAPACITY(17;0.2;60)', "compute -s 17 -c 0.2 -t 60", "heat_capacity"),
+    ('ELPROPS_THERMAL_CONDUCTIVITY("H2O";0;150)', "compute -s H2O -c 0 -t 150", "thermal_conductivity"),
+    ('ELPROPS_DENSITY("CaCl2";2;30;"molarity")', "compute -s CaCl2 -c 2 -u molarity -t 30", "density"),
+    ('ELPROPS_WARNING("NaCl";0.3;120)', "compute -s NaCl -c 0.3 -t 120", "warning"),
+    ('ELPROPS_WARNING("NaCl";0.1;20)', "compute -s NaCl -c 0.1 -t 20", "warning"),
+    ('ELPROPS_ERROR("NaCl";0.1;20)', "compute -s NaCl -c 0.1 -t 20", "error"),
+    ('ELPROPS_DENSITY("NaCl";1.2;20)', "compute -s NaCl -c 1.2 -t 20", "density"),  # refused
+    ('ELPROPS_ERROR("NaCl";1.2;20)', "compute -s NaCl -c 1.2 -t 20", "error"),
+    ('ELPROPS_SURFACE_TENSION("K2CO3";0.99;20)', "compute -s K2CO3 -c 0.99 -t 20", "surface_tension"),  # fails
+    ('ELPROPS_ERROR("K2CO3";0.99;20)', "compute -s K2CO3 -c 0.99 -t 20", "error"),
+    ('ELPROPS_SOLVE("NaCl";"density";1070.6378;20)', "solve -s NaCl -t 20 --density 1070.6378", "concentration"),
+    ('ELPROPS_SOLVE("KCl";"heat_capacity";3600;50;"molality")',
+     "solve -s KCl -t 50 --heat-capacity 3600 -u molality", "concentration"),
+    ('ELPROPS_SOLVE("NaCl";"density";5000;20)', "solve -s NaCl -t 20 --density 5000", "concentration"),
+]
+# Ranges as array formulas: the formula, its rows and columns, the
+# elprops-cli calls that give its cells row by row, the column. The sheet
+# holds the temperatures 20 to 80 in B1:E1 and the concentrations 0.05 to 0.2
+# and 1.2 (refused) in A2:A6.
+KCL_COLUMN = ["compute -s KCl -c 0.05:0.2:0.05 -t 20", "compute -s KCl -c 1.2 -t 20"]
+RANGES = [
+    ('ELPROPS_VISCOSITY("KCl";A2:A5;B1:E1)', (4, 4), ["compute -s KCl -c 0.05:0.2:0.05 -t 20:80:20"], "viscosity"),
+    ('ELPROPS_DENSITY("KCl";A2:A6;20)', (5, 1), KCL_COLUMN, "density"),
+    ('ELPROPS_ERROR("KCl";A2:A6;20)', (5, 1), KCL_COLUMN, "error"),
+]
+
+
+def cli_rows(cli, calls):
+    """elprops-cli's CSV rows of the calls (of solve, the first root)."""
+    rows = []
+    for call in calls:
+        out = subprocess.run([cli, *call.split(), "-f", "csv"], capture_output=True, text=True, timeout=60)
+        rows += [row for row in csv.DictReader(out.stdout.splitlines()) if row.get("root") in (None, "", "1")]
+    return rows
+
+
+def matches(cell, row, column):
+    """Whether a cell shows what elprops-cli wrote for the point."""
+    if column in ("warning", "error"):
+        return cell == row[column]
+    if row["error"]:
+        return cell == ERROR_CELL
+    return cell != ERROR_CELL and np.float32(float(cell.replace(",", "."))) == np.float32(row[column])
+
+
+def property_value(name, value):
+    prop = PropertyValue()
+    prop.Name, prop.Value = name, value
+    return prop
+
+
+class Approve(unohelper.Base, XCommandEnvironment, XInteractionHandler, XProgressHandler):
+    """The command environment of adding the extension: approves what it is asked."""
+
+    def getInteractionHandler(self):
+        return self
+
+    def getProgressHandler(self):
+        return self
+
+    def handle(self, request):
+        for choice in request.getContinuations():
+            if choice.queryInterface(uno.getTypeByName("com.sun.star.task.XInteractionApprove")):
+                choice.select()
+
+    def push(self, status):
+        pass
+
+    def update(self, status):
+        pass
+
+    def pop(self):
+        pass
+
+
+def start_office(folder):
+    pipe = f"elprops_calc_test_{os.getpid()}"
+    profile = uno.systemPathToFileUrl(os.path.join(folder, "profile"))
+    office = subprocess.Popen(
+        [OFFICE, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
+         f"-env:UserInstallation={profile}", f"--accept=pipe,name={pipe};urp;"],
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True,
+        env=dict(os.environ, SAL_USE_VCLPLUGIN="svp"))
+    local = uno.getComponentContext()
+    resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
+    deadline = time.monotonic() + START_SECONDS
+    while True:
+        try:
+            return office, resolver.resolve(f"uno:pipe,name={pipe};urp;StarOffice.ComponentContext")
+        except Exception:  # not listening yet
+            if office.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError(f"LibreOffice did not start within {START_SECONDS} s (exit {office.poll()})")
+            time.sleep(0.2)
+
+
+def stop_office(office, desktop):
+    try:
+        desktop.terminate()
+    except Exception:  # the bridge goes down with the office
+        pass
+    try:
+        office.wait(STOP_SECONDS)
+    except subprocess.TimeoutExpired:
+        pass
+    try:
+        os.killpg(office.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+    office.wait()
+
+
+def fill_sheet(sheet):
+    for column, temperature in enumerate((20, 40, 60, 80), start=1):
+        sheet.getCellByPosition(column, 0).setValue(temperature)
+    for row, concentration in enumerate((0.05, 0.1, 0.15, 0.2, 1.2), start=1):
+        sheet.getCellByPosition(0, row).setValue(concentration)
+    for row, (formula, _, _) in enumerate(POINTS, start=10):
+        sheet.getCellByPosition(0, row).setFormula("=" + formula)
+    places, column = [], 6
+    for formula, (rows, columns), _, _ in RANGES:
+        sheet.getCellRangeByPosition(column, 0, column + columns - 1, rows - 1).setArrayFormula(formula)
+        places.append(column)
+        column += columns + 1
+    return places
+
+
+def compare(table, cli, places):
+    """The cells that differ from elprops-cli, described."""
+    failures = []
+    for row, (formula, call, column) in enumerate(POINTS, start=10):
+        expected = cli_rows(cli, [call])[0]
+        if not matches(table[row][0], expected, column):
+            failures.append(f"{formula}: cell {table[row][0]!r}, elprops-cli {expected[column]!r} {expected['error']!r}")
+    for place, (formula, (_, columns), calls, column) in zip(places, RANGES):
+        for index, expected in enumerate(cli_rows(cli, calls)):
+            cell = table[index // columns][place + index % columns]
+            if not matches(cell, expected, column):
+                failures.append(f"{formula}, cell {index}: {cell!r}, elprops-cli {expected[column]!r}")
+    return failures
+
+
+def recalculated_csv(desktop, url, folder):
+    """The first sheet of a document after a full recalculation, as CSV rows."""
+    document = desktop.loadComponentFromURL(url, "_blank", 0, (property_value("Hidden", True),))
+    try:
+        document.calculateAll()
+        out = os.path.join(folder, "sheet.csv")
+        # Tab-separated UTF-8 cells, all digits rather than as shown.
+        document.storeToURL(uno.systemPathToFileUrl(out), (
+            property_value("FilterName", "Text - txt - csv (StarCalc)"),
+            property_value("FilterOptions", "9,34,76,1,,0,false,false,false,false")))
+    finally:
+        document.close(True)
+    with open(out, encoding="utf-8", newline="") as text:
+        rows = list(csv.reader(text, delimiter="\t"))
+    width = max(len(row) for row in rows)
+    return [row + [""] * (width - len(row)) for row in rows]
+
+
+def run(office_context, oxt, cli, example, folder):
+    manager = office_context.getValueByName("/singletons/com.sun.star.deployment.ExtensionManager")
+    added = manager.addExtension(uno.systemPathToFileUrl(oxt), (), "user", manager.createAbortChannel(), Approve())
+    if added is None:
+        return ["the extension could not be added to the profile"]
+    desktop = office_context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", office_context)
+    document = desktop.loadComponentFromURL("private:factory/scalc", "_blank", 0, (property_value("Hidden", True),))
+    places = fill_sheet(document.Sheets.getByIndex(0))
+    sheet_url = uno.systemPathToFileUrl(os.path.join(folder, "functions.ods"))
+    document.storeToURL(sheet_url, ())
+    document.close(True)
+    failures = compare(recalculated_csv(desktop, sheet_url, folder), cli, places)
+    # The example: opened and recalculated, no cell an error.
+    for number, row in enumerate(recalculated_csv(desktop, uno.systemPathToFileUrl(example), folder), start=1):
+        failures += [f"{os.path.basename(example)} row {number}: {cell}" for cell in row if cell.startswith(("Err:", "#"))]
+    return failures
+
+
+def main(oxt, cli, example):
+    if not os.path.exists(OFFICE):
+        print("SKIPPED: LibreOffice Calc is not installed; scripts/install-deps.sh installs it")
+        return 77
+    folder = tempfile.mkdtemp(prefix="elprops-calc-")
+    office, desktop = None, None
+    try:
+        office, office_context = start_office(folder)
+        desktop = office_context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop",
+                                                                          office_context)
+        failures = run(office_context, oxt, cli, example, folder)
+    finally:
+        if office is not None:
+            stop_office(office, desktop)
+        shutil.rmtree(folder, ignore_errors=True)
+    for failure in failures:
+        print("FAIL:", failure)
+    print(f"{len(POINTS)} formulas and {len(RANGES)} ranges compared with elprops-cli: {len(failures)} failures")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(*(os.path.abspath(path) for path in sys.argv[1:4])))
