@@ -3,6 +3,8 @@
 #                   and completion (component group runtime)
 #   libelprops-dev  headers, CMake package and pkg-config file (group development)
 #   python3-elprops the Python module, when it is built (group python)
+#   elprops-libreoffice the Calc extension, unpacked among LibreOffice's
+#                   bundled extensions, when it is built (group libreoffice)
 # scripts/package.sh configures a build for the prefix /usr and runs cpack.
 
 # Debian's own files of each package: copyright and changelog. Installed
@@ -31,6 +33,9 @@ set(ELPROPS_DEB_PACKAGES elprops libelprops-dev)
 if(TARGET elprops_python)
   list(APPEND ELPROPS_DEB_PACKAGES python3-elprops)
 endif()
+if(TARGET elprops_calc)
+  list(APPEND ELPROPS_DEB_PACKAGES elprops-libreoffice)
+endif()
 foreach(package ${ELPROPS_DEB_PACKAGES})
   set(ELPROPS_DEB_PACKAGE ${package})
   configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${PROJECT_BINARY_DIR}/packaging/${package}/changelog @ONLY)
@@ -57,6 +62,11 @@ if(ELPROPS_GZIP)
                   ${PROJECT_BINARY_DIR}/packaging/python3-elprops/copyright
       DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/python3-elprops COMPONENT PythonDebian EXCLUDE_FROM_ALL)
   endif()
+  if(TARGET elprops_calc)
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/elprops-libreoffice/changelog.gz
+                  ${PROJECT_BINARY_DIR}/packaging/elprops-libreoffice/copyright
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/elprops-libreoffice COMPONENT CalcDebian EXCLUDE_FROM_ALL)
+  endif()
 endif()
 
 set(CPACK_PACKAGE_NAME elprops)
@@ -76,6 +86,9 @@ if(TARGET elprops_python)
   # The module of cmake --install (component Python) has a search path for
   # the library; the package takes the one without (PythonDebian).
   list(APPEND CPACK_COMPONENTS_ALL PythonDebian)
+endif()
+if(TARGET elprops_calc)
+  list(APPEND CPACK_COMPONENTS_ALL CalcDebian)
 endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
@@ -139,6 +152,26 @@ This package holds the Python 3 module elprops: one point as Python floats,
 or NumPy arrays of points at once, the same values as the program elprops-cli.")
 endif()
 
+if(TARGET elprops_calc)
+  set(CPACK_DEBIAN_LIBREOFFICE_PACKAGE_NAME elprops-libreoffice)
+  set(CPACK_DEBIAN_LIBREOFFICE_PACKAGE_SECTION science)
+  set(CPACK_DEBIAN_LIBREOFFICE_PACKAGE_ARCHITECTURE all)
+  # The add-in computes with the Python module in LibreOffice's own Python
+  # (Debian's python3, through python3-uno).
+  set(CPACK_DEBIAN_LIBREOFFICE_PACKAGE_DEPENDS
+      "python3-elprops (>= ${PROJECT_VERSION}), python3-uno, libreoffice-calc, libreoffice-script-provider-python")
+  set(CPACK_DEBIAN_LIBREOFFICE_DESCRIPTION
+      "properties of aqueous electrolyte solutions - LibreOffice Calc functions
+elprops computes the density, viscosity, surface tension, heat capacity
+and thermal conductivity of aqueous electrolyte solutions.
+.
+This package adds the spreadsheet functions ELPROPS_DENSITY,
+ELPROPS_VISCOSITY, ELPROPS_SURFACE_TENSION, ELPROPS_HEAT_CAPACITY,
+ELPROPS_THERMAL_CONDUCTIVITY, ELPROPS_WARNING, ELPROPS_ERROR, ELPROPS_SOLVE
+and ELPROPS_VERSION to LibreOffice Calc for every user, with their
+descriptions in English and Russian.")
+endif()
+
 include(CPack)
 cpack_add_component_group(runtime)
 cpack_add_component_group(development)
@@ -149,4 +182,8 @@ cpack_add_component(DevelopmentDebian GROUP development)
 if(TARGET elprops_python)
   cpack_add_component_group(python)
   cpack_add_component(PythonDebian GROUP python)
+endif()
+if(TARGET elprops_calc)
+  cpack_add_component_group(libreoffice)
+  cpack_add_component(CalcDebian GROUP libreoffice)
 endif()

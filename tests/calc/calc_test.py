@@ -201,18 +201,36 @@ def recalculated_csv(desktop, url, folder):
     return [row + [""] * (width - len(row)) for row in rows]
 
 
+FUNCTIONS = ("ELPROPS_DENSITY", "ELPROPS_VISCOSITY", "ELPROPS_SURFACE_TENSION", "ELPROPS_HEAT_CAPACITY",
+             "ELPROPS_THERMAL_CONDUCTIVITY", "ELPROPS_WARNING", "ELPROPS_ERROR", "ELPROPS_SOLVE", "ELPROPS_VERSION")
+
+
+def wizard_failures(office_context):
+    """What the function wizard lacks: every function, its arguments named with their units."""
+    descriptions = office_context.ServiceManager.createInstanceWithContext(
+        "com.sun.star.sheet.FunctionDescriptions", office_context)
+    failures = [f"the function wizard has no {name}" for name in FUNCTIONS if not descriptions.hasByName(name)]
+    if not failures:
+        density = {item.Name: item.Value for item in descriptions.getByName("ELPROPS_DENSITY")}
+        names = [argument.Name for argument in density["Arguments"]]
+        if names != ["substance", "concentration kg/kg", "temperature °C", "unit"] or not density["Description"]:
+            failures.append(f"ELPROPS_DENSITY in the wizard: arguments {names}, {density['Description']!r}")
+    return failures
+
+
 def run(office_context, oxt, cli, example, folder):
     manager = office_context.getValueByName("/singletons/com.sun.star.deployment.ExtensionManager")
     added = manager.addExtension(uno.systemPathToFileUrl(oxt), (), "user", manager.createAbortChannel(), Approve())
     if added is None:
         return ["the extension could not be added to the profile"]
+    failures = wizard_failures(office_context)
     desktop = office_context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", office_context)
     document = desktop.loadComponentFromURL("private:factory/scalc", "_blank", 0, (property_value("Hidden", True),))
     places = fill_sheet(document.Sheets.getByIndex(0))
     sheet_url = uno.systemPathToFileUrl(os.path.join(folder, "functions.ods"))
     document.storeToURL(sheet_url, ())
     document.close(True)
-    failures = compare(recalculated_csv(desktop, sheet_url, folder), cli, places)
+    failures += compare(recalculated_csv(desktop, sheet_url, folder), cli, places)
     # The example: opened and recalculated, no cell an error.
     for number, row in enumerate(recalculated_csv(desktop, uno.systemPathToFileUrl(example), folder), start=1):
         failures += [f"{os.path.basename(example)} row {number}: {cell}" for cell in row if cell.startswith(("Err:", "#"))]

@@ -5,7 +5,8 @@
 #
 # package_test.sh BUILD_DIR VERSION [PYTHON_VERSION]
 # With PYTHON_VERSION (MAJOR.MINOR, when the Python module is built) a third
-# package, python3-elprops, is expected.
+# package, python3-elprops, is expected; with ELPROPS_EXPECT_CALC=1 in the
+# environment (when the Calc extension is built) elprops-libreoffice too.
 set -euo pipefail
 build=$1
 version=$2
@@ -35,8 +36,10 @@ arch=$(dpkg --print-architecture)
 runtime=$tmp/elprops_${version}_${arch}.deb
 dev=$tmp/libelprops-dev_${version}_${arch}.deb
 python=$tmp/python3-elprops_${version}_${arch}.deb
+calc=$tmp/elprops-libreoffice_${version}_all.deb
 packages=("$runtime" "$dev")
 [ -n "$python_version" ] && packages+=("$python")
+[ "${ELPROPS_EXPECT_CALC:-}" = 1 ] && packages+=("$calc")
 ls -1 "$tmp"/*.deb
 for deb in "${packages[@]}"; do
   [ -f "$deb" ] || fail "no $(basename "$deb")"
@@ -80,6 +83,13 @@ if [ -n "$python_version" ]; then
   for dependency in "python3 \\(>= ${python_version//./\\.}~\\)" "python3 \\(<< ${python_version%%.*}\\.${next_minor}\\)" \
     python3-numpy "elprops \\(= ${version//./\\.}\\)" libc6 libstdc\\+\\+6; do
     check_field "$python" Depends "(^|, )${dependency}(,|$| )"
+  done
+fi
+
+if [ "${ELPROPS_EXPECT_CALC:-}" = 1 ]; then
+  check_field "$calc" Package "^elprops-libreoffice$"
+  for dependency in "python3-elprops \\(>= ${version//./\\.}\\)" python3-uno libreoffice-calc; do
+    check_field "$calc" Depends "(^|, )${dependency}(,|$| )"
   done
 fi
 
@@ -150,6 +160,20 @@ if [ -n "$python_version" ]; then
   if LC_ALL=C readelf -d "$module" | grep -Eq 'RPATH|RUNPATH'; then
     fail "the packaged module has a search path: $(LC_ALL=C readelf -d "$module" | grep -E 'RPATH|RUNPATH')"
   fi
+fi
+
+if [ "${ELPROPS_EXPECT_CALC:-}" = 1 ]; then
+  # The extension unpacked where LibreOffice takes up bundled extensions.
+  contents "$calc" >"$tmp/calc.txt"
+  echo "--- elprops-libreoffice"
+  cat "$tmp/calc.txt"
+  ext=/usr/lib/libreoffice/share/extensions/elprops
+  for file in META-INF/manifest\\.xml description\\.xml XElprops\\.rdb CalcAddIns\\.xcu elprops_calc\\.py \
+    pythonpath/elprops_calc_functions\\.py; do
+    has "$tmp/calc.txt" "$ext/$file"
+  done
+  has "$tmp/calc.txt" '/usr/share/doc/elprops-libreoffice/copyright'
+  lacks "$tmp/calc.txt" '/usr/bin/|libelprops|/dist-packages/|/usr/local/'
 fi
 
 # --- lintian -----------------------------------------------------------------
