@@ -59,7 +59,11 @@ check_field() {
 }
 for deb in "${packages[@]}"; do
   check_field "$deb" Version "^${version//./\\.}$"
-  check_field "$deb" Architecture "^${arch}$"
+  if [ "$deb" = "$calc" ]; then
+    check_field "$deb" Architecture "^all$" # Python and data only
+  else
+    check_field "$deb" Architecture "^${arch}$"
+  fi
   check_field "$deb" Maintainer "^elprops developers <[^@ ]+@[^> ]+>$"
   check_field "$deb" Priority "^optional$"
   check_field "$deb" Description "^properties of aqueous electrolyte solutions"
