@@ -52,13 +52,14 @@ std::string Degrees(double t) { return Chars(t, std::chars_format::general, 4); 
 }  // namespace
 
 expected<reference_set> reference_values(substance_id substance, float mass_fraction, float temperature_celsius) {
-  const result ours =
-      api::EvaluatePoint(substance, mass_fraction, temperature_celsius, concentration_unit::mass_fraction, false);
+  const result ours = api::EvaluatePoint(substance, static_cast<double>(mass_fraction), temperature_celsius,
+                                         concentration_unit::mass_fraction, false);
   if (!ours && ours.error().kind == error_kind::inadmissible_input) return ours.error();
-  const auto models = model::reference::ReferenceValues(static_cast<std::uint8_t>(index_of(substance)), mass_fraction,
-                                                        temperature_celsius);
+  const auto models =
+      model::reference::ReferenceValues(static_cast<std::uint8_t>(index_of(substance)),
+                                        static_cast<double>(mass_fraction), static_cast<double>(temperature_celsius));
   reference_set out{};
-  for (int i = 0; i < property_count; ++i) {
+  for (std::size_t i = 0; i < out.size(); ++i) {
     const model::reference::Value& m = models[i];
     reference_value& r = out[i];
     r.property = static_cast<property_kind>(i);
@@ -82,8 +83,8 @@ std::string no_reference_note(substance_id substance, const reference_value& val
   std::string note =
       std::string(describe(value.property).words) + " of " + std::string(info->formula) + ": no reference data";
   if (!value.available) return note;
-  const double w = mass_fraction;
-  const double t = temperature_celsius;
+  const auto w = static_cast<double>(mass_fraction);
+  const auto t = static_cast<double>(temperature_celsius);
   const std::string at = " at " + Shortest(temperature_celsius) + " °C";
   const std::string upTo = "w = " + FractionDown(value.w_max);
   const bool temperatureInside = t >= value.t_min && t <= value.t_max;

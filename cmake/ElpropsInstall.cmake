@@ -1,7 +1,12 @@
-# What `cmake --install` puts where. Two components:
-#   Runtime      the programs, the shared library, the desktop entry, the
-#                icon, the AppStream metainfo, the man pages, the completion
+# What `cmake --install` puts where, in components by role (each the
+# contents of one Debian package, see ElpropsPackage.cmake):
+#   Library      the shared library, and the user's documents (the pages
+#                its messages name)
 #   Development  the headers, the CMake package and the pkg-config file
+#   Cli          elprops-cli, its man page and its completion
+#   Window       the window program, its man page, the desktop entry, the
+#                icon and the AppStream metainfo
+#   Python       the Python module (python/CMakeLists.txt)
 # Every path is relative to the prefix, so an installed tree may be moved.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -14,9 +19,9 @@ set(ELPROPS_APPSTREAM_ID invalid.elprops.elprops)
 # --- The library and its development files --------------------------------
 
 install(TARGETS elprops EXPORT elpropsTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Runtime NAMELINK_COMPONENT Development
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Library NAMELINK_COMPONENT Development
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Library
   FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT Development)
 install(EXPORT elpropsTargets NAMESPACE elprops:: DESTINATION ${ELPROPS_CMAKE_DIR} COMPONENT Development)
 
@@ -50,7 +55,8 @@ install(FILES ${PROJECT_BINARY_DIR}/install/elprops.pc DESTINATION ${ELPROPS_PC_
 # --- The programs and their desktop integration ---------------------------
 
 if(ELPROPS_WITH_QT)
-  install(TARGETS elprops_window elprops-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Runtime)
+  install(TARGETS elprops_window RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Window)
+  install(TARGETS elprops-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Cli)
   # elprops-cli finds libelprops beside it wherever the tree is installed
   # or moved to; in /usr the system's own search finds it, and a package
   # carries no search path.
@@ -58,18 +64,19 @@ if(ELPROPS_WITH_QT)
   set_target_properties(elprops-cli PROPERTIES INSTALL_RPATH "$ORIGIN/${cli_to_libdir}")
   install(CODE "if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
     file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:elprops-cli>\")
-  endif()" COMPONENT Runtime)
+  endif()" COMPONENT Cli)
 
   install(FILES ${PROJECT_SOURCE_DIR}/data/elprops.desktop
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT Runtime)
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT Window)
   install(FILES ${PROJECT_SOURCE_DIR}/data/elprops.svg
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT Runtime)
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT Window)
   install(FILES ${PROJECT_SOURCE_DIR}/data/${ELPROPS_APPSTREAM_ID}.metainfo.xml
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT Runtime)
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT Window)
   install(FILES ${PROJECT_SOURCE_DIR}/completion/elprops-cli
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT Runtime)
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT Cli)
 
-  # Man pages carry the project's version and are installed compressed.
+  # Man pages carry the project's version and are installed compressed,
+  # each with its program.
   set(pages)
   foreach(page elprops.1 elprops-cli.1)
     configure_file(${PROJECT_SOURCE_DIR}/man/${page}.in ${PROJECT_BINARY_DIR}/man/${page} @ONLY)
@@ -78,11 +85,26 @@ if(ELPROPS_WITH_QT)
         COMMAND ${ELPROPS_GZIP} -9 -n -c ${PROJECT_BINARY_DIR}/man/${page} > ${PROJECT_BINARY_DIR}/man/${page}.gz
         DEPENDS ${PROJECT_BINARY_DIR}/man/${page}
         COMMENT "Compressing the man page ${page}")
-      list(APPEND pages ${PROJECT_BINARY_DIR}/man/${page}.gz)
+      set(file ${PROJECT_BINARY_DIR}/man/${page}.gz)
     else()
-      list(APPEND pages ${PROJECT_BINARY_DIR}/man/${page})
+      set(file ${PROJECT_BINARY_DIR}/man/${page})
     endif()
+    list(APPEND pages ${file})
+    set(component Window)
+    if(page STREQUAL "elprops-cli.1")
+      set(component Cli)
+    endif()
+    install(FILES ${file} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
   endforeach()
   add_custom_target(elprops_man_pages ALL DEPENDS ${pages})
-  install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Runtime)
 endif()
+
+# --- The documents ----------------------------------------------------------
+
+# The pages the programs' messages and the man pages name, in
+# share/doc/elprops (/usr/share/doc/elprops in the package, where the
+# warnings point). The licence text is the package's copyright file.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/accuracy.md
+              ${PROJECT_SOURCE_DIR}/docs/accuracy-water.png ${PROJECT_SOURCE_DIR}/docs/validity.md
+              ${PROJECT_SOURCE_DIR}/docs/correlations.md ${PROJECT_SOURCE_DIR}/docs/solubility-sources.md
+  DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT Library)

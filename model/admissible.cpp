@@ -29,8 +29,18 @@ std::optional<std::string> InadmissibleReason(std::uint8_t substance, float conc
   }
   const float limit = TemperatureLimitOf(substance);
   if (!(temperature > kLowestTemperature && temperature < limit)) {
-    return "temperature " + ShortestSingleText(temperature) + " is not between 1e-20 and " + ShortestSingleText(limit) +
-           " (both excluded)";
+    const std::string top = ShortestSingleText(limit) + " °C";
+    std::string why =
+        "temperature " + ShortestSingleText(temperature) + " °C is outside the range: above 0 °C and below ";
+    why += top;
+    if (temperature <= 0.0f) {
+      why += "; 0 °C and below are not covered";
+    } else if (temperature >= limit) {
+      why += "; " + top + " and above are not covered";
+    } else if (temperature > 0.0f) {
+      why += " (to be exact, above 1e-20 °C)";
+    }
+    return why;
   }
   return std::nullopt;
 }

@@ -17,8 +17,8 @@ float TemperatureLimitOf(std::uint8_t substance);
 
 // Why a point would be refused by the window's input, or nothing when it is
 // admissible: for salts 0 < concentration < 1, for water a concentration of
-// 0; the temperature strictly between 1e-20 and 270 (200 for water). A value
-// on a limit is refused. The substance must be 1 to 19.
+// 0; the temperature above 1e-20 and below 270 (200 for water), in words
+// "above 0 °C and below 270 °C". A value on a limit is refused. The substance must be 1 to 19.
 std::optional<std::string> InadmissibleReason(std::uint8_t substance, float concentration, float temperature);
 
 // True exactly when InadmissibleReason gives nothing; for many points, as

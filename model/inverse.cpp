@@ -325,7 +325,7 @@ Solution SolveTemperature(const SubstanceTables& tables, std::uint8_t substance,
   }
   const Axis axis{true, substance == kWater ? 0.0f : massFraction, kLowestTemperature, TemperatureLimitOf(substance)};
   const Search search(tables, substance, axis, quantity, Matched(target, singleQuantity));
-  const std::string where = substance == kWater ? "" : " at mass fraction " + Number(massFraction);
+  const std::string where = substance == kWater ? "" : " at mass fraction " + Number(static_cast<double>(massFraction));
   return Solve(search, target, what, where, "temperature", substance);
 }
 

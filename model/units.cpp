@@ -48,10 +48,13 @@ class FormulaReader {
  public:
   explicit FormulaReader(std::string_view text) : text_(text) {}
 
+  // The sum of the weights is a decimal of at most four places; it is
+  // rounded to the double nearest to that decimal, so that the rounding of
+  // each addition leaves no tail (132.134, not 132.13400000000001).
   std::optional<double> Whole() {
     const std::optional<double> mass = Group();
     if (!mass || pos_ != text_.size()) return std::nullopt;
-    return mass;
+    return std::round(*mass * 1e4) / 1e4;
   }
 
  private:

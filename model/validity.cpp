@@ -162,7 +162,7 @@ ValidityAt CheckValidityAt(std::uint8_t substance, float temperature) {
   if (t > kBoilingPoint) {
     const Warning boiling{WarningKind::AboveBoiling,
                           "above 100 °C the solution boils at atmospheric pressure unless it is kept under "
-                          "pressure, and the correlations are less accurate (docs/accuracy.md)"};
+                          "pressure, and the correlations are less accurate (/usr/share/doc/elprops/accuracy.md)"};
     validity.within.push_back(boiling);
     validity.above.push_back(boiling);
   }

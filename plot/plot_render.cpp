@@ -51,13 +51,29 @@ QPen BeyondSolubilityPen(std::size_t curve, double width) {
   return pen;
 }
 
-// A saturation boundary in long dashes, a solubility line dotted.
+// A reference model's curve: the colour of ours in long dashes; outside the
+// span of the model's measurements lighter and dotted.
+QPen ReferencePen(std::size_t curve, double width, bool outsideSpan) {
+  QColor colour(kPalette[curve % kColours]);
+  if (outsideSpan) colour.setAlphaF(0.6F);
+  QPen pen{colour, width};
+  pen.setCapStyle(Qt::FlatCap);
+  if (outsideSpan) {
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setDashPattern({0.7, 2.0});
+  } else {
+    pen.setDashPattern({8.0, 3.0});
+  }
+  return pen;
+}
+
+// The window's limit of calcium chloride is a hard one (no values beyond):
+// a solid line, thinner than a curve; the solubility in the literature is
+// dotted.
 QPen BoundaryPen(const report::PlotBoundary& boundary, double width) {
   QPen pen{QColor(kPalette[boundary.curve % kColours]), width};
   if (boundary.kind == report::PlotBoundaryKind::Solubility) {
     pen.setDashPattern({1.0, 2.5});
-  } else {
-    pen.setStyle(Qt::DashLine);
   }
   return pen;
 }
@@ -148,6 +164,7 @@ class FigurePainter {
   void DrawGrid(const PlotArea& area, const YAxis& y);
   void DrawBoundaryLines(const PlotArea& area);
   void DrawCurve(const report::PlotCurve& curve, std::size_t index, const PlotArea& area);
+  void DrawReference(const report::PlotCurve& curve, std::size_t index, const PlotArea& area);
   void DrawLonePoint(const QPointF& at, const QColor& colour, bool beyondSolubility);
   void DrawFrameAndTicks(const PlotArea& area, const YAxis& y);
   void DrawBoundaryLabels(const PlotArea& area);
@@ -174,12 +191,16 @@ class FigurePainter {
 FigurePainter::YAxis FigurePainter::MakeYAxis(const report::PlotPanel& panel, double plotHeight) const {
   double low = std::numeric_limits<double>::infinity();
   double high = -low;
+  // The values drawn, and the reference's within its measurements (its
+  // extrapolations may run far off, and are clipped).
+  const auto include = [&](const report::PlotPoint& point) {
+    if (!point.Drawn() || point.outsideSpan || !std::isfinite(*point.value)) return;
+    low = std::min(low, static_cast<double>(*point.value));
+    high = std::max(high, static_cast<double>(*point.value));
+  };
   for (const report::PlotCurve& curve : panel.curves) {
-    for (const report::PlotPoint& point : curve.points) {
-      if (!point.value || !std::isfinite(*point.value)) continue;
-      low = std::min(low, static_cast<double>(*point.value));
-      high = std::max(high, static_cast<double>(*point.value));
-    }
+    for (const report::PlotPoint& point : curve.points) include(point);
+    for (const report::PlotPoint& point : curve.reference) include(point);
   }
   if (!(low <= high)) {
     low = 0.0;
@@ -341,6 +362,27 @@ void FigurePainter::DrawCurve(const report::PlotCurve& curve, std::size_t index,
   }
 }
 
+// The reference model's curve in the runs where it has values; dotted and
+// lighter where the point lies outside its measurements.
+void FigurePainter::DrawReference(const report::PlotCurve& curve, std::size_t index, const PlotArea& area) {
+  const std::vector<report::PlotPoint>& points = curve.reference;
+  const auto at = [&](std::size_t k) {
+    return QPointF(area.X(static_cast<double>(points[k].x)), area.Y(static_cast<double>(*points[k].value)));
+  };
+  for (const auto& [begin, end] : report::ContiguousRuns(points)) {
+    for (const report::PlotStretch& stretch : report::Stretches(points, begin, end)) {
+      QPainterPath path(at(stretch.begin));
+      for (std::size_t k = stretch.begin + 1; k < stretch.end; ++k) path.lineTo(at(k));
+      p_.setPen(ReferencePen(index, f_ * 0.12, stretch.dashed));
+      if (stretch.end - stretch.begin == 1) {
+        p_.drawPoint(at(stretch.begin));
+      } else {
+        p_.drawPath(path);
+      }
+    }
+  }
+}
+
 void FigurePainter::DrawFrameAndTicks(const PlotArea& area, const YAxis& y) {
   const report::AxisTicks& xTicks = area.xTicks;
   const QFontMetricsF tickFm = Metrics(tickFont_);
@@ -419,6 +461,7 @@ double FigurePainter::DrawPanel(const report::PlotPanel& panel, const QRectF& ce
   p_.save();
   p_.setClipRect(area.Rect());
   DrawBoundaryLines(area);
+  for (std::size_t c = 0; c < panel.curves.size(); ++c) DrawReference(panel.curves[c], c, area);
   for (std::size_t c = 0; c < panel.curves.size(); ++c) DrawCurve(panel.curves[c], c, area);
   p_.restore();
   DrawFrameAndTicks(area, y);
@@ -435,6 +478,11 @@ std::vector<FigurePainter::LegendEntry> FigurePainter::Legend(bool grid) const {
   for (std::size_t c = 0; c < figure_.panels.front().curves.size(); ++c) {
     const std::string& label = figure_.panels.front().curves[c].label;
     if (!label.empty()) legend.push_back({Q(label), CurvePen(c, f_ * 0.16)});
+  }
+  if (!figure_.referenceLabel.empty()) {
+    QPen pen = ReferencePen(0, f_ * 0.12, false);
+    pen.setColor(QColor(0x40, 0x40, 0x40));
+    legend.push_back({Q(figure_.referenceLabel), pen});
   }
   if (grid) {
     for (const report::PlotBoundary& boundary : figure_.boundaries) {
@@ -551,16 +599,21 @@ std::string Failure(const std::string& path, const std::string& reason) {
 
 // The picture in the file format asked, drawn into memory. Returns the
 // reason it could not be drawn, or an empty text.
-std::string Draw(const report::PlotFigure& figure, report::PlotFileFormat format, int width, int height,
+std::string Draw(const report::PlotFigure& figure, report::PlotFileFormat format, int width, int height, int dpi,
                  QBuffer& buffer) {
   switch (format) {
     case report::PlotFileFormat::Png: {
-      QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+      // The picture laid out at `width` by `height` units of a 96-dpi pixel,
+      // drawn at `dpi` pixels to the inch.
+      const double scale = static_cast<double>(dpi) / 96.0;
+      QImage image(PngPixels(width, dpi), PngPixels(height, dpi), QImage::Format_ARGB32_Premultiplied);
       if (image.isNull()) return "not enough memory for the picture";
-      image.setDotsPerMeterX(3780);  // 96 dpi
-      image.setDotsPerMeterY(3780);
+      const int dotsPerMetre = static_cast<int>(std::lround(dpi / 0.0254));
+      image.setDotsPerMeterX(dotsPerMetre);
+      image.setDotsPerMeterY(dotsPerMetre);
       {
         QPainter painter(&image);
+        painter.scale(scale, scale);
         FigurePainter(figure, painter, width, height).Draw();
       }
       if (!image.save(&buffer, "PNG")) return "the PNG writer failed";
@@ -569,9 +622,11 @@ std::string Draw(const report::PlotFigure& figure, report::PlotFileFormat format
     case report::PlotFileFormat::Svg: {
       QSvgGenerator generator;
       generator.setOutputDevice(&buffer);
+      // The width and height in millimetres: the default 1200 pixels make
+      // 210 mm, the width of an A4 page, at which the texts read as 8 to 11 pt.
       generator.setSize(QSize(width, height));
       generator.setViewBox(QRect(0, 0, width, height));
-      generator.setResolution(96);
+      generator.setResolution(kSvgDotsPerInch);
       generator.setTitle(Q(figure.title));
       generator.setDescription(QStringLiteral("elprops-cli plot"));
       QPainter painter;
@@ -603,14 +658,18 @@ std::string Draw(const report::PlotFigure& figure, report::PlotFileFormat format
 
 }  // namespace
 
+int PngPixels(int units, int dpi) {
+  return static_cast<int>(std::lround(static_cast<double>(units) * static_cast<double>(dpi) / 96.0));
+}
+
 std::string WritePlot(const report::PlotFigure& figure, const std::string& path, report::PlotFileFormat format,
-                      int width, int height) {
+                      int width, int height, int dpi) {
   // The devices of the SVG and PDF writers do not report a failed write, so
   // the picture is made in memory and written out by the one checked writer.
   QByteArray bytes;
   QBuffer buffer(&bytes);
   if (!buffer.open(QIODevice::WriteOnly)) return Failure(path, "not enough memory for the picture");
-  const std::string failure = Draw(figure, format, width, height, buffer);
+  const std::string failure = Draw(figure, format, width, height, dpi, buffer);
   if (!failure.empty()) return Failure(path, failure);
   buffer.close();
   const std::string reason =

@@ -230,6 +230,13 @@ elprops::concentration_unit UnitArgument(py::handle obj) {
   return *unit;
 }
 
+elprops::quantity_kind QuantityArgument(py::handle obj) {
+  const std::string text = TextArgument(obj, "property");
+  const auto quantity = elprops::parse_quantity(text);
+  if (!quantity) throw py::value_error("unknown property \"" + text + "\": give " + Choices(elprops::quantity_table()));
+  return *quantity;
+}
+
 elprops::property_kind PropertyArgument(py::handle obj) {
   const std::string text = TextArgument(obj, "property");
   const auto property = elprops::parse_property(text);

@@ -53,5 +53,7 @@ void SubstanceIds(const py::array& source, std::span<elprops::substance_id> out,
 
 elprops::concentration_unit UnitArgument(py::handle obj);
 elprops::property_kind PropertyArgument(py::handle obj);
+// One of the five properties or a derived quantity.
+elprops::quantity_kind QuantityArgument(py::handle obj);
 
 }  // namespace elprops::python

@@ -49,8 +49,9 @@ class MaskCursor {
 
 struct SolveQuestion {
   elprops::substance_id substance{};
-  elprops::property_kind property = elprops::property_kind::density;
+  elprops::quantity_kind property = elprops::quantity_kind::density;
   elprops::concentration_unit unit = elprops::concentration_unit::mass_fraction;
+  elprops::derived_options options;
 };
 
 // A mass fraction in the unit asked for; NaN where it has none (a molarity
@@ -59,10 +60,21 @@ double InUnit(const SolveQuestion& q, float massFraction, float t) {
   return elprops::from_mass_fraction(q.substance, q.unit, massFraction, t).value_or(kNaN);
 }
 
+// A Single when the double holds a single's value exactly (a property the
+// model computed, a mass fraction), so that it prints with the single's
+// shortest digits rather than the double's long tail; a float otherwise.
+py::object SingleWhereExact(double value) {
+  const auto single = static_cast<float>(value);
+  if (static_cast<double>(single) == value) return Single(single);
+  return py::float_(value);
+}
+
 py::object AnswerRecord(const SolveQuestion& q, float t, const elprops::concentration_root& root) {
-  py::object answer =
-      Record(Types().answer, Single(root.mass_fraction), InUnit(q, root.mass_fraction, t), root.achieved,
-             Single(root.below), Single(root.above), std::string(elprops::side_name(root.chosen)));
+  py::object concentration = q.unit == elprops::concentration_unit::mass_fraction
+                                 ? Single(root.mass_fraction)
+                                 : py::float_(InUnit(q, root.mass_fraction, t));
+  py::object answer = Record(Types().answer, Single(root.mass_fraction), concentration, SingleWhereExact(root.achieved),
+                             Single(root.below), Single(root.above), std::string(elprops::side_name(root.chosen)));
   answer.attr("warnings") = WarningRecords(root.warnings);
   answer.attr("run_first") = Single(root.run_first);
   answer.attr("run_last") = Single(root.run_last);
@@ -71,7 +83,7 @@ py::object AnswerRecord(const SolveQuestion& q, float t, const elprops::concentr
 }
 
 py::list SolveOne(const SolveQuestion& q, float t, double target) {
-  const auto solution = elprops::solve_concentration(q.substance, t, q.property, target);
+  const auto solution = elprops::solve_concentration(q.substance, t, q.property, target, q.options);
   if (!solution) Raise(solution.error());
   py::list answers;
   for (const elprops::concentration_root& root : solution->roots) answers.append(AnswerRecord(q, t, root));
@@ -96,7 +108,7 @@ py::object SolveArrays(const SolveQuestion& q, py::handle temperature, py::handl
       const float t = At(temperatures, i);
       const bool hidden = mask.Hides(i);
       const auto solution = hidden ? elprops::expected<elprops::concentration_solution>(elprops::failure{})
-                                   : elprops::solve_concentration(q.substance, t, q.property, At(values, i));
+                                   : elprops::solve_concentration(q.substance, t, q.property, At(values, i), q.options);
       if (!solution || solution->roots.empty()) {
         n[i] = 0;
         w[i] = kNaNSingle;
@@ -113,8 +125,11 @@ py::object SolveArrays(const SolveQuestion& q, py::handle temperature, py::handl
 }
 
 py::object Solve(py::handle substance, py::handle temperature, py::handle property, py::handle value,
-                 py::handle unitName) {
-  const SolveQuestion q{OneSubstance(substance), PropertyArgument(property), UnitArgument(unitName)};
+                 py::handle unitName, py::handle reference) {
+  const SolveQuestion q{OneSubstance(substance),
+                        QuantityArgument(property),
+                        UnitArgument(unitName),
+                        {ScalarNumber(reference, "reference_temperature")}};
   if (IsSingleValue(temperature) && IsSingleValue(value)) {
     const float t = ScalarNumber(temperature, "temperature");
     return SolveOne(q, t, ScalarDouble(value, "value"));

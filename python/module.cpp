@@ -11,6 +11,7 @@
 #include "python/arrays.h"
 #include "python/compute_calls.h"
 #include "python/concentration_calls.h"
+#include "python/derived_calls.h"
 #include "python/records.h"
 
 #include <elprops/elprops.hpp>
@@ -77,4 +78,5 @@ PYBIND11_MODULE(_elprops, m) {
   elprops::python::DefineCatalogueFunctions(m);
   elprops::python::DefineComputeFunctions(m);
   elprops::python::DefineConcentrationFunctions(m);
+  elprops::python::DefineDerivedFunctions(m);
 }

@@ -6,31 +6,30 @@
 
 namespace elprops::report {
 
-std::vector<std::pair<std::size_t, std::size_t>> ContiguousRuns(const PlotCurve& curve) {
+std::vector<std::pair<std::size_t, std::size_t>> ContiguousRuns(const std::vector<PlotPoint>& points) {
   std::vector<std::pair<std::size_t, std::size_t>> runs;
-  const std::vector<PlotPoint>& points = curve.points;
   std::size_t i = 0;
   while (i < points.size()) {
-    while (i < points.size() && !points[i].value) ++i;
+    while (i < points.size() && !points[i].Drawn()) ++i;
     const std::size_t begin = i;
-    while (i < points.size() && points[i].value) ++i;
+    while (i < points.size() && points[i].Drawn()) ++i;
     if (i > begin) runs.emplace_back(begin, i);
   }
   return runs;
 }
 
-std::vector<PlotStretch> Stretches(const PlotCurve& curve, std::size_t begin, std::size_t end) {
+std::vector<PlotStretch> Stretches(const std::vector<PlotPoint>& points, std::size_t begin, std::size_t end) {
   std::vector<PlotStretch> stretches;
-  const std::vector<PlotPoint>& points = curve.points;
+  const auto other = [&](std::size_t k) { return points[k].beyondSolubility || points[k].outsideSpan; };
   end = std::min(end, points.size());
   if (begin >= end) return stretches;
   if (end - begin == 1) {
-    stretches.push_back({begin, end, points[begin].beyondSolubility});
+    stretches.push_back({begin, end, other(begin)});
     return stretches;
   }
   // The style of each segment k..k+1, then segments of one style joined.
   for (std::size_t k = begin; k + 1 < end; ++k) {
-    const bool dashed = points[k].beyondSolubility || points[k + 1].beyondSolubility;
+    const bool dashed = other(k) || other(k + 1);
     if (!stretches.empty() && stretches.back().dashed == dashed) {
       stretches.back().end = k + 2;
     } else {

@@ -30,12 +30,25 @@ struct PlotPoint {
   // More salt than dissolves at that temperature: the point is computed
   // like any other, and the curve is dashed there.
   bool beyondSolubility = false;
+  // A value at or below zero (or not a number), which no solution has: the
+  // value is kept for the data, and the curve has a gap there.
+  bool cannotBeTrue = false;
+  // Of a reference curve: the point lies outside the span of the
+  // measurements behind the reference model, drawn fainter.
+  bool outsideSpan = false;
+
+  // Whether the point is drawn: it has a value that can be true.
+  [[nodiscard]] bool Drawn() const { return value.has_value() && !cannotBeTrue; }
 };
 
-// One curve: its legend text and its points in increasing x.
+// One curve: its legend text and its points in increasing x; beside it,
+// when asked for, an independent reference model's values at the same x
+// (the same number of points, or none).
 struct PlotCurve {
   std::string label;
   std::vector<PlotPoint> points;
+  std::vector<PlotPoint> reference;
+  std::vector<std::string> referenceSources;  // per reference point: the model's citation, or empty
 };
 
 // One property: its axis label ("Density, kg/m³") and one curve per
@@ -46,8 +59,8 @@ struct PlotPanel {
 };
 
 enum class PlotBoundaryKind : std::uint8_t {
-  Saturation,  // calcium chloride's saturation in the window: gaps beyond it
-  Solubility,  // the salt's solubility: the curve is dashed beyond it
+  Saturation,  // the window's limit of calcium chloride: gaps beyond it
+  Solubility,  // the salt's solubility in the literature: the curve is dashed beyond it
 };
 
 // A vertical line across every panel at `x`, drawn in the colour of the
@@ -69,14 +82,19 @@ struct PlotFigure {
   std::vector<PlotBoundary> boundaries;
   std::vector<std::string> notes;  // lines under the plot
   std::string decimalSeparator = ".";
+  std::string referenceLabel;  // the legend of the reference curves; empty when none are drawn
 };
 
-// The runs of consecutive points with a value, as [begin, end) indices: a
+// The runs of consecutive points that are drawn, as [begin, end) indices: a
 // line is drawn along each run and never across a gap.
-std::vector<std::pair<std::size_t, std::size_t>> ContiguousRuns(const PlotCurve& curve);
+std::vector<std::pair<std::size_t, std::size_t>> ContiguousRuns(const std::vector<PlotPoint>& points);
+inline std::vector<std::pair<std::size_t, std::size_t>> ContiguousRuns(const PlotCurve& curve) {
+  return ContiguousRuns(curve.points);
+}
 
 // A stretch of a run drawn in one style: the points [begin, end), dashed
-// when it lies beyond the solubility. A segment between a point within and
+// when it lies beyond the solubility (or, on a reference curve, outside the
+// span of the measurements). A segment between a point within and
 // a point beyond the solubility belongs to the dashed stretch, so that
 // neighbouring stretches share their end point and the line is unbroken.
 struct PlotStretch {
@@ -84,7 +102,10 @@ struct PlotStretch {
   std::size_t end = 0;
   bool dashed = false;
 };
-std::vector<PlotStretch> Stretches(const PlotCurve& curve, std::size_t begin, std::size_t end);
+std::vector<PlotStretch> Stretches(const std::vector<PlotPoint>& points, std::size_t begin, std::size_t end);
+inline std::vector<PlotStretch> Stretches(const PlotCurve& curve, std::size_t begin, std::size_t end) {
+  return Stretches(curve.points, begin, end);
+}
 
 // Tick marks of an axis from `low` to `high`: multiples of the smallest
 // step of 1, 2, 2.5 or 5 times a power of ten that puts at most `maxTicks`

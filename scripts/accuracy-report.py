@@ -12,7 +12,9 @@ thermal conductivity from IAPWS 2011 and surface tension from IAPWS 2014
 (Debian python3-iapws). Liquid water at atmospheric pressure up to 99 °C and
 the saturated liquid above, where water at atmospheric pressure would boil.
 
-  accuracy-report.py --grid PROGRAM --write docs/accuracy.md   writes the page
+  accuracy-report.py --grid PROGRAM --write docs/accuracy.md   writes the page,
+      and beside it the figures: accuracy-water.png, and per salt with a
+      reference accuracy-<formula>.png (Debian python3-matplotlib)
   accuracy-report.py --grid PROGRAM --check docs/accuracy.md   compares again;
       exit 1 when a figure (a median or largest deviation of a salt, a largest
       deviation of water) grew by more than a tenth of itself
@@ -41,6 +43,11 @@ PROPERTIES = [
     ("thermal_conductivity", "thermal conductivity", "IAPWS 2011", "W/(m·K)"),
 ]
 RANGES = [("1–100 °C", 1, 100), ("100–199 °C", 100, 199)]
+# The temperatures of the grid whose deviations the figure of a salt shows.
+FIGURE_TEMPERATURES = [5, 25, 50, 75, 100]
+# Colours told apart also with the common colour-vision deficiencies, as the
+# plots of elprops-cli draw them.
+PALETTE = ["#0072B2", "#D55E00", "#009E73", "#CC79A7", "#E69F00", "#56B4E9", "#000000"]
 
 
 def reference(t):
@@ -142,7 +149,7 @@ def summary_lines(salts, used, figures):
     return lines
 
 
-def salt_sections(salts, used, figures):
+def salt_sections(salts, used, figures, drawn):
     lines = []
     for formula, name in salts:
         lines += ["", f"### {formula} ({name})", ""]
@@ -160,6 +167,9 @@ def salt_sections(salts, used, figures):
             lines.append(f"| {words} | {', '.join(figure['sources'])} | {figure['count']} | "
                          f"{percent(figure['median'])} | {percent(figure['largest'])} | {w:.2f}, {t:g} °C | "
                          f"{ours:.5g} / {ref:.5g} {unit} |")
+        if formula in drawn:
+            lines += ["", f"![The deviations of {formula} from the references in percent against the mass fraction "
+                          f"at {', '.join(str(t) for t in FIGURE_TEMPERATURES)} °C]({figure_name(formula)})"]
     return lines
 
 
@@ -197,14 +207,107 @@ def water_lines(table):
         "Above 100 °C water boils at atmospheric pressure; elprops warns about every",
         "point there (see [validity.md](validity.md)).",
         "",
-        "![Water from 1 to 199 °C, as elprops computes it](accuracy-water.png)",
+        "![The deviations of water from IAPWS in percent, 1 to 199 °C](accuracy-water.png)",
     ]
     return lines
+
+
+def figure_name(formula):
+    """The file of a salt's figure: accuracy-NH42SO4.png for (NH4)2SO4."""
+    return "accuracy-" + re.sub(r"[^A-Za-z0-9]", "", formula) + ".png"
+
+
+def pyplot():
+    """matplotlib's pyplot, drawing into files only, with fixed metadata."""
+    import matplotlib
+
+    matplotlib.use("Agg")
+    from matplotlib import pyplot as plt
+
+    plt.rcParams.update({"font.family": "DejaVu Sans", "font.size": 8, "axes.grid": True, "grid.color": "#dddddd",
+                         "svg.hashsalt": "elprops"})
+    return plt
+
+
+def save(plt, figure, path):
+    """The figure as a PNG without a time stamp or a version, so that the
+    same figures make the same file."""
+    folder = os.path.dirname(os.path.abspath(path))
+    with tempfile.NamedTemporaryFile(dir=folder, suffix=".png", delete=False) as out:
+        temporary = out.name
+    figure.savefig(temporary, dpi=80, metadata={"Software": None})
+    plt.close(figure)
+    os.replace(temporary, path)
+
+
+def water_figure(table, path):
+    """The deviations of water from IAPWS in percent, 1 to 199 °C."""
+    plt = pyplot()
+    figure, axes = plt.subplots(figsize=(8, 3.6))
+    temperatures = sorted(table)
+    for colour, (key, words, source, _) in zip(PALETTE, PROPERTIES):
+        axes.plot(temperatures, [table[t][key] * 100 for t in temperatures], color=colour, label=f"{words} ({source})")
+    axes.axvline(100, color="#888888", linestyle=":", linewidth=1)
+    axes.set_xlabel("Temperature, °C")
+    axes.set_ylabel("(elprops − IAPWS) / IAPWS, %")
+    axes.set_title("Water: elprops against the IAPWS formulations (boiling above 100 °C)")
+    axes.legend(fontsize=7, loc="lower left")
+    figure.tight_layout()
+    save(plt, figure, path)
+
+
+def salt_figure(formula, name, points, path):
+    """A salt's deviations in percent against the mass fraction, one panel
+    per property with a reference, one line per temperature of
+    FIGURE_TEMPERATURES, over the grid's points inside the reference's span."""
+    keys = [(key, words) for key, words, *_ in PROPERTIES if points.get((formula, key))]
+    if not keys:
+        return False
+    plt = pyplot()
+    columns = min(3, len(keys))
+    rows = (len(keys) + columns - 1) // columns
+    figure, grid = plt.subplots(rows, columns, figsize=(3.2 * columns, 2.5 * rows + 0.5), squeeze=False)
+    for cell, (key, words) in zip(grid.flat, keys):
+        for colour, t in zip(PALETTE, FIGURE_TEMPERATURES):
+            line = sorted((w, (ours - ref) / ref * 100) for w, at, ours, ref, _ in points[(formula, key)] if at == t)
+            if line:
+                cell.plot([w for w, _ in line], [d for _, d in line], color=colour, marker=".", markersize=3,
+                          label=f"{t} °C")
+        cell.axhline(0, color="#444444", linewidth=0.8)
+        sources = ", ".join(sorted({row[4] for row in points[(formula, key)]}))
+        cell.set_title(f"{words} ({sources})", fontsize=8)
+        cell.set_xlabel("Mass fraction w, kg/kg")
+        cell.set_ylabel("Deviation, %")
+    for cell in list(grid.flat)[len(keys):]:
+        cell.set_visible(False)
+    handles, labels = [], []
+    for cell in grid.flat:
+        for handle, label in zip(*cell.get_legend_handles_labels()):
+            if label not in labels:
+                handles.append(handle)
+                labels.append(label)
+    order = sorted(range(len(labels)), key=lambda i: int(labels[i].split()[0]))
+    figure.legend([handles[i] for i in order], [labels[i] for i in order], loc="upper right", ncol=len(labels),
+                  fontsize=7, frameon=False)
+    figure.suptitle(f"{formula} ({name}): (elprops − reference) / reference", x=0.01, ha="left", fontsize=9)
+    figure.tight_layout(rect=(0, 0, 1, 0.93))
+    save(plt, figure, path)
+    return True
+
+
+def write_figures(folder, table, grid):
+    """The figures of the page; the names of the salts that have one."""
+    salts, _, points, _ = grid
+    water_figure(table, os.path.join(folder, "accuracy-water.png"))
+    return {formula for formula, name in salts if salt_figure(formula, name, points,
+                                                                os.path.join(folder, figure_name(formula)))}
 
 
 def write_page(path, table, grid):
     salts, used, points, _ = grid
     figures = salt_figures(points)
+    folder = os.path.dirname(os.path.abspath(path))
+    drawn = write_figures(folder, table, grid)
     lines = [
         "# Accuracy",
         "",
@@ -233,10 +336,12 @@ def write_page(path, table, grid):
     ]
     lines += water_lines(table)
     lines += ["", "## Salt by salt", "",
-              "Where the largest deviation lies, and elprops's value beside the reference's there."]
-    lines += salt_sections(salts, used, figures)
+              "Where the largest deviation lies, and elprops's value beside the reference's there. The figure",
+              "of each salt shows the deviation in percent against the mass fraction at "
+              f"{', '.join(str(t) for t in FIGURE_TEMPERATURES[:-1])} and {FIGURE_TEMPERATURES[-1]} °C,",
+              "at the points of the grid inside the span of the reference's measurements."]
+    lines += salt_sections(salts, used, figures, drawn)
     lines.append("")
-    folder = os.path.dirname(os.path.abspath(path))
     with tempfile.NamedTemporaryFile("w", encoding="utf-8", dir=folder, delete=False) as out:
         out.write("\n".join(lines))
         temporary = out.name

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian packages elprops, libelprops-dev and python3-elprops in
-# one go:
-#   scripts/package.sh   -> build/package/elprops_*.deb, libelprops-dev_*.deb, python3-elprops_*.deb
+# Builds the Debian packages libelprops2, libelprops-dev, python3-elprops,
+# elprops-cli and elprops in one go:
+#   scripts/package.sh   -> build/package/*.deb
 # Then install them with
 #   sudo apt install ./build/package/*.deb
 set -euo pipefail

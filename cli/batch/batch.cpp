@@ -209,7 +209,7 @@ class SignalsBlocked {
 class BatchRun {
  public:
   BatchRun(ByteSource& source, Format format, OutputBuffer& out, const std::atomic<int>* stop,
-           const PointSettings& settings, unsigned jobs)
+           const PointSettings& settings, unsigned jobs, char delimiter)
       : source_(source),
         format_(format),
         out_(out),
@@ -218,7 +218,7 @@ class BatchRun {
         jobs_(jobs),
         pipeline_(2 * std::size_t{jobs} + 2),
         input_(source, pipeline_),
-        reader_(input_) {}
+        reader_(input_, delimiter) {}
 
   BatchOutcome Run() {
     // The header of the input says whether rows give their own units; an
@@ -361,8 +361,8 @@ class BatchRun {
 }  // namespace
 
 BatchOutcome RunBatch(ByteSource& source, Format format, OutputBuffer& out, const std::atomic<int>* stop,
-                      const PointSettings& settings, unsigned jobs) {
-  BatchRun run(source, format, out, stop, settings, std::clamp(jobs, 1u, kMaxJobs));
+                      const PointSettings& settings, unsigned jobs, char delimiter) {
+  BatchRun run(source, format, out, stop, settings, std::clamp(jobs, 1u, kMaxJobs), delimiter);
   return run.Run();
 }
 

@@ -43,9 +43,10 @@ struct BatchOutcome {
 // more writes them in input order, so the output is the same whatever the
 // number of jobs. Only a bounded number of blocks is held at a time. The
 // signals of `stop` must reach the calling thread: the threads started here
-// block SIGINT and SIGTERM.
+// block SIGINT and SIGTERM. `delimiter` is the input's character between
+// cells, ',' or ';', or 0 to tell it from the header.
 BatchOutcome RunBatch(ByteSource& source, Format format, OutputBuffer& out, const std::atomic<int>* stop = nullptr,
-                      const PointSettings& settings = {}, unsigned jobs = 1);
+                      const PointSettings& settings = {}, unsigned jobs = 1, char delimiter = 0);
 
 // The most computing threads a run takes.
 inline constexpr unsigned kMaxJobs = 256;

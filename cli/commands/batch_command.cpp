@@ -24,6 +24,7 @@ struct BatchOptions {
   std::string unit = "fraction";
   bool allUnits = false;
   bool noWarnings = false;
+  char delimiter = 0;  // 0: the header tells
   unsigned jobs = DefaultJobs();
 
   static unsigned DefaultJobs() { return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs); }
@@ -49,7 +50,7 @@ int RunBatchCommand(const BatchOptions& options) {
   FileSource source(file, InputName(options.file), &StopRequest());
   OutputBuffer out(StandardOutput());
   const BatchOutcome outcome =
-      RunBatch(source, *FormatNamed(options.format), out, &StopRequest(), settings, options.jobs);
+      RunBatch(source, *FormatNamed(options.format), out, &StopRequest(), settings, options.jobs, options.delimiter);
   if (file != stdin) std::fclose(file);
   for (const std::string& message : outcome.messages) ReportError(message);
   return outcome.exitStatus;
@@ -61,9 +62,10 @@ void AddBatchCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<BatchOptions>();
   CLI::App* batch = app.add_subcommand(
       "batch",
-      "Compute every point of a CSV file with the header substance,concentration,temperature (or of standard "
-      "input) and write one result row per point, in input order. A column unit after them gives a row's "
-      "concentration unit; other columns are ignored.");
+      "Compute every point of a CSV file with the header substance,concentration,temperature, the three names in "
+      "any order (or of standard input), and write one result row per point, in input order. Cells are separated "
+      "by commas or semicolons (as a spreadsheet under a Russian locale saves them; then 0,5 is a decimal comma). A "
+      "column unit gives a row's concentration unit; other columns are ignored.");
   batch->add_option("file", options->file, "Input file, or - for standard input")->capture_default_str();
   batch->add_option("-f,--format", options->format, "Output format: CSV with a header, or JSON lines")
       ->check(CLI::IsMember({"csv", "json"}))
@@ -73,6 +75,7 @@ void AddBatchCommand(CLI::App& app, int& status) {
                    "Unit of the concentrations: fraction (kg/kg), percent, molality (mol/kg water), molarity (mol/L "
                    "solution) or g/L (g/L solution); a row's unit cell overrides it")
       ->capture_default_str();
+  AddDelimiterOption(*batch, options->delimiter);
   batch->add_flag("--all-units", options->allUnits,
                   "Write the columns unit, mass_fraction, molality and molarity even when every concentration is a "
                   "mass fraction");

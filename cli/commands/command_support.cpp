@@ -73,4 +73,19 @@ void ReportError(std::string_view message) {
   std::fflush(stderr);
 }
 
+void AddDelimiterOption(CLI::App& command, char& delimiter) {
+  command
+      .add_option_function<std::string>(
+          "--delimiter",
+          [&delimiter](const std::string& text) { delimiter = text == "," || text == "comma" ? ',' : ';'; },
+          "The character between the cells of the input: , or ; (default: whichever the header uses)")
+      ->type_name("CHAR")
+      ->check(CLI::Validator(
+          [](const std::string& text) -> std::string {
+            if (text == "," || text == ";" || text == "comma" || text == "semicolon") return {};
+            return "give , or ; (comma or semicolon), not \"" + text + "\"";
+          },
+          ""));
+}
+
 }  // namespace elprops::cli

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include <CLI/CLI.hpp>
+
 #ifdef ELPROPS_WITH_PDF
 #include <QGuiApplication>
 #include <memory>
@@ -25,6 +27,11 @@ std::FILE* OpenInput(const std::string& path, std::string& error);
 
 // "standard input" or the path in quotes, for messages.
 std::string InputName(const std::string& path);
+
+// The option --delimiter of the commands that read points: ',' or ';'
+// (also "comma" or "semicolon"). Without it `delimiter` stays 0: the
+// header tells.
+void AddDelimiterOption(CLI::App& command, char& delimiter);
 
 // Run first: a standard stream that is closed (a program started with
 // ">&-") is opened on /dev/null the wrong way round, so that reading or

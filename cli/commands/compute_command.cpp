@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <elprops/substance.hpp>
 #include <elprops/text.hpp>
@@ -23,8 +24,8 @@ namespace {
 
 struct ComputeOptions {
   std::string substance;
-  std::optional<std::string> concentration;
-  std::string temperature;
+  std::vector<std::string> concentrations;
+  std::vector<std::string> temperatures;
   std::string format = "text";
   std::string unit = "fraction";
   bool allUnits = false;
@@ -44,8 +45,8 @@ struct ComputeRequest {
   substance_info substance;
   concentration_unit unit = concentration_unit::mass_fraction;
   bool unitColumns = false;
-  std::optional<Sweep> concentrations;
-  std::optional<Sweep> temperatures;
+  std::optional<SweepList> concentrations;
+  std::optional<SweepList> temperatures;
 };
 
 // The request, or nothing after saying what is wrong.
@@ -65,24 +66,24 @@ std::optional<ComputeRequest> ReadRequest(const ComputeOptions& options) {
   request.unit = *unit;
   request.unitColumns = options.allUnits || *unit != concentration_unit::mass_fraction;
   std::string error;
-  if (options.concentration) {
-    request.concentrations = Sweep::Parse(*options.concentration, error);
+  if (!options.concentrations.empty()) {
+    request.concentrations = SweepList::Parse(options.concentrations, error);
     if (!request.concentrations) {
       ReportError("--concentration " + error);
       return std::nullopt;
     }
   } else if (substance->is_water()) {
-    request.concentrations = Sweep::Single(ParsedDecimal{});
+    request.concentrations = SweepList::Of(Sweep::Single(ParsedDecimal{}));
   } else {
     ReportError("--concentration is required for " + std::string(substance->formula));
     return std::nullopt;
   }
-  request.temperatures = Sweep::Parse(options.temperature, error);
+  request.temperatures = SweepList::Parse(options.temperatures, error);
   if (!request.temperatures) {
     ReportError("--temperature " + error);
     return std::nullopt;
   }
-  if (!CombinedCount(*request.concentrations, *request.temperatures, error)) {
+  if (!CombinedCount(request.concentrations->Count(), request.temperatures->Count(), error)) {
     ReportError(error);
     return std::nullopt;
   }
@@ -164,13 +165,13 @@ void AddComputeCommand(CLI::App& app, int& status) {
       ->add_option("-s,--substance", options->substance,
                    "Substance: index 1-19, formula (NaCl, K2CO3, H2O, ...) or English name (\"sodium chloride\")")
       ->required();
-  compute->add_option_function<std::string>(
-      "-c,--concentration", [options](const std::string& v) { options->concentration = v; },
-      "Concentration in the --unit, by default the mass fraction, kg/kg, strictly between 0 and 1 (water: 0 or leave "
-      "out); decimal point or comma; or a range FROM:TO:STEP");
+  compute->add_option("-c,--concentration", options->concentrations,
+                      "Concentration in the --unit, by default the mass fraction, kg/kg, above 0 and below 1 (water: "
+                      "0 or leave out); decimal point or comma; or a range FROM:TO:STEP; repeat for more values");
   compute
-      ->add_option("-t,--temperature", options->temperature,
-                   "Degrees Celsius, strictly between 1e-20 and 270 (water 200); or a range FROM:TO:STEP")
+      ->add_option("-t,--temperature", options->temperatures,
+                   "Degrees Celsius, above 0 °C and below 270 °C (water: 200 °C); 0 °C and below are not covered; "
+                   "or a range FROM:TO:STEP; repeat for more values")
       ->required();
   compute->add_option("-f,--format", options->format, "Output format")
       ->check(CLI::IsMember({"text", "csv", "json"}))
@@ -192,7 +193,8 @@ void AddComputeCommand(CLI::App& app, int& status) {
       "  elprops-cli compute --substance NaCl --concentration 0,1 --temperature 20\n"
       "  elprops-cli compute -s NaCl --unit molality -c 1 -t 25\n"
       "  elprops-cli compute -s H2O -t 100\n"
-      "  elprops-cli compute -s KCl -c 0.05:0.25:0.05 -t 20:80:20 --format csv");
+      "  elprops-cli compute -s KCl -c 0.05:0.25:0.05 -t 20:80:20 --format csv\n"
+      "  elprops-cli compute -s CaCl2 -c 0.1 -c 0.2 -t 10 -t 40 --format csv");
   compute->callback([options, &status] { status = RunCompute(*options); });
 }
 

@@ -43,6 +43,7 @@ struct ProtocolOptions {
   std::string pdf;  // "-": standard output
   bool pdfGiven = false;
   bool print = false;
+  char delimiter = 0;  // 0: the header tells
 };
 
 // The clock of the stamp: SOURCE_DATE_EPOCH (seconds, read as UTC) when
@@ -119,8 +120,8 @@ bool ReadSourceDateEpoch(std::optional<std::int64_t>& epoch, std::string& error)
 // Reads the points into `log`. Returns kExitOk, kExitPointFailed when some
 // point was left out, or kExitUsage when the input cannot be read (then the
 // log is of no use).
-int RecordPoints(ByteSource& source, report::RunLog& log) {
-  PointReader reader(source);
+int RecordPoints(ByteSource& source, report::RunLog& log, char delimiter) {
+  PointReader reader(source, delimiter);
   CsvPoint point;
   PointOutcome outcome;
   int status = kExitOk;
@@ -261,7 +262,7 @@ int RunProtocol(const ProtocolOptions& options) {
   report::RunLog log;
   log.Clear();
   FileSource source(file, InputName(options.input));
-  const int status = RecordPoints(source, log);
+  const int status = RecordPoints(source, log, options.delimiter);
   if (file != stdin) std::fclose(file);
   if (status == kExitUsage) return status;
 
@@ -285,11 +286,13 @@ void AddProtocolCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<ProtocolOptions>();
   CLI::App* command =
       app.add_subcommand("protocol",
-                         "The printed protocol of a run: points in recording order from a CSV file (header "
-                         "substance,concentration,temperature), sorted into one table per substance. Written as text "
+                         "The printed protocol of a run: points in recording order from a CSV file (its header names "
+                         "the columns substance, concentration and temperature, in any order, separated by commas or "
+                         "semicolons), sorted into one table per substance. Written as text "
                          "to standard output, as a PDF (--pdf) or to the default printer (--print). SOURCE_DATE_EPOCH "
                          "replaces the clock of the date stamp.");
   command->add_option("FILE", options->input, "the points; - or nothing for standard input");
+  AddDelimiterOption(*command, options->delimiter);
   CLI::Option* pdf =
       command->add_option("--pdf", options->pdf, "write the protocol as a PDF file; - writes it to standard output");
   CLI::Option* print = command->add_flag(

@@ -24,6 +24,15 @@
 namespace elprops::cli {
 namespace {
 
+// Whether a double holds a single's value exactly (a property the model
+// computed): then its shortest text is the single's, without the double's
+// tail.
+bool IsSingle(double value) { return static_cast<double>(static_cast<float>(value)) == value; }
+
+std::string NumberText(double value) {
+  return IsSingle(value) ? shortest_text(static_cast<float>(value)) : nine_digit_text(value);
+}
+
 struct SolveOptions {
   std::string substance;
   std::string temperature;
@@ -199,12 +208,13 @@ class SolveWriter {
     } else {
       record.DoubleOrNull(inUnit ? std::optional(*inUnit) : std::nullopt);
     }
-    record.Text(describe(request_.unit).name)
-        .Float(root.mass_fraction)
-        .Double(root.achieved)
-        .Float(root.below)
-        .Float(root.above)
-        .Text(side_name(root.chosen));
+    record.Text(describe(request_.unit).name).Float(root.mass_fraction);
+    if (IsSingle(root.achieved)) {
+      record.Float(static_cast<float>(root.achieved));
+    } else {
+      record.Double(root.achieved);
+    }
+    record.Float(root.below).Float(root.above).Text(side_name(root.chosen));
     if (!json_) record.Null();
     record.Float(root.run_first).Float(root.run_last).Raw(root.plateau ? "true" : "false").TextOrNull(warnings);
     record.EndRecord();
@@ -219,7 +229,7 @@ class SolveWriter {
         request_.unit == concentration_unit::mass_fraction
             ? "mass fraction " + w
             : std::string(describe(request_.unit).name) + " " + nine_digit_text(inUnit) + " (mass fraction " + w + ")";
-    line += ", which gives " + nine_digit_text(root.achieved);
+    line += ", which gives " + NumberText(root.achieved);
     if (root.chosen != concentration_root::side::exact) {
       line += " (the nearest value the model gives; the value lies between the neighbours " +
               shortest_text(root.below) + " and " + shortest_text(root.above) + ")";
@@ -290,7 +300,8 @@ void AddSolveCommand(CLI::App& app, int& status) {
       ->required();
   solve
       ->add_option("-t,--temperature", options->temperature,
-                   "Degrees Celsius, strictly between 1e-20 and 270; or a range FROM:TO:STEP")
+                   "Degrees Celsius, above 0 °C and below 270 °C (0 °C and below are not covered); or a range "
+                   "FROM:TO:STEP")
       ->required();
   for (int p = 0; p < property_count; ++p) {
     solve->add_option_function<std::string>(

@@ -61,12 +61,12 @@ std::size_t LineReader::RecordEnd() {
       case Cell::Start:
         if (c == '"') {
           cell_ = Cell::Quoted;
-        } else if (c != ' ' && c != '\t' && c != ',') {
+        } else if (c != ' ' && c != '\t' && c != delimiter_) {
           cell_ = Cell::Plain;
         }
         break;
       case Cell::Plain:
-        if (c == ',') cell_ = Cell::Start;
+        if (c == delimiter_) cell_ = Cell::Start;
         break;
       case Cell::Quoted:
         if (c == '"') cell_ = Cell::QuoteInQuoted;
@@ -75,7 +75,7 @@ std::size_t LineReader::RecordEnd() {
       case Cell::QuoteInQuoted:
         if (c == '"') {
           cell_ = Cell::Quoted;
-        } else if (c == ',') {
+        } else if (c == delimiter_) {
           cell_ = Cell::Start;
         } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
           // Text after the closing quote: the quote was no cell's. A record
@@ -206,9 +206,9 @@ bool SameName(std::string_view cell, std::string_view name) {
 }  // namespace
 
 RowParser::Result RowParser::Bad(CsvPoint& point, std::size_t lineNumber, std::size_t echoed, std::string_view what) {
-  point.substance = echoed > 0 ? cells_[0] : std::string_view();
-  point.concentration = echoed > 1 ? cells_[1] : std::string_view();
-  point.temperature = echoed > 2 ? cells_[2] : std::string_view();
+  point.substance = PointCell(0, echoed);
+  point.concentration = PointCell(1, echoed);
+  point.temperature = PointCell(2, echoed);
   point.unit = echoed > unitColumn_ && unitColumn_ < cells_.size() ? cells_[unitColumn_] : std::string_view();
   point.unitValue.reset();
   point.concentrationValue = ParsedNumber{};
@@ -250,33 +250,33 @@ bool RowParser::SplitCells(std::string_view line, std::size_t& complete, std::st
         text += line[k++];
       }
       if (closed) k = SkipBlanks(line, k);
-      if (!closed || (k < line.size() && line[k] != ',')) {
+      if (!closed || (k < line.size() && line[k] != delimiter_)) {
         what = closed ? "text after the closing quote of the " + CellName(count)
                       : "the quote that opens the " + CellName(count) + " is not closed";
         // The cells before it are known.
-        complete = std::min<std::size_t>(count, 3);
+        complete = std::min(count, pointColumnsEnd_);
         return false;
       }
       cell = text;
       next = k;
     } else {
-      const void* comma = std::memchr(line.data() + pos, ',', line.size() - pos);
+      const void* comma = std::memchr(line.data() + pos, delimiter_, line.size() - pos);
       next = comma != nullptr ? static_cast<std::size_t>(static_cast<const char*>(comma) - line.data()) : line.size();
       cell = line.substr(pos, next - pos);
     }
     cells_.push_back(cell);
     ++count;
-    if (count <= 3) complete = count;
+    if (count <= pointColumnsEnd_) complete = count;
     if (next >= line.size()) break;
     pos = next + 1;
   }
   // Empty cells at the end, as spreadsheets write them, are no cells.
   while (count > columnCount_ && TrimBlanks(cells_[count - 1]).empty()) --count;
   cells_.resize(count);
-  // The header line itself may have any number of cells. The first three
-  // columns are always the point's, so their cells are known.
+  // The header line itself may have any number of cells. The point's
+  // columns are taken to be where the header has them.
   if (headerRead_ && count != columnCount_) {
-    complete = std::min<std::size_t>(count, 3);
+    complete = std::min(count, pointColumnsEnd_);
     what = "expected " + std::to_string(columnCount_) + " cells (" + columnNames_ + "), found " + std::to_string(count);
     return false;
   }
@@ -284,22 +284,48 @@ bool RowParser::SplitCells(std::string_view line, std::size_t& complete, std::st
 }
 
 bool RowParser::CellsAreHeader() const {
-  return SameName(cells_[0], kCellNames[0]) && SameName(cells_[1], kCellNames[1]) && SameName(cells_[2], kCellNames[2]);
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (columns_[k] >= cells_.size() || !SameName(cells_[columns_[k]], kCellNames[k])) return false;
+  }
+  return true;
 }
 
-bool RowParser::ReadHeader(std::string_view line) {
+bool RowParser::FindColumns() {
+  std::size_t found[3] = {kNoColumn, kNoColumn, kNoColumn};
+  unitColumn_ = kNoColumn;
+  for (std::size_t c = 0; c < cells_.size(); ++c) {
+    bool named = false;
+    for (std::size_t k = 0; k < 3; ++k) {
+      if (!named && found[k] == kNoColumn && SameName(cells_[c], kCellNames[k])) {
+        found[k] = c;
+        named = true;
+      }
+    }
+    if (!named && unitColumn_ == kNoColumn && SameName(cells_[c], "unit")) unitColumn_ = c;
+  }
+  if (found[0] == kNoColumn || found[1] == kNoColumn || found[2] == kNoColumn) return false;
+  std::copy(found, found + 3, columns_);
+  pointColumnsEnd_ = 1 + std::max({found[0], found[1], found[2]});
+  return true;
+}
+
+bool RowParser::ReadHeader(std::string_view line, char delimiter) {
   std::string what;
   std::size_t complete = 0;
-  columnCount_ = 3;
-  if (!SplitCells(line, complete, what) || !CellsAreHeader()) return false;
+  bool found = false;
+  for (const char candidate : {',', ';'}) {
+    if (found || (delimiter != 0 && delimiter != candidate)) continue;
+    delimiter_ = candidate;
+    columnCount_ = 3;
+    found = SplitCells(line, complete, what) && FindColumns();
+  }
+  if (!found) return false;
   headerRead_ = true;
   columnCount_ = cells_.size();
   columnNames_.clear();
   for (std::size_t k = 0; k < cells_.size(); ++k) {
-    const std::string_view name = TrimBlanks(cells_[k]);
-    if (k > 0) columnNames_ += ',';
-    columnNames_ += name;
-    if (k >= 3 && unitColumn_ == kNoColumn && SameName(name, "unit")) unitColumn_ = k;
+    if (k > 0) columnNames_ += delimiter_;
+    columnNames_ += TrimBlanks(cells_[k]);
   }
   return true;
 }
@@ -315,9 +341,9 @@ RowParser::Result RowParser::Parse(std::string_view line, std::size_t lineNumber
   if (CellsAreHeader()) {
     return Bad(point, lineNumber, 3, "the header line again (were two inputs joined?); it is not a point");
   }
-  point.substance = cells_[0];
-  point.concentration = cells_[1];
-  point.temperature = cells_[2];
+  point.substance = cells_[columns_[0]];
+  point.concentration = cells_[columns_[1]];
+  point.temperature = cells_[columns_[2]];
   point.unit = unitColumn_ != kNoColumn ? cells_[unitColumn_] : std::string_view();
   point.unitValue.reset();
   point.line = lineNumber;
@@ -328,7 +354,7 @@ RowParser::Result RowParser::Parse(std::string_view line, std::size_t lineNumber
     const ParsedNumber& value = k == 1 ? point.concentrationValue : point.temperatureValue;
     if (value.error == NumberError::NotANumber) {
       error_ = "line " + std::to_string(lineNumber) + ": " + std::string(kCellNames[k]) + " " +
-               Quoted(TrimBlanks(cells_[k])) + " is not a number";
+               Quoted(TrimBlanks(cells_[columns_[k]])) + " is not a number";
       return Result::BadRow;
     }
   }
@@ -385,11 +411,15 @@ bool PointReader::ReadHeader() {
     // A byte order mark starts the input.
     if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
     if (TrimBlanks(line).empty()) continue;
-    if (!parser_.ReadHeader(line)) {
-      Fail("the header must be " + std::string(kInputHeader));
+    if (!parser_.ReadHeader(line, delimiter_)) {
+      Fail(std::string("the header must name the columns substance, concentration and temperature, in any order, ") +
+           (delimiter_ == ';'   ? "separated by semicolons"
+            : delimiter_ == ',' ? "separated by commas"
+                                : "separated by commas or semicolons"));
       headerFailed_ = true;
       return false;
     }
+    lines_.SetDelimiter(parser_.Delimiter());
     headerRead_ = true;
     return true;
   }

@@ -79,6 +79,9 @@ class LineReader {
 
   explicit LineReader(ByteSource& source, std::size_t bufferSize = std::size_t{1} << 18);
   Result Next(std::string_view& line);
+  // The character between cells, for the quotes that open them: ',' until
+  // the header has said otherwise.
+  void SetDelimiter(char delimiter) { delimiter_ = delimiter; }
   // 1-based number of the line where the record last returned starts.
   [[nodiscard]] std::size_t LineNumber() const { return lineNumber_; }
   [[nodiscard]] std::size_t MaxLineLength() const { return buffer_.size(); }
@@ -106,6 +109,7 @@ class LineReader {
   std::size_t breaks_ = 0;      // line feeds inside the record's quoted cells
   std::size_t firstBreak_ = 0;  // the first of them
   Cell cell_ = Cell::Start;
+  char delimiter_ = ',';
   bool atEnd_ = false;
   bool skipping_ = false;
 };
@@ -179,12 +183,15 @@ class RowParser {
  public:
   enum class Result { Point, BadRow };
 
-  // Reads `line` as the header: true when it starts with
-  // substance,concentration,temperature (names in any case, blanks around
-  // them); then every row must have as many cells, and a column `unit`
-  // after the first three gives each row's unit.
-  bool ReadHeader(std::string_view line);
+  // Reads `line` as the header: true when its cells, separated by
+  // `delimiter` (',' or ';'; 0: whichever of the two gives such a header),
+  // name the columns substance, concentration and temperature in any order
+  // (names in any case, blanks around them); then every row must have as
+  // many cells, and a column `unit` gives each row's unit.
+  bool ReadHeader(std::string_view line, char delimiter = 0);
   [[nodiscard]] bool HasUnitColumn() const { return unitColumn_ != kNoColumn; }
+  // Once the header is read: the character between cells.
+  [[nodiscard]] char Delimiter() const { return delimiter_; }
   // `line` is a data line without its line break (not blank, no byte order
   // mark); the cells of `point` stay valid until the next call.
   Result Parse(std::string_view line, std::size_t lineNumber, CsvPoint& point);
@@ -203,13 +210,25 @@ class RowParser {
   bool SplitCells(std::string_view line, std::size_t& complete, std::string& what);
   // The cells of the last line split are the header's names.
   [[nodiscard]] bool CellsAreHeader() const;
+  // Finds the columns of the point among the cells of the header line.
+  bool FindColumns();
+  // The point's cell `k` (substance, concentration, temperature) of the
+  // last line split, when it is among the first `known` cells.
+  [[nodiscard]] std::string_view PointCell(std::size_t k, std::size_t known) const {
+    return columns_[k] < known ? cells_[columns_[k]] : std::string_view();
+  }
 
   bool headerRead_ = false;
   std::string error_;
   ShortTextMemo<ParsedNumber, 10> numbers_;
   ShortTextMemo<ParsedDecimal, 10> decimals_;
   std::size_t columnCount_ = 3;  // cells in the header
+  // Where the substance, the concentration and the temperature are, and
+  // the column after the last of them.
+  std::size_t columns_[3] = {0, 1, 2};
+  std::size_t pointColumnsEnd_ = 3;
   std::size_t unitColumn_ = kNoColumn;
+  char delimiter_ = ',';
   std::string columnNames_ = "substance,concentration,temperature";
   std::vector<std::string_view> cells_;
   // The text of quoted cells; a deque, so that growing it leaves the cells
@@ -217,11 +236,13 @@ class RowParser {
   std::deque<std::string> unquoted_;
 };
 
-// Reads the header, then one point a line. The header starts with
-// substance,concentration,temperature; a column `unit` after them gives
-// each row's concentration unit, and any other column (the results of a
-// batch run read back) is ignored. Every row has as many cells as the
-// header. Cells may be quoted ("0,5" with a decimal comma); blank lines are
+// Reads the header, then one point a line. The header names the columns
+// substance, concentration and temperature, in any order, separated by
+// commas or, as spreadsheets under a Russian locale save them, semicolons
+// (then an unquoted "0,5" is a decimal comma); a column `unit` gives each
+// row's concentration unit, and any other column (the results of a batch
+// run read back) is ignored. Every row has as many cells as the header.
+// Cells may be quoted ("0,5" with a decimal comma); blank lines are
 // skipped. A row that cannot be read as a point never stops the rows after
 // it.
 class PointReader {
@@ -242,7 +263,9 @@ class PointReader {
     Error,
   };
 
-  explicit PointReader(ByteSource& source) : source_(source), lines_(source) {}
+  // `delimiter`: ',' or ';', or 0 to tell it from the header.
+  explicit PointReader(ByteSource& source, char delimiter = 0)
+      : source_(source), lines_(source), delimiter_(delimiter) {}
   // Reads the header if that is not done yet; false when the input cannot
   // be read (ErrorMessage() says why, and Next returns Error).
   bool ReadHeader();
@@ -267,6 +290,7 @@ class PointReader {
   ByteSource& source_;
   LineReader lines_;
   RowParser parser_;
+  char delimiter_;
   bool headerRead_ = false;
   bool headerFailed_ = false;
   std::string error_;

@@ -18,6 +18,28 @@ std::string Quoted(std::string_view text, std::string_view tail) {
   return s;
 }
 
+// Whether a range that gives one value had its step where it does not
+// belong: a step beyond a span that is not empty (20:30:20 drops the 30),
+// or FROM equal to TO where the text reads sensibly as FROM:STEP:TO
+// (0.05:0.05:0.25). A range written as FROM:FROM:STEP, whose third number
+// cannot be the end (5:5:1), stays one value.
+bool StepMisplaced(double from, double to, double step) { return to > from || (step > from && to > 0.0); }
+
+// Why a range whose step is misplaced is refused; with `reordered`, the
+// text in the order FROM:TO:STEP, as its numbers read as FROM:STEP:TO.
+std::string MisplacedStep(std::string_view text, std::size_t colon, std::size_t colon2, bool reordered) {
+  const std::string first(TrimBlanks(text.substr(0, colon)));
+  const std::string second(TrimBlanks(text.substr(colon + 1, colon2 - colon - 1)));
+  const std::string third(TrimBlanks(text.substr(colon2 + 1)));
+  std::string why = ": the step " + third + " is larger than the span from " + first + " to " + second +
+                    ", so the range gives one value; a range is FROM:TO:STEP";
+  if (reordered) {
+    why += " (for the values from " + first + " to " + third + " in steps of " + second + ", write " + first + ":" +
+           third + ":" + second + ")";
+  }
+  return why;
+}
+
 }  // namespace
 
 Sweep Sweep::Single(ParsedDecimal value) {
@@ -59,6 +81,10 @@ std::optional<Sweep> Sweep::Parse(std::string_view text, std::string& error) {
   }
   // A little slack so that 0.1:0.3:0.1 ends at 0.3 despite binary steps.
   const double intervals = std::floor((to.value - from.value) / step.value + 1e-9);
+  if (intervals == 0.0 && StepMisplaced(from.value, to.value, step.value)) {
+    error = Quoted(text, MisplacedStep(text, colon, colon2, step.value > from.value && to.value > 0.0));
+    return std::nullopt;
+  }
   if (!(intervals < static_cast<double>(kMaxSweepValues))) {
     error = Quoted(text, " gives more than " + std::to_string(kMaxSweepValues) + " values");
     return std::nullopt;
@@ -79,9 +105,39 @@ ParsedDecimal Sweep::AtDecimal(std::size_t k) const {
   return ParseDecimal(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
 }
 
+SweepList::SweepList(std::vector<Sweep> parts) : parts_(std::move(parts)) {
+  for (const Sweep& part : parts_) count_ += part.Count();
+}
+
+std::optional<SweepList> SweepList::Parse(const std::vector<std::string>& texts, std::string& error) {
+  std::vector<Sweep> parts;
+  std::size_t count = 0;
+  for (const std::string& text : texts) {
+    std::optional<Sweep> part = Sweep::Parse(text, error);
+    if (!part) return std::nullopt;
+    count += part->Count();
+    if (count > kMaxSweepValues) {
+      error = "the values given together are more than " + std::to_string(kMaxSweepValues);
+      return std::nullopt;
+    }
+    parts.push_back(*part);
+  }
+  return SweepList(std::move(parts));
+}
+
+ParsedDecimal SweepList::AtDecimal(std::size_t k) const {
+  for (const Sweep& part : parts_) {
+    if (k < part.Count()) return part.AtDecimal(k);
+    k -= part.Count();
+  }
+  return {};
+}
+
 std::optional<std::size_t> CombinedCount(const Sweep& concentrations, const Sweep& temperatures, std::string& error) {
-  const std::size_t c = concentrations.Count();
-  const std::size_t t = temperatures.Count();
+  return CombinedCount(concentrations.Count(), temperatures.Count(), error);
+}
+
+std::optional<std::size_t> CombinedCount(std::size_t c, std::size_t t, std::string& error) {
   // Each count is at most kMaxSweepValues, so the product cannot overflow.
   if (c * t <= kMaxSweepValues) return c * t;
   const std::size_t perRun = std::max<std::size_t>(1, kMaxSweepValues / t);

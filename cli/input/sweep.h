@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/input/point_input.h"
 
@@ -35,6 +36,25 @@ class Sweep {
   bool range_ = false;
 };
 
+// The values of an option given more than once, each a value or a range,
+// one after the other in the order given.
+class SweepList {
+ public:
+  // Nothing, with `error` set, when a text is neither a value nor a range
+  // or the values together are more than kMaxSweepValues.
+  static std::optional<SweepList> Parse(const std::vector<std::string>& texts, std::string& error);
+  static SweepList Of(const Sweep& sweep) { return SweepList({sweep}); }
+
+  [[nodiscard]] std::size_t Count() const { return count_; }
+  [[nodiscard]] ParsedNumber At(std::size_t k) const { return RoundToSingle(AtDecimal(k)); }
+  [[nodiscard]] ParsedDecimal AtDecimal(std::size_t k) const;
+
+ private:
+  explicit SweepList(std::vector<Sweep> parts);
+  std::vector<Sweep> parts_;
+  std::size_t count_ = 0;
+};
+
 // A sweep may not produce more values than this, nor the two sweeps of a
 // compute command together more points.
 inline constexpr std::size_t kMaxSweepValues = 10'000'000;
@@ -43,5 +63,6 @@ inline constexpr std::size_t kMaxSweepValues = 10'000'000;
 // or nothing, with `error` saying how to split the job, beyond
 // kMaxSweepValues.
 std::optional<std::size_t> CombinedCount(const Sweep& concentrations, const Sweep& temperatures, std::string& error);
+std::optional<std::size_t> CombinedCount(std::size_t concentrations, std::size_t temperatures, std::string& error);
 
 }  // namespace elprops::cli

@@ -1,7 +1,9 @@
 #include "cli/plot/plot_data.h"
 
+#include <algorithm>
 #include <cmath>
 #include <elprops/compute.hpp>
+#include <elprops/reference.hpp>
 #include <elprops/saturation.hpp>
 #include <elprops/text.hpp>
 #include <elprops/units.hpp>
@@ -111,8 +113,9 @@ std::string Alternatives(const Names& names) {
 }
 
 // The letter of each concentration unit's quantity in the labels, in the
-// order of concentration_unit: the plot's own, x for the mass fraction.
-constexpr std::string_view kQuantityLetters[] = {"x", "w", "m", "c", "γ"};
+// order of concentration_unit: w for the mass fraction (x is the mole
+// fraction).
+constexpr std::string_view kQuantityLetters[] = {"w", "w", "m", "c", "γ"};
 static_assert(std::size(kQuantityLetters) == concentration_unit_count);
 
 std::string_view QuantityLetter(concentration_unit unit) { return kQuantityLetters[static_cast<std::size_t>(unit)]; }
@@ -122,13 +125,34 @@ std::string_view UnitSymbol(concentration_unit unit, PlotLanguage language) {
   return Pick(language, describe(unit).russian_symbol, describe(unit).symbol);
 }
 
-// A panel's axis label: the property and its unit as the window shows them.
-std::string PropertyAxisLabel(PlotProperty property, PlotLanguage language) {
+// A panel's axis label: the property as the window names it, and the unit
+// the panel shows.
+std::string PropertyAxisLabel(PlotProperty property, const PlotValueUnit& unit, PlotLanguage language) {
   const property_info& info = describe(property);
   if (language == PlotLanguage::Russian) {
-    return CapitalizeFirst(LowerCyrillic(info.russian_caption)) + ", " + std::string(info.russian_unit);
+    return CapitalizeFirst(LowerCyrillic(info.russian_caption)) + ", " + std::string(unit.russianSymbol);
   }
-  return CapitalizeFirst(std::string(info.words)) + ", " + std::string(info.unit);
+  return CapitalizeFirst(std::string(info.words)) + ", " + std::string(unit.symbol);
+}
+
+// The units a panel may show a property in, the SI unit first, with the
+// names the options take.
+struct ValueUnitRow {
+  PlotProperty property;
+  std::vector<std::string_view> names;
+  PlotValueUnit unit;
+};
+
+const std::vector<ValueUnitRow>& ValueUnitRows() {
+  static const std::vector<ValueUnitRow> rows{
+      {PlotProperty::viscosity, {"Pa·s", "Pa*s", "Pa.s", "Pas"}, {"Pa·s", "Па·с", 1.0}},
+      {PlotProperty::viscosity, {"mPa·s", "mPa*s", "mPa.s", "mPas", "cP"}, {"mPa·s", "мПа·с", 1e3}},
+      {PlotProperty::surface_tension, {"N/m"}, {"N/m", "Н/м", 1.0}},
+      {PlotProperty::surface_tension, {"mN/m"}, {"mN/m", "мН/м", 1e3}},
+      {PlotProperty::heat_capacity, {"J/(kg·K)", "J/(kg*K)", "J/kgK"}, {"J/(kg·K)", "Дж/(кг·К)", 1.0}},
+      {PlotProperty::heat_capacity, {"kJ/(kg·K)", "kJ/(kg*K)", "kJ/kgK"}, {"kJ/(kg·K)", "кДж/(кг·К)", 1e-3}},
+  };
+  return rows;
 }
 
 // The texts of one plot: its language, its decimal separator and the
@@ -156,7 +180,7 @@ class PlotWording {
     return text;
   }
 
-  // "x = 0,1", "m = 1 моль/кг" or "t = 20 °C".
+  // "w = 0,1", "m = 1 моль/кг" or "t = 20 °C".
   [[nodiscard]] std::string ValueLabel(float fixed) const {
     if (request_.axis == PlotAxis::Concentration) return "t = " + Number(fixed) + " °C";
     std::string label = std::string(QuantityLetter(request_.unit)) + " = " + Number(fixed);
@@ -180,8 +204,10 @@ class PlotWording {
 
   [[nodiscard]] std::string XAxisLabel() const {
     if (request_.axis == PlotAxis::Temperature) return std::string(Pick("Температура, °C", "Temperature, °C"));
-    std::string label(Pick("Концентрация", "Concentration"));
-    if (request_.unit != concentration_unit::mass_fraction) label += " " + std::string(QuantityLetter(request_.unit));
+    const bool massFraction =
+        request_.unit == concentration_unit::mass_fraction || request_.unit == concentration_unit::mass_percent;
+    std::string label(massFraction ? Pick("Массовая доля", "Mass fraction") : Pick("Концентрация", "Concentration"));
+    label += " " + std::string(QuantityLetter(request_.unit));
     return label + ", " + std::string(UnitSymbol(request_.unit, language_));
   }
 
@@ -423,6 +449,8 @@ struct EvaluatedPoint {
   properties values;
   // The mass fraction of an admissible point.
   std::optional<float> massFraction;
+  // The reference models' values, when asked for, at a point with values.
+  std::optional<reference_set> reference;
 };
 
 // A point refused by compute_many: a gap because its concentration has no
@@ -525,6 +553,10 @@ std::vector<EvaluatedCurve> EvaluateCurves(const PlotRequest& request, PlotData&
       const PointInput in = InputOf(request, request.curves[c], k);
       EvaluatedPoint point = Evaluate(request, substance, in, computed, i);
       Count(point, computed.messages[i], data);
+      if (request.reference && point.gap == report::PlotGap::None) {
+        expected<reference_set> reference = reference_values(substance, *point.massFraction, in.temperature.value);
+        if (reference) point.reference = *reference;
+      }
       if (IsCalciumChloride(substance) && point.massFraction) {
         curves[c].saturation.Add(static_cast<double>(request.xs[k].value), *point.massFraction, in.temperature.value);
       }
@@ -562,7 +594,7 @@ void AddSaturationBoundary(const PlotRequest& request, std::size_t c, const Satu
   }
   if (!std::isfinite(boundary.x)) return;
   boundary.x = std::fmin(std::fmax(boundary.x, figure.xFrom), figure.xTo);
-  boundary.label = wording.BoundaryLabel("насыщение", "saturation", curve);
+  boundary.label = wording.BoundaryLabel("предел ввода", "input limit", curve);
   figure.boundaries.push_back(std::move(boundary));
 }
 
@@ -582,10 +614,9 @@ void AddSolubilityBoundary(const PlotRequest& request, std::size_t c, const Plot
   boundary.kind = report::PlotBoundaryKind::Solubility;
   boundary.curve = c;
   boundary.x = at;
-  boundary.label = wording.BoundaryLabel("растворимость", "solubility", curve);
-  if (limit->status == solubility_status::uncertain) {
-    boundary.label += std::string(wording.Pick(" (неточно)", " (uncertain)"));
-  }
+  boundary.label = limit->status == solubility_status::uncertain
+                       ? wording.BoundaryLabel("растворимость (лит., неточно)", "solubility (lit., uncertain)", curve)
+                       : wording.BoundaryLabel("растворимость (лит.)", "solubility (lit.)", curve);
   figure.boundaries.push_back(std::move(boundary));
 }
 
@@ -614,13 +645,47 @@ bool WaterAlone(const PlotRequest& request) {
          request.curves[0].fixed.ok() && request.curves[0].fixed.value == 0.0f;
 }
 
+// A value in the panel's unit; a value that cannot be true is marked, and
+// counted into `data`.
+report::PlotPoint PanelPoint(const PlotRequest& request, std::size_t k, const EvaluatedPoint& evaluated,
+                             PlotProperty property, PlotData& data) {
+  report::PlotPoint point;
+  point.x = request.xs[k].value;
+  point.gap = evaluated.gap;
+  point.beyondSolubility = evaluated.beyondSolubility;
+  if (point.gap != report::PlotGap::None) return point;
+  const float value = property_value(evaluated.values, property);
+  const double factor = request.valueUnits[static_cast<std::size_t>(property)].factor;
+  point.value = factor == 1.0 ? value : static_cast<float>(static_cast<double>(value) * factor);
+  point.cannotBeTrue = !(value > 0.0f);
+  if (point.cannotBeTrue) ++data.cannotBeTrue;
+  return point;
+}
+
+// The reference model's value beside a point, in the panel's unit: none
+// where no model covers it or its value is not finite or not positive.
+report::PlotPoint ReferencePoint(const PlotRequest& request, std::size_t k, const EvaluatedPoint& evaluated,
+                                 PlotProperty property, std::string& source) {
+  report::PlotPoint point;
+  point.x = request.xs[k].value;
+  if (!evaluated.reference) return point;
+  const reference_value& r = (*evaluated.reference)[static_cast<std::size_t>(property)];
+  if (!r.available) return point;
+  source = std::string(r.source);
+  if (!std::isfinite(r.value) || !(r.value > 0.0)) return point;
+  point.value = static_cast<float>(r.value * request.valueUnits[static_cast<std::size_t>(property)].factor);
+  point.outsideSpan = !r.within_span;
+  return point;
+}
+
 // One panel per property, one curve per request curve.
 void AddPanels(const PlotRequest& request, const std::vector<EvaluatedCurve>& evaluated, const PlotWording& wording,
-               report::PlotFigure& figure) {
+               PlotData& data) {
   const bool waterAlone = WaterAlone(request);
   for (const PlotProperty property : request.properties) {
     report::PlotPanel panel;
-    panel.axisLabel = PropertyAxisLabel(property, wording.Language());
+    panel.axisLabel =
+        PropertyAxisLabel(property, request.valueUnits[static_cast<std::size_t>(property)], wording.Language());
     for (std::size_t c = 0; c < request.curves.size(); ++c) {
       const PlotCurveRequest& asked = request.curves[c];
       report::PlotCurve curve;
@@ -630,23 +695,117 @@ void AddPanels(const PlotRequest& request, const std::vector<EvaluatedCurve>& ev
         curve.label = wording.ValueLabel(asked.fixed.value);
       }
       for (std::size_t k = 0; k < request.xs.size(); ++k) {
-        const EvaluatedPoint& evaluatedPoint = evaluated[c].points[k];
-        report::PlotPoint point;
-        point.x = request.xs[k].value;
-        point.gap = evaluatedPoint.gap;
-        point.beyondSolubility = evaluatedPoint.beyondSolubility;
-        if (point.gap == report::PlotGap::None) point.value = property_value(evaluatedPoint.values, property);
-        curve.points.push_back(point);
+        curve.points.push_back(PanelPoint(request, k, evaluated[c].points[k], property, data));
+        if (!request.reference) continue;
+        std::string source;
+        curve.reference.push_back(ReferencePoint(request, k, evaluated[c].points[k], property, source));
+        curve.referenceSources.push_back(std::move(source));
       }
       panel.curves.push_back(std::move(curve));
     }
-    figure.panels.push_back(std::move(panel));
+    data.figure.panels.push_back(std::move(panel));
   }
 }
 
-// The notes under the plot: how many points were left out and why, and how
-// many lie beyond the solubility.
-void AddNotes(const PlotWording& wording, PlotData& data) {
+// The words of a property in the language: "surface tension",
+// "поверхностное натяжение".
+std::string PropertyWords(PlotProperty property, PlotLanguage language) {
+  const property_info& info = describe(property);
+  return language == PlotLanguage::Russian ? LowerCyrillic(info.russian_caption) : std::string(info.words);
+}
+
+// "a, b" of the texts, each once, in their first order.
+std::string JoinOnce(const std::vector<std::string>& texts) {
+  std::vector<std::string> seen;
+  for (const std::string& text : texts) {
+    if (!text.empty() && std::find(seen.begin(), seen.end(), text) == seen.end()) seen.push_back(text);
+  }
+  std::string joined;
+  for (const std::string& text : seen) joined += (joined.empty() ? "" : ", ") + text;
+  return joined;
+}
+
+// The note of the values that cannot be true, by property.
+void AddCannotBeTrueNote(const PlotRequest& request, const PlotWording& wording, PlotData& data) {
+  if (data.cannotBeTrue == 0) return;
+  std::string counts;
+  for (std::size_t p = 0; p < data.figure.panels.size(); ++p) {
+    std::size_t n = 0;
+    for (const report::PlotCurve& curve : data.figure.panels[p].curves) {
+      for (const report::PlotPoint& point : curve.points) n += point.cannotBeTrue ? 1 : 0;
+    }
+    if (n == 0) continue;
+    if (!counts.empty()) counts += "; ";
+    counts += PropertyWords(request.properties[p], wording.Language()) + ": " + std::to_string(n);
+  }
+  const std::string of = std::to_string(data.points * data.figure.panels.size());
+  data.figure.notes.push_back(std::string(wording.Pick("Не нарисовано, значение не может быть верным (≤ 0): ",
+                                                       "Not drawn, the value cannot be true (≤ 0): ")) +
+                              std::to_string(data.cannotBeTrue) + std::string(wording.Pick(" из ", " of ")) + of +
+                              std::string(wording.Pick(" точек (", " points (")) + counts + ")");
+}
+
+// The reference models' legend and notes: which models, which curves none
+// covers, and how many of their points lie outside their measurements.
+void AddReferenceNotes(const PlotRequest& request, const PlotWording& wording, PlotData& data) {
+  if (!request.reference) return;
+  report::PlotFigure& figure = data.figure;
+  std::vector<std::string> sources;
+  std::string perPanel;
+  std::string uncovered;
+  std::size_t outside = 0;
+  std::size_t shown = 0;
+  for (std::size_t p = 0; p < figure.panels.size(); ++p) {
+    const std::string words = PropertyWords(request.properties[p], wording.Language());
+    std::vector<std::string> panelSources;
+    std::vector<std::string> none;
+    for (std::size_t c = 0; c < figure.panels[p].curves.size(); ++c) {
+      const report::PlotCurve& curve = figure.panels[p].curves[c];
+      const std::string covered = JoinOnce(curve.referenceSources);
+      if (covered.empty()) {
+        const expected<substance_info> info = find_substance(request.curves[c].substance);
+        if (info) none.push_back(SubscriptFormula(info->formula));
+      }
+      panelSources.insert(panelSources.end(), curve.referenceSources.begin(), curve.referenceSources.end());
+      for (const report::PlotPoint& point : curve.reference) {
+        shown += point.Drawn() ? 1 : 0;
+        outside += point.Drawn() && point.outsideSpan ? 1 : 0;
+      }
+    }
+    const std::string joined = JoinOnce(panelSources);
+    if (!joined.empty()) perPanel += (perPanel.empty() ? "" : "; ") + words + ": " + joined;
+    sources.push_back(joined);
+    const std::string missing = JoinOnce(none);
+    if (!missing.empty())
+      uncovered += (uncovered.empty() ? "" : "; ") + words + std::string(wording.Pick(" для ", " of ")) + missing;
+  }
+  const std::string all = JoinOnce(sources);
+  if (!all.empty()) {
+    const bool one = figure.panels.size() == 1;
+    figure.referenceLabel = std::string(wording.Pick("эталонная модель: ", "reference model: ")) +
+                            (one ? all : std::string(wording.Pick("см. ниже", "see below")));
+    if (!one) {
+      figure.notes.push_back(std::string(wording.Pick("Эталонные модели (штрихи): ", "Reference models (dashed): ")) +
+                             perPanel);
+    }
+  }
+  if (outside > 0) {
+    figure.notes.push_back(std::string(wording.Pick("Эталон вне диапазона своих измерений (точки, светлее): ",
+                                                    "Reference outside the span of its measurements (dotted, "
+                                                    "lighter): ")) +
+                           std::to_string(outside) + std::string(wording.Pick(" из ", " of ")) + std::to_string(shown) +
+                           std::string(wording.Pick(" точек", " points")));
+  }
+  if (!uncovered.empty()) {
+    figure.notes.push_back(std::string(wording.Pick("Нет эталонной модели: ", "No reference model covers the ")) +
+                           uncovered);
+  }
+}
+
+// The notes under the plot: how many points were left out and why, how
+// many lie beyond the solubility, the values that cannot be true and the
+// reference models.
+void AddNotes(const PlotRequest& request, const PlotWording& wording, PlotData& data) {
   const std::string of = std::string(wording.Pick(" из ", " of "));
   if (data.LeftOut() > 0) {
     std::string note = std::string(wording.Pick("Пропущено точек: ", "Points left out: ")) +
@@ -657,21 +816,141 @@ void AddNotes(const PlotWording& wording, PlotData& data) {
       if (!reasons.empty()) reasons += "; ";
       reasons += std::string(wording.Pick(russian, english)) + ": " + std::to_string(count);
     };
-    reason(data.aboveSaturation, "выше насыщения хлорида кальция", "above the saturation of calcium chloride");
+    reason(data.aboveSaturation, "выше предела ввода хлорида кальция (как в окне программы)",
+           "above the input limit of calcium chloride, as in the window");
     reason(data.unconvertible, "концентрация не переводится в массовую долю", "no mass fraction for the concentration");
     reason(data.inadmissible, "вне допустимых значений", "outside the admissible values");
     reason(data.failed, "ошибка вычисления", "arithmetic fault");
     data.figure.notes.push_back(note + " (" + reasons + ")");
   }
   if (data.beyondSolubility > 0) {
-    data.figure.notes.push_back(
-        std::string(wording.Pick("Выше растворимости (штриховая линия): ", "Above the solubility (dashed): ")) +
-        std::to_string(data.beyondSolubility) + of + std::to_string(data.points) +
-        std::string(wording.Pick(" точек", " points")));
+    data.figure.notes.push_back(std::string(wording.Pick("Выше растворимости по литературе (короткие штрихи): ",
+                                                         "Above the solubility in the literature (short dashes): ")) +
+                                std::to_string(data.beyondSolubility) + of + std::to_string(data.points) +
+                                std::string(wording.Pick(" точек", " points")));
   }
+  AddCannotBeTrueNote(request, wording, data);
+  AddReferenceNotes(request, wording, data);
+}
+
+// The units of the panels: the SI units, or those the options name.
+bool ValueUnits(const PlotOptions& options, PlotRequest& request, std::string& error) {
+  for (const property_info& info : property_table()) {
+    request.valueUnits[static_cast<std::size_t>(info.kind)] = {info.unit, info.russian_unit, 1.0};
+  }
+  const std::pair<PlotProperty, const std::string*> asked[] = {
+      {PlotProperty::viscosity, &options.viscosityUnit},
+      {PlotProperty::surface_tension, &options.surfaceTensionUnit},
+      {PlotProperty::heat_capacity, &options.heatCapacityUnit},
+  };
+  for (const auto& [property, name] : asked) {
+    if (name->empty()) continue;
+    const std::optional<PlotValueUnit> unit = PlotValueUnitNamed(property, *name);
+    if (!unit) {
+      std::string option(describe(property).name);
+      std::replace(option.begin(), option.end(), '_', '-');
+      error = "--" + option + "-unit \"" + *name + "\": give " + PlotValueUnitNames(property);
+      return false;
+    }
+    request.valueUnits[static_cast<std::size_t>(property)] = *unit;
+  }
+  return true;
+}
+
+// --- The plotted points as CSV ---------------------------------------------------------
+
+// What became of a point, as the CSV names it.
+std::string_view PointStatus(const report::PlotPoint& point) {
+  switch (point.gap) {
+    case report::PlotGap::None:
+      if (point.cannotBeTrue) return "cannot_be_true";
+      return point.beyondSolubility ? "beyond_solubility" : "drawn";
+    case report::PlotGap::Inadmissible:
+      return "inadmissible";
+    case report::PlotGap::AboveSaturation:
+      return "above_saturation";
+    case report::PlotGap::ArithmeticFault:
+      return "arithmetic_fault";
+    case report::PlotGap::Unconvertible:
+      return "unconvertible";
+  }
+  return "";
+}
+
+// A CSV field: quoted when it holds a comma, a quote or a line break.
+std::string CsvField(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+// The reference's cells of a row: value, source, inside or outside.
+std::string ReferenceCells(const report::PlotCurve& curve, std::size_t k) {
+  if (k >= curve.reference.size() || curve.referenceSources[k].empty()) return ",,,";
+  const report::PlotPoint& r = curve.reference[k];
+  std::string cells = ",";
+  if (r.value) cells += shortest_text(*r.value);
+  cells += "," + CsvField(curve.referenceSources[k]) + ",";
+  if (r.value) cells += r.outsideSpan ? "outside" : "inside";
+  return cells;
 }
 
 }  // namespace
+
+std::optional<PlotValueUnit> PlotValueUnitNamed(PlotProperty property, std::string_view name) {
+  for (const ValueUnitRow& row : ValueUnitRows()) {
+    if (row.property != property) continue;
+    if (name.empty()) return row.unit;
+    if (std::find(row.names.begin(), row.names.end(), name) != row.names.end()) return row.unit;
+  }
+  if (name.empty() || name == describe(property).unit || name == describe(property).ascii_unit) {
+    return PlotValueUnit{describe(property).unit, describe(property).russian_unit, 1.0};
+  }
+  return std::nullopt;
+}
+
+std::string PlotValueUnitNames(PlotProperty property) {
+  std::vector<std::string_view> names;
+  for (const ValueUnitRow& row : ValueUnitRows()) {
+    if (row.property == property) names.push_back(row.unit.symbol);
+  }
+  if (names.empty()) names.push_back(describe(property).unit);
+  return Alternatives(names);
+}
+
+std::string PlotDataCsv(const PlotRequest& request, const PlotData& data) {
+  std::string csv = "substance,temperature_C,concentration,concentration_unit,property,value,unit,point";
+  csv += request.reference ? ",reference,reference_source,reference_span\n" : "\n";
+  const bool alongTemperature = request.axis == PlotAxis::Temperature;
+  for (std::size_t p = 0; p < data.figure.panels.size(); ++p) {
+    const PlotProperty property = request.properties[p];
+    const std::string propertyCells = std::string(describe(property).name) + ",";
+    const std::string unit = CsvField(request.valueUnits[static_cast<std::size_t>(property)].symbol);
+    for (std::size_t c = 0; c < request.curves.size(); ++c) {
+      const PlotCurveRequest& asked = request.curves[c];
+      const expected<substance_info> info = find_substance(asked.substance);
+      const std::string formula = info ? CsvField(info->formula) : std::string();
+      const report::PlotCurve& curve = data.figure.panels[p].curves[c];
+      const std::string concentrationUnit(asked.substance == water ? "" : describe(request.unit).name);
+      for (std::size_t k = 0; k < curve.points.size() && k < request.xs.size(); ++k) {
+        const report::PlotPoint& point = curve.points[k];
+        const ParsedNumber& t = alongTemperature ? request.xs[k] : asked.fixed;
+        const ParsedNumber& w = alongTemperature ? asked.fixed : request.xs[k];
+        csv += formula + "," + shortest_text(t.value) + "," + shortest_text(w.value) + "," +
+               CsvField(concentrationUnit) + "," + propertyCells;
+        if (point.value) csv += shortest_text(*point.value);
+        csv += "," + unit + "," + std::string(PointStatus(point));
+        if (request.reference) csv += ReferenceCells(curve, k);
+        csv += "\n";
+      }
+    }
+  }
+  return csv;
+}
 
 std::optional<std::vector<PlotProperty>> PlotPropertiesNamed(std::string_view name) {
   std::vector<PlotProperty> properties;
@@ -725,7 +1004,8 @@ std::optional<PlotRequest> MakePlotRequest(const PlotOptions& options, std::stri
   std::optional<std::vector<ParsedNumber>> values =
       CurveValues(alongTemperature ? concentrations : temperatures, otherOption, error);
   if (!values || !AddCurves(*substances, std::move(*values), otherOption, request, error)) return std::nullopt;
-  return request;
+  request.reference = options.reference;
+  return ValueUnits(options, request, error) ? std::optional<PlotRequest>(std::move(request)) : std::nullopt;
 }
 
 PlotData MakePlotData(const PlotRequest& request, PlotLanguage language, std::string_view decimalSeparator) {
@@ -737,8 +1017,8 @@ PlotData MakePlotData(const PlotRequest& request, PlotLanguage language, std::st
     AddSaturationBoundary(request, c, curves[c].saturation, wording, data.figure);
     AddSolubilityBoundary(request, c, wording, data.figure);
   }
-  AddPanels(request, curves, wording, data.figure);
-  AddNotes(wording, data);
+  AddPanels(request, curves, wording, data);
+  AddNotes(request, wording, data);
   return data;
 }
 

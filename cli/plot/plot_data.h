@@ -2,6 +2,7 @@
 // figure with the model's values, before anything is drawn.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -35,7 +36,28 @@ struct PlotOptions {
   std::vector<std::string> concentrations;  // each a value or a range
   std::string axis;                         // "", "temperature" or "concentration"
   std::string unit;                         // of the concentrations; "" for the mass fraction
+  bool reference = false;                   // the reference models' curves beside ours
+  // The units the panels show; "" for the SI unit.
+  std::string viscosityUnit;
+  std::string surfaceTensionUnit;
+  std::string heatCapacityUnit;
 };
+
+// A unit a panel shows a property in: the value shown is the SI value times
+// `factor`.
+struct PlotValueUnit {
+  std::string_view symbol;  // "mPa·s"
+  std::string_view russianSymbol;
+  double factor = 1.0;
+};
+
+// The unit named (as the option takes it: "mPa·s", "mPa*s", "cP", "mN/m",
+// "kJ/(kg·K)", ...) for a property; nothing when the property has no unit
+// of that name. An empty name is the SI unit.
+std::optional<PlotValueUnit> PlotValueUnitNamed(PlotProperty property, std::string_view name);
+
+// The names the option for the property takes, for its help and errors.
+std::string PlotValueUnitNames(PlotProperty property);
 
 // One curve: a substance at one value of the quantity that is not on the
 // horizontal axis (a concentration of 0 for water).
@@ -52,6 +74,9 @@ struct PlotRequest {
   // The unit of the concentrations, on the axis and in the legend alike.
   concentration_unit unit = concentration_unit::mass_fraction;
   std::vector<PlotCurveRequest> curves;
+  bool reference = false;
+  // Per property, the unit its panel shows.
+  std::array<PlotValueUnit, property_count> valueUnits{};
 };
 
 // A property's name ("density", "surface_tension") or "all" (the five in
@@ -74,6 +99,9 @@ struct PlotData {
   std::size_t unconvertible = 0;  // no mass fraction for the concentration in its unit
   // Computed, but with more salt than dissolves: dashed, not left out.
   std::size_t beyondSolubility = 0;
+  // Values of a panel that cannot be true (at or below zero): computed and
+  // kept in the data, but gaps in the curves. Counted per panel point.
+  std::size_t cannotBeTrue = 0;
   std::string firstFault;  // the first fault's reason, for standard error
 
   [[nodiscard]] std::size_t LeftOut() const { return inadmissible + aboveSaturation + failed + unconvertible; }
@@ -85,9 +113,21 @@ struct PlotData {
 // its saturation, or when the computation fails. A point with more salt
 // than dissolves at its temperature is marked beyond the solubility, and
 // on a concentration axis the solubility is a boundary where it lies
-// inside the plot. Texts in `language`, numbers in labels with
+// inside the plot. A value that cannot be true (at or below zero) is a gap
+// in its panel's curve, counted in the notes. With the request's
+// `reference`, each curve has the reference model's values beside it, and
+// the notes name the models, the points outside their measurements and the
+// curves no model covers. Texts in `language`, numbers in labels with
 // `decimalSeparator`.
 PlotData MakePlotData(const PlotRequest& request, PlotLanguage language, std::string_view decimalSeparator);
+
+// The plotted points as CSV, one row per panel, curve and horizontal value:
+// the substance, the temperature and concentration as given, the property,
+// the value in the panel's unit (empty for a gap) and what became of the
+// point; with the reference, the reference model's value, its source and
+// whether the point lies inside its measurements. Numbers with a decimal
+// point in any locale.
+std::string PlotDataCsv(const PlotRequest& request, const PlotData& data);
 
 // "ru" or "en".
 std::optional<PlotLanguage> PlotLanguageNamed(std::string_view name);

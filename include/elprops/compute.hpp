@@ -2,10 +2,11 @@
 //
 // Results are single-precision floats in SI units, the same bits the window
 // and elprops-cli show. A point outside the window's admissible ranges is an
-// error, not a result: for a salt the mass fraction must lie strictly
-// between 0 and 1, for water it must be 0; the temperature must lie strictly
-// between 1e-20 and the substance's limit (270 degrees Celsius, 200 for
-// water). Every function may be called from several threads at once.
+// error, not a result: for a salt the mass fraction must be above 0 and
+// below 1, for water it must be 0; the temperature must be above 0 degrees
+// Celsius (to be exact, above 1e-20) and below the substance's limit (270
+// degrees Celsius, 200 for water): 0 degrees and below are not covered. Every function may be called from several
+// threads at once.
 #pragma once
 
 #include <cstddef>

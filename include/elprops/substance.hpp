@@ -36,8 +36,8 @@ struct substance_info {
   // blank.
   std::string_view list_caption;
   float molar_mass = 0.0f;  // g/mol
-  // Temperatures must lie strictly between 1e-20 and this limit, in degrees
-  // Celsius: 270 for the salts, 200 for water.
+  // Temperatures must be above 0 degrees Celsius (to be exact, above
+  // 1e-20) and below this limit: 270 for the salts, 200 for water.
   float temperature_limit = 0.0f;
 
   [[nodiscard]] substance_id id() const noexcept { return substance_id{static_cast<std::uint8_t>(index)}; }

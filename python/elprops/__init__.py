@@ -31,22 +31,28 @@ and its reason is in the array `error`:
 Substances are named by their index 1 to 19 (the order of the window's
 list, 19 is water), their formula ("NaCl", any case), their English name
 ("sodium chloride") or their Russian name as listed; substances() lists
-them. For a salt the mass fraction must lie strictly between 0 and 1, for
-water it must be 0; the temperature strictly between 1e-20 and the
-substance's limit (270 degrees Celsius, 200 for water).
+them. For a salt the mass fraction must be above 0 and below 1, for water
+it must be 0; the temperature above 0 °C and below the substance's limit
+(270 °C, 200 °C for water): 0 °C and below are not covered (to be exact, a
+temperature must be above 1e-20 °C).
 
 Every function may be called from several threads at once; the array form
 releases the interpreter's lock while it computes.
 """
 import collections as _collections
+import sys as _sys
 
-import numpy as _np
+try:
+    import numpy as _np
+except ImportError as _error:
+    raise ImportError(f"elprops needs NumPy, which this Python ({_sys.executable}) cannot import: install it "
+                      "(pip install numpy; on Debian apt install python3-numpy)") from _error
 
 from . import _elprops
 
-__all__ = ("compute", "compute_many", "solve", "to_mass_fraction", "molality", "molarity", "standard_molar_mass",
+__all__ = ("compute", "compute_many", "solve", "compute_derived", "solve_temperature", "quantities", "to_mass_fraction", "molality", "molarity", "standard_molar_mass",
            "substances", "find_substance", "calcium_chloride_saturation", "version", "Properties", "PropertyArrays",
-           "PointWarning", "Answer", "Solutions", "Conversions", "ValueArray", "Substance", "Single", "InadmissibleError",
+           "PointWarning", "Answer", "Solutions", "Derived", "TemperatureAnswer", "Quantity", "Conversions", "ValueArray", "Substance", "Single", "InadmissibleError",
            "OutOfReachError", "ArithmeticFault")
 
 __version__ = _elprops.version()
@@ -57,8 +63,8 @@ __version__ = _elprops.version()
 class InadmissibleError(ValueError):
     """A point outside the admissible ranges, or an unknown substance.
 
-    For a salt the mass fraction must lie strictly between 0 and 1, for water it
-    must be 0; the temperature strictly between 1e-20 and the substance's limit.
+    For a salt the mass fraction must be above 0 and below 1, for water it must
+    be 0; the temperature above 0 °C and below the substance's limit.
     The message is that of elprops-cli.
     """
 
@@ -184,8 +190,8 @@ formula            'NaCl', '(NH4)2SO4', 'H2O'
 english_name       'sodium chloride'
 russian_name       'НАТРИЯ ХЛОРИД', as the window's list shows it
 molar_mass         g/mol
-temperature_limit  degrees Celsius; temperatures must lie strictly between
-                   1e-20 and it (270 for the salts, 200 for water)
+temperature_limit  degrees Celsius; temperatures must be above 0 °C and
+                   below it (270 for the salts, 200 for water)
 
 A named tuple; compute() takes it as its substance.
 """
@@ -203,8 +209,9 @@ class Answer(_record("Answer", [
                    whose computed property is nearest to the value (of a run of
                    singles that compute the same property, the one with the
                    fewest digits)
-    concentration  the mass fraction in the unit asked for, a float
-    achieved       the property computed at mass_fraction
+    concentration  the mass fraction in the unit asked for, a float (a Single
+                   for the fraction)
+    achieved       the property computed at mass_fraction, a Single
     below, above   the neighbouring singles whose properties straddle the value
     chosen         'exact' (a single gives the value itself), 'lower' or 'upper'
 
@@ -434,18 +441,22 @@ def compute_many(substance, mass_fraction, temperature):
     return _elprops.compute_many(substance, mass_fraction, temperature)
 
 
-def solve(substance, temperature, property, value, unit="fraction"):  # noqa: A002  (the argument's public name)
+def solve(substance, temperature, property, value, unit="fraction",  # noqa: A002  (the argument's public name)
+          reference_temperature=20.0):
     """The mass fractions at which a property of a salt solution has a value.
 
     substance    one salt: a name, formula, index 1 to 18 or Substance record
     temperature  degrees Celsius
     property     'density', 'viscosity', 'surface_tension', 'heat_capacity' or
-                 'thermal_conductivity' (a hyphen may stand for the underscore)
+                 'thermal_conductivity' (a hyphen may stand for the underscore),
+                 or a derived quantity (see quantities()), e.g. 'prandtl_number'
     value        the property in the module's units (kg/m3, Pa*s, N/m,
-                 J/(kg*K), W/(m*K))
+                 J/(kg*K), W/(m*K); for a derived quantity its own unit)
     unit         the unit of Answer.concentration: 'fraction' (kg/kg),
                  'percent', 'molality' (mol/kg water), 'molarity' (mol/L) or
                  'g/L'
+    reference_temperature  where 'heat_taken_up' is counted from, degrees
+                 Celsius
 
     The search runs over the admissible mass fractions on the model's own
     single-precision property. Where the property is monotonic in the
@@ -476,7 +487,99 @@ def solve(substance, temperature, property, value, unit="fraction"):  # noqa: A0
     never raises; take single values for every answer of a point where count
     is above 1, and for the answers' warnings. The substance, property and unit are one for all points.
     """
-    return _elprops.solve(substance, temperature, property, value, unit)
+    return _elprops.solve(substance, temperature, property, value, unit, reference_temperature)
+
+
+Derived = _record("Derived", [
+    ("kinematic_viscosity", "nu = mu/rho, m2/s"),
+    ("thermal_diffusivity", "a = lambda/(rho*c_p), m2/s"),
+    ("prandtl_number", "Pr = mu*c_p/lambda"),
+    ("specific_volume", "v = 1/rho, m3/kg"),
+    ("volumetric_heat_capacity", "rho*c_p, J/(m3*K)"),
+    ("thermal_expansion", "beta = -(1/rho)(d rho/dT) at constant composition, 1/K"),
+    ("heat_taken_up", "the integral of c_p dT from the reference temperature, J/kg")])
+Derived.__doc__ = """The derived quantities of a point (see compute_derived()), as floats.
+
+kinematic_viscosity       nu = mu/rho, m2/s
+thermal_diffusivity       a = lambda/(rho*c_p), m2/s
+prandtl_number            Pr = mu*c_p/lambda
+specific_volume           v = 1/rho, m3/kg
+volumetric_heat_capacity  rho*c_p, J/(m3*K)
+thermal_expansion         beta = -(1/rho)(d rho/dT) at constant composition,
+                          1/K: from the model's densities 2.5 K either side
+heat_taken_up             the integral of c_p dT from the reference
+                          temperature to the point's, J/kg (four-point
+                          Gauss-Legendre on parts of at most 5 K)
+
+For arrays each field is a float64 array (NaN where the point has none) and
+the attribute `error` holds the reasons ('' where there is none).
+"""
+
+TemperatureAnswer = _record("TemperatureAnswer", [
+    ("temperature", "degrees Celsius, the single whose quantity is nearest to the value"),
+    ("achieved", "the quantity computed at that temperature"),
+    ("below", "the neighbouring single below the value's crossing"),
+    ("above", "the neighbouring single above it"),
+    ("chosen", "'exact', 'lower' or 'upper'"),
+    ("run_first", "the lowest temperature around the answer with the same value"),
+    ("run_last", "the highest"),
+    ("plateau", "True where the quantity levels off"),
+    ("warnings", "a tuple of PointWarning records of the point at that temperature")])
+TemperatureAnswer.__doc__ = """One temperature at which a quantity has the value (see solve_temperature())."""
+
+Quantity = _record("Quantity", [
+    ("name", "the name properties are given by, e.g. 'prandtl_number'"),
+    ("words", "the name in running text"),
+    ("symbol", "e.g. 'Pr'"),
+    ("unit", "SI unit (UTF-8), '' for a number"),
+    ("formula", "e.g. 'Pr = μ·c_p/λ', '' for the five properties")])
+Quantity.__doc__ = """A quantity elprops computes: one of the five properties or a derived one."""
+
+
+def compute_derived(substance, mass_fraction, temperature, reference_temperature=20.0):
+    """Quantities derived from the five properties of a point (see Derived).
+
+    They come from elprops's own values at the point, in double precision; the
+    five properties themselves are unchanged. reference_temperature (degrees
+    Celsius) is where heat_taken_up is counted from. One point gives a Derived
+    record of floats, or raises as compute() does; arrays of mass fractions and
+    temperatures (broadcast together, one substance) give a Derived record of
+    float64 arrays with the reasons of points that have none in `.error`.
+
+        >>> round(elprops.compute_derived("NaCl", 0.1, 20).prandtl_number, 3)
+        7.716
+    """
+    values = _elprops.compute_derived(substance, mass_fraction, temperature, reference_temperature)
+    if len(values) == 2 and isinstance(values[0], tuple):
+        record = _DerivedArrays(*values[0])
+        record.error = values[1]
+        return record
+    return Derived(*values)
+
+
+class _DerivedArrays(Derived):
+    """Derived quantities of many points: float64 arrays, the reasons in .error."""
+    error = None
+
+
+def solve_temperature(substance, mass_fraction, property, value,  # noqa: A002  (the argument's public name)
+                      reference_temperature=20.0):
+    """The temperatures at which a property or derived quantity has a value.
+
+    At the mass fraction (0 for water), over every admissible temperature; a
+    list of TemperatureAnswer records, ascending. OutOfReachError names the
+    range the quantity reaches when no temperature gives the value.
+
+        >>> [round(a.temperature, 2) for a in elprops.solve_temperature("CaCl2", 0.25, "viscosity", 0.003)]
+        [8.08]
+    """
+    return [TemperatureAnswer(*a) for a in
+            _elprops.solve_temperature(substance, mass_fraction, property, value, reference_temperature)]
+
+
+def quantities():
+    """The five properties and the derived quantities, as Quantity records."""
+    return [Quantity(*row) for row in _elprops.quantities()]
 
 
 def to_mass_fraction(substance, value, unit, temperature=None):

@@ -167,28 +167,33 @@ constexpr auto kArithmetic = elprops::error_kind::arithmetic_fault;
 
 INSTANTIATE_TEST_SUITE_P(
     Inadmissible, Errors,
-    testing::Values(ErrorRow{"SubstanceZero", 0, 0.1f, 20.0f, kInadmissible, kUnknownZero},
-                    ErrorRow{"SubstanceTwenty", 20, 0.1f, 20.0f, kInadmissible, kUnknownTwenty},
-                    ErrorRow{"ConcentrationZero", 17, 0.0f, 20.0f, kInadmissible,
-                             "concentration 0 is not between 0 and 1 (both excluded)"},
-                    ErrorRow{"ConcentrationOne", 17, 1.0f, 20.0f, kInadmissible,
-                             "concentration 1 is not between 0 and 1 (both excluded)"},
-                    ErrorRow{"ConcentrationNegative", 17, -0.3f, 20.0f, kInadmissible,
-                             "concentration -0.3 is not between 0 and 1 (both excluded)"},
-                    ErrorRow{"ConcentrationNaN", 17, std::numeric_limits<float>::quiet_NaN(), 20.0f, kInadmissible,
-                             "concentration nan is not between 0 and 1 (both excluded)"},
-                    ErrorRow{"WaterWithConcentration", 19, 0.1f, 20.0f, kInadmissible,
-                             "water takes no concentration: leave it empty or 0"},
-                    ErrorRow{"TemperatureZero", 17, 0.1f, 0.0f, kInadmissible,
-                             "temperature 0 is not between 1e-20 and 270 (both excluded)"},
-                    ErrorRow{"TemperatureOnLowerLimit", 17, 0.1f, 1e-20f, kInadmissible,
-                             "temperature 1e-20 is not between 1e-20 and 270 (both excluded)"},
-                    ErrorRow{"SaltAt270", 17, 0.1f, 270.0f, kInadmissible,
-                             "temperature 270 is not between 1e-20 and 270 (both excluded)"},
-                    ErrorRow{"WaterAt250", 19, 0.0f, 250.0f, kInadmissible,
-                             "temperature 250 is not between 1e-20 and 200 (both excluded)"},
-                    ErrorRow{"TemperatureInfinite", 17, 0.1f, std::numeric_limits<float>::infinity(), kInadmissible,
-                             "temperature inf is not between 1e-20 and 270 (both excluded)"}),
+    testing::Values(
+        ErrorRow{"SubstanceZero", 0, 0.1f, 20.0f, kInadmissible, kUnknownZero},
+        ErrorRow{"SubstanceTwenty", 20, 0.1f, 20.0f, kInadmissible, kUnknownTwenty},
+        ErrorRow{"ConcentrationZero", 17, 0.0f, 20.0f, kInadmissible,
+                 "concentration 0 is not between 0 and 1 (both excluded)"},
+        ErrorRow{"ConcentrationOne", 17, 1.0f, 20.0f, kInadmissible,
+                 "concentration 1 is not between 0 and 1 (both excluded)"},
+        ErrorRow{"ConcentrationNegative", 17, -0.3f, 20.0f, kInadmissible,
+                 "concentration -0.3 is not between 0 and 1 (both excluded)"},
+        ErrorRow{"ConcentrationNaN", 17, std::numeric_limits<float>::quiet_NaN(), 20.0f, kInadmissible,
+                 "concentration nan is not between 0 and 1 (both excluded)"},
+        ErrorRow{"WaterWithConcentration", 19, 0.1f, 20.0f, kInadmissible,
+                 "water takes no concentration: leave it empty or 0"},
+        ErrorRow{"TemperatureZero", 17, 0.1f, 0.0f, kInadmissible,
+                 "temperature 0 °C is outside the range: above 0 °C and below 270 °C; 0 °C and below are not covered"},
+        ErrorRow{
+            "TemperatureOnLowerLimit", 17, 0.1f, 1e-20f, kInadmissible,
+            "temperature 1e-20 °C is outside the range: above 0 °C and below 270 °C (to be exact, above 1e-20 °C)"},
+        ErrorRow{
+            "SaltAt270", 17, 0.1f, 270.0f, kInadmissible,
+            "temperature 270 °C is outside the range: above 0 °C and below 270 °C; 270 °C and above are not covered"},
+        ErrorRow{
+            "WaterAt250", 19, 0.0f, 250.0f, kInadmissible,
+            "temperature 250 °C is outside the range: above 0 °C and below 200 °C; 200 °C and above are not covered"},
+        ErrorRow{
+            "TemperatureInfinite", 17, 0.1f, std::numeric_limits<float>::infinity(), kInadmissible,
+            "temperature inf °C is outside the range: above 0 °C and below 270 °C; 270 °C and above are not covered"}),
     [](const testing::TestParamInfo<ErrorRow>& row) { return std::string(row.param.name); });
 
 // Near saturation the tension factor leaves the single range.

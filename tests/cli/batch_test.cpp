@@ -119,7 +119,9 @@ TEST(Batch, GoodAndBadRowsInInputOrder) {
   EXPECT_EQ(lines[3].substr(0, 12), "H2O,0,100,95");
   ExpectComputed(Cells(lines[3], 10), 19, 0.0f, 100.0f);
   ExpectPublished(Cells(lines[3], 10), 19, 0.0f, 100.0f);
-  EXPECT_EQ(lines[4], "NaCl,0.1,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded),");
+  EXPECT_EQ(lines[4],
+            "NaCl,0.1,270,,,,,,temperature 270 °C is outside the range: above 0 °C and below 270 °C; 270 °C and above "
+            "are not covered,");
   EXPECT_EQ(lines[5],
             "unobtainium,0.1,20,,,,,,\"unknown substance \"\"unobtainium\"\": give its index 1 to 19, its formula "
             "(NaCl) or its name (sodium chloride)\",");

@@ -271,11 +271,17 @@ TEST(CliCompute, SweepReportsRefusedPointsAndComputesTheOthers) {
   EXPECT_EQ(r.exitStatus, 1);
   const std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[1], "H2O,0,0,,,,,,temperature 0 is not between 1e-20 and 200 (both excluded),");
+  EXPECT_EQ(lines[1],
+            "H2O,0,0,,,,,,temperature 0 °C is outside the range: above 0 °C and below 200 °C; 0 °C and below are not "
+            "covered,");
   ExpectRow(lines[2], "H2O", 19, 0.0f, 100.0f);
   ExpectPublishedRow(lines[2], 19, 0.0f, 100.0f);
-  EXPECT_EQ(lines[3], "H2O,0,200,,,,,,temperature 200 is not between 1e-20 and 200 (both excluded),");
-  EXPECT_EQ(lines[4], "H2O,0,300,,,,,,temperature 300 is not between 1e-20 and 200 (both excluded),");
+  EXPECT_EQ(lines[3],
+            "H2O,0,200,,,,,,temperature 200 °C is outside the range: above 0 °C and below 200 °C; 200 °C and above are "
+            "not covered,");
+  EXPECT_EQ(lines[4],
+            "H2O,0,300,,,,,,temperature 300 °C is outside the range: above 0 °C and below 200 °C; 200 °C and above are "
+            "not covered,");
 }
 
 TEST(CliCompute, CsvRecordsKeepTheHeadersCellsWhenPointsFail) {
@@ -321,11 +327,19 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedRow{"ConcentrationZero", {"compute", "-s", "NaCl", "-c", "0", "-t", "20"}, "concentration 0 is not"},
         RefusedRow{"RoundsToOne", {"compute", "-s", "NaCl", "-c", "0.99999999", "-t", "20"}, "concentration 1 is"},
         RefusedRow{"NegativeConcentration", {"compute", "-s", "NaCl", "-c", "-0,3", "-t", "20"}, "-0.3 is not"},
-        RefusedRow{"SaltAt270", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "270"}, "temperature 270 is not"},
-        RefusedRow{"SaltAt280", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "280"}, "between 1e-20 and 270"},
-        RefusedRow{"WaterAt250", {"compute", "-s", "H2O", "-t", "250"}, "between 1e-20 and 200"},
-        RefusedRow{"ZeroTemperature", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "0"}, "temperature 0 is not"},
-        RefusedRow{"LowerLimit", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "1e-20"}, "temperature 1e-20 is not"},
+        RefusedRow{"SaltAt270", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "270"}, "temperature 270 °C is outside"},
+        RefusedRow{"SaltAt280",
+                   {"compute", "-s", "NaCl", "-c", "0.1", "-t", "280"},
+                   "below 270 °C; 270 °C and above are not covered"},
+        RefusedRow{
+            "WaterAt250", {"compute", "-s", "H2O", "-t", "250"}, "below 200 °C; 200 °C and above are not covered"},
+        RefusedRow{
+            "ZeroTemperature",
+            {"compute", "-s", "NaCl", "-c", "0.1", "-t", "0"},
+            "temperature 0 °C is outside the range: above 0 °C and below 270 °C; 0 °C and below are not covered"},
+        RefusedRow{"LowerLimit",
+                   {"compute", "-s", "NaCl", "-c", "0.1", "-t", "1e-20"},
+                   "temperature 1e-20 °C is outside the range"},
         RefusedRow{"WaterWithConcentration", {"compute", "-s", "H2O", "-c", "0.2", "-t", "20"}, "water takes no"},
         RefusedRow{"BeyondSingleRange", {"compute", "-s", "NaCl", "-c", "0.1", "-t", "1e39"}, "single-precision"}),
     [](const ::testing::TestParamInfo<RefusedRow>& row) { return std::string(row.param.name); });
@@ -492,7 +506,9 @@ TEST(CliBatch, GoodAndBadRowsFromStandardInput) {
   EXPECT_EQ(lines[3],
             "K2CO3,0.99,20,,,,,,arithmetic error: value beyond the single-precision range in surface tension factor,");
   ExpectRow(lines[4], "H2O", 19, 0.0f, 100.0f);
-  EXPECT_EQ(lines[5], "CaCl2,0.3,270,,,,,,temperature 270 is not between 1e-20 and 270 (both excluded),");
+  EXPECT_EQ(lines[5],
+            "CaCl2,0.3,270,,,,,,temperature 270 °C is outside the range: above 0 °C and below 270 °C; 270 °C and above "
+            "are not covered,");
   EXPECT_TRUE(lines[6].starts_with("Fe,0.1,20,,,,,,\"unknown substance \"\"Fe\"\"")) << lines[6];
   ExpectRow(lines[7], "Na2SO4", 16, 0.1f, 20.0f);
   ExpectPublishedRow(lines[1], 17, 0.1f, 20.0f);
@@ -545,13 +561,17 @@ TEST_P(CliBatchUnreadable, ExitTwoWithTheLineNumber) {
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, CliBatchUnreadable,
-    ::testing::Values(
-        UnreadableRow{"Empty", "", "the input is empty: the header substance,concentration,temperature is missing"},
-        UnreadableRow{"BadHeader", "substance;concentration;temperature\nNaCl;0.1;20\n",
-                      "line 1: the header must be substance,concentration,temperature"},
-        UnreadableRow{"NoHeader", "NaCl,0.1,20\n", "line 1: the header must be substance,concentration,temperature"},
-        UnreadableRow{"HeaderCellsSwapped", "substance,temperature,concentration\nNaCl,20,0.1\n",
-                      "line 1: the header must be substance,concentration,temperature"}),
+    ::testing::Values(UnreadableRow{"Empty", "",
+                                    "the input is empty: the header substance,concentration,temperature is missing"},
+                      UnreadableRow{"BadHeader", "substance|concentration|temperature\nNaCl|0.1|20\n",
+                                    "line 1: the header must name the columns substance, concentration and "
+                                    "temperature, in any order, separated by commas or semicolons"},
+                      UnreadableRow{"NoHeader", "NaCl,0.1,20\n",
+                                    "line 1: the header must name the columns substance, concentration and "
+                                    "temperature, in any order, separated by commas or semicolons"},
+                      UnreadableRow{"HeaderCellMissing", "substance,temperature\nNaCl,20\n",
+                                    "line 1: the header must name the columns substance, concentration and "
+                                    "temperature, in any order, separated by commas or semicolons"}),
     [](const ::testing::TestParamInfo<UnreadableRow>& row) { return std::string(row.param.name); });
 
 // Rows that are not computed echo their cells: an empty row stays empty, a

@@ -103,13 +103,15 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         FatalRow{"Empty", "", "the input is empty: the header substance,concentration,temperature is missing"},
         FatalRow{"BlankLines", "\n\n", "the input is empty: the header substance,concentration,temperature is missing"},
-        FatalRow{"ColumnsSwapped", "substance,temperature,concentration\n",
-                 "line 1: the header must be substance,concentration,temperature"},
         FatalRow{"TwoColumns", "substance,concentration\n",
-                 "line 1: the header must be substance,concentration,temperature"},
-        FatalRow{"NoHeader", "NaCl,0.1,20\n", "line 1: the header must be substance,concentration,temperature"},
+                 "line 1: the header must name the columns substance, concentration and temperature, in any order, "
+                 "separated by commas or semicolons"},
+        FatalRow{"NoHeader", "NaCl,0.1,20\n",
+                 "line 1: the header must name the columns substance, concentration and temperature, in any order, "
+                 "separated by commas or semicolons"},
         FatalRow{"HeaderQuoteNotClosed", "\"substance,concentration,temperature\n",
-                 "line 1: the header must be substance,concentration,temperature"},
+                 "line 1: the header must name the columns substance, concentration and temperature, in any order, "
+                 "separated by commas or semicolons"},
         FatalRow{"HeaderTooLong", std::string(300000, 'x') + "\nNaCl,0.1,20\n",
                  "line 1: the line is longer than 262144 characters; the header must be "
                  "substance,concentration,temperature"}),

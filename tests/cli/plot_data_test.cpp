@@ -6,6 +6,7 @@
 
 #include <elprops/compute.hpp>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -162,8 +163,14 @@ TEST_P(PlotPoints, AreTheModelsSinglesWithGapsWhereComputeFails) {
 
 PlotOptions Options(std::vector<std::string> substances, std::string property, std::vector<std::string> t,
                     std::vector<std::string> c, std::string axis = "", std::string unit = "") {
-  return PlotOptions{std::move(substances), std::move(property), std::move(t),
-                     std::move(c),          std::move(axis),     std::move(unit)};
+  PlotOptions options;
+  options.substances = std::move(substances);
+  options.property = std::move(property);
+  options.temperatures = std::move(t);
+  options.concentrations = std::move(c);
+  options.axis = std::move(axis);
+  options.unit = std::move(unit);
+  return options;
 }
 
 // Saturation counts: calcium chloride at 0.55 is above saturation below
@@ -272,17 +279,18 @@ TEST(SaturationBoundary, MarkedWhereATemperatureCurveBegins) {
   EXPECT_EQ(boundary.curve, 1u);
   // 0.52551 * exp(0.00156214 * T) = 0.55 at T = ln(0.55 / 0.52551) / 0.00156214.
   EXPECT_NEAR(boundary.x, std::log(static_cast<double>(0.55f) / 0.52551) / 0.00156214, 1e-9);
-  EXPECT_EQ(boundary.label, "насыщение при x = 0,55");
+  EXPECT_EQ(boundary.label, "предел ввода при w = 0,55");
   // The gap ends at the boundary: above it below, values beyond.
   const std::vector<report::PlotPoint>& points = data.figure.panels[0].curves[1].points;
   for (const report::PlotPoint& point : points) {
     EXPECT_EQ(point.value.has_value(), static_cast<double>(point.x) > boundary.x) << point.x;
   }
   ASSERT_EQ(data.figure.notes.size(), 2u);
-  EXPECT_EQ(data.figure.notes[0], "Пропущено точек: 29 из 200 (выше насыщения хлорида кальция: 29)");
+  EXPECT_EQ(data.figure.notes[0],
+            "Пропущено точек: 29 из 200 (выше предела ввода хлорида кальция (как в окне программы): 29)");
   // The literature solubility is 0.5000 at 30 °C and 0.5614 at 40 °C: 0.55
   // is beyond it from 30 to 38.14 °C, the points 30 to 38.
-  EXPECT_EQ(data.figure.notes[1], "Выше растворимости (штриховая линия): 9 из 200 точек");
+  EXPECT_EQ(data.figure.notes[1], "Выше растворимости по литературе (короткие штрихи): 9 из 200 точек");
 }
 
 TEST(SaturationBoundary, MarkedWhereAConcentrationCurveEnds) {
@@ -295,10 +303,10 @@ TEST(SaturationBoundary, MarkedWhereAConcentrationCurveEnds) {
   ASSERT_EQ(data.figure.boundaries.size(), 2u);
   EXPECT_EQ(data.figure.boundaries[0].kind, report::PlotBoundaryKind::Saturation);
   EXPECT_EQ(data.figure.boundaries[0].x, static_cast<double>(0.5421876f));
-  EXPECT_EQ(data.figure.boundaries[0].label, "saturation at t = 20 °C");
+  EXPECT_EQ(data.figure.boundaries[0].label, "input limit at t = 20 °C");
   EXPECT_EQ(data.figure.boundaries[1].kind, report::PlotBoundaryKind::Solubility);
   EXPECT_NEAR(data.figure.boundaries[1].x, 0.4269, 1e-9);
-  EXPECT_EQ(data.figure.boundaries[1].label, "solubility at t = 20 °C (uncertain)");
+  EXPECT_EQ(data.figure.boundaries[1].label, "solubility (lit., uncertain) at t = 20 °C");
 }
 
 // Along a temperature axis in another unit, the curve crosses the
@@ -409,13 +417,13 @@ TEST(SolubilityLine, MarkedOnAConcentrationAxisAtTheTabulatedLimit) {
   const report::PlotBoundary& line = data.figure.boundaries[0];
   EXPECT_EQ(line.kind, report::PlotBoundaryKind::Solubility);
   EXPECT_NEAR(line.x, 0.2641, 1e-9);
-  EXPECT_EQ(line.label, "растворимость при t = 20 °C");
+  EXPECT_EQ(line.label, "растворимость (лит.) при t = 20 °C");
   for (const report::PlotPoint& point : data.figure.panels[0].curves[0].points) {
     EXPECT_EQ(point.beyondSolubility, static_cast<double>(point.x) > 0.2641) << point.x;
   }
   ASSERT_EQ(data.figure.notes.size(), 1u);
   // 0.27 to 0.35: nine points of sixteen.
-  EXPECT_EQ(data.figure.notes[0], "Выше растворимости (штриховая линия): 9 из 16 точек");
+  EXPECT_EQ(data.figure.notes[0], "Выше растворимости по литературе (короткие штрихи): 9 из 16 точек");
 }
 
 TEST(SolubilityLine, NotMarkedOutsideThePlotNorWithoutData) {
@@ -538,8 +546,8 @@ TEST(PlotTexts, LabelsInTheLanguageWithTheLocaleSeparator) {
                                         "Теплоёмкость, Дж/(кг·К)", "Теплопроводность, Вт/(м·К)"};
   ASSERT_EQ(ru.figure.panels.size(), 5u);
   for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(ru.figure.panels[i].axisLabel, ruAxes[i]);
-  EXPECT_EQ(ru.figure.panels[0].curves[0].label, "x = 0,1");
-  EXPECT_EQ(ru.figure.panels[0].curves[1].label, "x = 0,25");
+  EXPECT_EQ(ru.figure.panels[0].curves[0].label, "w = 0,1");
+  EXPECT_EQ(ru.figure.panels[0].curves[1].label, "w = 0,25");
 
   const PlotData en = MakePlotData(*request, PlotLanguage::English, ".");
   EXPECT_EQ(en.figure.title, "Calcium chloride CaCl₂");
@@ -547,7 +555,7 @@ TEST(PlotTexts, LabelsInTheLanguageWithTheLocaleSeparator) {
   const std::vector<std::string> enAxes{"Density, kg/m³", "Viscosity, Pa·s", "Surface tension, N/m",
                                         "Heat capacity, J/(kg·K)", "Thermal conductivity, W/(m·K)"};
   for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(en.figure.panels[i].axisLabel, enAxes[i]);
-  EXPECT_EQ(en.figure.panels[0].curves[1].label, "x = 0.25");
+  EXPECT_EQ(en.figure.panels[0].curves[1].label, "w = 0.25");
   EXPECT_TRUE(en.figure.notes.empty());
 }
 
@@ -556,14 +564,14 @@ TEST(PlotTexts, TemperatureCurvesAndSubstanceCurves) {
   auto request = MakePlotRequest(Options({"NaCl"}, "density", {"20", "37,5"}, {"0.01:0.2:0.01"}), error);
   ASSERT_TRUE(request) << error;
   PlotData data = MakePlotData(*request, PlotLanguage::Russian, ",");
-  EXPECT_EQ(data.figure.xAxisLabel, "Концентрация, кг/кг");
+  EXPECT_EQ(data.figure.xAxisLabel, "Массовая доля w, кг/кг");
   EXPECT_EQ(data.figure.panels[0].curves[0].label, "t = 20 °C");
   EXPECT_EQ(data.figure.panels[0].curves[1].label, "t = 37,5 °C");
 
   request = MakePlotRequest(Options({"NaCl", "KCl"}, "density", {"1:100:1"}, {"0,1"}), error);
   ASSERT_TRUE(request) << error;
   data = MakePlotData(*request, PlotLanguage::English, ".");
-  EXPECT_EQ(data.figure.title, "Solutions at x = 0.1");
+  EXPECT_EQ(data.figure.title, "Solutions at w = 0.1");
   EXPECT_EQ(data.figure.panels[0].curves[0].label, "Sodium chloride NaCl");
   EXPECT_EQ(data.figure.panels[0].curves[1].label, "Potassium chloride KCl");
 }
@@ -708,6 +716,59 @@ INSTANTIATE_TEST_SUITE_P(
                            {"1:100:1"}, {"0.1"}),
                    "a plot takes at most 12 substances", T, 0, 0, 0}),
     [](const testing::TestParamInfo<RequestRow>& row) { return std::string(row.param.name); });
+
+// --- Values that cannot be true ----------------------------------------------------
+
+// Points whose correlations give a value no solution has, as published with
+// the tables they come from (calcium chloride at w = 0.55 and 90 °C has a
+// negative surface tension, barium sulfide at w = 0.67 and 1 °C a negative
+// heat capacity), and an ordinary one: a gap in the curve, the value kept,
+// counted in the note and named in the data.
+struct ImpossibleRow {
+  const char* name;
+  PlotOptions options;  // a temperature axis of two points
+  std::size_t k;        // the point checked
+  bool cannotBeTrue;
+};
+
+void PrintTo(const ImpossibleRow& row, std::ostream* os) { *os << row.name; }
+
+class CannotBeTrue : public testing::TestWithParam<ImpossibleRow> {};
+
+TEST_P(CannotBeTrue, IsAGapWithItsValueKeptAndCounted) {
+  const ImpossibleRow& row = GetParam();
+  std::string error;
+  const std::optional<PlotRequest> request = MakePlotRequest(row.options, error);
+  ASSERT_TRUE(request) << error;
+  const PlotData data = MakePlotData(*request, PlotLanguage::English, ".");
+  const report::PlotCurve& curve = data.figure.panels[0].curves[0];
+  const report::PlotPoint& point = curve.points[row.k];
+  ASSERT_TRUE(point.value.has_value());
+  EXPECT_EQ(point.cannotBeTrue, row.cannotBeTrue);
+  EXPECT_EQ(*point.value <= 0.0f, row.cannotBeTrue) << *point.value;
+  std::size_t atOrBelowZero = 0;
+  for (const report::PlotPoint& p : curve.points) atOrBelowZero += p.value && *p.value <= 0.0f ? 1 : 0;
+  EXPECT_EQ(data.cannotBeTrue, atOrBelowZero);
+  bool inRun = false;
+  for (const auto& [begin, end] : report::ContiguousRuns(curve)) inRun = inRun || (begin <= row.k && row.k < end);
+  EXPECT_EQ(inRun, !row.cannotBeTrue);
+  const std::string n = std::to_string(atOrBelowZero);
+  const std::string note = "Not drawn, the value cannot be true (≤ 0): " + n + " of 2 points (" +
+                           std::string(describe(request->properties[0]).words) + ": " + n + ")";
+  const bool noted = std::find(data.figure.notes.begin(), data.figure.notes.end(), note) != data.figure.notes.end();
+  EXPECT_EQ(noted, row.cannotBeTrue);
+  EXPECT_EQ(PlotDataCsv(*request, data).find(",cannot_be_true") != std::string::npos, row.cannotBeTrue);
+}
+
+INSTANTIATE_TEST_SUITE_P(Published, CannotBeTrue,
+                         testing::Values(ImpossibleRow{"CalciumChlorideSurfaceTension",
+                                                       Options({"CaCl2"}, "surface_tension", {"89:90:1"}, {"0.55"}), 1,
+                                                       true},
+                                         ImpossibleRow{"BariumSulfideHeatCapacity",
+                                                       Options({"BaS"}, "heat_capacity", {"1:2:1"}, {"0.67"}), 0, true},
+                                         ImpossibleRow{"SodiumChlorideDensity",
+                                                       Options({"NaCl"}, "density", {"19:20:1"}, {"0.1"}), 1, false}),
+                         [](const testing::TestParamInfo<ImpossibleRow>& row) { return std::string(row.param.name); });
 
 // --- Language and size -------------------------------------------------------------
 

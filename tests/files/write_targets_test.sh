@@ -28,7 +28,7 @@ WRITERS=(plot-svg plot-pdf plot-png protocol-pdf)
 write() {
   status=0
   case $1 in
-    plot-*) "$cli" plot -s NaCl -p all -t 1:100:0.05 -c 0.1 -c 0.2 -o "$2" ;;
+    plot-*) "$cli" plot -s NaCl -p all -t 1:100:0.05 -c 0.1 -c 0.2 --format "${1#plot-}" -o "$2" ;;
     protocol-pdf) "$cli" protocol "$work/points.csv" --pdf "$2" ;;
   esac 2>"$work/err" || status=$?
 }
@@ -92,7 +92,6 @@ standard_output() { # "-" and links to the open standard output, into a file and
   ln -s /proc/self/fd/1 "$d/out.$e"
   for to in file pipe; do
     for name in - "$d/out.$e"; do
-      [ "$name" = - ] && [ "$1" != protocol-pdf ] && continue # plots name their format by the extension
       if [ $to = file ]; then
         write "$1" "$name" >"$d/got"
       else

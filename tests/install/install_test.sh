@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, checks what is there, moves
-# the prefix elsewhere and builds the example against it: with
-# find_package(elprops CONFIG REQUIRED) and with pkg-config. Both programs
+# the prefix elsewhere and builds the examples (C++ and C) against it: with
+# find_package(elprops CONFIG REQUIRED) and with pkg-config. Every program
 # must print the sodium chloride worked example.
 #
 # With PYTHON and PYTHON_DIR (when the Python module is built) the package
@@ -44,7 +44,7 @@ soname=$(LC_ALL=C readelf -d "$lib" | sed -n 's/.*Library soname: \[\(.*\)\].*/\
 [ -L "$libdir/$soname" ] || fail "no link $soname"
 
 expected=(
-  include/elprops/elprops.hpp include/elprops/compute.hpp include/elprops/substance.hpp
+  include/elprops/elprops.h include/elprops/elprops.hpp include/elprops/compute.hpp include/elprops/substance.hpp
   include/elprops/saturation.hpp include/elprops/export.hpp include/elprops/version.hpp
   "$libdir_rel/cmake/elprops/elpropsConfig.cmake" "$libdir_rel/cmake/elprops/elpropsConfigVersion.cmake"
   "$libdir_rel/cmake/elprops/elpropsTargets.cmake" "$libdir_rel/pkgconfig/elprops.pc"
@@ -54,7 +54,7 @@ if [ "$with_qt" = ON ]; then
     bin/elprops bin/elprops-cli share/applications/elprops.desktop
     share/icons/hicolor/scalable/apps/elprops.svg share/metainfo/invalid.elprops.elprops.metainfo.xml
     share/man/man1/elprops.1.gz share/man/man1/elprops-cli.1.gz
-    share/bash-completion/completions/elprops-cli
+    share/bash-completion/completions/elprops-cli share/doc/elprops/accuracy.md share/doc/elprops/validity.md
   )
 fi
 for f in "${expected[@]}"; do
@@ -110,6 +110,12 @@ check_example() {
   fi
   if [ "$(tail -n +2 <<<"$out")" != "$(expected_output)" ]; then
     fail "$how: the printed properties are not the worked example"
+  fi
+  # The C example prints each float's shortest text.
+  if ! out=$(LD_LIBRARY_PATH="$libdir" "$program"_c); then
+    fail "$how: the C example did not run"
+  elif ! grep -qx 'density               1070.6378 kg/m3' <<<"$out"; then
+    fail "$how: the C example printed: $out"
   fi
 }
 

@@ -37,13 +37,15 @@ ALLOWED = {
 EXTRA_FOLDERS = {"include": "api"}
 # Code that sees elprops only through its public headers.
 PUBLIC_ONLY = {"include", "examples", "python"}
-PUBLIC_INCLUDE = re.compile(r"^(elprops/[A-Za-z0-9_]+\.hpp|[a-z0-9_]+)$")
+PUBLIC_INCLUDE = re.compile(r"^(elprops/[A-Za-z0-9_]+\.h(pp)?|[a-z0-9_]+)$")
+# The C standard library's headers, for C code (and headers that may be C).
+C_STANDARD_INCLUDE = re.compile(r"^[a-z0-9_]+\.h$")
 # Third-party headers such code may include besides.
 PUBLIC_EXTRA = {"python": re.compile(r"^pybind11/[A-Za-z0-9_/]+\.h$")}
 # Such code that may include its own headers besides, named by their folder.
 PUBLIC_OWN = {"python"}
 QT_ALLOWED = {"qt", "plot", "app", "cli", "tests/qt", "bench"}
-SOURCE_SUFFIXES = {".h", ".hpp", ".cpp"}
+SOURCE_SUFFIXES = {".h", ".hpp", ".cpp", ".c"}
 
 LOCAL_INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 SYSTEM_INCLUDE = re.compile(r"^\s*#\s*include\s+<([^>]+)>")
@@ -85,7 +87,8 @@ def main(root):
             for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
                 local = LOCAL_INCLUDE.match(line)
                 system = SYSTEM_INCLUDE.match(line)
-                public = system and (PUBLIC_INCLUDE.match(system.group(1)) or (extra and extra.match(system.group(1))))
+                public = system and (PUBLIC_INCLUDE.match(system.group(1)) or (extra and extra.match(system.group(1)))
+                                     or (path.suffix in {".c", ".h"} and C_STANDARD_INCLUDE.match(system.group(1))))
                 own = local and folder in PUBLIC_OWN and local.group(1).startswith(folder + "/")
                 if public_only and ((local and not own) or (system and not public)):
                     name = local.group(1) if local else system.group(1)
@@ -113,7 +116,7 @@ def main(root):
 
 
 # The documents whose layer tables follow ALLOWED.
-DOCUMENTS = ("README.md", "docs/architecture.md")
+DOCUMENTS = ("docs/developing.md", "docs/architecture.md")
 TABLE_HEADER = re.compile(r"^\|\s*(Layer|Folder)\s*\|.*\|\s*Uses\s*\|\s*$")
 
 

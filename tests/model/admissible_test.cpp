@@ -49,11 +49,19 @@ INSTANTIATE_TEST_SUITE_P(
         LimitRow{"ConcentrationNotANumber", 3, std::nanf(""), 20.0f,
                  "concentration nan is not between 0 and 1 (both excluded)"},
         LimitRow{"SaltAt250", 17, 0.1f, 250.0f, nullptr},
-        LimitRow{"SaltAt280", 17, 0.1f, 280.0f, "temperature 280 is not between 1e-20 and 270 (both excluded)"},
-        LimitRow{"SaltOnUpperLimit", 17, 0.1f, 270.0f, "temperature 270 is not between 1e-20 and 270 (both excluded)"},
-        LimitRow{"OnLowerLimit", 17, 0.1f, 1e-20f, "temperature 1e-20 is not between 1e-20 and 270 (both excluded)"},
+        LimitRow{
+            "SaltAt280", 17, 0.1f, 280.0f,
+            "temperature 280 °C is outside the range: above 0 °C and below 270 °C; 270 °C and above are not covered"},
+        LimitRow{
+            "SaltOnUpperLimit", 17, 0.1f, 270.0f,
+            "temperature 270 °C is outside the range: above 0 °C and below 270 °C; 270 °C and above are not covered"},
+        LimitRow{
+            "OnLowerLimit", 17, 0.1f, 1e-20f,
+            "temperature 1e-20 °C is outside the range: above 0 °C and below 270 °C (to be exact, above 1e-20 °C)"},
         LimitRow{"JustAboveLowerLimit", 17, 0.1f, std::nextafter(1e-20f, 1.0f), nullptr},
-        LimitRow{"WaterAt250", 19, 0.0f, 250.0f, "temperature 250 is not between 1e-20 and 200 (both excluded)"},
+        LimitRow{
+            "WaterAt250", 19, 0.0f, 250.0f,
+            "temperature 250 °C is outside the range: above 0 °C and below 200 °C; 200 °C and above are not covered"},
         LimitRow{"WaterJustBelowItsLimit", 19, 0.0f, std::nextafter(200.0f, 0.0f), nullptr},
         LimitRow{"WaterWithConcentration", 19, 0.1f, 20.0f, "water takes no concentration: leave it empty or 0"}),
     [](const testing::TestParamInfo<LimitRow>& row) { return std::string(row.param.name); });

@@ -160,9 +160,9 @@ INADMISSIBLE = [
     ("concentration 0 for a salt", "NaCl", 0, 20, "concentration 0 is not between 0 and 1 (both excluded)"),
     ("negative concentration", "KCl", -0.3, 20, "concentration -0.3 is not between 0 and 1 (both excluded)"),
     ("concentration for water", "H2O", 0.1, 20, "water takes no concentration: leave it empty or 0"),
-    ("temperature at the limit", "NaCl", 0.1, 270, "temperature 270 is not between 1e-20 and 270 (both excluded)"),
-    ("water at its limit", "H2O", 0, 200, "temperature 200 is not between 1e-20 and 200 (both excluded)"),
-    ("temperature 0", "NaCl", 0.1, 0, "temperature 0 is not between 1e-20 and 270 (both excluded)"),
+    ("temperature at the limit", "NaCl", 0.1, 270, "temperature 270 °C is outside the range: above 0 °C and below 270 °C; 270 °C and above are not covered"),
+    ("water at its limit", "H2O", 0, 200, "temperature 200 °C is outside the range: above 0 °C and below 200 °C; 200 °C and above are not covered"),
+    ("temperature 0", "NaCl", 0.1, 0, "temperature 0 °C is outside the range: above 0 °C and below 270 °C; 0 °C and below are not covered"),
     ("unknown index", 25, 0.1, 20, unknown(25)),
     ("index 0", 0, 0.1, 20, unknown(0)),
     ("index beyond an int", 2**40, 0.1, 20, unknown(1099511627776)),
@@ -209,7 +209,7 @@ class ErrorsOfOnePoint(unittest.TestCase):
     def test_numbers_beyond_a_single_become_infinite_and_are_refused(self):
         with self.assertRaises(elprops.InadmissibleError) as raised:
             elprops.compute("NaCl", 0.1, 1e300)
-        self.assertEqual(str(raised.exception), "temperature inf is not between 1e-20 and 270 (both excluded)")
+        self.assertEqual(str(raised.exception), "temperature inf °C is outside the range: above 0 °C and below 270 °C; 270 °C and above are not covered")
 
 
 class ErrorsInArrays(unittest.TestCase):

@@ -51,13 +51,14 @@ class SolveOnePoint(unittest.TestCase):
                 answer, = elprops.solve("NaCl", 20, "density", 1070.6378, unit=unit)
                 self.assertAlmostEqual(answer.concentration, value, delta=1e-9 * value)
 
-    def test_concentration_is_a_plain_float_in_every_unit(self):
-        # Answer.concentration is a float whatever the unit (mass_fraction is a
-        # Single, the float subclass holding a single-precision value).
+    def test_concentration_is_a_float_in_every_unit(self):
+        # Answer.concentration is a float whatever the unit; in the fraction it
+        # is the mass fraction itself, a Single (the float subclass holding a
+        # single-precision value), which prints without a double's tail.
         for unit in ("fraction", "percent", "molality", "molarity", "g/L"):
             with self.subTest(unit):
                 answer, = elprops.solve("NaCl", 20, "density", 1070.6378, unit=unit)
-                self.assertIs(type(answer.concentration), float)
+                self.assertIs(type(answer.concentration), elprops.Single if unit == "fraction" else float)
                 self.assertIs(type(answer.mass_fraction), elprops.Single)
 
     def test_bad_arguments(self):
@@ -175,6 +176,15 @@ class Units(unittest.TestCase):
             with self.subTest(formula):
                 self.assertAlmostEqual(elprops.standard_molar_mass(formula), published, delta=0.005)
 
+    def test_numbers_print_as_their_shortest_text(self):
+        # Molar masses summed by hand from the atomic weights (N 14.007, H 1.008,
+        # S 32.06, O 15.999, Ca 40.078, Cl 35.45); the worked example's answer.
+        (answer,) = elprops.solve("NaCl", 20, "density", 1070.6378)
+        for value, text in ((elprops.standard_molar_mass("(NH4)2SO4"), "132.134"),
+                            (elprops.standard_molar_mass("CaCl2"), "110.978"), (answer.concentration, "0.1"),
+                            (answer.achieved, "1070.6378")):
+            self.assertEqual(repr(value), text)
+
 
 class Documentation(unittest.TestCase):
     def test_new_functions_have_docstrings_and_examples_that_run(self):
@@ -188,6 +198,31 @@ class Documentation(unittest.TestCase):
                 for test in finder.find(function, name, globs={"elprops": elprops, "np": np}):
                     runner.run(test)
                 self.assertEqual(runner.failures, 0)
+
+
+class DerivedAndTemperature(unittest.TestCase):
+    # The worked example as published to seven digits: rho, mu, c_p, lambda.
+    RHO, MU, CP, LAMBDA = 1070.638, 0.001208059, 3747.392, 0.5867352
+
+    def test_derived_quantities_of_the_worked_example_by_hand(self):
+        d = elprops.compute_derived("NaCl", 0.1, 20)
+        for got, by_hand in ((d.prandtl_number, self.MU * self.CP / self.LAMBDA),
+                             (d.kinematic_viscosity, self.MU / self.RHO),
+                             (d.volumetric_heat_capacity, self.RHO * self.CP)):
+            self.assertAlmostEqual(got / by_hand, 1.0, delta=2e-6)
+        arrays = elprops.compute_derived("NaCl", [0.1, 1.5], 20)
+        self.assertEqual(arrays.prandtl_number[0], d.prandtl_number)
+        self.assertTrue(np.isnan(arrays.prandtl_number[1]))
+        self.assertIn("not between 0 and 1", arrays.error[1])
+
+    def test_temperature_and_derived_solves_find_the_point_again(self):
+        mu = elprops.compute("CaCl2", 0.25, 30).viscosity
+        answers = elprops.solve_temperature("CaCl2", 0.25, "viscosity", mu)
+        self.assertTrue(any(a.run_first <= 30 <= a.run_last for a in answers))
+        pr = elprops.compute_derived("NaCl", 0.1, 20).prandtl_number
+        self.assertAlmostEqual(elprops.solve("NaCl", 20, "prandtl", pr)[0].mass_fraction, 0.1, delta=1e-4)
+        with self.assertRaises(ValueError):
+            elprops.solve_temperature("NaCl", 0.1, "enthalpy", 1.0)
 
 
 if __name__ == "__main__":

@@ -12,7 +12,7 @@ from support import elprops
 # to 0.2641 at 20 °C, the solid being the anhydrous salt).
 ABOVE_SOLUBILITY = "above the solubility of NaCl at 20 °C (0.2641; the solid is NaCl)"
 BOILING = ("above 100 °C the solution boils at atmospheric pressure unless it is kept under pressure, "
-           "and the correlations are less accurate (docs/accuracy.md)")
+           "and the correlations are less accurate (/usr/share/doc/elprops/accuracy.md)")
 NO_DATA_AT_150 = "no solubility data at this temperature (150 °C) for NaCl"
 
 

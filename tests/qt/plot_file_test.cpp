@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "tests/cli/cli_runner.h"
+#include "tests/cli/csv_table.h"
 
 namespace elprops::cli {
 namespace {
@@ -211,7 +212,7 @@ TEST(PlotSvg, ParsesWithRussianLabelsAsTextAndOneCurvePerValue) {
   EXPECT_TRUE(HasText(svg, "Хлорид кальция CaCl₂"));
   EXPECT_TRUE(HasText(svg, "Температура, °C"));
   EXPECT_TRUE(HasText(svg, "Вязкость, Па·с"));
-  for (const char* legend : {"x = 0,1", "x = 0,2", "x = 0,3"}) EXPECT_TRUE(HasText(svg, legend)) << legend;
+  for (const char* legend : {"w = 0,1", "w = 0,2", "w = 0,3"}) EXPECT_TRUE(HasText(svg, legend)) << legend;
   // The ticks of the viscosity carry the locale's decimal comma.
   EXPECT_TRUE(std::any_of(svg.texts.begin(), svg.texts.end(),
                           [](const std::string& t) { return t.starts_with("0,00") && !Contains(t, "."); }));
@@ -234,7 +235,7 @@ TEST(PlotSvg, EnglishWithADecimalPointUnderThePlainLocale) {
   const SvgContent svg = ReadSvg(out);
   ASSERT_TRUE(svg.wellFormed) << svg.error;
   EXPECT_TRUE(HasText(svg, "Sodium chloride NaCl"));
-  EXPECT_TRUE(HasText(svg, "Concentration, kg/kg"));
+  EXPECT_TRUE(HasText(svg, "Mass fraction w, kg/kg"));
   EXPECT_TRUE(HasText(svg, "Density, kg/m³"));
   EXPECT_TRUE(HasText(svg, "t = 20 °C"));
   EXPECT_TRUE(HasText(svg, "t = 80 °C"));
@@ -251,7 +252,7 @@ TEST(PlotSvg, LanguageOptionKeepsTheLocaleSeparator) {
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const SvgContent svg = ReadSvg(out);
   ASSERT_TRUE(svg.wellFormed) << svg.error;
-  EXPECT_TRUE(HasText(svg, "Solutions at x = 0,1"));
+  EXPECT_TRUE(HasText(svg, "Solutions at w = 0,1"));
   EXPECT_TRUE(HasText(svg, "Sodium chloride NaCl"));
   EXPECT_TRUE(HasText(svg, "Potassium chloride KCl"));
   EXPECT_TRUE(HasText(svg, "Temperature, °C"));
@@ -259,18 +260,20 @@ TEST(PlotSvg, LanguageOptionKeepsTheLocaleSeparator) {
 }
 
 // Calcium chloride at 0.55 is above saturation up to 29.16 degrees: the
-// curve starts after a gap of 29 points, at the dashed boundary.
+// curve starts after a gap of 29 points, at the solid boundary of the input limit.
 TEST(PlotSvg, SaturationCrossedHasTheBoundaryAndAGap) {
   PlotFolder folder;
   const std::string out = folder.File("s.svg");
   const CliRun run =
       RunCli(PlotArgs({"-s", "CaCl2", "-p", "density", "-t", "1:100:1", "-c", "0.5", "-c", "0.55"}, out), "", kRussian);
   EXPECT_EQ(run.exitStatus, 1) << "drawn with points left out";
-  EXPECT_TRUE(Contains(run.err, "29 of 200 points left out: 29 above the saturation of calcium chloride")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "29 of 200 points left out: 29 above the window's input limit of calcium chloride"))
+      << run.err;
   const SvgContent svg = ReadSvg(out);
   ASSERT_TRUE(svg.wellFormed) << svg.error;
-  EXPECT_TRUE(HasText(svg, "насыщение при x = 0,55"));
-  EXPECT_TRUE(HasText(svg, "Пропущено точек: 29 из 200 (выше насыщения хлорида кальция: 29)"));
+  EXPECT_TRUE(HasText(svg, "предел ввода при w = 0,55"));
+  EXPECT_TRUE(
+      HasText(svg, "Пропущено точек: 29 из 200 (выше предела ввода хлорида кальция (как в окне программы): 29)"));
   // Both curves are partly beyond the literature solubility (0.5000 at
   // 30 °C, 0.5614 at 40 °C) and drawn in a solid and a dashed stretch each,
   // which meet at a point: joined, there is one line per curve.
@@ -291,9 +294,10 @@ TEST(PlotSvg, SaturationCrossedHasTheBoundaryAndAGap) {
   EXPECT_EQ(cut.points.size(), 71u);
   std::vector<SvgContent::Stroke> boundaries;
   for (const SvgContent::Stroke& line : svg.lines) {
-    if (line.dashed) boundaries.push_back(line);
+    const bool vertical = !line.points.empty() && line.points.front().first == line.points.back().first;
+    if (!line.dashed && vertical && line.colour == cut.colour) boundaries.push_back(line);
   }
-  ASSERT_EQ(boundaries.size(), 1u);
+  ASSERT_EQ(boundaries.size(), 1u) << "the input limit, a solid line";
   const double boundaryX = boundaries[0].points.front().first;
   EXPECT_EQ(boundaries[0].colour, cut.colour) << "drawn in the colour of its curve";
   // Between the 29th and the 30th point of the full curve, and the cut
@@ -313,8 +317,8 @@ TEST(PlotSvg, BeyondTheSolubilityDashedWithTheLineLabelled) {
   EXPECT_EQ(run.exitStatus, 0) << "beyond the solubility is drawn, not left out: " << run.err;
   const SvgContent svg = ReadSvg(out);
   ASSERT_TRUE(svg.wellFormed) << svg.error;
-  EXPECT_TRUE(HasText(svg, "solubility at t = 20 °C"));
-  EXPECT_TRUE(HasText(svg, "Above the solubility (dashed): 9 of 16 points"));
+  EXPECT_TRUE(HasText(svg, "solubility (lit.) at t = 20 °C"));
+  EXPECT_TRUE(HasText(svg, "Above the solubility in the literature (short dashes): 9 of 16 points"));
   ASSERT_EQ(svg.paths.size(), 2u) << "a solid stretch and a dashed one";
   EXPECT_FALSE(svg.paths[0].dashed);
   EXPECT_TRUE(svg.paths[1].dashed);
@@ -379,7 +383,7 @@ TEST(PlotPdf, AllPanelsWithTitleAndUnitsAsText) {
   ASSERT_TRUE(text) << "pdftotext could not read the file";
   for (const char* part :
        {"Хлорид кальция CaCl₂", "Температура, °C", "Плотность, кг/м³", "Вязкость, Па·с", "Поверхностное натяжение, Н/м",
-        "Теплоёмкость, Дж/(кг·К)", "Теплопроводность, Вт/(м·К)", "x = 0,1", "x = 0,3"}) {
+        "Теплоёмкость, Дж/(кг·К)", "Теплопроводность, Вт/(м·К)", "w = 0,1", "w = 0,3"}) {
     EXPECT_TRUE(Contains(*text, part)) << part << " not in\n" << *text;
   }
   const auto page = PageSize(out);
@@ -404,6 +408,120 @@ TEST(PlotPdf, PageOfTheSizeAskedInMillimetres) {
   ASSERT_TRUE(text);
   EXPECT_TRUE(Contains(*text, "Water H₂O"));
   EXPECT_TRUE(Contains(*text, "Heat capacity, J/(kg·K)"));
+}
+
+// --- For a report: standard output, pixel density, the plotted points -------------
+
+struct StdoutRow {
+  const char* format;
+  std::string header;  // how every file of the format begins
+};
+
+void PrintTo(const StdoutRow& row, std::ostream* os) { *os << row.format; }
+
+class PlotToStandardOutput : public ::testing::TestWithParam<StdoutRow> {};
+
+TEST_P(PlotToStandardOutput, WritesTheWholePictureThere) {
+  const CliRun run = RunCli(
+      {"plot", "-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1", "-o", "-", "--format", GetParam().format},
+      "", kPlain);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.out.substr(0, GetParam().header.size()), GetParam().header);
+  if (std::string(GetParam().format) == "png") {
+    EXPECT_FALSE(QImage::fromData(QByteArray(run.out.data(), static_cast<qsizetype>(run.out.size()))).isNull());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PlotToStandardOutput,
+                         ::testing::Values(StdoutRow{"png", std::string("\x89PNG\r\n\x1a\n", 8)},
+                                           StdoutRow{"svg", "<?xml"}, StdoutRow{"pdf", "%PDF-"}),
+                         [](const ::testing::TestParamInfo<StdoutRow>& row) { return std::string(row.param.format); });
+
+// An SVG of the default 1200 pixels is 210 mm wide, the width of an A4 page.
+TEST(PlotSvg, WidthAndHeightInMillimetres) {
+  const CliRun run = RunCli(
+      {"plot", "-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1", "-o", "-", "--format", "svg"}, "", kPlain);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const std::size_t at = run.out.find("width=\"");
+  ASSERT_NE(at, std::string::npos);
+  const double width = std::strtod(run.out.c_str() + at + 7, nullptr);
+  EXPECT_NEAR(width, 1200.0 / 145.0 * 25.4, 0.01);
+  EXPECT_TRUE(Contains(run.out.substr(at, 20), "mm\"")) << run.out.substr(at, 20);
+}
+
+struct DpiRow {
+  const char* name;
+  std::vector<std::string> args;
+  int width, height;  // the size asked times dpi/96, rounded
+  int dotsPerMetre;   // dpi / 0.0254, rounded
+};
+
+void PrintTo(const DpiRow& row, std::ostream* os) { *os << row.name; }
+
+class PlotDpi : public ::testing::TestWithParam<DpiRow> {};
+
+TEST_P(PlotDpi, ScalesThePixelsAndSaysSo) {
+  PlotFolder folder;
+  const std::string out = folder.File("d.png");
+  std::vector<std::string> args{"-s", "NaCl", "-p", "all", "-t", "1:100:1", "-c", "0.1"};
+  args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+  const CliRun run = RunCli(PlotArgs(args, out), "", kPlain);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const QImage image(QString::fromStdString(out));
+  EXPECT_EQ(image.width(), GetParam().width);
+  EXPECT_EQ(image.height(), GetParam().height);
+  EXPECT_EQ(image.dotsPerMeterX(), GetParam().dotsPerMetre);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PlotDpi,
+                         ::testing::Values(DpiRow{"Default", {"--size", "600x400"}, 600, 400, 3780},
+                                           DpiRow{"Double", {"--size", "600x400", "--dpi", "192"}, 1200, 800, 7559},
+                                           DpiRow{"Print", {"--size", "480x320", "--dpi", "300"}, 1500, 1000, 11811}),
+                         [](const ::testing::TestParamInfo<DpiRow>& row) { return std::string(row.param.name); });
+
+// The points of sodium chloride at w = 0.1 and 20 °C read back, with the
+// reference values Laliberté (2009) publishes for it: 1070.75 kg/m³,
+// 1.1905 mPa·s and 3728 J/(kg·K), each in the unit asked.
+TEST(PlotData, TheCsvHoldsThePlottedPointsAndTheReference) {
+  PlotFolder folder;
+  const std::string out = folder.File("p.svg");
+  const std::string data = folder.File("p.csv");
+  const CliRun run = RunCli(PlotArgs({"-s", "NaCl", "-p", "all", "-t", "20", "-c", "0.05:0.1:0.05", "--reference",
+                                      "--viscosity-unit", "mPa·s", "--heat-capacity-unit", "kJ/(kg·K)", "--data", data},
+                                     out),
+                            "", kRussian);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const testing::CsvTable table(Slurp(data));
+  ASSERT_TRUE(table.Error().empty()) << table.Error();
+  ASSERT_EQ(table.RowCount(), 10u) << "five panels of two points";
+  const std::map<std::string, std::pair<std::string, double>> published{
+      {"density", {"kg/m³", 1070.75}}, {"viscosity", {"mPa·s", 1.1905}}, {"heat_capacity", {"kJ/(kg·K)", 3.728}}};
+  std::size_t checked = 0;
+  for (std::size_t row = 0; row < table.RowCount(); ++row) {
+    const auto property = table.Get(row, "property");
+    const auto it = published.find(property.value_or(""));
+    if (table.Get(row, "concentration") != "0.1" || it == published.end()) continue;
+    ++checked;
+    EXPECT_EQ(table.Get(row, "temperature_C"), "20");
+    EXPECT_EQ(table.Get(row, "unit"), it->second.first);
+    EXPECT_EQ(table.Get(row, "point"), "drawn");
+    EXPECT_EQ(table.Get(row, "reference_source"), "Laliberté 2009");
+    EXPECT_EQ(table.Get(row, "reference_span"), "inside");
+    const double reference = std::strtod(table.Get(row, "reference").value_or("").c_str(), nullptr);
+    EXPECT_NEAR(reference, it->second.second, it->second.second * 1e-4) << *property;
+  }
+  EXPECT_EQ(checked, 3u);
+  // Water, which no reference model covers: the reference's cells empty.
+  const CliRun water = RunCli(
+      PlotArgs({"-s", "H2O", "-p", "density", "-t", "1:2:1", "--reference", "--data", "-", "--format", "svg"}, out), "",
+      kPlain);
+  ASSERT_EQ(water.exitStatus, 0) << water.err;
+  const testing::CsvTable rows(water.out);
+  ASSERT_EQ(rows.RowCount(), 2u) << water.out;
+  for (std::size_t row = 0; row < 2; ++row) {
+    EXPECT_EQ(rows.FieldCount(row), 11u) << water.out;
+    EXPECT_EQ(rows.Get(row, "reference_source"), "");
+  }
 }
 
 // --- Output and usage ----------------------------------------------------------
@@ -464,6 +582,12 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageRow{"BadSize",
                                {"-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1", "--size", "big"},
                                "--size \"big\""},
+                      UsageRow{"DpiOutOfRange",
+                               {"-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1", "--dpi", "5"},
+                               "--dpi 5"},
+                      UsageRow{"UnknownViscosityUnit",
+                               {"-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1", "--viscosity-unit", "P"},
+                               "--viscosity-unit \"P\": give Pa·s or mPa·s"},
                       UsageRow{"BadLanguage",
                                {"-s", "NaCl", "-p", "density", "-t", "1:100:1", "-c", "0.1", "--lang", "fr"},
                                "--lang \"fr\""}),

@@ -19,7 +19,7 @@ namespace {
 
 struct RunsRow {
   const char* name;
-  const char* pattern;  // '#' a point with a value, '.' a gap
+  const char* pattern;  // '#' a point with a value, '.' a gap, '!' a value that cannot be true
   std::vector<std::pair<std::size_t, std::size_t>> runs;
 };
 
@@ -33,8 +33,9 @@ TEST_P(Runs, NeverSpanAGap) {
   for (const char* c = GetParam().pattern; *c != '\0'; ++c) {
     PlotPoint point;
     point.x = x++;
-    if (*c == '#') {
+    if (*c == '#' || *c == '!') {
       point.value = x;
+      point.cannotBeTrue = *c == '!';
     } else {
       point.gap = PlotGap::ArithmeticFault;
     }
@@ -49,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(Patterns, Runs,
                                          RunsRow{"GapInside", "##.##", {{0, 2}, {3, 5}}},
                                          RunsRow{"GapsAtBothEnds", "..###..", {{2, 5}}},
                                          RunsRow{"LonePoints", "#.#.#", {{0, 1}, {2, 3}, {4, 5}}},
-                                         RunsRow{"LongGap", "#....##", {{0, 1}, {5, 7}}}),
+                                         RunsRow{"LongGap", "#....##", {{0, 1}, {5, 7}}},
+                                         RunsRow{"CannotBeTrueIsAGap", "##!##", {{0, 2}, {3, 5}}}),
                          [](const testing::TestParamInfo<RunsRow>& row) { return std::string(row.param.name); });
 
 // --- Dashed stretches beyond the solubility ---------------------------------
