@@ -108,22 +108,31 @@ def _empty(problems):
     return problems == _EMPTY  # noqa: E711  (elementwise on an object array)
 
 
+def _each_substance(np, names, call):
+    """call(name, cells) for each substance among the points (cells: where it
+    is), which fills in their values and answers their messages; a substance
+    the module refuses gives its message to all its cells. The messages."""
+    errors = np.full(names.shape, "", dtype=object)
+    for name in set(names.flat):
+        cells = names == name
+        try:
+            errors[cells] = call(name, cells)
+        except ValueError as error:
+            errors[cells] = str(error)
+    return errors
+
+
 def _mass_fractions(elprops, np, names, concentration, temperature, unit):
     """The mass fractions of the concentrations in the unit, and per cell why none."""
     if unit == "fraction":
         return concentration, np.full(concentration.shape, "", dtype=object)
     fractions = np.full(concentration.shape, np.nan)
-    errors = np.full(concentration.shape, "", dtype=object)
-    for name in set(names.flat):
-        cells = names == name
-        try:
-            converted = elprops.to_mass_fraction(name, concentration[cells], unit, temperature[cells])
-        except ValueError as error:
-            errors[cells] = str(error)
-            continue
+
+    def convert(name, cells):
+        converted = elprops.to_mass_fraction(name, concentration[cells], unit, temperature[cells])
         fractions[cells] = converted.mass_fraction
-        errors[cells] = converted.error
-    return fractions, errors
+        return converted.error
+    return fractions, _each_substance(np, names, convert)
 
 
 def _shape(np, *arrays):
@@ -133,27 +142,33 @@ def _shape(np, *arrays):
         raise _Refused("the ranges do not fit together: give ranges of one size, or a row and a column") from None
 
 
-def _compute_point(arguments):
-    """compute_many over the broadcast arguments: the record, the merged
-    problems per cell, and whether every argument was a single value."""
-    substance, concentration, temperature, unit = arguments
-    elprops, np = _module()
+def _points(elprops, np, substance, concentration, temperature, unit):
+    """The points of the arguments, broadcast together: substances, mass
+    fractions, temperatures, the problems per cell, and whether every
+    argument was a single value."""
     unit = _text(unit, "unit", "fraction")
     names, name_problems = _substances(substance, np)
     concentrations, concentration_problems = _numbers(concentration, "concentration", np)
     temperatures, temperature_problems = _numbers(temperature, "temperature", np)
     shape = _shape(np, names, concentrations, temperatures)
     names, concentrations, temperatures = (np.broadcast_to(a, shape) for a in (names, concentrations, temperatures))
-    problems = _first_problem(*(np.broadcast_to(p, shape) for p in
-                                (name_problems, concentration_problems, temperature_problems)))
     fractions, conversion_errors = _mass_fractions(elprops, np, names, concentrations, temperatures, unit)
+    problems = _first_problem(*(np.broadcast_to(p, shape) for p in
+                                (name_problems, concentration_problems, temperature_problems)), conversion_errors)
+    return names, fractions, temperatures, problems, not any(map(_is_range, (substance, concentration, temperature)))
+
+
+def _compute_point(arguments):
+    """compute_many over the points: the record, the problems per cell and
+    whether every argument was a single value."""
+    elprops, np = _module()
+    names, fractions, temperatures, problems, single = _points(elprops, np, *arguments)
     one_name = names.flat[0] if (names == names.flat[0]).all() else names
     try:
         result = elprops.compute_many(one_name, fractions, temperatures)
     except ValueError as error:  # one unknown substance for all points
         raise _Refused(str(error)) from None
-    problems = _first_problem(problems, conversion_errors, result.error)
-    return result, problems, not any(_is_range(a) for a in (substance, concentration, temperature))
+    return result, _first_problem(problems, result.error), single
 
 
 def _answer(values, problems, single, fault_value):
@@ -176,6 +191,25 @@ def _property(field):
         result, problems, single = _compute_point(arguments)
         values = getattr(result, field).astype(float)
         return _answer(values, problems, single, _ERROR_VALUE)
+    return call
+
+
+def _derived(field):
+    def call(substance, concentration, temperature, unit, reference=None):
+        elprops, np = _module()
+        names, fractions, temperatures, problems, single = _points(elprops, np, substance, concentration,
+                                                                   temperature, unit)
+        if reference is None:
+            reference = 20.0
+        elif not isinstance(reference, float):
+            raise _Refused("the reference temperature must be one number")
+        values = np.full(fractions.shape, np.nan)
+
+        def derive(name, cells):
+            derived = elprops.compute_derived(name, fractions[cells], temperatures[cells], reference)
+            values[cells] = getattr(derived, field)
+            return derived.error
+        return _answer(values, _first_problem(problems, _each_substance(np, names, derive)), single, _ERROR_VALUE)
     return call
 
 
@@ -246,7 +280,10 @@ class ElpropsAddIn(unohelper.Base, XElprops, XServiceName, XServiceInfo):
 
 
 def _method(function):
-    compute = _property(function.field) if function.kind == "property" else _KINDS[function.kind]
+    if function.kind in ("property", "derived"):
+        compute = (_property if function.kind == "property" else _derived)(function.field)
+    else:
+        compute = _KINDS[function.kind]
 
     def method(self, *arguments):
         try:

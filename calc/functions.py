@@ -42,9 +42,15 @@ UNIT = Argument("unit", Text("unit", "единица"), Text(
     True)
 POINT = (SUBSTANCE, CONCENTRATION, TEMPERATURE, UNIT)
 
-# The properties: elprops.compute's field, the Calc name's ending, the unit
-# and what it is.
-Property = collections.namedtuple("Property", "field name unit what")
+REFERENCE = Argument("reference", Text("reference °C", "опорная °C"), Text(
+    "Temperature the heat is counted from, °C; 20 when left out",
+    "Температура, от которой считается теплота, °C; 20, если не задана"), True)
+
+# The quantities: the field of the module's result (elprops.compute's for
+# the five properties, elprops.compute_derived's for the derived ones), the
+# Calc name's ending, the unit, what it is, and the arguments.
+Property = collections.namedtuple("Property", "field name unit what derived arguments",
+                                  defaults=(False, POINT))
 PROPERTIES = (
     Property("density", "DENSITY", Text("kg/m3", "кг/м3"), Text("density", "плотность")),
     Property("viscosity", "VISCOSITY", Text("Pa*s", "Па·с"), Text("dynamic viscosity", "динамическая вязкость")),
@@ -54,6 +60,22 @@ PROPERTIES = (
              Text("specific heat capacity", "удельная теплоёмкость")),
     Property("thermal_conductivity", "THERMAL_CONDUCTIVITY", Text("W/(m*K)", "Вт/(м·К)"),
              Text("thermal conductivity", "теплопроводность")),
+    Property("kinematic_viscosity", "KINEMATIC_VISCOSITY", Text("m2/s", "м2/с"),
+             Text("kinematic viscosity ν = μ/ρ", "кинематическая вязкость ν = μ/ρ"), True),
+    Property("thermal_diffusivity", "THERMAL_DIFFUSIVITY", Text("m2/s", "м2/с"),
+             Text("thermal diffusivity a = λ/(ρ·cp)", "температуропроводность a = λ/(ρ·cp)"), True),
+    Property("prandtl_number", "PRANDTL_NUMBER", Text("dimensionless", "безразмерное"),
+             Text("Prandtl number Pr = μ·cp/λ", "число Прандтля Pr = μ·cp/λ"), True),
+    Property("specific_volume", "SPECIFIC_VOLUME", Text("m3/kg", "м3/кг"),
+             Text("specific volume v = 1/ρ", "удельный объём v = 1/ρ"), True),
+    Property("volumetric_heat_capacity", "VOLUMETRIC_HEAT_CAPACITY", Text("J/(m3*K)", "Дж/(м3·К)"),
+             Text("volumetric heat capacity ρ·cp", "объёмная теплоёмкость ρ·cp"), True),
+    Property("thermal_expansion", "THERMAL_EXPANSION", Text("1/K", "1/К"),
+             Text("thermal expansion coefficient β = −(1/ρ)(∂ρ/∂T)",
+                  "коэффициент объёмного расширения β = −(1/ρ)(∂ρ/∂T)"), True),
+    Property("heat_taken_up", "HEAT_TAKEN_UP", Text("J/kg", "Дж/кг"),
+             Text("heat taken up from the reference temperature, ∫cp dT",
+                  "теплота, поглощённая от опорной температуры, ∫cp dT"), True, POINT + (REFERENCE,)),
 )
 
 
@@ -66,8 +88,9 @@ def _property_function(prop):
     return Function(_method(prop.name), "ELPROPS_" + prop.name, Text(
         f"The {prop.what.en} of the solution, {prop.unit.en}. A point that cannot be computed is an error "
         "(ELPROPS_ERROR says why).",
-        f"{prop.what.ru.capitalize()} раствора, {prop.unit.ru}. Точка, которую нельзя рассчитать, — ошибка "
-        "(причину называет ELPROPS_ERROR)."), POINT, "property", prop.field)
+        f"{prop.what.ru[0].upper() + prop.what.ru[1:]} раствора, {prop.unit.ru}. Точка, которую нельзя рассчитать, "
+        "— ошибка (причину называет ELPROPS_ERROR)."), prop.arguments, "derived" if prop.derived else "property",
+        prop.field)
 
 
 SOLVE = Function(_method("CONCENTRATION"), "ELPROPS_SOLVE", Text(
@@ -81,11 +104,14 @@ SOLVE = Function(_method("CONCENTRATION"), "ELPROPS_SOLVE", Text(
         "Formula (\"NaCl\"), English name or index 1 to 18",
         "Формула (\"NaCl\"), английское название или номер от 1 до 18"), False),
     Argument("quantity", Text("property", "свойство"), Text(
-        "\"density\", \"viscosity\", \"surface_tension\", \"heat_capacity\" or \"thermal_conductivity\"",
-        "\"density\", \"viscosity\", \"surface_tension\", \"heat_capacity\" или \"thermal_conductivity\""), False),
+        "\"density\", \"viscosity\", \"surface_tension\", \"heat_capacity\", \"thermal_conductivity\" or a derived "
+        "quantity (\"prandtl_number\", \"kinematic_viscosity\", ...)",
+        "\"density\", \"viscosity\", \"surface_tension\", \"heat_capacity\", \"thermal_conductivity\" или производная "
+        "величина (\"prandtl_number\", \"kinematic_viscosity\", ...)"), False),
     Argument("value", Text("value SI", "значение СИ"), Text(
-        "The property's value in kg/m3, Pa*s, N/m, J/(kg*K) or W/(m*K); a range solves each cell",
-        "Значение свойства в кг/м3, Па·с, Н/м, Дж/(кг·К) или Вт/(м·К); диапазон решает каждую ячейку"), False),
+        "The value in the quantity's SI unit (kg/m3, Pa*s, N/m, J/(kg*K), W/(m*K), ...); a range solves each cell",
+        "Значение в единице СИ величины (кг/м3, Па·с, Н/м, Дж/(кг·К), Вт/(м·К), ...); диапазон решает каждую "
+        "ячейку"), False),
     TEMPERATURE,
     Argument("unit", Text("unit", "единица"), Text(
         "Unit of the answer: \"fraction\" (kg/kg, the default), \"percent\", \"molality\", \"molarity\" or \"g/L\"",

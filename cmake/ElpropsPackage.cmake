@@ -190,9 +190,10 @@ if(TARGET elprops_calc)
 ${about}
 This package adds the spreadsheet functions ELPROPS_DENSITY,
 ELPROPS_VISCOSITY, ELPROPS_SURFACE_TENSION, ELPROPS_HEAT_CAPACITY,
-ELPROPS_THERMAL_CONDUCTIVITY, ELPROPS_WARNING, ELPROPS_ERROR, ELPROPS_SOLVE
-and ELPROPS_VERSION to LibreOffice Calc for every user, with their
-descriptions in English and Russian.")
+ELPROPS_THERMAL_CONDUCTIVITY, the derived quantities (ELPROPS_PRANDTL_NUMBER
+and others), ELPROPS_WARNING, ELPROPS_ERROR, ELPROPS_SOLVE and
+ELPROPS_VERSION to LibreOffice Calc for every user, with their descriptions
+in English and Russian.")
 endif()
 
 include(CPack)

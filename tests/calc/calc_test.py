@@ -56,7 +56,15 @@ POINTS = [
     ('ELPROPS_SOLVE("KCl";"heat_capacity";3600;50;"molality")',
      "solve -s KCl -t 50 --heat-capacity 3600 -u molality", "concentration"),
     ('ELPROPS_SOLVE("NaCl";"density";5000;20)', "solve -s NaCl -t 20 --density 5000", "concentration"),
+    ('ELPROPS_PRANDTL_NUMBER("NaCl";0.1;20)', "compute -s NaCl -c 0.1 -t 20", "prandtl_number"),
+    ('ELPROPS_KINEMATIC_VISCOSITY("CaCl2";20;50;"percent")', "compute -s CaCl2 -c 20 -u percent -t 50",
+     "kinematic_viscosity"),
+    ('ELPROPS_PRANDTL_NUMBER("NaCl";1.2;20)', "compute -s NaCl -c 1.2 -t 20", "prandtl_number"),
 ]
+# Derived quantities worked out here from elprops-cli's properties (the
+# singles widened to double, as the library takes them).
+DERIVED = {"prandtl_number": lambda p: p("viscosity") * p("heat_capacity") / p("thermal_conductivity"),
+           "kinematic_viscosity": lambda p: p("viscosity") / p("density")}
 # Ranges as array formulas: the formula, its rows and columns, the
 # elprops-cli calls that give its cells row by row, the column. The sheet
 # holds the temperatures 20 to 80 in B1:E1 and the concentrations 0.05 to 0.2
@@ -75,6 +83,9 @@ def cli_rows(cli, calls):
     for call in calls:
         out = subprocess.run([cli, *call.split(), "-f", "csv"], capture_output=True, text=True, timeout=60)
         rows += [row for row in csv.DictReader(out.stdout.splitlines()) if row.get("root") in (None, "", "1")]
+    for row in (row for row in rows if "viscosity" in row):
+        for name, formula in DERIVED.items():
+            row[name] = "" if row["error"] else formula(lambda field: float(np.float32(row[field])))
     return rows
 
 
