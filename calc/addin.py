@@ -2,8 +2,9 @@
 elprops.
 
 Every function takes single values or ranges. Single values give a number
-(or a text: an array of one cell, which Calc shows as its value); a point that cannot be computed raises IllegalArgumentException,
-which Calc shows as an error value, and ELPROPS_ERROR gives its message.
+or a text (as an array of one cell, which Calc shows as its value); a point
+that cannot be computed raises IllegalArgumentException, which Calc shows
+as an error value, and ELPROPS_ERROR gives its message.
 Ranges (in an array formula) are broadcast together as NumPy does, computed
 in one call of the module, and give an array; there a point that cannot be
 computed is the same error value, and an empty cell an empty result.
@@ -124,7 +125,7 @@ def _each_substance(np, names, call):
 
 def _mass_fractions(elprops, np, names, concentration, temperature, unit):
     """The mass fractions of the concentrations in the unit, and per cell why none."""
-    if unit == "fraction":
+    if unit.lower() == "fraction":
         return concentration, np.full(concentration.shape, "", dtype=object)
     fractions = np.full(concentration.shape, np.nan)
 
@@ -220,10 +221,10 @@ def _warning(*arguments):
 
 def _error(*arguments):
     try:
-        _elprops, np = _module()
-        result, problems, single = _compute_point(arguments)
+        _result, problems, single = _compute_point(arguments)
     except _Refused as refused:
-        return str(refused)
+        return ((str(refused),),)
+    _elprops, np = _module()
     messages = np.where(_empty(problems), "", problems)
     return _answer(messages, np.full(messages.shape, "", dtype=object), single, "")
 
