@@ -32,6 +32,40 @@ expected<std::uint8_t> SaltIndex(substance_id substance, std::string_view what) 
   return index;
 }
 
+reachable_range RangeOf(substance_id substance, const model::Reach& reach, float temperature) {
+  reachable_range range;
+  if (!reach.reached) return range;
+  range.known = true;
+  range.min = reach.min;
+  range.max = reach.max;
+  range.min_at = reach.minAt;
+  range.max_at = reach.maxAt;
+  range.min_warnings = api::AnswerWarnings(substance, reach.minAt, temperature);
+  range.max_warnings = api::AnswerWarnings(substance, reach.maxAt, temperature);
+  return range;
+}
+
+// "998.2 to 2164.2 (the least at w = 1e-45, the most at w = 0.99999994
+// [above the solubility ...])".
+std::string RangeText(const reachable_range& range) {
+  const auto at = [](float w, const std::vector<warning>& warnings) {
+    std::string text = "at w = " + shortest_text(w);
+    if (!warnings.empty()) text += " [" + join_warnings(warnings) + "]";
+    return text;
+  };
+  return model::QuantityText(range.min) + " to " + model::QuantityText(range.max) + " (the least " +
+         at(range.min_at, range.min_warnings) + ", the most " + at(range.max_at, range.max_warnings) + ")";
+}
+
+// The message of a value out of reach: both ranges, their ends' warnings.
+std::string OutOfReachMessage(const model::Solution& s, const concentration_solution& ranges) {
+  std::string message = s.outOfReachHead + ": the admissible mass fractions give " + RangeText(ranges.reachable);
+  if (!std::isfinite(ranges.solubility)) return message + "; the solubility at this temperature is not known";
+  message += "; up to the solubility, w = " + model::QuantityText(ranges.solubility);
+  if (!ranges.soluble.known) return message + ", none can be computed";
+  return message + ", they give " + RangeText(ranges.soluble);
+}
+
 // A mass fraction that has a molality or a molarity: from 0 up to, not
 // including, 1 (at 1 no water is left).
 std::optional<failure> ImpossibleFraction(float massFraction, std::string_view what) {
@@ -52,9 +86,14 @@ std::vector<warning> AnswerWarnings(substance_id substance, float massFraction, 
 
 expected<concentration_solution> ConcentrationSolution(const model::Solution& s, substance_id substance,
                                                        float temperature) {
-  if (s.roots.empty())
-    return failure{s.outOfReach ? error_kind::out_of_reach : error_kind::inadmissible_input, s.error};
   concentration_solution out;
+  out.reachable = RangeOf(substance, s.reachable, temperature);
+  out.solubility = s.solubility;
+  out.soluble = RangeOf(substance, s.soluble, temperature);
+  if (s.roots.empty()) {
+    if (!s.outOfReach) return failure{error_kind::inadmissible_input, s.error};
+    return failure{error_kind::out_of_reach, OutOfReachMessage(s, out)};
+  }
   for (const model::Root& r : s.roots) {
     out.roots.push_back({r.massFraction, r.achieved, r.below, r.above,
                          static_cast<concentration_root::side>(static_cast<std::uint8_t>(r.chosen)), r.runFirst,

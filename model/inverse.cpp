@@ -1,6 +1,7 @@
 #include "model/inverse.h"
 
 #include "model/admissible.h"
+#include "model/validity.h"
 #include "model/vocabulary.h"
 
 #include <algorithm>
@@ -20,14 +21,7 @@ namespace {
 // the largest single below 1.
 constexpr int kSamples = 2048;
 
-std::string Number(double v) {
-  // The most dilute sample is the smallest positive single: its tiny
-  // quantities read as 0 in a message.
-  if (std::fabs(v) < 1e-30) v = 0.0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%.7g", v);
-  return text;
-}
+std::string Number(double v) { return QuantityText(v); }
 
 class Search {
  public:
@@ -197,16 +191,13 @@ std::vector<Sample> Scan(const Search& search) {
 
 // The crossings of the target between neighbouring samples, and the
 // samples that meet it exactly, in ascending mass fraction.
-std::vector<Root> Crossings(const Search& search, const std::vector<Sample>& samples, Solution& solution,
-                            bool& reached) {
+std::vector<Root> Crossings(const Search& search, const std::vector<Sample>& samples, Solution& solution) {
   std::vector<Root> roots;
   const Sample* previous = nullptr;
   for (const Sample& s : samples) {
     if (s.value) {
-      if (!reached) solution.reachableMin = solution.reachableMax = *s.value;
-      reached = true;
-      solution.reachableMin = std::min(solution.reachableMin, *s.value);
-      solution.reachableMax = std::max(solution.reachableMax, *s.value);
+      solution.reachable.Add(s.w, *s.value);
+      if (static_cast<double>(s.w) <= solution.solubility) solution.soluble.Add(s.w, *s.value);
       const int side = search.Side(*s.value);
       if (side == 0) {
         roots.push_back(Root{s.w, *s.value, s.w, s.w, Root::Chosen::Exact});
@@ -245,6 +236,27 @@ std::vector<Root> Answers(const Search& search, const std::vector<Root>& roots) 
 
 }  // namespace
 
+std::string QuantityText(double v) {
+  // The most dilute sample is the smallest positive single: its tiny
+  // quantities read as 0 in a message.
+  if (std::fabs(v) < 1e-30) v = 0.0;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.7g", v);
+  return text;
+}
+
+void Reach::Add(float w, double value) {
+  if (!reached || value < min) {
+    min = value;
+    minAt = w;
+  }
+  if (!reached || value > max) {
+    max = value;
+    maxAt = w;
+  }
+  reached = true;
+}
+
 std::string_view PropertyName(Property property) { return kPropertyWords[static_cast<std::size_t>(property)].name; }
 
 float PropertyValue(const PropertySet& properties, Property property) {
@@ -267,21 +279,23 @@ namespace {
 
 // The roots of one search and, where there are none, the reason; `where`
 // says at which fixed concentration or temperature, `over` what was varied.
-Solution Solve(const Search& search, double target, std::string_view what, std::string_view where,
-               std::string_view over, std::uint8_t substance) {
-  Solution solution;
-  bool reached = false;
-  solution.roots = Answers(search, Crossings(search, Scan(search), solution, reached));
+// `solution` comes with the solubility where the search is over mass
+// fractions.
+void Solve(const Search& search, Solution& solution, double target, std::string_view what, std::string_view where,
+           std::string_view over, std::uint8_t substance) {
+  solution.roots = Answers(search, Crossings(search, Scan(search), solution));
+  solution.reachableMin = solution.reachable.min;
+  solution.reachableMax = solution.reachable.max;
   const std::string name(CatalogueEntry(substance).EnglishName);
-  if (!reached) {
+  if (!solution.reachable.reached) {
     solution.error = "no admissible " + std::string(over) + " of " + name + " can be computed" + std::string(where);
   } else if (solution.roots.empty()) {
     solution.outOfReach = true;
-    solution.error = std::string(what) + " " + Number(target) + " is out of reach for " + name + std::string(where) +
-                     ": the admissible " + std::string(over) + "s give " + Number(solution.reachableMin) + " to " +
-                     Number(solution.reachableMax);
+    solution.outOfReachHead =
+        std::string(what) + " " + Number(target) + " is out of reach for " + name + std::string(where);
+    solution.error = solution.outOfReachHead + ": the admissible " + std::string(over) + "s give " +
+                     Number(solution.reachableMin) + " to " + Number(solution.reachableMax);
   }
-  return solution;
 }
 
 // The target as matched: a quantity that is a single is matched against the
@@ -308,8 +322,20 @@ Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, fl
   }
   const Axis axis{false, temperature, 0.0f, 1.0f};
   const Search search(tables, substance, axis, quantity, Matched(target, singleQuantity));
-  return Solve(search, target, what, " at " + Number(static_cast<double>(temperature)) + " °C", "mass fraction",
-               substance);
+  if (const std::optional<SolubilityLimit> limit = Solubility(substance, temperature)) {
+    solution.solubility = limit->massFraction;
+  }
+  Solve(search, solution, target, what, " at " + Number(static_cast<double>(temperature)) + " °C", "mass fraction",
+        substance);
+  // The solubility itself closes the range below it.
+  const auto atLimit = static_cast<float>(solution.solubility);
+  if (std::isfinite(solution.solubility) && static_cast<double>(atLimit) > solution.solubility) {
+    const float below = std::nextafter(atLimit, 0.0f);
+    if (const std::optional<double> v = search.At(below)) solution.soluble.Add(below, *v);
+  } else if (std::isfinite(solution.solubility) && atLimit > 0.0f) {
+    if (const std::optional<double> v = search.At(atLimit)) solution.soluble.Add(atLimit, *v);
+  }
+  return solution;
 }
 
 Solution SolveTemperature(const SubstanceTables& tables, std::uint8_t substance, float massFraction,
@@ -326,7 +352,8 @@ Solution SolveTemperature(const SubstanceTables& tables, std::uint8_t substance,
   const Axis axis{true, substance == kWater ? 0.0f : massFraction, kLowestTemperature, TemperatureLimitOf(substance)};
   const Search search(tables, substance, axis, quantity, Matched(target, singleQuantity));
   const std::string where = substance == kWater ? "" : " at mass fraction " + Number(static_cast<double>(massFraction));
-  return Solve(search, target, what, where, "temperature", substance);
+  Solve(search, solution, target, what, where, "temperature", substance);
+  return solution;
 }
 
 Solution SolveConcentration(const SubstanceTables& tables, std::uint8_t substance, float temperature, Property property,

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ namespace elprops::model {
 enum class Property : std::uint8_t { Density, Viscosity, SurfaceTension, HeatCapacity, ThermalConductivity };
 
 std::string_view PropertyName(Property property);  // "density", ...
+// A quantity as the messages write it: seven significant digits, a tiny
+// one as 0.
+std::string QuantityText(double value);
 float PropertyValue(const PropertySet& properties, Property property);
 
 // One answer of the search.
@@ -44,12 +48,31 @@ struct Root {
   bool plateau = false;
 };
 
+// The smallest and largest quantity over sampled mass fractions, and the
+// mass fractions that give them.
+struct Reach {
+  bool reached = false;  // some sample could be computed
+  double min = 0.0, max = 0.0;
+  float minAt = 0.0f, maxAt = 0.0f;
+  void Add(float w, double value);
+};
+
 struct Solution {
   std::vector<Root> roots;  // in ascending mass fraction; empty when out of reach
   // The smallest and largest quantity that the sampled admissible mass
   // fractions reach at the temperature (both 0 when none is computable).
   double reachableMin = 0.0, reachableMax = 0.0;
+  // The same with the mass fractions that give them.
+  Reach reachable;
+  // The salt's solubility at the temperature (NaN where the table has none)
+  // and the range over the sampled mass fractions up to it, the solubility
+  // itself included.
+  double solubility = std::numeric_limits<double>::quiet_NaN();
+  Reach soluble;
   std::string error;  // set when there is no root, with the reachable range
+  // Out of reach: the error's first words, which value is out of reach for
+  // which salt at which temperature, before the range.
+  std::string outOfReachHead;
   // No root although some admissible mass fraction can be computed: the
   // value lies outside the reachable range.
   bool outOfReach = false;

@@ -152,7 +152,8 @@ std::array<Value, kPropertyCount> ReferenceValues(std::uint8_t substance, double
   for (const Property p : {Property::Density, Property::Viscosity, Property::HeatCapacity}) {
     out[static_cast<std::size_t>(p)] = Choose({Laliberte(p, f, w, t), Melinder(p, f, w, t)});
   }
-  out[static_cast<std::size_t>(Property::SurfaceTension)] = Choose({Dutcher(f, w, t), Conde(f, w, t), Steiger(f, w, t)});
+  out[static_cast<std::size_t>(Property::SurfaceTension)] =
+      Choose({Dutcher(f, w, t), Conde(f, w, t), Steiger(f, w, t)});
   out[static_cast<std::size_t>(Property::ThermalConductivity)] =
       Choose({Melinder(Property::ThermalConductivity, f, w, t), Magomedov(f, w, t)});
   return out;

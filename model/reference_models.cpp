@@ -179,7 +179,8 @@ std::vector<LaliberteRow> ReadLaliberte(std::string_view name, std::string_view 
     LaliberteRow row;
     row.formula = csv.Text(r, "Formula");
     row.molarMass = csv.Number(r, "MW");
-    for (int k = 0; k < count; ++k) row.c[static_cast<std::size_t>(k)] = csv.Number(r, std::string(prefix) + std::to_string(first + k));
+    for (int k = 0; k < count; ++k)
+      row.c[static_cast<std::size_t>(k)] = csv.Number(r, std::string(prefix) + std::to_string(first + k));
     row.span = Span{csv.Number(r, "Min T"), csv.Number(r, "Max T"), 0.0, csv.Number(r, "Max w")};
     rows.push_back(row);
   }

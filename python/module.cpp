@@ -13,6 +13,7 @@
 #include "python/concentration_calls.h"
 #include "python/derived_calls.h"
 #include "python/records.h"
+#include "python/reference_calls.h"
 
 #include <elprops/elprops.hpp>
 
@@ -79,4 +80,5 @@ PYBIND11_MODULE(_elprops, m) {
   elprops::python::DefineComputeFunctions(m);
   elprops::python::DefineConcentrationFunctions(m);
   elprops::python::DefineDerivedFunctions(m);
+  elprops::python::DefineReferenceFunctions(m);
 }

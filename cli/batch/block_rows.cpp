@@ -89,7 +89,7 @@ BlockRows::BlockRows(Format format, const PointSettings& settings, bool unitColu
             return true;
           },
           std::size_t{1} << 20),
-      writer_(out_, format, PointFields(unitColumns)) {
+      writer_(out_, format, PointFields(unitColumns, settings.reference)) {
   for (const substance_info& substance : substances()) {
     RecordWriter::Escape(format, substance.formula, formulaCells_.emplace_back());
   }
@@ -223,6 +223,15 @@ void BlockRows::Compute() {
   }
   const std::span<const concentration_unit> units(units_.data(), mixedUnits_ ? n : 1);
   (void)compute_many(substances_, concentrations_, temperatures_, units, outputs);
+  if (!settings_.reference) return;
+  references_.resize(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (errors_[i] == error_kind::none) {
+      FindReference(substances_[i], massFractions_[i], temperatures_[i], references_[i]);
+    } else {
+      references_[i].known = false;
+    }
+  }
 }
 
 concentration_unit BlockRows::UnitOf(std::size_t point) const { return units_[mixedUnits_ ? point : 0]; }
@@ -257,6 +266,7 @@ void BlockRows::WritePoint(std::size_t point) {
   } else {
     WriteNoProperties(messages_[point]);
   }
+  if (settings_.reference) WriteReferenceFields(writer_, computed ? &references_[point] : nullptr);
   writer_.EndRecord();
 }
 
@@ -299,6 +309,7 @@ void BlockRows::WriteEcho(const Echo& echo) {
   }
   if (unitColumns_) writer_.Text(echo.unitText).Null().Null().Null();
   WriteNoProperties(echo.error);
+  if (settings_.reference) WriteReferenceFields(writer_, nullptr);
   writer_.EndRecord();
 }
 

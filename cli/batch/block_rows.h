@@ -180,6 +180,7 @@ class BlockRows {
   std::vector<double> molalities_;
   std::vector<double> molarities_;
   std::vector<std::string> warnings_;
+  std::vector<PointReference> references_;  // with settings_.reference
 };
 
 }  // namespace elprops::cli

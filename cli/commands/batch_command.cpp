@@ -25,6 +25,7 @@ struct BatchOptions {
   bool allUnits = false;
   bool noWarnings = false;
   char delimiter = 0;  // 0: the header tells
+  bool reference = false;
   unsigned jobs = DefaultJobs();
 
   static unsigned DefaultJobs() { return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs); }
@@ -40,6 +41,7 @@ int RunBatchCommand(const BatchOptions& options) {
   settings.unit = *unit;
   settings.allUnits = options.allUnits;
   settings.warnings = !options.noWarnings;
+  settings.reference = options.reference;
   std::string error;
   std::FILE* file = OpenInput(options.file, error);
   if (file == nullptr) {
@@ -81,6 +83,12 @@ void AddBatchCommand(CLI::App& app, int& status) {
                   "mass fraction");
   batch->add_flag("--no-warnings", options->noWarnings,
                   "Leave the warning column empty (no solubility and temperature warnings)");
+  batch->add_flag("--reference", options->reference,
+                  "After the warning column, the independent published models beside each point: for each "
+                  "property, <property>_reference (SI units), <property>_reference_source, <property>_deviation "
+                  "(ours minus the reference, relative to it) and <property>_within_span (true when measurements "
+                  "span the point), empty where no model covers the property; then notes, where no measurement "
+                  "stands behind the point");
   batch
       ->add_option("-j,--jobs", options->jobs,
                    "Threads that compute rows (default: the number of processor cores); the output is the same "
@@ -107,7 +115,8 @@ void AddBatchCommand(CLI::App& app, int& status) {
       "  elprops-cli batch points.csv\n"
       "  elprops-cli batch --unit molality molalities.csv\n"
       "  elprops-cli batch --format json < points.csv > results.jsonl\n"
-      "  elprops-cli batch --jobs 1 points.csv");
+      "  elprops-cli batch --jobs 1 points.csv\n"
+      "  elprops-cli batch --reference points.csv");
   batch->callback([options, &status] { status = RunBatchCommand(*options); });
 }
 

@@ -30,6 +30,7 @@ struct ComputeOptions {
   std::string unit = "fraction";
   bool allUnits = false;
   bool noWarnings = false;
+  bool reference = false;
 };
 
 std::string Describe(const PointOutcome& point) {
@@ -45,6 +46,7 @@ struct ComputeRequest {
   substance_info substance;
   concentration_unit unit = concentration_unit::mass_fraction;
   bool unitColumns = false;
+  bool reference = false;
   std::optional<SweepList> concentrations;
   std::optional<SweepList> temperatures;
 };
@@ -65,6 +67,7 @@ std::optional<ComputeRequest> ReadRequest(const ComputeOptions& options) {
   }
   request.unit = *unit;
   request.unitColumns = options.allUnits || *unit != concentration_unit::mass_fraction;
+  request.reference = options.reference;
   std::string error;
   if (!options.concentrations.empty()) {
     request.concentrations = SweepList::Parse(options.concentrations, error);
@@ -101,7 +104,7 @@ struct RunCounts {
 RunCounts WritePoints(const ComputeRequest& request, Format format, bool warnings, OutputBuffer& out) {
   const std::string separator = format == Format::Text ? UserDecimalSeparator() : ".";
   const std::atomic<int>& stop = StopRequest();
-  if (format == Format::Csv) WriteCsvHeader(out, request.unitColumns);
+  if (format == Format::Csv) WriteCsvHeader(out, request.unitColumns, request.reference);
   PointOutcome point;
   RunCounts counts;
   for (std::size_t i = 0; i < request.concentrations->Count() && counts.signal == 0 && !out.Failed(); ++i) {
@@ -109,16 +112,17 @@ RunCounts WritePoints(const ComputeRequest& request, Format format, bool warning
     for (std::size_t k = 0; k < request.temperatures->Count(); ++k) {
       // The row being written is finished first.
       if ((counts.signal = stop.load()) != 0 || out.Failed()) break;
-      EvaluatePoint(request.substance, x, request.temperatures->At(k), point, request.unit, warnings);
+      EvaluatePoint(request.substance, x, request.temperatures->At(k), point, request.unit, warnings,
+                    request.reference);
       ++counts.points;
       if (!point.ok()) ++counts.failed;
       if (format == Format::Csv) {
-        WriteCsvRow(out, point, request.unitColumns);
+        WriteCsvRow(out, point, request.unitColumns, request.reference);
       } else if (format == Format::Json) {
-        WriteJsonRow(out, point, request.unitColumns);
+        WriteJsonRow(out, point, request.unitColumns, request.reference);
       } else if (point.ok()) {
         if (counts.points - counts.failed > 1) out.Append('\n');
-        WriteTextBlock(out, point, separator, request.unitColumns);
+        WriteTextBlock(out, point, separator, request.unitColumns, request.reference);
       } else {
         // Keep the order of the messages and the results on a terminal.
         out.Flush();
@@ -185,6 +189,12 @@ void AddComputeCommand(CLI::App& app, int& status) {
                     "Show the mass fraction, molality and molarity of every point even for mass fractions");
   compute->add_flag("--no-warnings", options->noWarnings,
                     "Leave the warning column empty (no solubility and temperature warnings)");
+  compute->add_flag("--reference", options->reference,
+                    "Show beside each point the independent published models (Laliberte, Melinder, Dutcher, ...): "
+                    "for each property one covers, its value, source, the relative deviation of ours from it and "
+                    "whether the point lies within the span of its measurements, and notes where no measurement "
+                    "stands behind the point. CSV/JSON fields <property>_reference, <property>_reference_source, "
+                    "<property>_deviation, <property>_within_span and notes after warning");
   compute->footer(
       "Exit status: 0 every point computed; 1 some point refused or failed (the message or its row says why); 2 "
       "bad usage, a sweep too large or the output not written; 130 or 143 stopped by SIGINT or SIGTERM after a "
@@ -194,7 +204,8 @@ void AddComputeCommand(CLI::App& app, int& status) {
       "  elprops-cli compute -s NaCl --unit molality -c 1 -t 25\n"
       "  elprops-cli compute -s H2O -t 100\n"
       "  elprops-cli compute -s KCl -c 0.05:0.25:0.05 -t 20:80:20 --format csv\n"
-      "  elprops-cli compute -s CaCl2 -c 0.1 -c 0.2 -t 10 -t 40 --format csv");
+      "  elprops-cli compute -s CaCl2 -c 0.1 -c 0.2 -t 10 -t 40 --format csv\n"
+      "  elprops-cli compute -s NaCl -c 0.1 -t 20 --reference");
   compute->callback([options, &status] { status = RunCompute(*options); });
 }
 

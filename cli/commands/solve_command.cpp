@@ -19,6 +19,7 @@
 #include "cli/input/sweep.h"
 #include "cli/output/point_output.h"
 #include "cli/output/record_writer.h"
+#include "cli/output/reference_output.h"
 #include "cli/output/stop_signal.h"
 
 namespace elprops::cli {
@@ -39,6 +40,7 @@ struct SolveOptions {
   std::optional<std::string> values[property_count];  // one per property, in property_kind order
   std::string unit = "fraction";
   std::string format = "text";
+  bool reference = false;
 };
 
 constexpr const char* kPropertyOptions[property_count] = {"--density", "--viscosity", "--surface-tension",
@@ -52,6 +54,7 @@ struct SolveRequest {
   concentration_unit unit = concentration_unit::mass_fraction;
   std::optional<Sweep> temperatures;
   Format format = Format::Text;
+  bool reference = false;
 };
 
 // The one property given, or nothing after saying what is wrong.
@@ -114,6 +117,7 @@ std::optional<SolveRequest> ReadRequest(const SolveOptions& options) {
     return std::nullopt;
   }
   request.format = *FormatNamed(options.format);
+  request.reference = options.reference;
   return request;
 }
 
@@ -127,6 +131,40 @@ constexpr std::string_view kJsonFields[] = {"substance", "temperature", "propert
 constexpr std::string_view kRootFields[] = {"concentration", "unit",    "mass_fraction", "achieved",
                                             "below",         "above",   "chosen",        "run_first",
                                             "run_last",      "plateau", "warning"};
+// With --reference: the solved property's reference at each answer, and
+// the notes of its point.
+constexpr std::string_view kCsvReferenceFields[] = {"substance",
+                                                    "temperature",
+                                                    "property",
+                                                    "value",
+                                                    "root",
+                                                    "concentration",
+                                                    "unit",
+                                                    "mass_fraction",
+                                                    "achieved",
+                                                    "below",
+                                                    "above",
+                                                    "chosen",
+                                                    "error",
+                                                    "run_first",
+                                                    "run_last",
+                                                    "plateau",
+                                                    "warning",
+                                                    "reference",
+                                                    "reference_source",
+                                                    "deviation",
+                                                    "within_span",
+                                                    "notes"};
+constexpr std::string_view kRootReferenceFields[] = {
+    "concentration",    "unit",      "mass_fraction", "achieved", "below",   "above",
+    "chosen",           "run_first", "run_last",      "plateau",  "warning", "reference",
+    "reference_source", "deviation", "within_span",   "notes"};
+
+std::span<const std::string_view> RecordFields(const SolveRequest& request) {
+  if (request.format == Format::Json) return kJsonFields;
+  if (request.reference) return kCsvReferenceFields;
+  return kCsvFields;
+}
 
 // Writes the answers at each temperature: a CSV row per root, a JSON line
 // per temperature with its roots, or a text line per root (and the errors
@@ -137,9 +175,7 @@ class SolveWriter {
       : request_(request),
         out_(out),
         json_(request.format == Format::Json),
-        record_(
-            out, request.format,
-            json_ ? std::span<const std::string_view>(kJsonFields) : std::span<const std::string_view>(kCsvFields)) {
+        record_(out, request.format, RecordFields(request)) {
     if (request.format == Format::Csv) record_.WriteHeader();
   }
 
@@ -155,6 +191,7 @@ class SolveWriter {
     } else {
       for (int k = 0; k < 8; ++k) record_.Null();
       record_.Text(error).Null().Null().Null().Null();
+      if (request_.reference) WriteReferenceFields(record_, nullptr, request_.property);
     }
     record_.EndRecord();
     ++rows_;
@@ -170,10 +207,12 @@ class SolveWriter {
       const expected<double> inUnit =
           from_mass_fraction(request_.substance.id(), request_.unit, root.mass_fraction, t.value);
       const std::string warnings = join_warnings(root.warnings);
+      if (request_.reference) FindReference(request_.substance.id(), root.mass_fraction, t.value, reference_);
       if (request_.format == Format::Text) {
         TextLine(t, root, inUnit.value_or(std::nan("")));
       } else if (json_) {
-        RecordWriter item = record_.Item(kRootFields);
+        RecordWriter item = record_.Item(request_.reference ? std::span<const std::string_view>(kRootReferenceFields)
+                                                            : std::span<const std::string_view>(kRootFields));
         RootFields(item, root, inUnit, warnings);
       } else {
         const std::string index = std::to_string(r + 1);
@@ -217,6 +256,7 @@ class SolveWriter {
     record.Float(root.below).Float(root.above).Text(side_name(root.chosen));
     if (!json_) record.Null();
     record.Float(root.run_first).Float(root.run_last).Raw(root.plateau ? "true" : "false").TextOrNull(warnings);
+    if (request_.reference) WriteReferenceFields(record, &reference_, request_.property);
     record.EndRecord();
   }
 
@@ -240,6 +280,7 @@ class SolveWriter {
     }
     out_.Append(line + "\n");
     AppendWarningLines(out_, root.warnings);
+    if (request_.reference) AppendReferenceLines(out_, reference_, request_.property, ".", "");
     out_.EndRow();
   }
 
@@ -248,6 +289,7 @@ class SolveWriter {
   bool json_;
   RecordWriter record_;
   std::size_t rows_ = 0;
+  PointReference reference_;  // of the answer being written, with --reference
 };
 
 int RunSolve(const SolveOptions& options) {
@@ -314,9 +356,17 @@ void AddSolveCommand(CLI::App& app, int& status) {
   solve->add_option("-f,--format", options->format, "Output format")
       ->check(CLI::IsMember({"text", "csv", "json"}))
       ->capture_default_str();
+  solve->add_flag("--reference", options->reference,
+                  "Beside each answer, the independent published model of the property at that point: its value, "
+                  "source, the relative deviation of ours from it and whether measurements span the point (fields "
+                  "reference, reference_source, deviation, within_span), and notes where no measurement stands "
+                  "behind the point");
   solve->footer(
+      "A value out of reach is an error that gives the range the property reaches over the admissible mass "
+      "fractions and up to the solubility, each end with its mass fraction and the warnings of that point.\n"
       "Examples:\n  elprops-cli solve -s NaCl -t 20 --density 1070,6378\n"
-      "  elprops-cli solve -s NaCl -t 10:40:10 --heat-capacity 3600 --unit molality --format csv");
+      "  elprops-cli solve -s NaCl -t 10:40:10 --heat-capacity 3600 --unit molality --format csv\n"
+      "  elprops-cli solve -s CaCl2 -t 20 --viscosity 0.005 --reference");
   solve->callback([options, &status] { status = RunSolve(*options); });
 }
 

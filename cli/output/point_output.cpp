@@ -37,6 +37,7 @@ void Reset(PointOutcome& outcome, concentration_unit unit) {
   outcome.molarity.reset();
   outcome.warnings.clear();
   outcome.warning.clear();
+  outcome.reference.known = false;
 }
 
 // The concentration as the library is given it: see EvaluatePoint.
@@ -49,10 +50,10 @@ ParsedDecimal ConcentrationRead(const ParsedDecimal& concentration, concentratio
 }  // namespace
 
 void EvaluatePoint(std::string_view substanceText, const ParsedDecimal& concentration, const ParsedNumber& temperature,
-                   PointOutcome& outcome, concentration_unit unit, bool warnings) {
+                   PointOutcome& outcome, concentration_unit unit, bool warnings, bool reference) {
   const expected<substance_info> substance = find_substance(substanceText);
   if (substance) {
-    EvaluatePoint(*substance, concentration, temperature, outcome, unit, warnings);
+    EvaluatePoint(*substance, concentration, temperature, outcome, unit, warnings, reference);
     return;
   }
   Reset(outcome, unit);
@@ -65,7 +66,7 @@ void EvaluatePoint(std::string_view substanceText, const ParsedDecimal& concentr
 }
 
 void EvaluatePoint(const substance_info& substance, const ParsedDecimal& concentration, const ParsedNumber& temperature,
-                   PointOutcome& outcome, concentration_unit unit, bool warnings) {
+                   PointOutcome& outcome, concentration_unit unit, bool warnings, bool reference) {
   Reset(outcome, unit);
   outcome.substance = static_cast<std::uint8_t>(substance.index);
   outcome.substanceText = substance.formula;
@@ -98,6 +99,7 @@ void EvaluatePoint(const substance_info& substance, const ParsedDecimal& concent
     outcome.warning = join_warnings(p.warnings);
     outcome.warnings = std::move(p.warnings);
   }
+  if (reference) FindReference(substance.id(), p.mass_fraction, temperature.value, outcome.reference);
 }
 
 void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
@@ -109,6 +111,7 @@ void UnreadablePoint(std::string_view substance, std::string_view concentration,
   outcome.molarity.reset();
   outcome.warnings.clear();
   outcome.warning.clear();
+  outcome.reference.known = false;
   outcome.substanceText = known ? known->formula : TrimBlanks(substance);
   outcome.values.reset();
   outcome.concentration.reset();
@@ -130,25 +133,26 @@ std::string ConcentrationText(const PointOutcome& outcome) {
   return nine_digit_text(*outcome.concentration);
 }
 
-std::span<const std::string_view> PointFields(bool unitColumns) {
+std::span<const std::string_view> PointFields(bool unitColumns, bool reference) {
   static constexpr std::string_view kWithUnits[] = {
       "substance", "concentration", "temperature",     "unit",          "mass_fraction",        "molality", "molarity",
       "density",   "viscosity",     "surface_tension", "heat_capacity", "thermal_conductivity", "error",    "warning"};
   static constexpr std::string_view kWithoutUnits[] = {
       "substance",       "concentration", "temperature",          "density", "viscosity",
       "surface_tension", "heat_capacity", "thermal_conductivity", "error",   "warning"};
-  if (unitColumns) return kWithUnits;
-  return kWithoutUnits;
+  const std::span<const std::string_view> fields =
+      unitColumns ? std::span<const std::string_view>(kWithUnits) : std::span<const std::string_view>(kWithoutUnits);
+  return reference ? WithReferenceFields(fields) : fields;
 }
 
-void WriteCsvHeader(OutputBuffer& out, bool unitColumns) {
-  RecordWriter(out, Format::Csv, PointFields(unitColumns)).WriteHeader();
+void WriteCsvHeader(OutputBuffer& out, bool unitColumns, bool reference) {
+  RecordWriter(out, Format::Csv, PointFields(unitColumns, reference)).WriteHeader();
 }
 
 namespace {
 
-void WriteRecord(OutputBuffer& out, Format format, const PointOutcome& point, bool unitColumns) {
-  RecordWriter record(out, format, PointFields(unitColumns));
+void WriteRecord(OutputBuffer& out, Format format, const PointOutcome& point, bool unitColumns, bool reference) {
+  RecordWriter record(out, format, PointFields(unitColumns, reference));
   record.Text(point.substanceText);
   if (point.echoCells && !point.values) {
     record.Echo(point.concentrationText).Echo(point.temperatureText);
@@ -175,17 +179,18 @@ void WriteRecord(OutputBuffer& out, Format format, const PointOutcome& point, bo
     for (int k = 0; k < 5; ++k) record.Null();
     record.Text(point.error).Null();
   }
+  if (reference) WriteReferenceFields(record, point.values ? &point.reference : nullptr);
   record.EndRecord();
 }
 
 }  // namespace
 
-void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns) {
-  WriteRecord(out, Format::Csv, point, unitColumns);
+void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns, bool reference) {
+  WriteRecord(out, Format::Csv, point, unitColumns, reference);
 }
 
-void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns) {
-  WriteRecord(out, Format::Json, point, unitColumns);
+void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns, bool reference) {
+  WriteRecord(out, Format::Json, point, unitColumns, reference);
 }
 
 namespace {
@@ -207,7 +212,8 @@ void AppendWarningLines(OutputBuffer& out, std::span<const warning> warnings) {
   }
 }
 
-void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator, bool unitLine) {
+void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator, bool unitLine,
+                    bool reference) {
   if (!point.values || point.substance == 0) return;
   const substance_info& substance = substances()[point.substance - 1u];
   out.Append(substance.russian_name);
@@ -241,6 +247,7 @@ void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_vi
       out, report::ResultLabelText({v.density, v.viscosity, v.surface_tension, v.heat_capacity, v.thermal_conductivity},
                                    decimalSeparator));
   AppendWarningLines(out, point.warnings);
+  if (reference) AppendReferenceLines(out, point.reference, decimalSeparator);
   out.EndRow();
 }
 

@@ -17,6 +17,7 @@
 #include "cli/input/point_input.h"
 #include "cli/output/output_buffer.h"
 #include "cli/output/record_writer.h"
+#include "cli/output/reference_output.h"
 
 namespace elprops::cli {
 
@@ -30,6 +31,9 @@ struct PointSettings {
   // The warnings and notes of each computed point; without them the
   // warning column stays empty.
   bool warnings = true;
+  // The reference models' values beside each computed point, and the notes
+  // where no measurement stands behind it (the fields of ReferenceFields).
+  bool reference = false;
 };
 
 // The outcome of one point. Property cells are empty whenever `error` is
@@ -63,6 +67,8 @@ struct PointOutcome {
   // one line (empty when there are none or they were not asked for).
   std::vector<elprops::warning> warnings;
   std::string warning;
+  // When asked for: the reference models at a computed point.
+  PointReference reference;
 
   [[nodiscard]] bool ok() const { return error.empty(); }
 };
@@ -75,13 +81,14 @@ struct PointOutcome {
 // A mass fraction is rounded to a single first, as the window reads it;
 // a concentration in another unit is given to the library as the double
 // it was typed as (a molality 1e-50 stays 1e-50).
+// With `reference`, the reference models at the computed point too.
 void EvaluatePoint(std::string_view substanceText, const ParsedDecimal& concentration, const ParsedNumber& temperature,
                    PointOutcome& outcome, concentration_unit unit = concentration_unit::mass_fraction,
-                   bool warnings = false);
+                   bool warnings = false, bool reference = false);
 // The same for a substance already found.
 void EvaluatePoint(const substance_info& substance, const ParsedDecimal& concentration, const ParsedNumber& temperature,
                    PointOutcome& outcome, concentration_unit unit = concentration_unit::mass_fraction,
-                   bool warnings = false);
+                   bool warnings = false, bool reference = false);
 
 // A row of the input that is not a point: its cells echoed as they are
 // given, `message` (with the line number) as its error.
@@ -97,25 +104,26 @@ std::string ConcentrationText(const PointOutcome& outcome);
 
 // The fields of a point's record: the input, with `unitColumns` the unit
 // and the point in the three units, the five properties, the error and
-// the warnings.
-std::span<const std::string_view> PointFields(bool unitColumns);
+// the warnings; with `reference`, the fields of ReferenceFields after them.
+std::span<const std::string_view> PointFields(bool unitColumns, bool reference = false);
 
 // `unitColumns`: the columns unit, mass_fraction, molality and molarity
-// (fields in JSON) after the input columns.
-void WriteCsvHeader(OutputBuffer& out, bool unitColumns = false);
-void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns = false);
-void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns = false);
+// (fields in JSON) after the input columns; `reference`: the reference
+// fields after the warning.
+void WriteCsvHeader(OutputBuffer& out, bool unitColumns = false, bool reference = false);
+void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns = false, bool reference = false);
+void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns = false, bool reference = false);
 
 // The point as the window shows it: the substance, the input label's lines
 // and the fourteen lines of the result label, results with the given
 // decimal separator; `unitLine` adds a line with the mass fraction,
 // molality and molarity after the input lines. A line for each warning or
-// note follows. Only for computed points. The block is one row of the
-// output buffer.
+// note follows, and with `reference` the lines of AppendReferenceLines.
+// Only for computed points. The block is one row of the output buffer.
 // A line "warning: ..." or "note: ..." for each.
 void AppendWarningLines(OutputBuffer& out, std::span<const warning> warnings);
 
 void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator,
-                    bool unitLine = false);
+                    bool unitLine = false, bool reference = false);
 
 }  // namespace elprops::cli

@@ -74,6 +74,17 @@ struct concentration_root {
 // The word for a side: "exact", "lower", "upper".
 ELPROPS_API std::string_view side_name(concentration_root::side side) noexcept;
 
+// The range a property reaches over some mass fractions at a temperature:
+// its ends, the mass fractions that give them, and the warnings and notes
+// compute() gives at those two points (a value that cannot be true, above
+// the solubility, ...).
+struct reachable_range {
+  bool known = false;  // false: no mass fraction to take the range over
+  double min = 0.0, max = 0.0;
+  float min_at = 0.0f, max_at = 0.0f;
+  std::vector<warning> min_warnings, max_warnings;
+};
+
 struct concentration_solution {
   // Every admissible mass fraction that gives the value, ascending: one where
   // the property is monotonic in the concentration, more where it turns.
@@ -81,11 +92,26 @@ struct concentration_solution {
   // The range of the property over the admissible mass fractions at that
   // temperature.
   double reachable_min = 0.0, reachable_max = 0.0;
+  // The same range with its ends' mass fractions and warnings.
+  reachable_range reachable;
+  // The salt's solubility at that temperature (NaN outside the table's 0 to
+  // 100 °C) and the range over the mass fractions up to it, the solubility
+  // included (not known where the solubility is not).
+  double solubility = 0.0;
+  reachable_range soluble;
 };
 
-// A failure of kind out_of_reach, whose message gives the reachable range,
-// when no admissible mass fraction gives the value; inadmissible_input for
-// water or a temperature outside the admissible range.
+// A failure of kind out_of_reach when no admissible mass fraction gives the
+// value; its message gives both ranges, over the admissible mass fractions
+// and up to the solubility, each end with the mass fraction that gives it
+// and that point's warnings:
+//   "density 5000 is out of reach for sodium chloride at 20 °C: the
+//   admissible mass fractions give 998.3648 to 2008.266 (the least at
+//   w = 1e-45, the most at w = 0.99999994 [above the solubility ...]); up to
+//   the solubility, w = 0.2641, they give 998.3648 to 1200.748 (the least at
+//   w = 1e-45, the most at w = 0.2641)"
+// inadmissible_input for water or a temperature outside the admissible
+// range.
 ELPROPS_API expected<concentration_solution> solve_concentration(substance_id substance, float temperature_celsius,
                                                                  property_kind property, double value);
 

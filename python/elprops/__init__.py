@@ -50,10 +50,12 @@ except ImportError as _error:
 
 from . import _elprops
 
-__all__ = ("compute", "compute_many", "solve", "compute_derived", "solve_temperature", "quantities", "to_mass_fraction", "molality", "molarity", "standard_molar_mass",
-           "substances", "find_substance", "calcium_chloride_saturation", "version", "Properties", "PropertyArrays",
-           "PointWarning", "Answer", "Solutions", "Derived", "TemperatureAnswer", "Quantity", "Conversions", "ValueArray", "Substance", "Single", "InadmissibleError",
-           "OutOfReachError", "ArithmeticFault")
+__all__ = ("compute", "compute_many", "solve", "compute_derived", "solve_temperature", "quantities", "to_mass_fraction",
+           "molality", "molarity", "standard_molar_mass", "substances", "find_substance", "calcium_chloride_saturation",
+           "version", "Properties", "PropertyArrays", "PropertyArraysWithReference", "PointWarning", "Reference",
+           "References", "ReferenceArrays", "Answer", "Solutions", "Derived", "TemperatureAnswer", "Quantity",
+           "Conversions", "ValueArray", "Substance", "Single", "InadmissibleError", "OutOfReachError",
+           "ArithmeticFault")
 
 __version__ = _elprops.version()
 
@@ -145,16 +147,67 @@ class Properties(_record("Properties", [
 
     r.warnings is a tuple of PointWarning records (kind, message, note): what
     elprops-cli warns of at the point, solubility first; empty when none. It
-    is no field of the tuple and never changes a value.
+    is no field of the tuple and never changes a value. With
+    compute(..., reference=True), r.reference (a References record) and
+    r.notes (a tuple of str) too: see compute().
 
         >>> elprops.compute('NaCl', 0.30, 20).warnings[0].message
         'above the solubility of NaCl at 20 °C (0.2641; the solid is NaCl)'
 
     A named tuple: r.density, or density, viscosity, *rest = r.
     """
-    # An attribute of the instance beside the five fields, so that unpacking
+    # Attributes of the instance beside the five fields, so that unpacking
     # and comparing still see the five properties only.
     warnings = ()
+    reference = None
+    notes = ()
+
+
+Reference = _record("Reference", [
+    ("value", "the reference model's value in SI units (the unit of the property)"),
+    ("source", "a short citation, e.g. 'Laliberté 2009'"),
+    ("deviation", "(ours - reference) / reference: the relative deviation of elprops's value"),
+    ("within_span", "True when the point lies within the span of the model's measurements"),
+    ("t_min", "the span of the measurements: lowest temperature, degrees Celsius"),
+    ("t_max", "highest temperature, degrees Celsius"),
+    ("w_max", "largest mass fraction")])
+Reference.__doc__ = """An independent published model's value of one property at a point.
+
+value        the model's value in SI units, a float (NaN where the model
+             gives none there)
+source       a short citation: 'Laliberté 2009', 'Melinder 2010',
+             'Dutcher 2010', 'Conde 2004', 'Talreja-Muthreja 2022',
+             'Magomedov 2001'
+deviation    (ours - reference) / reference, a fraction (0.01 is 1 %)
+within_span  True when the point lies within the span of the measurements
+             the model was fitted to; outside it the value is the model's
+             extrapolation
+t_min, t_max the span's temperatures, degrees Celsius
+w_max        the span's largest mass fraction
+"""
+
+References = _record("References", [
+    ("density", "Reference or None"),
+    ("viscosity", "Reference or None"),
+    ("surface_tension", "Reference or None"),
+    ("heat_capacity", "Reference or None"),
+    ("thermal_conductivity", "Reference or None")])
+References.__doc__ = """The reference of each of the five properties: a Reference record, or
+None where no independent model covers the salt and property (nothing covers
+barium sulfide or water). For arrays, ReferenceArrays records instead.
+"""
+
+ReferenceArrays = _record("ReferenceArrays", [
+    ("value", "float64 array: the reference model's value, NaN where there is none"),
+    ("source", "array of str objects: its citation, '' where there is none"),
+    ("deviation", "float64 array: (ours - reference) / reference, NaN where there is none"),
+    ("within_span", "bool array: the point lies within the span of the model's measurements")])
+ReferenceArrays.__doc__ = """The reference of one property at every point of an array call, arrays of
+the broadcast shape: value (float64, NaN where no model covers the property or
+the point was not computed), source (str objects, '' there), deviation
+(float64, (ours - reference) / reference) and within_span (bool, False
+there).
+"""
 
 
 PointWarning = _record("PointWarning", [
@@ -376,6 +429,14 @@ class PropertyArrays(_record("PropertyArrays", [
         return f"{type(self).__name__}({fields})"
 
 
+class PropertyArraysWithReference(PropertyArrays):
+    """PropertyArrays of compute(..., reference=True) with the attributes
+    `reference` (a References record of ReferenceArrays) and `notes` (str
+    objects: the notes of each point joined by '; ', '' where none)."""
+    reference = None
+    notes = None
+
+
 # The compiled part makes its results and raises its errors with the types
 # above.
 _elprops.use_types(Single=Single, Properties=Properties, PointWarning=PointWarning, PropertyArrays=PropertyArrays,
@@ -386,7 +447,30 @@ _elprops.use_types(Single=Single, Properties=Properties, PointWarning=PointWarni
 
 # --- Functions -------------------------------------------------------------------
 
-def compute(substance, mass_fraction, temperature):
+def _with_reference(result, substance, mass_fraction, temperature):
+    """The result with its attributes reference and notes (see compute())."""
+    if isinstance(result, Properties):
+        values, notes = _elprops.reference_one(substance, mass_fraction, temperature)
+        result.reference = References(*(None if v is None else Reference(*v) for v in values))
+        result.notes = notes
+        return result
+    values, sources, deviations, within, notes = _elprops.reference_arrays(substance, mass_fraction, temperature)
+    # A point that was not computed (a mask hid it) has no reference.
+    failed = result.error != ""
+    if failed.any():
+        values[:, failed] = _np.nan
+        deviations[:, failed] = _np.nan
+        within[:, failed] = False
+        sources[:, failed] = ""
+        notes[failed] = ""
+    arrays = tuple.__new__(PropertyArraysWithReference, tuple.__iter__(result))
+    arrays.reference = References(*(ReferenceArrays(values[p], sources[p], deviations[p], within[p])
+                                    for p in range(5)))
+    arrays.notes = notes
+    return arrays
+
+
+def compute(substance, mass_fraction, temperature, reference=False):
     """The five properties of a solution at one point, or of arrays of points.
 
     substance      a name or formula ("NaCl", "sodium chloride"), an index 1 to
@@ -413,8 +497,33 @@ def compute(substance, mass_fraction, temperature):
     message 'masked'. A value too large for a single is an infinity, which its
     point refuses with its message. Only arguments of the wrong type, shapes that do not broadcast and an
     unknown name given for every point raise.
+
+    With reference=True the result carries two more attributes (no fields:
+    unpacking and comparing are unchanged):
+
+    reference  a References record: for each property the independent
+               published model's value beside ours (Laliberté 2009, Melinder
+               2010, Dutcher 2010, Conde 2004, Talreja-Muthreja 2022,
+               Magomedov 2001), its source, the relative deviation of ours
+               from it and whether the point lies within the span of the
+               model's measurements; None for a property no model covers.
+               For arrays, each is a ReferenceArrays record of per-point
+               arrays.
+    notes      where no measurement stands behind the point, a note per
+               property naming the span of the data: a tuple of str for one
+               point, an array of str objects (joined by '; ', '' where
+               none) for arrays. Notes, like warnings, never change a number.
+
+        >>> r = elprops.compute("NaCl", 0.1, 20, reference=True)
+        >>> r.reference.density.source, round(r.reference.density.value, 2)
+        ('Laliberté 2009', 1070.75)
+        >>> elprops.compute("KOH", 0.6, 20, reference=True).notes[0]
+        'density of KOH: no reference data beyond w = 0.518 at 20 °C'
     """
-    return _elprops.compute(substance, mass_fraction, temperature)
+    result = _elprops.compute(substance, mass_fraction, temperature)
+    if not reference:
+        return result
+    return _with_reference(result, substance, mass_fraction, temperature)
 
 
 def compute_many(substance, mass_fraction, temperature):

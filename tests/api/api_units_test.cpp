@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 #include <elprops/elprops.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -185,6 +187,49 @@ TEST(PublicSolve, HydrometerReading) {
   ASSERT_TRUE(point);
   EXPECT_EQ(elprops::join_warnings(high->roots[0].warnings), elprops::join_warnings(point->warnings));
   EXPECT_FALSE(high->roots[0].warnings.empty());
+}
+
+// Each end of a reachable range is a point: its value and its warnings are
+// those compute gives there; the range up to the solubility ends at it.
+TEST(PublicSolve, ReachableRangesEndAtPointsWithTheirWarnings) {
+  struct Case {
+    const char* name;
+    elprops::substance_id salt;
+    float t;
+    elprops::property_kind property;
+    double value;       // one the salt reaches
+    double solubility;  // NaN: none known at t
+  };
+  const Case cases[] = {
+      {"NaCl density at 20", kSodiumChloride, 20.0f, elprops::property_kind::density, 1070.6378, 0.2641},
+      {"CaCl2 surface tension at 90", elprops::find_substance("CaCl2")->id(), 90.0f,
+       elprops::property_kind::surface_tension, 0.05, 0.6063},
+      {"NaCl density at 120", kSodiumChloride, 120.0f, elprops::property_kind::density, 1050.0, std::nan("")},
+  };
+  for (const Case& c : cases) {
+    const auto s = elprops::solve_concentration(c.salt, c.t, c.property, c.value);
+    ASSERT_TRUE(s) << c.name << ": " << s.error().message;
+    const auto beyond = elprops::solve_concentration(c.salt, c.t, c.property, 1e6);
+    ASSERT_FALSE(beyond) << c.name;
+    const char* soluble =
+        std::isnan(c.solubility) ? "; the solubility at this temperature is not known" : "; up to the solubility, w = ";
+    EXPECT_NE(beyond.error().message.find(soluble), std::string::npos) << beyond.error().message;
+    EXPECT_EQ(s->soluble.known, !std::isnan(c.solubility)) << c.name;
+    if (s->soluble.known) {
+      EXPECT_NEAR(s->solubility, c.solubility, 1e-4) << c.name;
+      EXPECT_LE(static_cast<double>(std::max(s->soluble.min_at, s->soluble.max_at)), c.solubility) << c.name;
+    }
+    for (const elprops::reachable_range* range : {&s->reachable, &s->soluble}) {
+      if (!range->known) continue;
+      for (const auto& [w, value, warnings] : {std::tuple(range->min_at, range->min, &range->min_warnings),
+                                               std::tuple(range->max_at, range->max, &range->max_warnings)}) {
+        const elprops::result point = elprops::compute(c.salt, w, c.t);
+        ASSERT_TRUE(point) << c.name;
+        EXPECT_EQ(value, elprops::property_value(*point, c.property)) << c.name;
+        EXPECT_EQ(elprops::join_warnings(*warnings), elprops::join_warnings(point->warnings)) << c.name;
+      }
+    }
+  }
 }
 
 TEST(PublicWarnings, ResultsCarryTheirWarnings) {
