@@ -2,15 +2,13 @@
 
     calc_test.py OXT ELPROPS_CLI EXAMPLE
 
-Adds the extension to a private user profile, fills a sheet with formulas
-(each function, a refused and a failing point, ranges as array formulas),
-recalculates, saves it as CSV and compares every cell with what elprops-cli
-writes for the same point: numbers as the same single-precision value, texts
-as the same text, refused points as Calc errors. Then opens the example
-spreadsheet and checks that it recalculates without an error. The office is
-stopped at the end whatever happens. Exit 77 (skipped) where LibreOffice is
-not installed.
+Adds the extension to a private profile, recalculates a sheet of formulas
+(each function, refused and failing points, ranges), saves it as CSV and
+compares every cell with elprops-cli's answer for the point: the same single,
+the same text, or an error cell where elprops-cli refuses. The example
+spreadsheet must recalculate without an error. Exit 77 without LibreOffice.
 """
+import contextlib
 import csv
 import os
 import shutil
@@ -27,7 +25,7 @@ try:
     import unohelper
     from com.sun.star.beans import PropertyValue
     from com.sun.star.task import XInteractionHandler
-    from com.sun.star.ucb import XCommandEnvironment, XProgressHandler
+    from com.sun.star.ucb import XCommandEnvironment
 except ImportError as missing:
     print(f"SKIPPED: LibreOffice's Python bridge is not installed ({missing}); scripts/install-deps.sh installs it")
     sys.exit(77)
@@ -104,28 +102,19 @@ def property_value(name, value):
     return prop
 
 
-class Approve(unohelper.Base, XCommandEnvironment, XInteractionHandler, XProgressHandler):
+class Approve(unohelper.Base, XCommandEnvironment, XInteractionHandler):
     """The command environment of adding the extension: approves what it is asked."""
 
     def getInteractionHandler(self):
         return self
 
     def getProgressHandler(self):
-        return self
+        return None
 
     def handle(self, request):
         for choice in request.getContinuations():
             if choice.queryInterface(uno.getTypeByName("com.sun.star.task.XInteractionApprove")):
                 choice.select()
-
-    def push(self, status):
-        pass
-
-    def update(self, status):
-        pass
-
-    def pop(self):
-        pass
 
 
 def start_office(folder):
@@ -144,23 +133,19 @@ def start_office(folder):
             return office, resolver.resolve(f"uno:pipe,name={pipe};urp;StarOffice.ComponentContext")
         except Exception:  # not listening yet
             if office.poll() is not None or time.monotonic() > deadline:
+                stop_office(office, None)
                 raise RuntimeError(f"LibreOffice did not start within {START_SECONDS} s (exit {office.poll()})")
             time.sleep(0.2)
 
 
 def stop_office(office, desktop):
-    try:
+    """Asks the office to end, then kills what is left of its process group."""
+    with contextlib.suppress(Exception):  # the bridge goes down with the office
         desktop.terminate()
-    except Exception:  # the bridge goes down with the office
-        pass
-    try:
+    with contextlib.suppress(subprocess.TimeoutExpired):
         office.wait(STOP_SECONDS)
-    except subprocess.TimeoutExpired:
-        pass
-    try:
+    with contextlib.suppress(ProcessLookupError):
         os.killpg(office.pid, signal.SIGKILL)
-    except ProcessLookupError:
-        pass
     office.wait()
 
 
