@@ -6,7 +6,9 @@ Adds the extension to a private profile, recalculates a sheet of formulas
 (each function, refused and failing points, ranges), saves it as CSV and
 compares every cell with elprops-cli's answer for the point: the same single,
 the same text, or an error cell where elprops-cli refuses. The example
-spreadsheet must recalculate without an error. Exit 77 without LibreOffice.
+spreadsheet must recalculate without an error with the extension unpacked
+among the bundled extensions, as the Debian package installs it. Exit 77
+without LibreOffice.
 """
 import contextlib
 import csv
@@ -17,6 +19,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
 
 import numpy as np
 
@@ -117,12 +120,12 @@ class Approve(unohelper.Base, XCommandEnvironment, XInteractionHandler):
                 choice.select()
 
 
-def start_office(folder):
-    pipe = f"elprops_calc_test_{os.getpid()}"
-    profile = uno.systemPathToFileUrl(os.path.join(folder, "profile"))
+def start_office(folder, name, *options):
+    pipe = f"elprops_calc_test_{os.getpid()}_{name}"
+    profile = uno.systemPathToFileUrl(os.path.join(folder, name))
     office = subprocess.Popen(
         [OFFICE, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
-         f"-env:UserInstallation={profile}", f"--accept=pipe,name={pipe};urp;"],
+         f"-env:UserInstallation={profile}", f"--accept=pipe,name={pipe};urp;", *options],
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True,
         env=dict(os.environ, SAL_USE_VCLPLUGIN="svp"))
     local = uno.getComponentContext()
@@ -214,23 +217,38 @@ def wizard_failures(office_context):
     return failures
 
 
-def run(office_context, oxt, cli, example, folder):
+def functions_failures(office_context, desktop, oxt, cli, folder):
+    """The extension added to the user profile as unopkg adds it; the sheet of formulas against elprops-cli."""
     manager = office_context.getValueByName("/singletons/com.sun.star.deployment.ExtensionManager")
     added = manager.addExtension(uno.systemPathToFileUrl(oxt), (), "user", manager.createAbortChannel(), Approve())
     if added is None:
         return ["the extension could not be added to the profile"]
     failures = wizard_failures(office_context)
-    desktop = office_context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", office_context)
     document = desktop.loadComponentFromURL("private:factory/scalc", "_blank", 0, (property_value("Hidden", True),))
     places = fill_sheet(document.Sheets.getByIndex(0))
     sheet_url = uno.systemPathToFileUrl(os.path.join(folder, "functions.ods"))
     document.storeToURL(sheet_url, ())
     document.close(True)
-    failures += compare(recalculated_csv(desktop, sheet_url, folder), cli, places)
-    # The example: opened and recalculated, no cell an error.
-    for number, row in enumerate(recalculated_csv(desktop, uno.systemPathToFileUrl(example), folder), start=1):
-        failures += [f"{os.path.basename(example)} row {number}: {cell}" for cell in row if cell.startswith(("Err:", "#"))]
-    return failures
+    return failures + compare(recalculated_csv(desktop, sheet_url, folder), cli, places)
+
+
+def example_failures(desktop, example, folder):
+    """The example recalculated (by the extension, or every formula is an error): no cell an error."""
+    return [f"{os.path.basename(example)} row {number}: {cell}"
+            for number, row in enumerate(recalculated_csv(desktop, uno.systemPathToFileUrl(example), folder), start=1)
+            for cell in row if cell.startswith(("Err:", "#"))]
+
+
+def session(folder, name, work, *options):
+    """work(context, desktop) in an office of a profile of its own, stopped whatever happens."""
+    office, office_context = start_office(folder, name, *options)
+    desktop = None
+    try:
+        desktop = office_context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop",
+                                                                          office_context)
+        return work(office_context, desktop)
+    finally:
+        stop_office(office, desktop)
 
 
 def main(oxt, cli, example):
@@ -238,19 +256,21 @@ def main(oxt, cli, example):
         print("SKIPPED: LibreOffice Calc is not installed; scripts/install-deps.sh installs it")
         return 77
     folder = tempfile.mkdtemp(prefix="elprops-calc-")
-    office, desktop = None, None
     try:
-        office, office_context = start_office(folder)
-        desktop = office_context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop",
-                                                                          office_context)
-        failures = run(office_context, oxt, cli, example, folder)
+        failures = session(folder, "user", lambda context, desktop: functions_failures(context, desktop, oxt, cli,
+                                                                                       folder))
+        # As the Debian package installs it: unpacked among the bundled extensions.
+        bundled = os.path.join(folder, "extensions")
+        with zipfile.ZipFile(oxt) as archive:
+            archive.extractall(os.path.join(bundled, "elprops"))
+        failures += session(folder, "bundled", lambda _context, desktop: example_failures(desktop, example, folder),
+                            f"-env:BUNDLED_EXTENSIONS={uno.systemPathToFileUrl(bundled)}")
     finally:
-        if office is not None:
-            stop_office(office, desktop)
         shutil.rmtree(folder, ignore_errors=True)
     for failure in failures:
         print("FAIL:", failure)
-    print(f"{len(POINTS)} formulas and {len(RANGES)} ranges compared with elprops-cli: {len(failures)} failures")
+    print(f"{len(POINTS)} formulas and {len(RANGES)} ranges compared with elprops-cli, the example recalculated: "
+          f"{len(failures)} failures")
     return 1 if failures else 0
 
 
