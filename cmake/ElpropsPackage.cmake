@@ -8,6 +8,9 @@
 #                    (cli: Cli, CliDebian), with Qt
 #   elprops          the window program, its man page, desktop entry, icon and
 #                    metainfo (window: Window, WindowDebian), with Qt
+#   elprops-libreoffice  the Calc extension unpacked among LibreOffice's
+#                    bundled extensions, when it is built (libreoffice:
+#                    CalcDebian)
 # The library's package is named after its SONAME, as Debian names shared
 # libraries; only the programs' packages pull in Qt.
 # scripts/package.sh configures a build for the prefix /usr and runs cpack.
@@ -39,6 +42,9 @@ set(ELPROPS_LIBRARY_PACKAGE libelprops${PROJECT_VERSION_MAJOR})
 set(ELPROPS_DEB_PACKAGES ${ELPROPS_LIBRARY_PACKAGE}:LibraryDebian libelprops-dev:DevelopmentDebian)
 if(TARGET elprops_python)
   list(APPEND ELPROPS_DEB_PACKAGES python3-elprops:PythonDebian)
+endif()
+if(TARGET elprops_calc)
+  list(APPEND ELPROPS_DEB_PACKAGES elprops-libreoffice:CalcDebian)
 endif()
 if(ELPROPS_WITH_QT)
   list(APPEND ELPROPS_DEB_PACKAGES elprops-cli:CliDebian elprops:WindowDebian)
@@ -88,6 +94,9 @@ if(TARGET elprops_python)
 endif()
 if(ELPROPS_WITH_QT)
   list(APPEND CPACK_COMPONENTS_ALL Cli CliDebian Window WindowDebian)
+endif()
+if(TARGET elprops_calc)
+  list(APPEND CPACK_COMPONENTS_ALL CalcDebian)
 endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
@@ -169,8 +178,26 @@ This package holds the desktop program elprops, a Russian-language window
 that prints the protocol of a run, with its desktop entry and manual page.")
 endif()
 
+if(TARGET elprops_calc)
+  set(CPACK_DEBIAN_LIBREOFFICE_PACKAGE_NAME elprops-libreoffice)
+  set(CPACK_DEBIAN_LIBREOFFICE_PACKAGE_SECTION science)
+  set(CPACK_DEBIAN_LIBREOFFICE_PACKAGE_ARCHITECTURE all)
+  # The add-in computes with the Python module in LibreOffice's own Python
+  # (Debian's python3, through python3-uno).
+  set(CPACK_DEBIAN_LIBREOFFICE_PACKAGE_DEPENDS
+      "python3-elprops (>= ${PROJECT_VERSION}), python3-uno, libreoffice-calc, libreoffice-script-provider-python")
+  set(CPACK_DEBIAN_LIBREOFFICE_DESCRIPTION "properties of aqueous electrolyte solutions - LibreOffice Calc functions
+${about}
+This package adds the spreadsheet functions ELPROPS_DENSITY,
+ELPROPS_VISCOSITY, ELPROPS_SURFACE_TENSION, ELPROPS_HEAT_CAPACITY,
+ELPROPS_THERMAL_CONDUCTIVITY, the derived quantities (ELPROPS_PRANDTL_NUMBER
+and others), ELPROPS_WARNING, ELPROPS_ERROR, ELPROPS_SOLVE and
+ELPROPS_VERSION to LibreOffice Calc for every user, with their descriptions
+in English and Russian.")
+endif()
+
 include(CPack)
-foreach(group library development python cli window)
+foreach(group library development python cli window libreoffice)
   cpack_add_component_group(${group})
 endforeach()
 cpack_add_component(Library GROUP library)
@@ -182,3 +209,4 @@ cpack_add_component(Cli GROUP cli)
 cpack_add_component(CliDebian GROUP cli)
 cpack_add_component(Window GROUP window)
 cpack_add_component(WindowDebian GROUP window)
+cpack_add_component(CalcDebian GROUP libreoffice)

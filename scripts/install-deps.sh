@@ -15,6 +15,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   dpkg-dev file lintian desktop-file-utils appstream bash-completion
   locales
+  libreoffice-calc libreoffice-script-provider-python python3-uno libreoffice-dev
 )
 
 # The regional settings the tests run under, besides C and C.UTF-8 (which

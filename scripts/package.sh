@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian packages libelprops2, libelprops-dev, python3-elprops,
-# elprops-cli and elprops in one go:
+# elprops-cli, elprops and elprops-libreoffice in one go:
 #   scripts/package.sh   -> build/package/*.deb
 # Then install them with
 #   sudo apt install ./build/package/*.deb

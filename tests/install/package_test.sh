@@ -6,7 +6,9 @@
 #
 # package_test.sh BUILD_DIR VERSION [PYTHON_VERSION]
 # With PYTHON_VERSION (MAJOR.MINOR, when the Python module is built) the
-# package python3-elprops is expected besides the other four.
+# package python3-elprops is expected besides the other four; with
+# ELPROPS_EXPECT_CALC=1 in the environment (when the Calc extension is
+# built) elprops-libreoffice too.
 set -euo pipefail
 build=$1
 version=$2
@@ -40,7 +42,9 @@ cli=$tmp/elprops-cli_${version}_${arch}.deb
 window=$tmp/elprops_${version}_${arch}.deb
 python=$tmp/python3-elprops_${version}_${arch}.deb
 packages=("$library" "$dev" "$cli" "$window")
+calc=$tmp/elprops-libreoffice_${version}_all.deb
 [ -n "$python_version" ] && packages+=("$python")
+[ "${ELPROPS_EXPECT_CALC:-}" = 1 ] && packages+=("$calc")
 ls -1 "$tmp"/*.deb
 for deb in "${packages[@]}"; do
   [ -f "$deb" ] || fail "no $(basename "$deb")"
@@ -60,7 +64,11 @@ check_field() {
 }
 for deb in "${packages[@]}"; do
   check_field "$deb" Version "^${version//./\\.}$"
-  check_field "$deb" Architecture "^${arch}$"
+  if [ "$deb" = "$calc" ]; then
+    check_field "$deb" Architecture "^all$" # Python and data only
+  else
+    check_field "$deb" Architecture "^${arch}$"
+  fi
   check_field "$deb" Maintainer "^elprops developers <[^@ ]+@[^> ]+>$"
   check_field "$deb" Priority "^optional$"
   check_field "$deb" Description "^properties of aqueous electrolyte solutions"
@@ -181,6 +189,19 @@ if [ -n "$python_version" ]; then
   if LC_ALL=C readelf -d "$module" | grep -Eq 'RPATH|RUNPATH'; then
     fail "the packaged module has a search path: $(LC_ALL=C readelf -d "$module" | grep -E 'RPATH|RUNPATH')"
   fi
+fi
+
+if [ "${ELPROPS_EXPECT_CALC:-}" = 1 ]; then
+  check_field "$calc" Package "^elprops-libreoffice$"
+  for dependency in "python3-elprops \\(>= ${version//./\\.}\\)" python3-uno libreoffice-calc; do
+    check_field "$calc" Depends "(^|, )${dependency}(,|$| )"
+  done
+  # The extension unpacked where LibreOffice takes up bundled extensions.
+  ext=/usr/lib/libreoffice/share/extensions/elprops
+  has "$tmp/elprops-libreoffice.txt" "$ext/META-INF/manifest\\.xml" "$ext/description\\.xml" "$ext/XElprops\\.rdb" \
+    "$ext/CalcAddIns\\.xcu" "$ext/elprops_calc\\.py" "$ext/pythonpath/elprops_calc_functions\\.py" \
+    '/usr/share/doc/elprops-libreoffice/copyright' '/usr/share/doc/elprops-libreoffice/changelog\.gz'
+  lacks "$tmp/elprops-libreoffice.txt" '/usr/bin/|libelprops|/dist-packages/|/usr/local/'
 fi
 
 # --- lintian -----------------------------------------------------------------
