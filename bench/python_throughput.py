@@ -33,6 +33,7 @@ import json
 import subprocess
 import sys
 import time
+import warnings
 
 TARGET_RATIO = 1.5
 POINTS = 1 << 20
@@ -85,6 +86,10 @@ def main():
     import numpy as np
     import elprops
 
+    # Shown, a ValidityWarning makes every array call work its warnings out;
+    # ignored, the call leaves them until `warning` is read (the figure with
+    # the warnings).
+    warnings.simplefilter("ignore", elprops.ValidityWarning)
     substances, fractions, temperatures = grid(np)
     scalar_points = list(zip(substances[:args.scalar_sample].tolist(), fractions[:args.scalar_sample].tolist(),
                              temperatures[:args.scalar_sample].tolist()))

@@ -28,6 +28,20 @@ and its reason is in the array `error`:
     >>> r.density.shape
     (4, 3)
 
+A concentration may be given in another unit, as elprops-cli's --unit
+takes it, and water needs none:
+
+    >>> elprops.compute("NaCl", 1, 20, unit="molality").density
+    1037.6436
+    >>> elprops.compute("water", temperature=20).density
+    998.3648
+
+Array results are records of named columns with one row per point, which
+pandas takes as they are (pd.DataFrame(r), r.to_dataframe(); a Series
+argument's index is kept); dtype=numpy.float64 widens the values. Points
+beyond the correlations' sure ground issue one elprops.ValidityWarning per
+call. The type stubs (__init__.pyi) describe every call.
+
 Substances are named by their index 1 to 19 (the order of the window's
 list, 19 is water), their formula ("NaCl", any case), their English name
 ("sodium chloride") or their Russian name as listed; substances() lists
@@ -398,8 +412,9 @@ class PropertyArrays(_columns.ColumnRecord, dict):
     Series with its index. With dtype=numpy.float64 the five properties are
     float64 arrays of the same values.
 
-    The warnings are worked out when `warning` is first read (or the call
-    warns, or the record is iterated, printed or pickled), from the call's
+    The warnings are worked out when the call issues its ValidityWarning,
+    else (the warning ignored) when `warning` is first read (or the record
+    is printed or pickled), from the call's
     own copy of the points and of their computed values: changing the
     argument or result arrays afterwards changes no warning, and later reads
     give the same array. The array `error` too is made when first read, from
@@ -658,6 +673,18 @@ def compute(substance, concentration=0.0, temperature=None, *, unit="fraction", 
     point refuses with its message. Only arguments of the wrong type, shapes that do not broadcast and an
     unknown name given for every point raise.
 
+    The record maps the column names to the arrays, one row per point:
+    len(r) points, r.keys(), r["density"] or r.density; pd.DataFrame(r) or
+    r.to_dataframe() give a DataFrame. Given a pandas Series, the columns are
+    Series with its index:
+
+        x = pd.Series([0.1, 0.2], index=["a", "b"])
+        elprops.compute("NaCl", x, 20).to_dataframe()    # rows 'a' and 'b'
+
+    Points with warnings (see Properties.warnings and PropertyArrays.warning)
+    issue one ValidityWarning per call through warnings.warn, counting the
+    points of an array call.
+
     With reference=True the result carries two more attributes (no fields:
     unpacking and comparing are unchanged):
 
@@ -708,7 +735,9 @@ def compute_many(substance, concentration=0.0, temperature=None, *, unit="fracti
 
     A substance given once by name must be known (else InadmissibleError);
     names, indices and Substance records inside an array mark only their own
-    points when they are unknown.
+    points when they are unknown. unit= and dtype= are compute()'s; single
+    values too give arrays (of no axes), and a concentration the unit's
+    conversion refuses marks only its point.
 
         >>> r = elprops.compute_many(17, np.float32([0.1, 1.5]), 20)
         >>> r.density
