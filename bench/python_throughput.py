@@ -86,9 +86,8 @@ def main():
     import numpy as np
     import elprops
 
-    # Shown, a ValidityWarning makes every array call work its warnings out;
-    # ignored, the call leaves them until `warning` is read (the figure with
-    # the warnings).
+    # The array call as compute_many's figure is: without the count of the
+    # warned points that a shown ValidityWarning costs.
     warnings.simplefilter("ignore", elprops.ValidityWarning)
     substances, fractions, temperatures = grid(np)
     scalar_points = list(zip(substances[:args.scalar_sample].tolist(), fractions[:args.scalar_sample].tolist(),

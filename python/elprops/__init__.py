@@ -114,8 +114,8 @@ class ValidityWarning(UserWarning):
     warnings.warn, counting the points of an array call ('3 of 10 points:
     above the solubility ...'), beside the .warnings and .warning data.
     The values are computed all the same. To silence it:
-    warnings.simplefilter("ignore", elprops.ValidityWarning); an array call
-    then works its warnings out only when `warning` is read.
+    warnings.simplefilter("ignore", elprops.ValidityWarning), which also
+    spares array calls the count.
     """
 
 
@@ -412,9 +412,9 @@ class PropertyArrays(_columns.ColumnRecord, dict):
     Series with its index. With dtype=numpy.float64 the five properties are
     float64 arrays of the same values.
 
-    The warnings are worked out when the call issues its ValidityWarning,
-    else (the warning ignored) when `warning` is first read (or the record
-    is printed or pickled), from the call's
+    The warnings are worked out when `warning` is first read (or the record
+    is printed or pickled; the call's ValidityWarning only counts the points
+    and makes the first one's text), from the call's
     own copy of the points and of their computed values: changing the
     argument or result arrays afterwards changes no warning, and later reads
     give the same array. The array `error` too is made when first read, from
@@ -615,7 +615,13 @@ def _finish(result, arguments, dtype):
     result._label(_columns.index_of(*arguments))
     if not _columns.warnings_shown(ValidityWarning):
         return None
-    return _columns.warned_points_text(result["warning"])
+    pending = dict.__getitem__(result, "warning")
+    summary = pending.summary() if type(pending) is _elprops.PendingWarnings else None
+    if summary is None:  # the texts are made: they say it
+        return _columns.warned_points_text(result["warning"])
+    above, other, first, text = summary
+    label = None if first is None else result._labels([first])[0]
+    return _columns.warned_summary_text(above, other, len(result), label, text)
 
 
 def _point_warning(warnings):

@@ -86,6 +86,22 @@ def warned_points_text(texts):
     return f"{head} have warnings (see .warning); {same} of them: {first}"
 
 
+def warned_summary_text(above, other, total, first, text):
+    """The message of the warning of an array call from the count of points
+    above the solubility and of the others with warnings or notes, the label
+    of the first such point and its text; None when there are none."""
+    warned = above + other
+    if warned == 0:
+        return None
+    if other == 0:
+        what = "above the solubility"
+    elif above == 0:
+        what = "warnings or notes"
+    else:
+        what = f"warnings or notes ({above} above the solubility)"
+    return f"{warned} of {total} points: {what}; the first, point {first}: {text}"
+
+
 class ColumnRecord:
     """The part of an array result that presents its points: to_dataframe(),
     the text table of repr() and the HTML table notebooks show."""

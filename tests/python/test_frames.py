@@ -97,8 +97,21 @@ class ValidityWarnings(unittest.TestCase):
         r, seen = calls("NaCl", [0.1, 0.2, 0.3, 0.35], 20)
         self.assertEqual(len(seen), 1)
         self.assertTrue(issubclass(elprops.ValidityWarning, UserWarning))
-        self.assertTrue(str(seen[0].message).startswith("2 of 4 points: above the solubility of NaCl"))
+        self.assertTrue(str(seen[0].message).startswith("2 of 4 points: above the solubility; "))
+        self.assertIn("above the solubility of NaCl at 20 °C", str(seen[0].message))
         self.assertEqual(np.count_nonzero(r.warning != ""), 2)
+
+    def test_the_count_is_that_of_the_warning_texts(self):
+        # The call counts its warned points without making their texts: the
+        # texts made afterwards must agree, over salts, water, notes, points
+        # above 100 degrees and failed points.
+        r, seen = calls(np.arange(1, 20, dtype=np.int32)[:, None, None],
+                        np.float32(np.linspace(0, 0.9, 10))[None, :, None],
+                        np.float32(np.linspace(1, 260, 14))[None, None, :])
+        self.assertEqual(len(seen), 1)
+        warned = np.count_nonzero(r.warning != "")
+        self.assertTrue(str(seen[0].message).startswith(f"{warned} of {len(r)} points: "), seen[0].message)
+        self.assertGreater(warned, 0)
 
     def test_a_point_and_a_quiet_call(self):
         _, seen = calls("NaCl", 0.3, 20)
