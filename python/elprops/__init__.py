@@ -494,6 +494,9 @@ class PropertyArrays(_columns.ColumnRecord, dict):
     def copy(self):
         return self._replace()
 
+    def __or__(self, other):  # a dict of the columns and the other's items
+        return self._asdict() | other if isinstance(other, dict) else NotImplemented
+
     __setitem__ = __delitem__ = clear = pop = popitem = setdefault = update = __ior__ = _read_only
 
     def __eq__(self, other):
