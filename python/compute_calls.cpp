@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -56,6 +57,61 @@ struct KeptPoints {
   std::vector<std::size_t> failed;  // ascending
 };
 
+// How many computed points of an array call carry warnings or notes: those
+// above the solubility and the others, with the first such point and its
+// text.
+struct WarnedPoints {
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::size_t aboveSolubility = 0;
+  std::size_t other = 0;
+  std::size_t first = kNone;
+  std::string firstText;
+};
+
+// Whether a computed value cannot be true: at or below zero.
+bool NotPhysical(const elprops::const_property_columns& v, std::size_t i) {
+  return v.density[i] <= 0.0f || v.viscosity[i] <= 0.0f || v.surface_tension[i] <= 0.0f || v.heat_capacity[i] <= 0.0f ||
+         v.thermal_conductivity[i] <= 0.0f;
+}
+
+// Counts them with the quick form of the check (the threshold of each
+// substance and temperature), which makes no text but the first point's.
+WarnedPoints CountWarned(const KeptPoints& p, std::size_t count) {
+  WarnedPoints w;
+  auto nextFailed = p.failed.begin();
+  elprops::substance_id lastSubstance{0};
+  float lastTemperature = std::numeric_limits<float>::quiet_NaN();
+  elprops::validity_threshold threshold;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (nextFailed != p.failed.end() && *nextFailed == i) {
+      ++nextFailed;
+      continue;
+    }
+    const elprops::substance_id s = At(p.substances, i);
+    const float t = At(p.temperatures, i);
+    if (s != lastSubstance || t != lastTemperature) {
+      threshold = elprops::validity_threshold_at(s, t).value_or(elprops::validity_threshold{});
+      lastSubstance = s;
+      lastTemperature = t;
+    }
+    const bool above = static_cast<double>(At(p.fractions, i)) > threshold.limit;
+    if (!above && !threshold.warned_below && !NotPhysical(p.values, i)) continue;
+    ++(above ? w.aboveSolubility : w.other);
+    if (w.first == WarnedPoints::kNone) w.first = i;
+  }
+  if (w.first != WarnedPoints::kNone) {
+    const std::size_t i = w.first;
+    const elprops::const_property_columns one{
+        p.values.density.subspan(i, 1), p.values.viscosity.subspan(i, 1), p.values.surface_tension.subspan(i, 1),
+        p.values.heat_capacity.subspan(i, 1), p.values.thermal_conductivity.subspan(i, 1)};
+    elprops::check_validity_many(std::span(&p.substances[p.substances.size() == 1 ? 0 : i], 1),
+                                 std::span(&p.fractions[p.fractions.size() == 1 ? 0 : i], 1),
+                                 std::span(&p.temperatures[p.temperatures.size() == 1 ? 0 : i], 1), one,
+                                 std::span(&w.firstText, 1));
+  }
+  return w;
+}
+
 // The warnings of an array call, worked out when they are first read.
 //
 // Most callers never look at the warnings, and working them out costs about
@@ -86,6 +142,21 @@ class PendingWarnings {
       points_.reset();
     }
     return texts_;
+  }
+
+  // (above the solubility, other, first point or None, its text): how many
+  // points carry warnings or notes, without making their texts; None once
+  // the texts are made, which say it themselves.
+  py::object Summary() {
+    if (texts_) return py::none();
+    const std::shared_ptr<KeptPoints> points = points_;
+    WarnedPoints w;
+    {
+      py::gil_scoped_release unlocked;
+      w = CountWarned(*points, count_);
+    }
+    const py::object first = w.first == WarnedPoints::kNone ? py::object(py::none()) : py::int_(w.first);
+    return py::make_tuple(w.aboveSolubility, w.other, first, w.firstText);
   }
 
   std::string Repr() const {
@@ -335,6 +406,7 @@ void DefineComputeFunctions(py::module_& m) {
                               "The warnings of an array call until they are first read: the call's own copy of "
                               "its points. Calling it gives the text array, the same one every time.")
       .def("__call__", &PendingWarnings::Texts)
+      .def("summary", &PendingWarnings::Summary)
       .def("__repr__", &PendingWarnings::Repr);
   py::class_<PendingMessages>(m, "PendingMessages",
                               "The messages of an array call's failed points until they are first read. Calling it "

@@ -6,8 +6,12 @@
 
 #include <elprops/elprops.hpp>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
+#include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -188,6 +192,69 @@ py::object ToMassFraction(py::handle substance, py::handle value, py::handle uni
                         WarningRecords(known ? c->warnings : std::vector<elprops::warning>{}));
 }
 
+// --- compute() with a unit ----------------------------------------------------
+
+// The mass fraction at which compute() with a unit computes a point, as the
+// library converts it (elprops-cli's --unit): a Single, or the failure of the
+// point raised.
+py::object MassFractionOne(py::handle substance, py::handle concentration, py::handle temperature,
+                           elprops::concentration_unit unit) {
+  const elprops::expected<elprops::substance_id> id = ScalarSubstance(substance);
+  const double c = ScalarDouble(concentration, "concentration");
+  const float t = ScalarNumber(temperature, "temperature");
+  if (!id) Raise(id.error());
+  const elprops::result r = elprops::compute(*id, c, t, unit);
+  if (!r) Raise(r.error());
+  return Single(r->mass_fraction);
+}
+
+// The mass fractions of arrays of points (broadcast as compute() broadcasts
+// them) and the messages of the points the conversion refused: NaN there,
+// its message beside. Points whose substance names none are left to
+// compute(), which says so: NaN and no message.
+py::tuple MassFractionArrays(py::handle substance, py::handle concentration, py::handle temperature,
+                             elprops::concentration_unit unit) {
+  std::optional<std::string> allPointsError;
+  const py::array substances = SubstanceArray(substance, allPointsError);
+  const py::module_ np = NumPy();
+  const Broadcast b = BroadcastArguments({{substances, py::none()},
+                                          {NumberArray(concentration, "concentration"), np.attr("float64")},
+                                          {NumberArray(temperature, "temperature"), np.attr("float32")}});
+  py::array_t<float> fractions(b.dims);
+  std::fill_n(fractions.mutable_data(), b.count, kNaNSingle);
+  TextCollector failures;
+  if (b.count > 0 && !allPointsError) {
+    std::vector<elprops::substance_id> ids(static_cast<std::size_t>(b.arrays[0].size()));
+    std::map<std::size_t, std::string> unknown;
+    SubstanceIds(b.arrays[0], ids, unknown);
+    const elprops::concentration_unit units[] = {unit};
+    std::vector<elprops::error_kind> errors(b.count);
+    std::vector<std::string> messages(b.count);
+    const std::span<float> w(fractions.mutable_data(), b.count);
+    elprops::point_outputs out;
+    out.errors = errors;
+    out.messages = messages;
+    out.mass_fractions = w;
+    {
+      py::gil_scoped_release unlocked;
+      elprops::compute_many(ids, Elements<double>(b.arrays[1]), Elements<float>(b.arrays[2]), units, out);
+    }
+    for (std::size_t i = 0; i < b.count; ++i) {
+      const bool known = elprops::is_known(At(std::span<const elprops::substance_id>(ids), i));
+      if (errors[i] != elprops::error_kind::none && std::isnan(w[i]) && known) failures.Add(i, messages[i]);
+    }
+  }
+  return py::make_tuple(fractions, SharedTextArray(b.shape, failures.Take()));
+}
+
+py::object MassFractions(py::handle substance, py::handle concentration, py::handle temperature, py::handle unitName) {
+  const elprops::concentration_unit unit = UnitArgument(unitName);
+  if (IsSingleValue(substance) && IsSingleValue(concentration) && IsSingleValue(temperature)) {
+    return MassFractionOne(substance, concentration, temperature, unit);
+  }
+  return MassFractionArrays(substance, concentration, temperature, unit);
+}
+
 // --- molality(), molarity(), standard_molar_mass() -----------------------------
 
 // The value of one answer, or its failure raised.
@@ -250,6 +317,9 @@ py::object StandardMolarMass(py::handle substance) {
 void DefineConcentrationFunctions(py::module_& m) {
   m.def("solve", &Solve, "The compiled part of solve().");
   m.def("to_mass_fraction", &ToMassFraction, "The compiled part of to_mass_fraction().");
+  m.def("mass_fractions", &MassFractions,
+        "The mass fractions of compute() with a unit: a Single, or the float32 array and the messages of the "
+        "points the conversion refused.");
   m.def("molality", &Molality, "The compiled part of molality().");
   m.def("molarity", &Molarity, "The compiled part of molarity().");
   m.def("standard_molar_mass", &StandardMolarMass, "The compiled part of standard_molar_mass().");

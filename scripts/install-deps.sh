@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake pkg-config python3
-  python3-dev python3-numpy python3-iapws python3-matplotlib pybind11-dev
+  python3-dev python3-numpy python3-pandas python3-iapws python3-matplotlib pybind11-dev
   python3-venv python3-pip python3-setuptools python3-wheel
   qt6-base-dev qt6-svg-dev libgl-dev
   libcli11-dev libfmt-dev libgtest-dev libgmock-dev googletest libbenchmark-dev

@@ -28,6 +28,20 @@ and its reason is in the array `error`:
     >>> r.density.shape
     (4, 3)
 
+A concentration may be given in another unit, as elprops-cli's --unit
+takes it, and water needs none:
+
+    >>> elprops.compute("NaCl", 1, 20, unit="molality").density
+    1037.6436
+    >>> elprops.compute("water", temperature=20).density
+    998.3648
+
+Array results are records of named columns with one row per point, which
+pandas takes as they are (pd.DataFrame(r), r.to_dataframe(); a Series
+argument's index is kept); dtype=numpy.float64 widens the values. Points
+beyond the correlations' sure ground issue one elprops.ValidityWarning per
+call. The type stubs (__init__.pyi) describe every call.
+
 Substances are named by their index 1 to 19 (the order of the window's
 list, 19 is water), their formula ("NaCl", any case), their English name
 ("sodium chloride") or their Russian name as listed; substances() lists
@@ -41,6 +55,8 @@ releases the interpreter's lock while it computes.
 """
 import collections as _collections
 import sys as _sys
+import threading as _threading
+import warnings as _warnings
 
 try:
     import numpy as _np
@@ -48,14 +64,14 @@ except ImportError as _error:
     raise ImportError(f"elprops needs NumPy, which this Python ({_sys.executable}) cannot import: install it "
                       "(pip install numpy; on Debian apt install python3-numpy)") from _error
 
-from . import _elprops
+from . import _columns, _elprops
 
 __all__ = ("compute", "compute_many", "solve", "compute_derived", "solve_temperature", "quantities", "to_mass_fraction",
            "molality", "molarity", "standard_molar_mass", "substances", "find_substance", "calcium_chloride_saturation",
            "version", "Properties", "PropertyArrays", "PropertyArraysWithReference", "PointWarning", "Reference",
            "References", "ReferenceArrays", "Answer", "Solutions", "Derived", "TemperatureAnswer", "Quantity",
            "Conversions", "ValueArray", "Substance", "Single", "InadmissibleError", "OutOfReachError",
-           "ArithmeticFault")
+           "ArithmeticFault", "ValidityWarning")
 
 __version__ = _elprops.version()
 
@@ -86,6 +102,20 @@ class OutOfReachError(InadmissibleError):
 
     The message names the range the admissible mass fractions reach at that
     temperature. A subclass of InadmissibleError, so a ValueError too.
+    """
+
+
+class ValidityWarning(UserWarning):
+    """A computed point lies where the correlations are less sure: above the
+    salt's solubility, above 100 degrees, a value at or below zero, or a note
+    (no solubility data, a salt not well defined there).
+
+    compute(), compute_many() and solve() issue one per call through
+    warnings.warn, counting the points of an array call ('3 of 10 points:
+    above the solubility ...'), beside the .warnings and .warning data.
+    The values are computed all the same. To silence it:
+    warnings.simplefilter("ignore", elprops.ValidityWarning), which also
+    spares array calls the count.
     """
 
 
@@ -292,12 +322,12 @@ class Answer(_record("Answer", [
     plateau = False
 
 
-Solutions = _record("Solutions", [
+class Solutions(_columns.TupleColumns, _record("Solutions", [
     ("mass_fraction", "float32 array: the lowest answer, NaN where none"),
     ("concentration", "float64 array: it in the unit asked for, NaN where none"),
     ("count", "int32 array: the number of answers, 0 where none"),
-    ("error", "array of str objects: why there is no answer, '' where there is one")])
-Solutions.__doc__ = """The answers of solve() for arrays: arrays of the broadcast shape of value
+    ("error", "array of str objects: why there is no answer, '' where there is one")])):
+    """The answers of solve() for arrays: arrays of the broadcast shape of value
 and temperature.
 
 mass_fraction  float32: the lowest answer, NaN where there is none
@@ -307,9 +337,12 @@ count          int32: the number of answers (more than 1 where the property
 error          str objects (dtype object): why there is no answer (the
                reachable range; 'masked' where a mask hides the point),
                '' where there is one
-"""
 
-class Conversions(_record("Conversions", [
+    to_dataframe() gives a DataFrame of one row per point (needs pandas);
+    given a Series, the arrays are Series with its index.
+    """
+
+class Conversions(_columns.TupleColumns, _record("Conversions", [
         ("mass_fraction", "float32 array: kg/kg, NaN where the conversion failed"),
         ("achieved", "float64 array: the concentration computed back from it"),
         ("error", "array of str objects: why a conversion failed, '' where it did not")])):
@@ -322,8 +355,12 @@ class Conversions(_record("Conversions", [
     warning        (an attribute, no field) str objects: the warnings compute()
                    gives at the converted point joined by '; ', '' where none;
                    all '' when no temperature was given
+
+    to_dataframe() gives a DataFrame of one row per point (needs pandas);
+    given a Series, the arrays are Series with its index.
     """
     warning = None
+    _extra_columns = ("warning",)
 
 
 # --- The arrays of points --------------------------------------------------------
@@ -332,26 +369,25 @@ class Conversions(_record("Conversions", [
 # (made by the compiled part); calling one gives the text array, the same
 # one every time.
 _PENDING = (_elprops.PendingWarnings, _elprops.PendingMessages)
-_item = tuple.__getitem__
+_settling = _threading.Lock()
+_PROPERTY_NAMES = ("density", "viscosity", "surface_tension", "heat_capacity", "thermal_conductivity")
 
 
-def _read(item):
-    return item() if type(item) in _PENDING else item
+def _rebuild(cls, columns, attributes):  # unpickling an array result
+    record = cls(*columns)
+    vars(record).update(attributes)
+    return record
 
 
-# PropertyArrays: the named tuple with the arrays `error` and `warning` made
-# when first read. Their items are pending until then; every
-# way of reading the items (the field, indexing, iterating, unpacking, repr,
-# comparing, pickling, _asdict) goes through the accessors here and so sees
-# the text array.
-class PropertyArrays(_record("PropertyArrays", [
-        ("density", "float32 array: density, kg/m3"),
-        ("viscosity", "float32 array: dynamic viscosity, Pa*s"),
-        ("surface_tension", "float32 array: surface tension, N/m"),
-        ("heat_capacity", "float32 array: specific heat capacity, J/(kg*K)"),
-        ("thermal_conductivity", "float32 array: thermal conductivity, W/(m*K)"),
-        ("error", "array of str objects: why a point failed, '' where it was computed"),
-        ("warning", None)])):
+def _column(name, doc):
+    return property(lambda self: self[name], doc=doc)
+
+
+def _read_only(self, *args, **kwargs):
+    raise TypeError(f"{type(self).__name__} is read-only: change its arrays, or make a dict of them (dict(r))")
+
+
+class PropertyArrays(_columns.ColumnRecord, dict):
     """The five properties of arrays of points: float32 arrays of the broadcast
     shape of the arguments, NaN where a point failed, and the messages.
 
@@ -368,65 +404,133 @@ class PropertyArrays(_record("PropertyArrays", [
                           writes them, '' where none (and where the point failed);
                           warned = r.warning != ''
 
-    A named tuple of NumPy arrays. The warnings are worked out when `warning`
-    is first read (or the record is iterated, printed or pickled), from the
-    call's own copy of the points and of their computed values: changing the
+    A read-only mapping of these seven names to their arrays, one row per
+    point: len(r) is the number of points, r.keys() the names, r["density"]
+    or r.density a column; pd.DataFrame(r) and r.to_dataframe() give a
+    DataFrame with one row per point (the latter also for results of two or
+    more axes). When the call was given a pandas Series, the columns are
+    Series with its index. With dtype=numpy.float64 the five properties are
+    float64 arrays of the same values.
+
+    The warnings are worked out when `warning` is first read (or the record
+    is printed or pickled; the call's ValidityWarning only counts the points
+    and makes the first one's text), from the call's
+    own copy of the points and of their computed values: changing the
     argument or result arrays afterwards changes no warning, and later reads
-    give the same array. A caller who never reads them does not pay for
-    them; until then the record holds that copy, some 29 bytes a point. The
-    array `error` too is made when first read, from the messages of the failed
-    points only.
+    give the same array. The array `error` too is made when first read, from
+    the messages of the failed points only.
     """
-    __slots__ = ()
 
-    @property
-    def error(self):
-        """array of str objects: why a point failed, '' where it was computed"""
-        return _read(_item(self, -2))
+    _fields = _PROPERTY_NAMES + ("error", "warning")
 
-    @property
-    def warning(self):
-        """array of str (dtype object): a computed point's warnings, '' where none;
-        worked out when first read"""
-        return _read(_item(self, -1))
+    def __init__(self, density, viscosity, surface_tension, heat_capacity, thermal_conductivity, error, warning):
+        dict.__init__(self, zip(self._fields,
+                                (density, viscosity, surface_tension, heat_capacity, thermal_conductivity, error,
+                                 warning)))
 
-    def __getitem__(self, key):
-        if isinstance(key, slice):
-            return tuple(_read(item) for item in _item(self, key))
-        return _read(_item(self, key))
+    density = _column("density", "float32 array: density, kg/m3")
+    viscosity = _column("viscosity", "float32 array: dynamic viscosity, Pa*s")
+    surface_tension = _column("surface_tension", "float32 array: surface tension, N/m")
+    heat_capacity = _column("heat_capacity", "float32 array: specific heat capacity, J/(kg*K)")
+    thermal_conductivity = _column("thermal_conductivity", "float32 array: thermal conductivity, W/(m*K)")
+    error = _column("error", "array of str objects: why a point failed, '' where it was computed")
+    warning = _column("warning", "array of str (dtype object): a computed point's warnings, '' where none; "
+                                 "worked out when first read")
+
+    def __getitem__(self, name):
+        value = dict.__getitem__(self, name)
+        return self._settle(name) if type(value) in _PENDING else value
+
+    def _settle(self, name):
+        # Threads that read at once get the same array.
+        with _settling:
+            value = dict.__getitem__(self, name)
+            if type(value) in _PENDING:
+                value = value()
+                if self._index is not None:
+                    value = _columns.series(value, self._index, name)
+                dict.__setitem__(self, name, value)
+        return value
+
+    def _named_columns(self):
+        return self.items()
+
+    def _shape(self):
+        return _np.shape(dict.__getitem__(self, "density"))
+
+    def __len__(self):
+        return int(_np.prod(self._shape(), dtype=_np.int64))
 
     def __iter__(self):
-        for item in tuple.__iter__(self):
-            yield _read(item)
+        return iter(self._fields)
 
-    def __contains__(self, value):
-        return value in tuple(self)
+    def keys(self):
+        """The names of the columns."""
+        return list(self._fields)
 
-    def count(self, value):
-        return tuple(self).count(value)
+    def values(self):
+        """The columns, in the order of keys()."""
+        return [self[name] for name in self._fields]
 
-    def index(self, value, *bounds):
-        return tuple(self).index(value, *bounds)
+    def items(self):
+        """(name, column) pairs, in the order of keys()."""
+        return [(name, self[name]) for name in self._fields]
+
+    def get(self, name, default=None):
+        return self[name] if name in self._fields else default
+
+    def _asdict(self):
+        """A dict of the columns."""
+        return dict(self.items())
+
+    def _replace(self, **columns):
+        record = type(self)(*(columns.pop(name) if name in columns else dict.__getitem__(self, name)
+                              for name in self._fields))
+        if columns:
+            raise ValueError(f"no such columns: {sorted(columns)}")
+        vars(record).update(vars(self))
+        return record
+
+    def copy(self):
+        return self._replace()
+
+    def __or__(self, other):  # a dict of the columns and the other's items
+        return self._asdict() | other if isinstance(other, dict) else NotImplemented
+
+    __setitem__ = __delitem__ = clear = pop = popitem = setdefault = update = __ior__ = _read_only
 
     def __eq__(self, other):
-        return tuple(self) == tuple(other) if isinstance(other, tuple) else NotImplemented
+        if not isinstance(other, PropertyArrays):
+            return NotImplemented
+        return all(_same(a, b) for a, b in zip(self.values(), other.values()))
 
     def __ne__(self, other):
-        return tuple(self) != tuple(other) if isinstance(other, tuple) else NotImplemented
+        equal = self.__eq__(other)
+        return equal if equal is NotImplemented else not equal
 
     __hash__ = None
 
-    def __add__(self, other):
-        return tuple(self) + other
+    def __reduce__(self):
+        return _rebuild, (type(self), tuple(self.values()), dict(vars(self)))
 
-    def __mul__(self, times):
-        return tuple(self) * times
+    def _widen(self, dtype):
+        for name in _PROPERTY_NAMES:
+            dict.__setitem__(self, name, dict.__getitem__(self, name).astype(dtype))
 
-    __rmul__ = __mul__
+    def _label(self, index):
+        """Series for the columns when a Series argument labels the points."""
+        if not _columns.fits(index, self._shape()):
+            return
+        self._index = index
+        for name in self._fields:
+            value = dict.__getitem__(self, name)
+            if type(value) not in _PENDING:
+                dict.__setitem__(self, name, _columns.series(value, index, name))
 
-    def __repr__(self):
-        fields = ", ".join(f"{name}={value!r}" for name, value in zip(self._fields, self))
-        return f"{type(self).__name__}({fields})"
+
+def _same(a, b):
+    a, b = _np.asarray(a), _np.asarray(b)
+    return _np.array_equal(a, b, equal_nan=a.dtype.kind == "f" and b.dtype.kind == "f")
 
 
 class PropertyArraysWithReference(PropertyArrays):
@@ -435,6 +539,9 @@ class PropertyArraysWithReference(PropertyArrays):
     objects: the notes of each point joined by '; ', '' where none)."""
     reference = None
     notes = None
+
+    def _named_columns(self):
+        return super()._named_columns() + [("notes", self.notes)]
 
 
 # The compiled part makes its results and raises its errors with the types
@@ -463,22 +570,99 @@ def _with_reference(result, substance, mass_fraction, temperature):
         within[:, failed] = False
         sources[:, failed] = ""
         notes[failed] = ""
-    arrays = tuple.__new__(PropertyArraysWithReference, tuple.__iter__(result))
+    arrays = PropertyArraysWithReference(*(dict.__getitem__(result, name) for name in result._fields))
     arrays.reference = References(*(ReferenceArrays(values[p], sources[p], deviations[p], within[p])
                                     for p in range(5)))
     arrays.notes = notes
     return arrays
 
 
-def compute(substance, mass_fraction, temperature, reference=False):
+def _in_mass_fraction(substance, concentration, temperature, unit):
+    """The mass fractions of concentrations in a unit, as the library converts
+    them for compute(), and the messages of the points it refused (None when
+    there are none to report)."""
+    if isinstance(unit, str) and unit == "fraction":
+        return concentration, None
+    converted = _elprops.mass_fractions(substance, concentration, temperature, unit)
+    if type(converted) is not tuple:
+        return converted, None
+    fractions, messages = converted
+    if isinstance(concentration, _np.ma.MaskedArray):
+        mask = _np.broadcast_to(_np.ma.getmaskarray(concentration), fractions.shape)
+        fractions = _np.ma.masked_array(fractions, mask=mask)
+    return fractions, messages
+
+
+def _refused(result, messages):
+    """The conversion's messages in `error` where it refused a point (such a
+    point was computed at NaN, which says nothing of the concentration)."""
+    if messages is None:
+        return
+    refused = (messages != "") & (result.error != "masked")
+    if refused.any():
+        error = result.error.copy()
+        error[refused] = messages[refused]
+        dict.__setitem__(result, "error", error)
+
+
+def _warn(text):
+    # The caller of compute(), solve(), ...: warn() <- _warn <- the function.
+    _warnings.warn(text, ValidityWarning, stacklevel=3)
+
+
+def _finish(result, arguments, dtype):
+    """An array result with its dtype and index, and the text of its warning
+    (None when no point has warnings or nobody would see it)."""
+    if dtype is not None:
+        result._widen(_columns.float_dtype(dtype))
+    result._label(_columns.index_of(*arguments))
+    if not _columns.warnings_shown(ValidityWarning):
+        return None
+    pending = dict.__getitem__(result, "warning")
+    summary = pending.summary() if type(pending) is _elprops.PendingWarnings else None
+    if summary is None:  # the texts are made: they say it
+        return _columns.warned_points_text(result["warning"])
+    above, other, first, text = summary
+    label = None if first is None else result._labels([first])[0]
+    return _columns.warned_summary_text(above, other, len(result), label, text)
+
+
+def _point_warning(warnings):
+    return "; ".join(w.message for w in warnings) if warnings else None
+
+
+def _concentration(concentration, mass_fraction, temperature, function):
+    if temperature is None:
+        raise TypeError(f"{function}() needs the temperature (degrees Celsius)")
+    if mass_fraction is None:
+        return concentration
+    if not (isinstance(concentration, (int, float)) and concentration == 0):
+        raise TypeError(f"{function}() takes the concentration or mass_fraction (its former name), not both")
+    return mass_fraction
+
+
+def compute(substance, concentration=0.0, temperature=None, *, unit="fraction", reference=False, dtype=None,
+            mass_fraction=None):
     """The five properties of a solution at one point, or of arrays of points.
 
     substance      a name or formula ("NaCl", "sodium chloride"), an index 1 to
                    19, a Substance record, or an array of indices (or of names)
-    mass_fraction  kg of salt per kg of solution; 0 for water
+    concentration  in `unit`; 0 (the default) for water
     temperature    degrees Celsius
+    unit           'fraction' (kg of salt per kg of solution, the default),
+                   'percent' (or '%'), 'molality' (mol/kg of water),
+                   'molarity' (mol/L of solution) or 'g/L', as elprops-cli's
+                   --unit: the concentration is turned into the mass fraction
+                   first (molarity and g/L on the model's density at the
+                   temperature), and a point the conversion refuses fails with
+                   its message
+    dtype          for arrays, a floating dtype for the five property arrays
+                   (numpy.float64: the same values, widened)
+    mass_fraction  the former name of concentration (keyword only)
 
-    Numbers are rounded to the nearest single-precision value first.
+    Numbers are rounded to the nearest single-precision value first; so is a
+    mass fraction a unit gives. elprops.compute("water", temperature=20)
+    computes water.
 
     When all three are single values, the result is a Properties record of
     Python floats, and a point that cannot be computed raises:
@@ -497,6 +681,18 @@ def compute(substance, mass_fraction, temperature, reference=False):
     message 'masked'. A value too large for a single is an infinity, which its
     point refuses with its message. Only arguments of the wrong type, shapes that do not broadcast and an
     unknown name given for every point raise.
+
+    The record maps the column names to the arrays, one row per point:
+    len(r) points, r.keys(), r["density"] or r.density; pd.DataFrame(r) or
+    r.to_dataframe() give a DataFrame. Given a pandas Series, the columns are
+    Series with its index:
+
+        x = pd.Series([0.1, 0.2], index=["a", "b"])
+        elprops.compute("NaCl", x, 20).to_dataframe()    # rows 'a' and 'b'
+
+    Points with warnings (see Properties.warnings and PropertyArrays.warning)
+    issue one ValidityWarning per call through warnings.warn, counting the
+    points of an array call.
 
     With reference=True the result carries two more attributes (no fields:
     unpacking and comparing are unchanged):
@@ -520,13 +716,22 @@ def compute(substance, mass_fraction, temperature, reference=False):
         >>> elprops.compute("KOH", 0.6, 20, reference=True).notes[0]
         'density of KOH: no reference data beyond w = 0.518 at 20 °C'
     """
-    result = _elprops.compute(substance, mass_fraction, temperature)
-    if not reference:
-        return result
-    return _with_reference(result, substance, mass_fraction, temperature)
+    concentration = _concentration(concentration, mass_fraction, temperature, "compute")
+    fractions, messages = _in_mass_fraction(substance, concentration, temperature, unit)
+    result = _elprops.compute(substance, fractions, temperature)
+    if reference:
+        result = _with_reference(result, substance, fractions, temperature)
+    if isinstance(result, Properties):
+        text = _point_warning(result.warnings)
+    else:
+        _refused(result, messages)
+        text = _finish(result, (substance, concentration, temperature), dtype)
+    if text:
+        _warn(text)
+    return result
 
 
-def compute_many(substance, mass_fraction, temperature):
+def compute_many(substance, concentration=0.0, temperature=None, *, unit="fraction", dtype=None, mass_fraction=None):
     """The five properties of arrays of points, as float32 arrays.
 
     The arguments are those of compute(), as arrays or single values, broadcast
@@ -539,7 +744,9 @@ def compute_many(substance, mass_fraction, temperature):
 
     A substance given once by name must be known (else InadmissibleError);
     names, indices and Substance records inside an array mark only their own
-    points when they are unknown.
+    points when they are unknown. unit= and dtype= are compute()'s; single
+    values too give arrays (of no axes), and a concentration the unit's
+    conversion refuses marks only its point.
 
         >>> r = elprops.compute_many(17, np.float32([0.1, 1.5]), 20)
         >>> r.density
@@ -547,7 +754,16 @@ def compute_many(substance, mass_fraction, temperature):
         >>> r.error[1]
         'concentration 1.5 is not between 0 and 1 (both excluded)'
     """
-    return _elprops.compute_many(substance, mass_fraction, temperature)
+    concentration = _concentration(concentration, mass_fraction, temperature, "compute_many")
+    # One point too is converted as an array of one, which never raises.
+    given = concentration if isinstance(concentration, _np.ndarray) else _np.asarray(concentration)
+    fractions, messages = _in_mass_fraction(substance, given, temperature, unit)
+    result = _elprops.compute_many(substance, fractions, temperature)
+    _refused(result, messages)
+    text = _finish(result, (substance, concentration, temperature), dtype)
+    if text:
+        _warn(text)
+    return result
 
 
 def solve(substance, temperature, property, value, unit="fraction",  # noqa: A002  (the argument's public name)
@@ -595,8 +811,18 @@ def solve(substance, temperature, property, value, unit="fraction",  # noqa: A00
     (str, why there is none, '' where there is). A point without an answer
     never raises; take single values for every answer of a point where count
     is above 1, and for the answers' warnings. The substance, property and unit are one for all points.
+    Given a pandas Series, the arrays are Series with its index;
+    to_dataframe() gives a DataFrame of one row per point.
+
+    Answers with warnings (single values) issue one ValidityWarning.
     """
-    return _elprops.solve(substance, temperature, property, value, unit, reference_temperature)
+    answers = _elprops.solve(substance, temperature, property, value, unit, reference_temperature)
+    if isinstance(answers, Solutions):
+        return answers._with_index(_columns.index_of(temperature, value))
+    texts = [f"the answer {a.mass_fraction}: {_point_warning(a.warnings)}" for a in answers if a.warnings]
+    if texts and _columns.warnings_shown(ValidityWarning):
+        _warn("; ".join(texts))
+    return answers
 
 
 Derived = _record("Derived", [
@@ -662,13 +888,15 @@ def compute_derived(substance, mass_fraction, temperature, reference_temperature
     if len(values) == 2 and isinstance(values[0], tuple):
         record = _DerivedArrays(*values[0])
         record.error = values[1]
-        return record
+        return record._with_index(_columns.index_of(mass_fraction, temperature))
     return Derived(*values)
 
 
-class _DerivedArrays(Derived):
-    """Derived quantities of many points: float64 arrays, the reasons in .error."""
+class _DerivedArrays(_columns.TupleColumns, Derived):
+    """Derived quantities of many points: float64 arrays, the reasons in .error;
+    to_dataframe() gives a DataFrame of one row per point."""
     error = None
+    _extra_columns = ("error",)
 
 
 def solve_temperature(substance, mass_fraction, property, value,  # noqa: A002  (the argument's public name)
@@ -724,7 +952,7 @@ def to_mass_fraction(substance, value, unit, temperature=None):
     """
     answer = _elprops.to_mass_fraction(substance, value, unit, temperature)
     if isinstance(answer, Conversions):
-        return answer
+        return answer._with_index(_columns.index_of(value, temperature))
     mass_fraction, warnings = answer
     converted = _ConvertedSingle(mass_fraction)
     converted.warnings = warnings

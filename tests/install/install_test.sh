@@ -61,7 +61,9 @@ for f in "${expected[@]}"; do
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 if [ -n "$python" ]; then
-  [ -f "$prefix/$python_dir/elprops/__init__.py" ] || fail "no Python package elprops/__init__.py in $python_dir"
+  for f in __init__.py _columns.py __init__.pyi py.typed; do
+    [ -f "$prefix/$python_dir/elprops/$f" ] || fail "no Python package elprops/$f in $python_dir"
+  done
   module=$(find "$prefix/$python_dir/elprops" -maxdepth 1 -name '_elprops.*.so' 2>/dev/null | head -n 1)
   [ -n "$module" ] || fail "no compiled module elprops/_elprops.*.so in $python_dir"
   # Its search path for the library is relative to itself.

@@ -178,6 +178,8 @@ if [ -n "$python_version" ]; then
   # Debian's folder of python3's modules; nothing of the other packages.
   list=$tmp/python3-elprops.txt
   has "$list" '/usr/lib/python3/dist-packages/elprops/__init__\.py'
+  has "$list" '/usr/lib/python3/dist-packages/elprops/__init__\.pyi'
+  has "$list" '/usr/lib/python3/dist-packages/elprops/py\.typed'
   has "$list" "/usr/lib/python3/dist-packages/elprops/_elprops\\.cpython-${python_version//./}-[a-z0-9_-]+\\.so"
   has "$list" '/usr/share/doc/python3-elprops/copyright'
   has "$list" '/usr/share/doc/python3-elprops/changelog\.gz'

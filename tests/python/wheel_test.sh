@@ -31,6 +31,10 @@ unset PYTHONPATH LD_LIBRARY_PATH
 (cd "$tmp/src" && "$tmp/venv/bin/pip" wheel --no-build-isolation --no-deps --no-index -w "$tmp/wheels" .) \
   >"$tmp/wheel.log" 2>&1 || { cat "$tmp/wheel.log" >&2; fail "pip wheel"; }
 wheel=$(find "$tmp/wheels" -name 'elprops-*.whl')
+listing=$("$python" -m zipfile -l "$wheel")
+for file in elprops/__init__.pyi elprops/py.typed elprops/_columns.py; do
+  grep -q "^$file " <<<"$listing" || fail "the wheel lacks $file"
+done
 "$tmp/venv/bin/pip" install --no-index --no-deps "$wheel" >/dev/null || fail "pip install $wheel"
 out=$(cd "$tmp" && "$tmp/venv/bin/python" -c \
   'import elprops; print(elprops.__file__); print(elprops.compute("NaCl", 0.1, 20).density)') ||
