@@ -49,6 +49,8 @@ float Property(const model::PropertySet& set, PlotProperty property) {
       return set.HeatCapacity;
     case PlotProperty::thermal_conductivity:
       return set.ThermalConductivity;
+    default:
+      break;
   }
   return NAN;
 }
