@@ -76,7 +76,7 @@ std::optional<int> GivenQuantity(const SolveOptions& options) {
   for (int q = 0; q < quantity_count; ++q) {
     if (!options.values[q]) continue;
     if (given >= 0) {
-      ReportError("give one quantity to match, not " + QuantityOption(given) + " and " + QuantityOption(q));
+      ReportError("give one property to match, not " + QuantityOption(given) + " and " + QuantityOption(q));
       return std::nullopt;
     }
     given = q;
@@ -85,7 +85,7 @@ std::optional<int> GivenQuantity(const SolveOptions& options) {
     std::string names;
     for (int q = 0; q < quantity_count; ++q)
       names += (q == 0 ? "" : q + 1 == quantity_count ? " or " : ", ") + QuantityOption(q);
-    ReportError("give the quantity to match: " + names);
+    ReportError("give the property to match: " + names);
     return std::nullopt;
   }
   return given;
