@@ -123,6 +123,15 @@ bool ReadQuantity(const SolveOptions& options, SolveRequest& request) {
     const std::optional<double> t = OptionNumber("--reference-temperature", *options.referenceTemperature);
     if (!t) return false;
     request.options.reference_temperature = static_cast<float>(*t);
+    // The heat from the reference to itself fails just when the reference
+    // is not admissible for the substance (the mass fraction is for all).
+    const float w = request.substance.is_water() ? 0.0f : 0.01f;
+    const expected<double> probe =
+        heat_taken_up(request.substance.id(), w, static_cast<float>(*t), static_cast<float>(*t));
+    if (!probe) {
+      ReportError("--reference-temperature: " + probe.error().message);
+      return false;
+    }
   }
   if (options.reference && !base_property(request.quantity)) {
     ReportError("--reference compares one of the five properties with its reference, not " + QuantityOption(*given));

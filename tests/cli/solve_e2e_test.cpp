@@ -95,6 +95,7 @@ TEST(CliSolve, UsageErrors) {
       {{"solve", "-s", "NaCl", "-c", "1", "-u", "molarity", "--density", "1050", "--for", "temperature"}, "depends on"},
       {{"solve", "-s", "NaCl", "-t", "20", "-c", "0.1", "--density", "1050", "--for", "temperature"}, "--temperature"},
       {{"solve", "-s", "NaCl", "-t", "20", "--prandtl-number", "7", "--reference"}, "five properties"},
+      {{"solve", "-s", "NaCl", "-t", "20", "--heat-taken-up", "1", "--reference-temperature", "300"}, "270 °C"},
   };
   for (const auto& row : rows) {
     const CliRun run = RunCli(row.args);
