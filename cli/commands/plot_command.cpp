@@ -163,8 +163,13 @@ void AddPlotCommand(CLI::App& app, int& status) {
                    "Substance: index 1-19, formula or name; repeat for one curve per substance at a single value")
       ->required();
   plot->add_option("-p,--property", options->plot.property,
-                   "density, viscosity, surface_tension, heat_capacity, thermal_conductivity, or all (five panels)")
+                   "density, viscosity, surface_tension, heat_capacity, thermal_conductivity, or all (these five "
+                   "panels); or a derived quantity: kinematic_viscosity, thermal_diffusivity, prandtl_number, "
+                   "specific_volume, volumetric_heat_capacity, thermal_expansion, heat_taken_up (short names: "
+                   "nu, alpha, prandtl, beta, dh)")
       ->required();
+  plot->add_option("--reference-temperature", options->plot.referenceTemperature,
+                   "With -p heat_taken_up: the temperature in degrees Celsius the heat is counted from (default 20)");
   plot->add_option("-t,--temperature", options->plot.temperatures,
                    "Degrees Celsius: a value (repeat for several) or a range FROM:TO:STEP; decimal point or comma");
   plot->add_option("-c,--concentration", options->plot.concentrations,
@@ -202,7 +207,8 @@ void AddPlotCommand(CLI::App& app, int& status) {
       "  elprops-cli plot -s CaCl2 -p viscosity -t 1:100:1 -c 0.1 -c 0.2 -c 0.3 -o viscosity.png\n"
       "  elprops-cli plot -s NaCl -s KCl -s H2O -p all -t 1:100:0,5 -c 0,1 --lang en -o brines.pdf\n"
       "  elprops-cli plot -s CaCl2 -p viscosity -c 0.01:0.4:0.01 -t 20 --reference --viscosity-unit mPa·s --dpi 200 "
-      "--data points.csv -o viscosity.png");
+      "--data points.csv -o viscosity.png\n"
+      "  elprops-cli plot -s NaCl -p prandtl_number -t 1:100:1 -c 0.05 -c 0.1 -c 0.2 -o prandtl.svg");
   plot->callback([options, &status] { status = RunPlot(*options); });
 }
 

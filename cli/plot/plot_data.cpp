@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <elprops/compute.hpp>
+#include <elprops/derived.hpp>
 #include <elprops/reference.hpp>
 #include <elprops/saturation.hpp>
 #include <elprops/text.hpp>
@@ -125,14 +126,28 @@ std::string_view UnitSymbol(concentration_unit unit, PlotLanguage language) {
   return Pick(language, describe(unit).russian_symbol, describe(unit).symbol);
 }
 
-// A panel's axis label: the property as the window names it, and the unit
-// the panel shows.
+// A panel's axis label: the quantity as the window names it, and the unit
+// the panel shows (none for a number without unit).
 std::string PropertyAxisLabel(PlotProperty property, const PlotValueUnit& unit, PlotLanguage language) {
-  const property_info& info = describe(property);
-  if (language == PlotLanguage::Russian) {
-    return CapitalizeFirst(LowerCyrillic(info.russian_caption)) + ", " + std::string(unit.russianSymbol);
+  const quantity_info& info = describe(property);
+  const bool russian = language == PlotLanguage::Russian;
+  std::string label =
+      russian ? CapitalizeFirst(LowerCyrillic(info.russian_caption)) : CapitalizeFirst(std::string(info.words));
+  // A name stays a capital: "Число Прандтля".
+  const std::size_t blank = label.find(' ');
+  if (property == quantity_kind::prandtl_number && russian && blank != std::string::npos) {
+    label = label.substr(0, blank + 1) + CapitalizeFirst(label.substr(blank + 1));
   }
-  return CapitalizeFirst(std::string(info.words)) + ", " + std::string(unit.symbol);
+  const std::string_view symbol = russian ? unit.russianSymbol : unit.symbol;
+  if (!symbol.empty()) label += ", " + std::string(symbol);
+  return label;
+}
+
+// Whether no solution has a value of the quantity at or below zero: all but
+// the thermal expansion (negative in water below 4 °C) and the heat taken
+// up (negative below the reference temperature).
+bool MustBePositive(PlotProperty property) {
+  return property != quantity_kind::thermal_expansion && property != quantity_kind::heat_taken_up;
 }
 
 // The units a panel may show a property in, the SI unit first, with the
@@ -447,6 +462,7 @@ struct EvaluatedPoint {
   report::PlotGap gap = report::PlotGap::None;
   bool beyondSolubility = false;
   properties values;
+  derived_properties derived;  // when a panel shows a derived quantity
   // The mass fraction of an admissible point.
   std::optional<float> massFraction;
   // The reference models' values, when asked for, at a point with values.
@@ -552,7 +568,18 @@ std::vector<EvaluatedCurve> EvaluateCurves(const PlotRequest& request, PlotData&
     for (std::size_t k = 0; k < request.xs.size(); ++k, ++i) {
       const PointInput in = InputOf(request, request.curves[c], k);
       EvaluatedPoint point = Evaluate(request, substance, in, computed, i);
-      Count(point, computed.messages[i], data);
+      std::string message = computed.messages[i];
+      if (request.NeedsDerived() && point.gap == report::PlotGap::None) {
+        const expected<derived_properties> derived =
+            compute_derived(substance, *point.massFraction, in.temperature.value, request.derived);
+        if (derived) {
+          point.derived = *derived;
+        } else {
+          point.gap = report::PlotGap::ArithmeticFault;
+          message = derived.error().message;
+        }
+      }
+      Count(point, message, data);
       if (request.reference && point.gap == report::PlotGap::None) {
         expected<reference_set> reference = reference_values(substance, *point.massFraction, in.temperature.value);
         if (reference) point.reference = *reference;
@@ -654,10 +681,10 @@ report::PlotPoint PanelPoint(const PlotRequest& request, std::size_t k, const Ev
   point.gap = evaluated.gap;
   point.beyondSolubility = evaluated.beyondSolubility;
   if (point.gap != report::PlotGap::None) return point;
-  const float value = property_value(evaluated.values, property);
+  const double value = quantity_value(evaluated.values, evaluated.derived, property);
   const double factor = request.valueUnits[static_cast<std::size_t>(property)].factor;
-  point.value = factor == 1.0 ? value : static_cast<float>(static_cast<double>(value) * factor);
-  point.cannotBeTrue = !(value > 0.0f);
+  point.value = static_cast<float>(value * factor);
+  point.cannotBeTrue = MustBePositive(property) ? !(value > 0.0) : !std::isfinite(value);
   if (point.cannotBeTrue) ++data.cannotBeTrue;
   return point;
 }
@@ -668,7 +695,7 @@ report::PlotPoint ReferencePoint(const PlotRequest& request, std::size_t k, cons
                                  PlotProperty property, std::string& source) {
   report::PlotPoint point;
   point.x = request.xs[k].value;
-  if (!evaluated.reference) return point;
+  if (!evaluated.reference || !base_property(property)) return point;
   const reference_value& r = (*evaluated.reference)[static_cast<std::size_t>(property)];
   if (!r.available) return point;
   source = std::string(r.source);
@@ -710,7 +737,7 @@ void AddPanels(const PlotRequest& request, const std::vector<EvaluatedCurve>& ev
 // The words of a property in the language: "surface tension",
 // "поверхностное натяжение".
 std::string PropertyWords(PlotProperty property, PlotLanguage language) {
-  const property_info& info = describe(property);
+  const quantity_info& info = describe(property);
   return language == PlotLanguage::Russian ? LowerCyrillic(info.russian_caption) : std::string(info.words);
 }
 
@@ -834,10 +861,21 @@ void AddNotes(const PlotRequest& request, const PlotWording& wording, PlotData& 
 }
 
 // The units of the panels: the SI units, or those the options name.
+// The derived quantities whose SI values are powers of ten away from the
+// numbers an axis reads well are shown in the unit engineers quote them in.
+constexpr std::pair<PlotProperty, PlotValueUnit> kDerivedPanelUnits[] = {
+    {quantity_kind::kinematic_viscosity, {"mm²/s", "мм²/с", 1e6}},
+    {quantity_kind::thermal_diffusivity, {"mm²/s", "мм²/с", 1e6}},
+    {quantity_kind::specific_volume, {"dm³/kg", "дм³/кг", 1e3}},
+    {quantity_kind::volumetric_heat_capacity, {"MJ/(m³·K)", "МДж/(м³·К)", 1e-6}},
+    {quantity_kind::heat_taken_up, {"kJ/kg", "кДж/кг", 1e-3}},
+};
+
 bool ValueUnits(const PlotOptions& options, PlotRequest& request, std::string& error) {
-  for (const property_info& info : property_table()) {
+  for (const quantity_info& info : quantity_table()) {
     request.valueUnits[static_cast<std::size_t>(info.kind)] = {info.unit, info.russian_unit, 1.0};
   }
+  for (const auto& [quantity, unit] : kDerivedPanelUnits) request.valueUnits[static_cast<std::size_t>(quantity)] = unit;
   const std::pair<PlotProperty, const std::string*> asked[] = {
       {PlotProperty::viscosity, &options.viscosityUnit},
       {PlotProperty::surface_tension, &options.surfaceTensionUnit},
@@ -952,15 +990,53 @@ std::string PlotDataCsv(const PlotRequest& request, const PlotData& data) {
   return csv;
 }
 
-std::optional<std::vector<PlotProperty>> PlotPropertiesNamed(std::string_view name) {
-  std::vector<PlotProperty> properties;
-  // The names with underscores only, as the help gives them.
-  for (const property_info& info : property_table()) {
-    if (name == "all" || info.name == name) properties.push_back(info.kind);
-  }
-  if (properties.empty()) return std::nullopt;
-  return properties;
+bool PlotRequest::NeedsDerived() const {
+  return std::any_of(properties.begin(), properties.end(),
+                     [](PlotProperty property) { return !base_property(property); });
 }
+
+std::optional<std::vector<PlotProperty>> PlotPropertiesNamed(std::string_view name) {
+  if (name == "all") {
+    std::vector<PlotProperty> properties;
+    for (const property_info& info : property_table()) properties.push_back(as_quantity(info.kind));
+    return properties;
+  }
+  const std::optional<quantity_kind> quantity = parse_quantity(name);
+  if (!quantity) return std::nullopt;
+  return std::vector<PlotProperty>{*quantity};
+}
+
+namespace {
+
+// The reference temperature of the heat taken up, admissible for every
+// substance of the plot; false, with `error` set, otherwise.
+bool ReadReferenceTemperature(const PlotOptions& options, const std::vector<substance_info>& substances,
+                              PlotRequest& request, std::string& error) {
+  if (options.referenceTemperature.empty()) return true;
+  const auto& shown = request.properties;
+  if (std::find(shown.begin(), shown.end(), quantity_kind::heat_taken_up) == shown.end()) {
+    error = "--reference-temperature is for -p heat_taken_up";
+    return false;
+  }
+  const ParsedNumber t = RoundToSingle(ParseDecimal(options.referenceTemperature));
+  if (!t.ok() || !std::isfinite(t.value)) {
+    error = "--reference-temperature \"" + options.referenceTemperature + "\" is not a number";
+    return false;
+  }
+  request.derived.reference_temperature = t.value;
+  for (const substance_info& s : substances) {
+    // The heat taken up from the reference to itself fails just when the
+    // reference is not admissible (the mass fraction is admissible for all).
+    const expected<double> probe = heat_taken_up(s.id(), s.is_water() ? 0.0f : 0.01f, t.value, t.value);
+    if (!probe) {
+      error = "--reference-temperature for " + std::string(s.formula) + ": " + probe.error().message;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
 
 std::optional<PlotRequest> MakePlotRequest(const PlotOptions& options, std::string& error) {
   PlotRequest request;
@@ -968,7 +1044,7 @@ std::optional<PlotRequest> MakePlotRequest(const PlotOptions& options, std::stri
     request.properties = std::move(*properties);
   } else {
     std::vector<std::string_view> names;
-    for (const property_info& info : property_table()) names.push_back(info.name);
+    for (const quantity_info& info : quantity_table()) names.push_back(info.name);
     names.push_back("all");
     error = "unknown property \"" + options.property + "\": give " + Alternatives(names);
     return std::nullopt;
@@ -1005,6 +1081,12 @@ std::optional<PlotRequest> MakePlotRequest(const PlotOptions& options, std::stri
       CurveValues(alongTemperature ? concentrations : temperatures, otherOption, error);
   if (!values || !AddCurves(*substances, std::move(*values), otherOption, request, error)) return std::nullopt;
   request.reference = options.reference;
+  if (request.reference && request.NeedsDerived()) {
+    error = "--reference draws the reference models of the five properties, not of " +
+            std::string(describe(request.properties[0]).name);
+    return std::nullopt;
+  }
+  if (!ReadReferenceTemperature(options, *substances, request, error)) return std::nullopt;
   return ValueUnits(options, request, error) ? std::optional<PlotRequest>(std::move(request)) : std::nullopt;
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include <elprops/derived.hpp>
 #include <elprops/substance.hpp>
 #include <elprops/vocabulary.hpp>
 
@@ -18,8 +19,8 @@
 
 namespace elprops::cli {
 
-// A panel shows one of the five properties.
-using PlotProperty = property_kind;
+// A panel shows one of the five properties or a derived quantity.
+using PlotProperty = quantity_kind;
 enum class PlotAxis : std::uint8_t { Temperature, Concentration };
 enum class PlotLanguage : std::uint8_t { Russian, English };
 
@@ -37,6 +38,7 @@ struct PlotOptions {
   std::string axis;                         // "", "temperature" or "concentration"
   std::string unit;                         // of the concentrations; "" for the mass fraction
   bool reference = false;                   // the reference models' curves beside ours
+  std::string referenceTemperature;         // of the heat taken up; "" for 20 °C
   // The units the panels show; "" for the SI unit.
   std::string viscosityUnit;
   std::string surfaceTensionUnit;
@@ -75,12 +77,18 @@ struct PlotRequest {
   concentration_unit unit = concentration_unit::mass_fraction;
   std::vector<PlotCurveRequest> curves;
   bool reference = false;
-  // Per property, the unit its panel shows.
-  std::array<PlotValueUnit, property_count> valueUnits{};
+  // Per quantity, the unit its panel shows.
+  std::array<PlotValueUnit, quantity_count> valueUnits{};
+  // The reference temperature of the heat taken up.
+  derived_options derived;
+
+  // Whether a panel shows a derived quantity.
+  [[nodiscard]] bool NeedsDerived() const;
 };
 
-// A property's name ("density", "surface_tension") or "all" (the five in
-// their order).
+// A quantity's name as parse_quantity takes it ("density",
+// "surface_tension", "prandtl_number", "prandtl") or "all" (the five
+// properties in their order).
 std::optional<std::vector<PlotProperty>> PlotPropertiesNamed(std::string_view name);
 
 // Works out the horizontal axis and the curves: the quantity given as a

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <elprops/derived.hpp>
+
 #include "tests/cli/cli_runner.h"
 #include "tests/cli/csv_table.h"
 
@@ -90,6 +92,10 @@ TEST(CliSolve, UsageErrors) {
       {{"solve", "-s", "NaCl", "-t", "20", "--density", "abc"}, "not a number"},
       {{"solve", "-s", "NaCl", "-t", "20", "--density", ""}, "--density is empty"},
       {{"solve", "-s", "NaCl", "-t", "20", "--density", "1000", "--unit", "ppm"}, "--unit"},
+      {{"solve", "-s", "NaCl", "-c", "1", "-u", "molarity", "--density", "1050", "--for", "temperature"}, "depends on"},
+      {{"solve", "-s", "NaCl", "-t", "20", "-c", "0.1", "--density", "1050", "--for", "temperature"}, "--temperature"},
+      {{"solve", "-s", "NaCl", "-t", "20", "--prandtl-number", "7", "--reference"}, "five properties"},
+      {{"solve", "-s", "NaCl", "-t", "20", "--heat-taken-up", "1", "--reference-temperature", "300"}, "270 °C"},
   };
   for (const auto& row : rows) {
     const CliRun run = RunCli(row.args);
@@ -150,6 +156,62 @@ TEST(CliSolve, NeighboursNamedStraddleTheValue) {
   const double a = std::stod(Computed("NaCl", out.substr(at, and_ - at), "20", "density")) - 1070.638;
   const double b = std::stod(Computed("NaCl", out.substr(and_ + 5, out.find(')', and_) - and_ - 5), "20", "density"));
   EXPECT_LE(a * (b - 1070.638), 0.0) << out;
+}
+
+// The worked example's published digits: sodium chloride, w = 0.1, 20 °C.
+constexpr double kRho = 1070.638, kMu = 0.001208059, kCp = 3747.392, kLambda = 0.5867352;
+
+std::string Digits(double value, int digits) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.*g", digits, value);
+  return text;
+}
+
+TEST(CliSolve, PrandtlNumberGivesTheWorkedConcentration) {
+  const std::string pr = Digits(kMu * kCp / kLambda, 9);
+  const CsvTable roots(RunCli({"solve", "-s", "NaCl", "-t", "20", "--prandtl-number", pr, "-f", "csv"}).out);
+  ASSERT_EQ(roots.RowCount(), 1u) << pr;
+  EXPECT_EQ(roots.Get(0, "property"), "prandtl_number");
+  EXPECT_NEAR(std::stod(roots.Get(0, "mass_fraction").value_or("0")), 0.1, 1e-5);
+}
+
+// A quantity computed at 30 °C and solved back: 30 °C lies in the run of
+// temperatures of one answer.
+TEST(CliSolveTemperature, ValueAtATemperatureSolvesBackToIt) {
+  const expected<substance_info> nacl = find_substance("NaCl");
+  const expected<derived_properties> derived = compute_derived(nacl->id(), 0.1f, 30.0f);
+  ASSERT_TRUE(derived);
+  const std::pair<std::string, std::string> rows[] = {{"--viscosity", Computed("NaCl", "0.1", "30", "viscosity")},
+                                                      {"--prandtl-number", Digits(derived->prandtl_number, 17)}};
+  for (const auto& [option, value] : rows) {
+    const CliRun run = RunCli({"solve", "-s", "NaCl", "-c", "0.1", option, value, "--for", "temperature", "-f", "csv"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const CsvTable roots(run.out);
+    bool found = false;
+    for (std::size_t r = 0; r < roots.RowCount(); ++r) {
+      found = found || (std::stod(*roots.Get(r, "run_first")) <= 30.0 && std::stod(*roots.Get(r, "run_last")) >= 30.0);
+    }
+    EXPECT_TRUE(found) << option << " " << value << "\n" << run.out;
+  }
+}
+
+// At the answer compute gives the value it was asked for, to the float
+// step: the neighbouring temperatures straddle it.
+TEST(CliSolveTemperature, CalciumChlorideReaches3mPasAt8Degrees) {
+  const CliRun run =
+      RunCli({"solve", "-s", "CaCl2", "-c", "0.25", "--viscosity", "0.003", "--for", "temperature", "-f", "csv"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const CsvTable roots(run.out);
+  ASSERT_EQ(roots.RowCount(), 1u) << run.out;
+  const std::string t = *roots.Get(0, "temperature");
+  EXPECT_NEAR(std::stod(t), 8.08, 0.01);
+  EXPECT_EQ(Computed("CaCl2", "0.25", t, "viscosity"), roots.Get(0, "achieved"));
+  const double below = std::stod(Computed("CaCl2", "0.25", *roots.Get(0, "below"), "viscosity")) - 0.003;
+  const double above = std::stod(Computed("CaCl2", "0.25", *roots.Get(0, "above"), "viscosity")) - 0.003;
+  EXPECT_LE(below * above, 0.0) << run.out;
+  const CliRun far = RunCli({"solve", "-s", "CaCl2", "-c", "0.25", "--viscosity", "1", "--for", "temperature"});
+  EXPECT_EQ(far.exitStatus, 1);
+  EXPECT_NE(far.err.find("out of reach"), std::string::npos) << far.err;
 }
 
 }  // namespace

@@ -196,7 +196,7 @@ def completion(source, cli):
         "elprops-cli batch --format ": "csv json",
         "elprops-cli protocol --p": "--pdf --print",
         "elprops-cli list --format j": "json",
-        "elprops-cli plot -p heat": "heat_capacity",
+        "elprops-cli plot -p heat": "heat_capacity heat_taken_up",
         "elprops-cli plot --x ": "temperature concentration",
         "elprops-cli plot --lang ": "ru en",
         "elprops-cli plot -s K": "KOH K2CO3 K2SO4 KCl",

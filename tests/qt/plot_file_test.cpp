@@ -524,6 +524,36 @@ TEST(PlotData, TheCsvHoldsThePlottedPointsAndTheReference) {
   }
 }
 
+// A derived quantity's point at sodium chloride, w = 0.1 and 20 °C, in the
+// unit its panel shows, against the value worked out from the published
+// digits ρ = 1070.638 kg/m³, μ = 0.001208059 Pa·s, c_p = 3747.392 J/(kg·K),
+// λ = 0.5867352 W/(m·K).
+TEST(PlotData, DerivedQuantitiesMatchTheWorkedExample) {
+  const double rho = 1070.638, mu = 0.001208059, cp = 3747.392, lambda = 0.5867352;
+  const struct {
+    const char* name;
+    const char* unit;
+    double value;
+  } rows[] = {{"kinematic_viscosity", "mm²/s", mu / rho * 1e6},
+              {"thermal_diffusivity", "mm²/s", lambda / (rho * cp) * 1e6},
+              {"prandtl", "", mu * cp / lambda},
+              {"specific_volume", "dm³/kg", 1e3 / rho},
+              {"volumetric_heat_capacity", "MJ/(m³·K)", rho * cp * 1e-6}};
+  PlotFolder folder;
+  for (const auto& row : rows) {
+    const CliRun run = RunCli(PlotArgs({"-s", "NaCl", "-p", row.name, "-t", "20", "-c", "0.05:0.1:0.05", "--data", "-"},
+                                       folder.File("d.svg")),
+                              "", kPlain);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const testing::CsvTable table(run.out);
+    ASSERT_EQ(table.RowCount(), 2u) << run.out;
+    EXPECT_EQ(table.Get(1, "concentration"), "0.1");
+    EXPECT_EQ(table.Get(1, "unit"), row.unit) << row.name;
+    const double value = std::strtod(table.Get(1, "value").value_or("").c_str(), nullptr);
+    EXPECT_NEAR(value, row.value, row.value * 2e-6) << row.name;
+  }
+}
+
 // --- Output and usage ----------------------------------------------------------
 
 TEST(PlotOutput, AnUnwritablePlaceIsAUsageErrorWithTheReason) {
