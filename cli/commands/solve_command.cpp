@@ -2,6 +2,7 @@
 // property this value at a temperature? Every answer in the admissible
 // range, in the chosen concentration unit, with the warnings of its point.
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <elprops/substance.hpp>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "cli/batch/batch.h"
+#include "cli/commands/command_support.h"
 #include "cli/commands/commands.h"
 #include "cli/input/point_input.h"
 #include "cli/input/sweep.h"
@@ -41,6 +43,7 @@ struct SolveOptions {
   std::string unit = "fraction";
   std::string format = "text";
   bool reference = false;
+  std::string language;  // of the table; empty: from the locale
 };
 
 constexpr const char* kPropertyOptions[property_count] = {"--density", "--viscosity", "--surface-tension",
@@ -116,7 +119,8 @@ std::optional<SolveRequest> ReadRequest(const SolveOptions& options) {
     ReportError("--temperature " + error);
     return std::nullopt;
   }
-  request.format = *FormatNamed(options.format);
+  // The table is laid out from the CSV records.
+  request.format = FormatNamed(options.format).value_or(Format::Csv);
   request.reference = options.reference;
   return request;
 }
@@ -297,7 +301,9 @@ int RunSolve(const SolveOptions& options) {
   if (!request) return kExitUsage;
   CatchStopSignals();
   const std::atomic<int>& stop = StopRequest();
-  OutputBuffer out(StandardOutput());
+  const bool table = options.format == "table";
+  std::string csv;  // the table's records, laid out once all are in
+  OutputBuffer out(table ? CollectInto(csv) : StandardOutput());
   SolveWriter writer(*request, out);
   int status = kExitOk;
   int signal = 0;
@@ -318,6 +324,10 @@ int RunSolve(const SolveOptions& options) {
   }
   if (!out.Flush()) {
     ReportError(std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
+    return kExitUsage;
+  }
+  if (table && !WriteSolveTableOut(csv, options.language)) {
+    ReportError(std::string("cannot write the results: ") + std::strerror(errno));
     return kExitUsage;
   }
   if (signal != 0) {
@@ -353,9 +363,10 @@ void AddSolveCommand(CLI::App& app, int& status) {
   }
   solve->add_option("-u,--unit", options->unit, "Unit of the answer: fraction, percent, molality, molarity or g/L")
       ->capture_default_str();
-  solve->add_option("-f,--format", options->format, "Output format")
-      ->check(CLI::IsMember({"text", "csv", "json"}))
+  solve->add_option("-f,--format", options->format, "Output format (table: an aligned row per answer)")
+      ->check(CLI::IsMember({"text", "csv", "json", "table"}))
       ->capture_default_str();
+  AddLanguageOption(*solve, options->language);
   solve->add_flag("--reference", options->reference,
                   "Beside each answer, the independent published model of the property at that point: its value, "
                   "source, the relative deviation of ours from it and whether measurements span the point (fields "
