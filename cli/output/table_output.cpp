@@ -214,7 +214,7 @@ std::size_t WriteSolveTable(OutputBuffer& out, std::string_view csv, bool russia
   if (kind) {
     const quantity_info& q = describe(*kind);
     const std::string_view symbol = russian ? q.russian_unit : q.unit;
-    layout.columns.push_back({"achieved", pick("value given", "ПОЛУЧЕННОЕ ЗНАЧЕНИЕ"),
+    layout.columns.push_back({"achieved", pick("value reached", "ПОЛУЧЕННОЕ ЗНАЧЕНИЕ"),
                               std::string(q.symbol) + (symbol.empty() ? "" : ", " + std::string(symbol)),
                               DisplayDigits(*kind), true, base_property(*kind).has_value()});
   }
