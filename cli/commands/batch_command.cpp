@@ -91,7 +91,8 @@ int RunBatchCommand(const BatchOptions& options) {
   layout.columns = PointTableColumns(true, unitColumns, settings.quantities.kinds, russian);
   WriteTable(out, csv, layout);
   if (!out.Flush()) {
-    outcome.messages.push_back(std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
+    outcome.messages.insert(outcome.messages.begin(),
+                            std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
     outcome.exitStatus = kExitUsage;
   }
   for (std::string& message : outcome.messages) {

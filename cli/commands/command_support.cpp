@@ -112,12 +112,14 @@ void AddQuantityOptions(CLI::App& command, QuantityOptions& options) {
       ->type_name("T");
 }
 
-void AddLanguageOption(CLI::App& command, std::string& language) {
+void AddLanguageOption(CLI::App& command, std::string& language, bool tableOnly) {
+  const std::string locale = " (default: ru when LC_ALL, LC_MESSAGES or LANG starts with ru, otherwise en)";
   command
       .add_option("--lang", language,
-                  "Language of the text and table outputs: ru or en (default: ru when LC_ALL, LC_MESSAGES or LANG "
-                  "starts with ru, otherwise en); the text output of the five properties stays the window's Russian "
-                  "block unless --lang en is given")
+                  tableOnly ? "Language of the table: ru or en" + locale
+                            : "Language of the text and table outputs: ru or en" + locale +
+                                  "; the text output of the five properties stays the window's Russian block unless "
+                                  "--lang en is given")
       ->check(CLI::IsMember({"ru", "en"}));
 }
 
@@ -131,7 +133,9 @@ std::function<bool(std::string_view)> CollectInto(std::string& text) {
 bool WriteSolveTableOut(std::string_view csv, const std::string& language) {
   OutputBuffer out(StandardOutput());
   WriteSolveTable(out, csv, RussianOutput(language), UserDecimalSeparator());
-  return out.Flush();
+  if (out.Flush()) return true;
+  errno = out.ErrorNumber();
+  return false;
 }
 
 bool RussianOutput(const std::string& language) {

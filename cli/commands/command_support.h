@@ -43,8 +43,9 @@ struct QuantityOptions {
 };
 void AddQuantityOptions(CLI::App& command, QuantityOptions& options);
 
-// The option --lang (ru or en) of the text and table outputs.
-void AddLanguageOption(CLI::App& command, std::string& language);
+// The option --lang (ru or en) of the text and table outputs, or with
+// `tableOnly` of the table alone.
+void AddLanguageOption(CLI::App& command, std::string& language, bool tableOnly = false);
 // Whether the output is Russian: as --lang says, or when it was not given,
 // as the locale says (LC_ALL, LC_MESSAGES, LANG; Russian when it starts
 // with "ru"), the same choice as the plots'.

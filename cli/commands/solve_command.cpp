@@ -299,9 +299,13 @@ class SolveWriter {
 int RunSolve(const SolveOptions& options) {
   const std::optional<SolveRequest> request = ReadRequest(options);
   if (!request) return kExitUsage;
+  const bool table = options.format == "table";
+  if (table && options.reference) {
+    ReportError("--reference is not shown in the table format: give --format text, csv or json");
+    return kExitUsage;
+  }
   CatchStopSignals();
   const std::atomic<int>& stop = StopRequest();
-  const bool table = options.format == "table";
   std::string csv;  // the table's records, laid out once all are in
   OutputBuffer out(table ? CollectInto(csv) : StandardOutput());
   SolveWriter writer(*request, out);
@@ -366,7 +370,7 @@ void AddSolveCommand(CLI::App& app, int& status) {
   solve->add_option("-f,--format", options->format, "Output format (table: an aligned row per answer)")
       ->check(CLI::IsMember({"text", "csv", "json", "table"}))
       ->capture_default_str();
-  AddLanguageOption(*solve, options->language);
+  AddLanguageOption(*solve, options->language, true);
   solve->add_flag("--reference", options->reference,
                   "Beside each answer, the independent published model of the property at that point: its value, "
                   "source, the relative deviation of ours from it and whether measurements span the point (fields "
