@@ -227,7 +227,10 @@ class BatchRun {
     const bool unitColumns =
         settings_.allUnits || settings_.unit != concentration_unit::mass_fraction || reader_.HasUnitColumn();
     // Nothing goes out before the input's header is known good.
-    if (headerRead) RecordWriter(out_, format_, PointFields(unitColumns, settings_.reference)).WriteHeader();
+    if (headerRead) {
+      RecordWriter(out_, format_, PointFields(unitColumns, settings_.reference, settings_.quantities.kinds))
+          .WriteHeader();
+    }
     // The header goes out at once when the rows may be slow to come.
     if (headerRead && !source_.Ready()) out_.Flush();
     if (headerRead) {

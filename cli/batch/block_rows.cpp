@@ -89,7 +89,10 @@ BlockRows::BlockRows(Format format, const PointSettings& settings, bool unitColu
             return true;
           },
           std::size_t{1} << 20),
-      writer_(out_, format, PointFields(unitColumns, settings.reference)) {
+      writer_(out_, format, PointFields(unitColumns, settings.reference, settings.quantities.kinds)),
+      chosenQuantities_(!settings.quantities.IsDefault()),
+      anyDerived_(settings.quantities.AnyDerived()),
+      referenceProperties_(settings.quantities.BaseProperties()) {
   for (const substance_info& substance : substances()) {
     RecordWriter::Escape(format, substance.formula, formulaCells_.emplace_back());
   }
@@ -223,6 +226,7 @@ void BlockRows::Compute() {
   }
   const std::span<const concentration_unit> units(units_.data(), mixedUnits_ ? n : 1);
   (void)compute_many(substances_, concentrations_, temperatures_, units, outputs);
+  if (anyDerived_) ComputeDerived();
   if (!settings_.reference) return;
   references_.resize(n);
   for (std::size_t i = 0; i < n; ++i) {
@@ -230,6 +234,23 @@ void BlockRows::Compute() {
       FindReference(substances_[i], massFractions_[i], temperatures_[i], references_[i]);
     } else {
       references_[i].known = false;
+    }
+  }
+}
+
+void BlockRows::ComputeDerived() {
+  const std::size_t n = substances_.size();
+  derived_.resize(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (errors_[i] != error_kind::none) continue;
+    const expected<derived_properties> d =
+        compute_derived(substances_[i], massFractions_[i], temperatures_[i], settings_.quantities.derived);
+    if (d) {
+      derived_[i] = *d;
+    } else {
+      // The point's row gets the error, as a refused point's does.
+      errors_[i] = d.error().kind;
+      messages_[i] = d.error().message;
     }
   }
 }
@@ -266,14 +287,29 @@ void BlockRows::WritePoint(std::size_t point) {
   } else {
     WriteNoProperties(messages_[point]);
   }
-  if (settings_.reference) WriteReferenceFields(writer_, computed ? &references_[point] : nullptr);
+  if (settings_.reference && chosenQuantities_) {
+    WriteReferenceFields(writer_, computed ? &references_[point] : nullptr, referenceProperties_);
+  } else if (settings_.reference) {
+    WriteReferenceFields(writer_, computed ? &references_[point] : nullptr);
+  }
   writer_.EndRecord();
 }
 
 void BlockRows::WriteProperties(std::size_t point) {
   const properties& p = properties_[point];
-  writer_.Float(p.density).Float(p.viscosity).Float(p.surface_tension).Float(p.heat_capacity);
-  writer_.Float(p.thermal_conductivity).Null();
+  if (chosenQuantities_) {
+    for (const quantity_kind k : settings_.quantities.kinds) {
+      if (const std::optional<property_kind> base = base_property(k)) {
+        writer_.Float(property_value(p, *base));
+      } else {
+        writer_.Shortest(quantity_value(p, derived_[point], k));
+      }
+    }
+    writer_.Null();
+  } else {
+    writer_.Float(p.density).Float(p.viscosity).Float(p.surface_tension).Float(p.heat_capacity);
+    writer_.Float(p.thermal_conductivity).Null();
+  }
   if (settings_.warnings && !warnings_[point].empty()) {
     writer_.Written(warningCells_.Cell(static_cast<std::uint8_t>(index_of(substances_[point])), temperatures_[point],
                                        warnings_[point]));
@@ -283,7 +319,7 @@ void BlockRows::WriteProperties(std::size_t point) {
 }
 
 void BlockRows::WriteNoProperties(std::string_view error) {
-  writer_.Null().Null().Null().Null().Null();
+  for (std::size_t k = 0; k < settings_.quantities.kinds.size(); ++k) writer_.Null();
   writer_.Text(error).Null();
 }
 
@@ -309,7 +345,11 @@ void BlockRows::WriteEcho(const Echo& echo) {
   }
   if (unitColumns_) writer_.Text(echo.unitText).Null().Null().Null();
   WriteNoProperties(echo.error);
-  if (settings_.reference) WriteReferenceFields(writer_, nullptr);
+  if (settings_.reference && chosenQuantities_) {
+    WriteReferenceFields(writer_, nullptr, referenceProperties_);
+  } else if (settings_.reference) {
+    WriteReferenceFields(writer_, nullptr);
+  }
   writer_.EndRecord();
 }
 

@@ -145,6 +145,7 @@ class BlockRows {
   Row EchoUnreadable(const CsvPoint& point);
   Row EchoRefused(const CsvPoint& point, std::uint8_t substance, concentration_unit unit);
   void Compute();
+  void ComputeDerived();
   [[nodiscard]] concentration_unit UnitOf(std::size_t point) const;
   void WritePoint(std::size_t point);
   void WriteEcho(const Echo& echo);
@@ -181,6 +182,12 @@ class BlockRows {
   std::vector<double> molarities_;
   std::vector<std::string> warnings_;
   std::vector<PointReference> references_;  // with settings_.reference
+  // Whether the quantities are other than the five, and their derived
+  // values when some are derived.
+  bool chosenQuantities_ = false;
+  bool anyDerived_ = false;
+  std::vector<property_kind> referenceProperties_;
+  std::vector<derived_properties> derived_;
 };
 
 }  // namespace elprops::cli

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -14,6 +16,7 @@
 #include "cli/commands/command_support.h"
 #include "cli/commands/commands.h"
 #include "cli/output/stop_signal.h"
+#include "cli/output/table_output.h"
 
 namespace elprops::cli {
 namespace {
@@ -27,6 +30,8 @@ struct BatchOptions {
   char delimiter = 0;  // 0: the header tells
   bool reference = false;
   unsigned jobs = DefaultJobs();
+  QuantityOptions quantities;
+  std::string language;  // empty: from the locale
 
   static unsigned DefaultJobs() { return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs); }
 };
@@ -43,6 +48,18 @@ int RunBatchCommand(const BatchOptions& options) {
   settings.warnings = !options.noWarnings;
   settings.reference = options.reference;
   std::string error;
+  std::optional<QuantitySelection> quantities =
+      ReadSelection(options.quantities.properties, options.quantities.referenceTemperature, error);
+  if (!quantities) {
+    ReportError(error);
+    return kExitUsage;
+  }
+  settings.quantities = std::move(*quantities);
+  const bool table = options.format == "table";
+  if (table && options.reference) {
+    ReportError("--reference is not shown in the table format: give --format csv or json");
+    return kExitUsage;
+  }
   std::FILE* file = OpenInput(options.file, error);
   if (file == nullptr) {
     ReportError(error);
@@ -51,10 +68,38 @@ int RunBatchCommand(const BatchOptions& options) {
   CatchStopSignals();
   FileSource source(file, InputName(options.file), &StopRequest());
   OutputBuffer out(StandardOutput());
-  const BatchOutcome outcome =
-      RunBatch(source, *FormatNamed(options.format), out, &StopRequest(), settings, options.jobs, options.delimiter);
+  if (!table) {
+    const BatchOutcome outcome =
+        RunBatch(source, *FormatNamed(options.format), out, &StopRequest(), settings, options.jobs, options.delimiter);
+    if (file != stdin) std::fclose(file);
+    for (const std::string& message : outcome.messages) ReportError(message);
+    return outcome.exitStatus;
+  }
+  // The table: every row as CSV first, then laid out.
+  std::string csv;
+  BatchOutcome outcome;
+  {
+    OutputBuffer records(CollectInto(csv));
+    outcome = RunBatch(source, Format::Csv, records, &StopRequest(), settings, options.jobs, options.delimiter);
+  }
   if (file != stdin) std::fclose(file);
-  for (const std::string& message : outcome.messages) ReportError(message);
+  const bool russian = RussianOutput(options.language);
+  TableLayout layout;
+  layout.russian = russian;
+  layout.decimalSeparator = UserDecimalSeparator();
+  const bool unitColumns = csv.substr(0, csv.find('\n')).find(",unit,") != std::string::npos;
+  layout.columns = PointTableColumns(true, unitColumns, settings.quantities.kinds, russian);
+  WriteTable(out, csv, layout);
+  if (!out.Flush()) {
+    outcome.messages.insert(outcome.messages.begin(),
+                            std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
+    outcome.exitStatus = kExitUsage;
+  }
+  for (std::string& message : outcome.messages) {
+    const std::size_t at = message.find("(see the error column)");
+    if (at != std::string::npos) message.replace(at, 22, "(see the errors after the table)");
+    ReportError(message);
+  }
   return outcome.exitStatus;
 }
 
@@ -69,9 +114,14 @@ void AddBatchCommand(CLI::App& app, int& status) {
       "by commas or semicolons (as a spreadsheet under a Russian locale saves them; then 0,5 is a decimal comma). A "
       "column unit gives a row's concentration unit; other columns are ignored.");
   batch->add_option("file", options->file, "Input file, or - for standard input")->capture_default_str();
-  batch->add_option("-f,--format", options->format, "Output format: CSV with a header, or JSON lines")
-      ->check(CLI::IsMember({"csv", "json"}))
+  batch
+      ->add_option("-f,--format", options->format,
+                   "Output format: CSV with a header, JSON lines, or table (an aligned row per point once every row "
+                   "is read, the names and units in the header, the errors and warnings after it)")
+      ->check(CLI::IsMember({"csv", "json", "table"}))
       ->capture_default_str();
+  AddQuantityOptions(*batch, options->quantities);
+  AddLanguageOption(*batch, options->language);
   batch
       ->add_option("-u,--unit", options->unit,
                    "Unit of the concentrations: fraction (kg/kg), percent, molality (mol/kg water), molarity (mol/L "
@@ -116,7 +166,8 @@ void AddBatchCommand(CLI::App& app, int& status) {
       "  elprops-cli batch --unit molality molalities.csv\n"
       "  elprops-cli batch --format json < points.csv > results.jsonl\n"
       "  elprops-cli batch --jobs 1 points.csv\n"
-      "  elprops-cli batch --reference points.csv");
+      "  elprops-cli batch --reference points.csv\n"
+      "  elprops-cli batch -p density,prandtl_number,kinematic_viscosity --format table points.csv");
   batch->callback([options, &status] { status = RunBatchCommand(*options); });
 }
 

@@ -5,11 +5,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
 #include "cli/commands/commands.h"
+#include "cli/output/output_buffer.h"
+#include "cli/output/quantities.h"
 #include "cli/output/safe_text.h"
+#include "cli/output/table_output.h"
+#include "cli/plot/plot_data.h"
 
 #ifdef ELPROPS_WITH_PDF
 #include <QByteArray>
@@ -86,6 +91,57 @@ void AddDelimiterOption(CLI::App& command, char& delimiter) {
             return "give , or ; (comma or semicolon), not \"" + text + "\"";
           },
           ""));
+}
+
+}  // namespace elprops::cli
+
+namespace elprops::cli {
+
+void AddQuantityOptions(CLI::App& command, QuantityOptions& options) {
+  command
+      .add_option("-p,--properties", options.properties,
+                  "The quantities to write, in this order: names separated by commas or the option repeated, from " +
+                      QuantityChoices() +
+                      " (- for _, and the short names prandtl, pr, nu, alpha, beta, dh), or all; default: the five "
+                      "properties")
+      ->type_name("LIST")
+      ->allow_extra_args(false);
+  command
+      .add_option("--reference-temperature", options.referenceTemperature,
+                  "The temperature, °C, the heat taken up (heat_taken_up) is counted from; default 20")
+      ->type_name("T");
+}
+
+void AddLanguageOption(CLI::App& command, std::string& language, bool tableOnly) {
+  const std::string locale = " (default: ru when LC_ALL, LC_MESSAGES or LANG starts with ru, otherwise en)";
+  command
+      .add_option("--lang", language,
+                  tableOnly ? "Language of the table: ru or en" + locale
+                            : "Language of the text and table outputs: ru or en" + locale +
+                                  "; the text output of the five properties stays the window's Russian block unless "
+                                  "--lang en is given")
+      ->check(CLI::IsMember({"ru", "en"}));
+}
+
+std::function<bool(std::string_view)> CollectInto(std::string& text) {
+  return [&text](std::string_view data) {
+    text.append(data);
+    return true;
+  };
+}
+
+bool WriteSolveTableOut(std::string_view csv, const std::string& language) {
+  OutputBuffer out(StandardOutput());
+  WriteSolveTable(out, csv, RussianOutput(language), UserDecimalSeparator());
+  if (out.Flush()) return true;
+  errno = out.ErrorNumber();
+  return false;
+}
+
+bool RussianOutput(const std::string& language) {
+  if (!language.empty()) return language == "ru";
+  return DefaultPlotLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")) ==
+         PlotLanguage::Russian;
 }
 
 }  // namespace elprops::cli

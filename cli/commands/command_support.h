@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -32,6 +34,31 @@ std::string InputName(const std::string& path);
 // (also "comma" or "semicolon"). Without it `delimiter` stays 0: the
 // header tells.
 void AddDelimiterOption(CLI::App& command, char& delimiter);
+
+// The options -p/--properties and --reference-temperature of the commands
+// that compute points.
+struct QuantityOptions {
+  std::vector<std::string> properties;
+  std::string referenceTemperature;
+};
+void AddQuantityOptions(CLI::App& command, QuantityOptions& options);
+
+// The option --lang (ru or en) of the text and table outputs, or with
+// `tableOnly` of the table alone.
+void AddLanguageOption(CLI::App& command, std::string& language, bool tableOnly = false);
+// Whether the output is Russian: as --lang says, or when it was not given,
+// as the locale says (LC_ALL, LC_MESSAGES, LANG; Russian when it starts
+// with "ru"), the same choice as the plots'.
+bool RussianOutput(const std::string& language);
+
+// A sink that appends to `text`: the records of a table, laid out once
+// all are in.
+std::function<bool(std::string_view)> CollectInto(std::string& text);
+
+// The answers of solve, collected as CSV, laid out as a table on standard
+// output in the language of --lang; false, with the reason in errno, when
+// they cannot be written.
+bool WriteSolveTableOut(std::string_view csv, const std::string& language);
 
 // Run first: a standard stream that is closed (a program started with
 // ">&-") is opened on /dev/null the wrong way round, so that reading or

@@ -18,6 +18,7 @@
 #include "cli/input/sweep.h"
 #include "cli/output/point_output.h"
 #include "cli/output/stop_signal.h"
+#include "cli/output/table_output.h"
 
 namespace elprops::cli {
 namespace {
@@ -31,6 +32,8 @@ struct ComputeOptions {
   bool allUnits = false;
   bool noWarnings = false;
   bool reference = false;
+  QuantityOptions quantities;
+  std::string language;  // empty: from the locale
 };
 
 std::string Describe(const PointOutcome& point) {
@@ -47,6 +50,11 @@ struct ComputeRequest {
   concentration_unit unit = concentration_unit::mass_fraction;
   bool unitColumns = false;
   bool reference = false;
+  QuantitySelection quantities;
+  // The text output: the window's Russian block, or the quantities' lines
+  // in English or Russian.
+  bool windowBlock = true;
+  bool russian = true;
   std::optional<SweepList> concentrations;
   std::optional<SweepList> temperatures;
 };
@@ -69,6 +77,20 @@ std::optional<ComputeRequest> ReadRequest(const ComputeOptions& options) {
   request.unitColumns = options.allUnits || *unit != concentration_unit::mass_fraction;
   request.reference = options.reference;
   std::string error;
+  std::optional<QuantitySelection> quantities =
+      ReadSelection(options.quantities.properties, options.quantities.referenceTemperature, error);
+  if (!quantities) {
+    ReportError(error);
+    return std::nullopt;
+  }
+  request.quantities = std::move(*quantities);
+  // Without --lang the five keep the window's block whatever the locale.
+  request.russian = options.language.empty() && request.quantities.IsDefault() ? true : RussianOutput(options.language);
+  request.windowBlock = request.russian && request.quantities.IsDefault();
+  if (options.format == "table" && options.reference) {
+    ReportError("--reference is not shown in the table format: give --format text, csv or json");
+    return std::nullopt;
+  }
   if (!options.concentrations.empty()) {
     request.concentrations = SweepList::Parse(options.concentrations, error);
     if (!request.concentrations) {
@@ -104,7 +126,8 @@ struct RunCounts {
 RunCounts WritePoints(const ComputeRequest& request, Format format, bool warnings, OutputBuffer& out) {
   const std::string separator = format == Format::Text ? UserDecimalSeparator() : ".";
   const std::atomic<int>& stop = StopRequest();
-  if (format == Format::Csv) WriteCsvHeader(out, request.unitColumns, request.reference);
+  const std::span<const quantity_kind> quantities = request.quantities.kinds;
+  if (format == Format::Csv) WriteCsvHeader(out, request.unitColumns, request.reference, quantities);
   PointOutcome point;
   RunCounts counts;
   for (std::size_t i = 0; i < request.concentrations->Count() && counts.signal == 0 && !out.Failed(); ++i) {
@@ -114,15 +137,21 @@ RunCounts WritePoints(const ComputeRequest& request, Format format, bool warning
       if ((counts.signal = stop.load()) != 0 || out.Failed()) break;
       EvaluatePoint(request.substance, x, request.temperatures->At(k), point, request.unit, warnings,
                     request.reference);
+      if (request.quantities.AnyDerived()) AddDerived(point, request.quantities.derived);
       ++counts.points;
       if (!point.ok()) ++counts.failed;
       if (format == Format::Csv) {
-        WriteCsvRow(out, point, request.unitColumns, request.reference);
+        WriteCsvRow(out, point, request.unitColumns, request.reference, quantities);
       } else if (format == Format::Json) {
-        WriteJsonRow(out, point, request.unitColumns, request.reference);
+        WriteJsonRow(out, point, request.unitColumns, request.reference, quantities);
       } else if (point.ok()) {
         if (counts.points - counts.failed > 1) out.Append('\n');
-        WriteTextBlock(out, point, separator, request.unitColumns, request.reference);
+        if (request.windowBlock) {
+          WriteTextBlock(out, point, separator, request.unitColumns, request.reference);
+        } else {
+          WriteQuantityBlock(out, point, quantities, request.russian, separator, request.unitColumns,
+                             request.reference);
+        }
       } else {
         // Keep the order of the messages and the results on a terminal.
         out.Flush();
@@ -133,13 +162,37 @@ RunCounts WritePoints(const ComputeRequest& request, Format format, bool warning
   return counts;
 }
 
+// The table: the points written as CSV, then laid out.
+RunCounts WriteTable(const ComputeRequest& request, bool warnings, OutputBuffer& out) {
+  std::string csv;
+  RunCounts counts;
+  {
+    OutputBuffer records(CollectInto(csv));
+    counts = WritePoints(request, Format::Csv, warnings, records);
+    records.Flush();
+  }
+  TableLayout layout;
+  layout.russian = request.russian;
+  layout.decimalSeparator = UserDecimalSeparator();
+  layout.title =
+      request.russian
+          ? std::string(request.substance.russian_name) + " (" + std::string(request.substance.formula) + ")"
+          : std::string(request.substance.formula) + " (" + std::string(request.substance.english_name) + ")";
+  layout.columns = PointTableColumns(false, request.unitColumns, request.quantities.kinds, request.russian);
+  cli::WriteTable(out, csv, layout);
+  return counts;
+}
+
 int RunCompute(const ComputeOptions& options) {
-  const std::optional<ComputeRequest> request = ReadRequest(options);
+  std::optional<ComputeRequest> request = ReadRequest(options);
   if (!request) return kExitUsage;
-  const Format format = *FormatNamed(options.format);
+  const bool table = options.format == "table";
+  if (table) request->russian = RussianOutput(options.language);
+  const Format format = table ? Format::Csv : *FormatNamed(options.format);
   CatchStopSignals();
   OutputBuffer out(StandardOutput());
-  const RunCounts counts = WritePoints(*request, format, !options.noWarnings, out);
+  const RunCounts counts =
+      table ? WriteTable(*request, !options.noWarnings, out) : WritePoints(*request, format, !options.noWarnings, out);
   if (!out.Flush()) {
     ReportError(std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
     return kExitUsage;
@@ -152,7 +205,7 @@ int RunCompute(const ComputeOptions& options) {
   if (counts.failed == 0) return kExitOk;
   if (format != Format::Text) {
     ReportError(std::to_string(counts.failed) + " of " + std::to_string(counts.points) +
-                " points were not computed (see the error column)");
+                " points were not computed (see " + (table ? "the errors after the table)" : "the error column)"));
   }
   return kExitPointFailed;
 }
@@ -161,10 +214,10 @@ int RunCompute(const ComputeOptions& options) {
 
 void AddComputeCommand(CLI::App& app, int& status) {
   auto options = std::make_shared<ComputeOptions>();
-  CLI::App* compute = app.add_subcommand(
-      "compute",
-      "Compute the five properties of one point, or of every combination of a concentration range and a "
-      "temperature range (concentration outer).");
+  CLI::App* compute = app.add_subcommand("compute",
+                                         "Compute the five properties (or the quantities of --properties) of one "
+                                         "point, or of every combination of a concentration range and a "
+                                         "temperature range (concentration outer).");
   compute
       ->add_option("-s,--substance", options->substance,
                    "Substance: index 1-19, formula (NaCl, K2CO3, H2O, ...) or English name (\"sodium chloride\")")
@@ -177,9 +230,14 @@ void AddComputeCommand(CLI::App& app, int& status) {
                    "Degrees Celsius, above 0 °C and below 270 °C (water: 200 °C); 0 °C and below are not covered; "
                    "or a range FROM:TO:STEP; repeat for more values")
       ->required();
-  compute->add_option("-f,--format", options->format, "Output format")
-      ->check(CLI::IsMember({"text", "csv", "json"}))
+  compute
+      ->add_option("-f,--format", options->format,
+                   "Output format: text, csv, json, or table (an aligned row per point, the names and units in the "
+                   "header, the errors and warnings after it)")
+      ->check(CLI::IsMember({"text", "csv", "json", "table"}))
       ->capture_default_str();
+  AddQuantityOptions(*compute, options->quantities);
+  AddLanguageOption(*compute, options->language);
   compute
       ->add_option("-u,--unit", options->unit,
                    "Unit of --concentration: fraction (kg/kg), percent, molality (mol/kg water), molarity (mol/L "
@@ -205,7 +263,9 @@ void AddComputeCommand(CLI::App& app, int& status) {
       "  elprops-cli compute -s H2O -t 100\n"
       "  elprops-cli compute -s KCl -c 0.05:0.25:0.05 -t 20:80:20 --format csv\n"
       "  elprops-cli compute -s CaCl2 -c 0.1 -c 0.2 -t 10 -t 40 --format csv\n"
-      "  elprops-cli compute -s NaCl -c 0.1 -t 20 --reference");
+      "  elprops-cli compute -s NaCl -c 0.1 -t 20 --reference\n"
+      "  elprops-cli compute -s NaCl -c 0.1 -t 20 -p prandtl,kinematic_viscosity --format table\n"
+      "  elprops-cli compute -s CaCl2 -c 0.2 -t 10:40:10 -p all --format csv");
   compute->callback([options, &status] { status = RunCompute(*options); });
 }
 

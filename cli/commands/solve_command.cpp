@@ -5,6 +5,7 @@
 // temperature: which temperatures give it at a concentration.
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <elprops/derived.hpp>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "cli/batch/batch.h"
+#include "cli/commands/command_support.h"
 #include "cli/commands/commands.h"
 #include "cli/commands/temperature_solve.h"
 #include "cli/input/point_input.h"
@@ -49,6 +51,7 @@ struct SolveOptions {
   std::string format = "text";
   std::string solveFor = "concentration";
   bool reference = false;
+  std::string language;  // of the table; empty: from the locale
 };
 
 // The option of a quantity: "--density", "--prandtl-number".
@@ -150,7 +153,8 @@ std::optional<SolveRequest> ReadRequest(const SolveOptions& options) {
   }
   request.substance = *substance;
   if (!ReadQuantity(options, request)) return std::nullopt;
-  request.format = *FormatNamed(options.format);
+  // The table is laid out from the CSV records.
+  request.format = FormatNamed(options.format).value_or(Format::Csv);
   request.reference = options.reference;
   const std::optional<concentration_unit> unit = parse_concentration_unit(options.unit);
   if (!unit) {
@@ -409,13 +413,23 @@ expected<concentration_solution> SolveAt(const SolveRequest& request, float t) {
 int RunSolve(const SolveOptions& options) {
   const std::optional<SolveRequest> request = ReadRequest(options);
   if (!request) return kExitUsage;
+  const bool table = options.format == "table";
   if (options.solveFor == "temperature") {
+    if (table) {
+      ReportError("--format table is for the concentration solve: give --format text, csv or json");
+      return kExitUsage;
+    }
     const std::optional<TemperatureSolveRequest> question = ReadTemperatureRequest(options, *request);
     return question ? RunTemperatureSolve(*question) : kExitUsage;
   }
+  if (table && options.reference) {
+    ReportError("--reference is not shown in the table format: give --format text, csv or json");
+    return kExitUsage;
+  }
   CatchStopSignals();
   const std::atomic<int>& stop = StopRequest();
-  OutputBuffer out(StandardOutput());
+  std::string csv;  // the table's records, laid out once all are in
+  OutputBuffer out(table ? CollectInto(csv) : StandardOutput());
   SolveWriter writer(*request, out);
   int status = kExitOk;
   int signal = 0;
@@ -436,6 +450,10 @@ int RunSolve(const SolveOptions& options) {
   }
   if (!out.Flush()) {
     ReportError(std::string("cannot write the results: ") + std::strerror(out.ErrorNumber()));
+    return kExitUsage;
+  }
+  if (table && !WriteSolveTableOut(csv, options.language)) {
+    ReportError(std::string("cannot write the results: ") + std::strerror(errno));
     return kExitUsage;
   }
   if (signal != 0) {
@@ -494,9 +512,10 @@ void AddSolveCommand(CLI::App& app, int& status) {
                    "Unit of the answer: fraction, percent, molality, molarity or g/L; with --for temperature the "
                    "unit of --concentration: fraction, percent or molality")
       ->capture_default_str();
-  solve->add_option("-f,--format", options->format, "Output format")
-      ->check(CLI::IsMember({"text", "csv", "json"}))
+  solve->add_option("-f,--format", options->format, "Output format (table: an aligned row per answer)")
+      ->check(CLI::IsMember({"text", "csv", "json", "table"}))
       ->capture_default_str();
+  AddLanguageOption(*solve, options->language, true);
   solve->add_flag("--reference", options->reference,
                   "Beside each answer, the independent published model of the property at that point: its value, "
                   "source, the relative deviation of ours from it and whether measurements span the point (fields "

@@ -4,6 +4,8 @@
 #include <elprops/substance.hpp>
 #include <elprops/text.hpp>
 #include <elprops/units.hpp>
+#include <map>
+#include <mutex>
 #include <utility>
 
 #include "report/display_text.h"
@@ -25,6 +27,7 @@ std::optional<float> MassFractionOf(substance_id substance, double concentration
 void Reset(PointOutcome& outcome, concentration_unit unit) {
   outcome.error.clear();
   outcome.values.reset();
+  outcome.derived.reset();
   outcome.concentration.reset();
   outcome.temperature.reset();
   outcome.concentrationText = {};
@@ -102,6 +105,23 @@ void EvaluatePoint(const substance_info& substance, const ParsedDecimal& concent
   if (reference) FindReference(substance.id(), p.mass_fraction, temperature.value, outcome.reference);
 }
 
+void AddDerived(PointOutcome& outcome, const derived_options& options) {
+  if (!outcome.values || outcome.substance == 0 || !outcome.massFraction || !outcome.temperature) return;
+  const substance_info& substance = substances()[outcome.substance - 1u];
+  expected<derived_properties> derived =
+      compute_derived(substance.id(), *outcome.massFraction, *outcome.temperature, options);
+  if (derived) {
+    outcome.derived = *derived;
+    return;
+  }
+  // Every cell of a point is empty when one of its quantities fails.
+  outcome.values.reset();
+  outcome.warnings.clear();
+  outcome.warning.clear();
+  outcome.reference.known = false;
+  outcome.error = derived.error().message;
+}
+
 void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
                      std::string message, PointOutcome& outcome) {
   const expected<substance_info> known = find_substance(substance);
@@ -114,6 +134,7 @@ void UnreadablePoint(std::string_view substance, std::string_view concentration,
   outcome.reference.known = false;
   outcome.substanceText = known ? known->formula : TrimBlanks(substance);
   outcome.values.reset();
+  outcome.derived.reset();
   outcome.concentration.reset();
   outcome.temperature.reset();
   EchoCells(concentration, temperature, outcome);
@@ -133,7 +154,9 @@ std::string ConcentrationText(const PointOutcome& outcome) {
   return nine_digit_text(*outcome.concentration);
 }
 
-std::span<const std::string_view> PointFields(bool unitColumns, bool reference) {
+namespace {
+
+std::span<const std::string_view> FiveFields(bool unitColumns, bool reference) {
   static constexpr std::string_view kWithUnits[] = {
       "substance", "concentration", "temperature",     "unit",          "mass_fraction",        "molality", "molarity",
       "density",   "viscosity",     "surface_tension", "heat_capacity", "thermal_conductivity", "error",    "warning"};
@@ -145,14 +168,72 @@ std::span<const std::string_view> PointFields(bool unitColumns, bool reference) 
   return reference ? WithReferenceFields(fields) : fields;
 }
 
-void WriteCsvHeader(OutputBuffer& out, bool unitColumns, bool reference) {
-  RecordWriter(out, Format::Csv, PointFields(unitColumns, reference)).WriteHeader();
+bool IsFive(std::span<const quantity_kind> quantities) {
+  if (quantities.empty()) return true;
+  if (quantities.size() != static_cast<std::size_t>(property_count)) return false;
+  for (std::size_t k = 0; k < quantities.size(); ++k) {
+    if (static_cast<std::size_t>(quantities[k]) != k) return false;
+  }
+  return true;
+}
+
+std::vector<std::string_view> MakeFields(bool unitColumns, bool reference, std::span<const quantity_kind> quantities) {
+  const std::span<const std::string_view> five = FiveFields(unitColumns, false);
+  // The input (and unit) fields, the quantities, error and warning.
+  std::vector<std::string_view> fields(five.begin(), five.end() - property_count - 2);
+  for (const quantity_kind k : quantities) fields.push_back(describe(k).name);
+  fields.insert(fields.end(), {"error", "warning"});
+  if (!reference) return fields;
+  const std::span<const std::string_view> all = ReferenceFields();
+  for (const quantity_kind k : quantities) {
+    if (!base_property(k)) continue;
+    const auto first = all.begin() + 4 * static_cast<std::ptrdiff_t>(k);
+    fields.insert(fields.end(), first, first + 4);
+  }
+  fields.push_back(all.back());
+  return fields;
+}
+
+}  // namespace
+
+std::span<const std::string_view> PointFields(bool unitColumns, bool reference,
+                                              std::span<const quantity_kind> quantities) {
+  if (IsFive(quantities)) return FiveFields(unitColumns, reference);
+  static std::mutex mutex;
+  static std::map<std::string, std::vector<std::string_view>> made;
+  std::string key{unitColumns ? 'u' : '-', reference ? 'r' : '-'};
+  for (const quantity_kind k : quantities) key += static_cast<char>('a' + static_cast<int>(k));
+  const std::lock_guard lock(mutex);
+  std::vector<std::string_view>& fields = made[key];
+  if (fields.empty()) fields = MakeFields(unitColumns, reference, quantities);
+  return fields;
+}
+
+void WriteCsvHeader(OutputBuffer& out, bool unitColumns, bool reference, std::span<const quantity_kind> quantities) {
+  RecordWriter(out, Format::Csv, PointFields(unitColumns, reference, quantities)).WriteHeader();
 }
 
 namespace {
 
-void WriteRecord(OutputBuffer& out, Format format, const PointOutcome& point, bool unitColumns, bool reference) {
-  RecordWriter record(out, format, PointFields(unitColumns, reference));
+void WriteQuantities(RecordWriter& record, const PointOutcome& point, std::span<const quantity_kind> quantities) {
+  if (IsFive(quantities)) {
+    for (const property_info& property : property_table()) record.Float(property_value(*point.values, property.kind));
+    return;
+  }
+  for (const quantity_kind k : quantities) {
+    if (const std::optional<property_kind> p = base_property(k)) {
+      record.Float(property_value(*point.values, *p));
+    } else if (point.derived) {
+      record.Shortest(quantity_value(*point.values, *point.derived, k));
+    } else {
+      record.Null();
+    }
+  }
+}
+
+void WriteRecord(OutputBuffer& out, Format format, const PointOutcome& point, bool unitColumns, bool reference,
+                 std::span<const quantity_kind> quantities) {
+  RecordWriter record(out, format, PointFields(unitColumns, reference, quantities));
   record.Text(point.substanceText);
   if (point.echoCells && !point.values) {
     record.Echo(point.concentrationText).Echo(point.temperatureText);
@@ -172,25 +253,32 @@ void WriteRecord(OutputBuffer& out, Format format, const PointOutcome& point, bo
         .DoubleOrNull(point.molality)
         .DoubleOrNull(point.molarity);
   }
+  const std::size_t count = quantities.empty() ? std::size_t{property_count} : quantities.size();
   if (point.values) {
-    for (const property_info& property : property_table()) record.Float(property_value(*point.values, property.kind));
+    WriteQuantities(record, point, quantities);
     record.Null().TextOrNull(point.warning);
   } else {
-    for (int k = 0; k < 5; ++k) record.Null();
+    for (std::size_t k = 0; k < count; ++k) record.Null();
     record.Text(point.error).Null();
   }
-  if (reference) WriteReferenceFields(record, point.values ? &point.reference : nullptr);
+  if (reference && IsFive(quantities)) {
+    WriteReferenceFields(record, point.values ? &point.reference : nullptr);
+  } else if (reference) {
+    WriteReferenceFields(record, point.values ? &point.reference : nullptr, SelectedProperties(quantities));
+  }
   record.EndRecord();
 }
 
 }  // namespace
 
-void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns, bool reference) {
-  WriteRecord(out, Format::Csv, point, unitColumns, reference);
+void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns, bool reference,
+                 std::span<const quantity_kind> quantities) {
+  WriteRecord(out, Format::Csv, point, unitColumns, reference, quantities);
 }
 
-void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns, bool reference) {
-  WriteRecord(out, Format::Json, point, unitColumns, reference);
+void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns, bool reference,
+                  std::span<const quantity_kind> quantities) {
+  WriteRecord(out, Format::Json, point, unitColumns, reference, quantities);
 }
 
 namespace {
@@ -212,35 +300,83 @@ void AppendWarningLines(OutputBuffer& out, std::span<const warning> warnings) {
   }
 }
 
+namespace {
+
+std::string GeneralDigits(double value, std::string_view decimalSeparator) {
+  return DigitsText(value, 6, decimalSeparator);
+}
+
+// The substance line and the input label's lines (the window's in Russian,
+// "mass fraction w = 0.1 kg/kg, temperature t = 20 °C" in English), then
+// with `unitLine` the point in the three units.
+void AppendPointLines(OutputBuffer& out, const PointOutcome& point, bool russian, std::string_view decimalSeparator,
+                      bool unitLine) {
+  const substance_info& substance = substances()[point.substance - 1u];
+  if (russian) {
+    out.Append(substance.russian_name);
+    out.Append(" (");
+    out.Append(substance.formula);
+    out.Append(", ");
+    out.Append(substance.english_name);
+    out.Append(")\n");
+    // The window's label shows the mass fraction the model was given.
+    std::string inputs =
+        report::InputLabelText(point.substance, point.massFraction.value_or(0.0f), point.temperature.value_or(0.0f));
+    // Water's input label keeps its first line empty; here it is left out.
+    if (inputs.starts_with('\r')) inputs.erase(0, 1);
+    AppendLines(out, inputs);
+  } else {
+    out.Append(std::string(substance.formula) + " (" + std::string(substance.english_name) + ")\n");
+    if (!substance.is_water()) {
+      out.Append("mass fraction w = " + shortest_text(point.massFraction.value_or(0.0f)) + " kg/kg, ");
+    }
+    out.Append("temperature t = " + shortest_text(point.temperature.value_or(0.0f)) + " °C\n");
+  }
+  if (unitLine) {
+    out.Append("mass fraction " +
+               GeneralDigits(static_cast<double>(point.massFraction.value_or(0.0f)), decimalSeparator) +
+               " kg/kg, molality " + GeneralDigits(point.molality.value_or(0.0), decimalSeparator) +
+               " mol/kg, molarity " + GeneralDigits(point.molarity.value_or(0.0), decimalSeparator) + " mol/L\n");
+  }
+  out.Append('\n');
+}
+
+// One quantity's lines: "density ρ = 1070.638 kg/m³"; in Russian the
+// window's two lines of a property, or the caption and the value of a
+// derived one, and an empty line after.
+void AppendQuantityLines(OutputBuffer& out, const PointOutcome& point, quantity_kind kind, bool russian,
+                         std::string_view decimalSeparator, const std::string& windowLines) {
+  const quantity_info& q = describe(kind);
+  const std::optional<property_kind> base = base_property(kind);
+  if (russian && base) {
+    // The window's label: caption, value, empty line for each property.
+    std::size_t begin = 0;
+    for (int line = 0; line < 3 * static_cast<int>(*base); ++line) begin = windowLines.find('\r', begin) + 1;
+    const std::size_t end = windowLines.find('\r', windowLines.find('\r', begin) + 1);
+    AppendLines(out, std::string_view(windowLines).substr(begin, end - begin));
+    out.Append('\n');
+    return;
+  }
+  const double value = point.derived ? quantity_value(*point.values, *point.derived, kind)
+                                     : static_cast<double>(property_value(*point.values, *base));
+  const std::string number = DigitsText(value, DisplayDigits(kind), decimalSeparator);
+  if (russian) {
+    out.Append(std::string(q.russian_caption) + " -\n" + number);
+    if (!q.russian_unit.empty()) out.Append("  " + std::string(q.russian_unit));
+    out.Append("\n\n");
+    return;
+  }
+  out.Append(std::string(q.words) + " " + std::string(q.symbol) + " = " + number);
+  if (!q.unit.empty()) out.Append(" " + std::string(q.unit));
+  out.Append('\n');
+}
+
+}  // namespace
+
 void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator, bool unitLine,
                     bool reference) {
   if (!point.values || point.substance == 0) return;
-  const substance_info& substance = substances()[point.substance - 1u];
-  out.Append(substance.russian_name);
-  out.Append(" (");
-  out.Append(substance.formula);
-  out.Append(", ");
-  out.Append(substance.english_name);
-  out.Append(")\n");
-  // The window's label shows the mass fraction the model was given.
-  std::string inputs =
-      report::InputLabelText(point.substance, point.massFraction.value_or(0.0f), point.temperature.value_or(0.0f));
-  // Water's input label keeps its first line empty; here it is left out.
-  if (inputs.starts_with('\r')) inputs.erase(0, 1);
-  AppendLines(out, inputs);
-  if (unitLine) {
-    const auto number = [decimalSeparator](double value) {
-      char text[40];
-      const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
-      std::string shown(text, result.ptr);
-      if (const std::size_t dot = shown.find('.'); dot != std::string::npos) shown.replace(dot, 1, decimalSeparator);
-      return shown;
-    };
-    out.Append("mass fraction " + number(static_cast<double>(point.massFraction.value_or(0.0f))) + " kg/kg, molality " +
-               number(point.molality.value_or(0.0)) + " mol/kg, molarity " + number(point.molarity.value_or(0.0)) +
-               " mol/L\n");
-  }
-  out.Append('\n');
+  AppendPointLines(out, point, true, decimalSeparator, unitLine);
   // The label is the report's, which takes the model's set of properties.
   const properties& v = *point.values;
   AppendLines(
@@ -248,6 +384,22 @@ void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_vi
                                    decimalSeparator));
   AppendWarningLines(out, point.warnings);
   if (reference) AppendReferenceLines(out, point.reference, decimalSeparator);
+  out.EndRow();
+}
+
+void WriteQuantityBlock(OutputBuffer& out, const PointOutcome& point, std::span<const quantity_kind> quantities,
+                        bool russian, std::string_view decimalSeparator, bool unitLine, bool reference) {
+  if (!point.values || point.substance == 0) return;
+  AppendPointLines(out, point, russian, decimalSeparator, unitLine);
+  const properties& v = *point.values;
+  const std::string windowLines =
+      russian
+          ? report::ResultLabelText(
+                {v.density, v.viscosity, v.surface_tension, v.heat_capacity, v.thermal_conductivity}, decimalSeparator)
+          : std::string();
+  for (const quantity_kind k : quantities) AppendQuantityLines(out, point, k, russian, decimalSeparator, windowLines);
+  AppendWarningLines(out, point.warnings);
+  if (reference) AppendReferenceLines(out, point.reference, SelectedProperties(quantities), decimalSeparator);
   out.EndRow();
 }
 

@@ -11,11 +11,13 @@
 #include <vector>
 
 #include <elprops/compute.hpp>
+#include <elprops/derived.hpp>
 #include <elprops/validity.hpp>
 #include <elprops/vocabulary.hpp>
 
 #include "cli/input/point_input.h"
 #include "cli/output/output_buffer.h"
+#include "cli/output/quantities.h"
 #include "cli/output/record_writer.h"
 #include "cli/output/reference_output.h"
 
@@ -34,6 +36,9 @@ struct PointSettings {
   // The reference models' values beside each computed point, and the notes
   // where no measurement stands behind it (the fields of ReferenceFields).
   bool reference = false;
+  // The quantities written for each point, and the reference temperature
+  // of the heat taken up.
+  QuantitySelection quantities;
 };
 
 // The outcome of one point. Property cells are empty whenever `error` is
@@ -62,6 +67,8 @@ struct PointOutcome {
   std::optional<double> molality;
   std::optional<double> molarity;
   std::optional<properties> values;
+  // The derived quantities, once AddDerived has computed them.
+  std::optional<derived_properties> derived;
   std::string error;
   // The warnings and notes of a computed point, and the same joined into
   // one line (empty when there are none or they were not asked for).
@@ -90,6 +97,11 @@ void EvaluatePoint(const substance_info& substance, const ParsedDecimal& concent
                    PointOutcome& outcome, concentration_unit unit = concentration_unit::mass_fraction,
                    bool warnings = false, bool reference = false);
 
+// The derived quantities of a computed point, or its error when the
+// library refuses them (a reference temperature the substance does not
+// admit).
+void AddDerived(PointOutcome& outcome, const derived_options& options);
+
 // A row of the input that is not a point: its cells echoed as they are
 // given, `message` (with the line number) as its error.
 void UnreadablePoint(std::string_view substance, std::string_view concentration, std::string_view temperature,
@@ -103,16 +115,23 @@ void EchoCells(std::string_view concentration, std::string_view temperature, Poi
 std::string ConcentrationText(const PointOutcome& outcome);
 
 // The fields of a point's record: the input, with `unitColumns` the unit
-// and the point in the three units, the five properties, the error and
-// the warnings; with `reference`, the fields of ReferenceFields after them.
-std::span<const std::string_view> PointFields(bool unitColumns, bool reference = false);
+// and the point in the three units, the quantities (the five properties
+// when `quantities` is empty), the error and the warnings; with
+// `reference`, the reference fields of the base properties among the
+// quantities after them, then notes. Made once for each choice and kept.
+std::span<const std::string_view> PointFields(bool unitColumns, bool reference = false,
+                                              std::span<const quantity_kind> quantities = {});
 
 // `unitColumns`: the columns unit, mass_fraction, molality and molarity
 // (fields in JSON) after the input columns; `reference`: the reference
-// fields after the warning.
-void WriteCsvHeader(OutputBuffer& out, bool unitColumns = false, bool reference = false);
-void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns = false, bool reference = false);
-void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns = false, bool reference = false);
+// fields after the warning; `quantities` as PointFields takes them (a
+// derived one needs the point's AddDerived).
+void WriteCsvHeader(OutputBuffer& out, bool unitColumns = false, bool reference = false,
+                    std::span<const quantity_kind> quantities = {});
+void WriteCsvRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns = false, bool reference = false,
+                 std::span<const quantity_kind> quantities = {});
+void WriteJsonRow(OutputBuffer& out, const PointOutcome& point, bool unitColumns = false, bool reference = false,
+                  std::span<const quantity_kind> quantities = {});
 
 // The point as the window shows it: the substance, the input label's lines
 // and the fourteen lines of the result label, results with the given
@@ -125,5 +144,14 @@ void AppendWarningLines(OutputBuffer& out, std::span<const warning> warnings);
 
 void WriteTextBlock(OutputBuffer& out, const PointOutcome& point, std::string_view decimalSeparator,
                     bool unitLine = false, bool reference = false);
+
+// The point with the quantities asked for, in English ("density ρ =
+// 1070.638 kg/m³", a line each) or in Russian (the window's caption and
+// value lines for the five, the Russian caption and unit for a derived
+// one), values at DisplayDigits. The lines before and after the
+// quantities as WriteTextBlock writes them. Only for computed points
+// (with AddDerived when a derived quantity is asked for).
+void WriteQuantityBlock(OutputBuffer& out, const PointOutcome& point, std::span<const quantity_kind> quantities,
+                        bool russian, std::string_view decimalSeparator, bool unitLine = false, bool reference = false);
 
 }  // namespace elprops::cli

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -171,6 +172,17 @@ RecordWriter& RecordWriter::Double(double value) {
   if (json_ && !std::isfinite(value)) return Null();
   NextField();
   out_.Commit(elprops::nine_digit_chars(out_.Reserve(elprops::shortest_chars_max), value));
+  return *this;
+}
+
+// Room for the shortest text of any double ("-2.2250738585072014e-308").
+constexpr std::size_t kShortestDoubleRoom = 32;
+
+RecordWriter& RecordWriter::Shortest(double value) {
+  if (!std::isfinite(value)) return Null();
+  NextField();
+  char* at = out_.Reserve(kShortestDoubleRoom);
+  out_.Commit(std::to_chars(at, at + kShortestDoubleRoom, value).ptr);
   return *this;
 }
 

@@ -50,6 +50,9 @@ class RecordWriter {
   // digits of a double. A value that is not finite is null in JSON.
   RecordWriter& Float(float value);
   RecordWriter& Double(double value);
+  // The shortest text that reads back to the same double; no value when
+  // it is not finite (a quantity that could not be computed).
+  RecordWriter& Shortest(double value);
   // No value: an empty CSV cell, JSON null.
   RecordWriter& Null();
   // An input cell as it was given: in CSV its text, in JSON a number when

@@ -132,6 +132,26 @@ void WriteReferenceFields(RecordWriter& record, const PointReference* reference)
   record.TextOrNull(reference->notesText);
 }
 
+void WriteReferenceFields(RecordWriter& record, const PointReference* reference,
+                          std::span<const property_kind> properties) {
+  if (reference == nullptr || !reference->known) {
+    for (std::size_t k = 0; k < 4 * properties.size() + 1; ++k) record.Null();
+    return;
+  }
+  for (const property_kind p : properties) WriteValueFields(record, reference->values[static_cast<std::size_t>(p)]);
+  record.TextOrNull(reference->notesText);
+}
+
+void AppendReferenceLines(OutputBuffer& out, const PointReference& reference, std::span<const property_kind> properties,
+                          std::string_view decimalSeparator) {
+  if (!reference.known) return;
+  out.Append("\nindependent reference models:\n");
+  for (const property_kind p : properties) {
+    out.Append(ReferenceLine(reference.values[static_cast<std::size_t>(p)], decimalSeparator));
+  }
+  AppendNotes(out, reference, {});
+}
+
 void WriteReferenceFields(RecordWriter& record, const PointReference* reference, property_kind property) {
   if (reference == nullptr || !reference->known) {
     for (std::size_t k = 0; k < std::size(kOnePropertyReferenceFields); ++k) record.Null();

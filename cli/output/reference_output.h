@@ -53,11 +53,21 @@ void WriteReferenceFields(RecordWriter& record, const PointReference* reference)
 // note; numbers with the given decimal separator.
 void AppendReferenceLines(OutputBuffer& out, const PointReference& reference, std::string_view decimalSeparator);
 
+// The same for some of the properties: their four fields each, in the
+// order given, then notes (the fields PointFields names for them).
+void WriteReferenceFields(RecordWriter& record, const PointReference* reference,
+                          std::span<const property_kind> properties);
+
 // The fields of one property's reference, for an answer of solve: the
 // four of WriteReferenceFields without the property's name, then notes.
 inline constexpr std::string_view kOnePropertyReferenceFields[] = {"reference", "reference_source", "deviation",
                                                                    "within_span", "notes"};
 void WriteReferenceFields(RecordWriter& record, const PointReference* reference, property_kind property);
+
+// The lines of AppendReferenceLines for some of the properties, in the
+// order given.
+void AppendReferenceLines(OutputBuffer& out, const PointReference& reference, std::span<const property_kind> properties,
+                          std::string_view decimalSeparator);
 
 // One property's line of AppendReferenceLines and the notes, each line
 // indented by `indent`.
