@@ -63,11 +63,14 @@ char* Fixed(char* out, std::uint32_t significand, int count, int exponent) {
     DigitsBefore(out + count, significand);
     return out + count;
   }
-  // The digits one place to the right, then those before the point moved
-  // back over it.
-  DigitsBefore(out + count + 1, significand);
-  for (int k = 0; k < point; ++k) out[k] = out[k + 1];
+  // The part after the point with a 1 before it, so that its leading
+  // zeros are written too; the point then takes the place of that 1.
+  static constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
+                                                   100000, 1000000, 10000000, 100000000, 1000000000};
+  const std::uint32_t scale = kPowersOfTen[-exponent];  // -exponent < count <= 9
+  DigitsBefore(out + count + 1, significand % scale + scale);
   out[point] = '.';
+  DigitsBefore(out + point, significand / scale);
   return out + count + 1;
 }
 

@@ -56,11 +56,19 @@ std::string_view WarningCells::Cell(std::uint8_t substance, float temperature, s
   std::uint32_t bits = 0;
   std::memcpy(&bits, &temperature, sizeof bits);
   const std::uint64_t key = (std::uint64_t{substance} << 48) ^ (std::uint64_t{bits} << 16) ^ text.size();
-  Entry& e = entries_[(key * 0x9E3779B97F4A7C15ull) >> (64 - kBits)];
-  if (e.text != text) {
-    e.text = text;
-    RecordWriter::Escape(format_, text, e.cell);
+  const std::size_t pair = (key * 0x9E3779B97F4A7C15ull) >> (64 - kBits + 1);
+  for (std::size_t way = 0; way < 2; ++way) {
+    Entry& e = entries_[2 * pair + way];
+    if (e.text == text) {
+      older_[pair] = static_cast<std::uint8_t>(1 - way);
+      return e.cell;
+    }
   }
+  const std::size_t way = older_[pair];
+  Entry& e = entries_[2 * pair + way];
+  e.text = text;
+  RecordWriter::Escape(format_, text, e.cell);
+  older_[pair] = static_cast<std::uint8_t>(1 - way);
   return e.cell;
 }
 

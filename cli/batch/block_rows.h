@@ -79,10 +79,12 @@ class ShortestTexts {
 };
 
 // Warning texts as the record writer writes them, escaped once: the same
-// text comes back for every point of a substance at a temperature.
+// text comes back for every point of a substance at a temperature. Two
+// texts share each place, so that two keys of the same place do not put
+// each other out in turn.
 class WarningCells {
  public:
-  explicit WarningCells(Format format) : format_(format), entries_(kSize) {}
+  explicit WarningCells(Format format) : format_(format), entries_(kSize), older_(kSize / 2) {}
   // `text` (not empty) as a written cell; valid until the next call.
   std::string_view Cell(std::uint8_t substance, float temperature, std::string_view text);
 
@@ -94,6 +96,7 @@ class WarningCells {
   };
   Format format_;
   std::vector<Entry> entries_;
+  std::vector<std::uint8_t> older_;  // of each pair, the one to put out next
 };
 
 // Substances by the name a row gives them, each text looked up once: a
