@@ -322,7 +322,7 @@ Solution SolveQuantity(const SubstanceTables& tables, std::uint8_t substance, fl
   }
   const Axis axis{false, temperature, 0.0f, 1.0f};
   const Search search(tables, substance, axis, quantity, Matched(target, singleQuantity));
-  if (const std::optional<SolubilityLimit> limit = Solubility(substance, temperature)) {
+  if (const std::optional<SolubilityLimit> limit = Solubility(substance, static_cast<double>(temperature))) {
     solution.solubility = limit->massFraction;
   }
   Solve(search, solution, target, what, " at " + Number(static_cast<double>(temperature)) + " °C", "mass fraction",
