@@ -52,24 +52,61 @@ std::string_view ShortestTexts::Text(float value) {
   return {e.text, e.size};
 }
 
-std::string_view WarningCells::Cell(std::uint8_t substance, float temperature, std::string_view text) {
+WarningCells::Entry& WarningCells::Find(substance_id substance, float temperature) {
   std::uint32_t bits = 0;
   std::memcpy(&bits, &temperature, sizeof bits);
-  const std::uint64_t key = (std::uint64_t{substance} << 48) ^ (std::uint64_t{bits} << 16) ^ text.size();
-  const std::size_t pair = (key * 0x9E3779B97F4A7C15ull) >> (64 - kBits + 1);
-  for (std::size_t way = 0; way < 2; ++way) {
-    Entry& e = entries_[2 * pair + way];
-    if (e.text == text) {
-      older_[pair] = static_cast<std::uint8_t>(1 - way);
-      return e.cell;
-    }
+  const std::uint64_t key = (std::uint64_t{static_cast<std::uint8_t>(index_of(substance))} << 32) | bits;
+  std::size_t at = (key * 0x9E3779B97F4A7C15ull) >> (64 - kBits);
+  for (;; at = (at + 1) & (kSize - 1)) {
+    if (entries_[at].key == key) return entries_[at];
+    if (entries_[at].key == 0) break;
   }
-  const std::size_t way = older_[pair];
-  Entry& e = entries_[2 * pair + way];
-  e.text = text;
-  RecordWriter::Escape(format_, text, e.cell);
-  older_[pair] = static_cast<std::uint8_t>(1 - way);
-  return e.cell;
+  // Emptied when half full, so that a fine temperature sweep never grows it;
+  // the cells' strings keep their room.
+  if (used_ >= kSize / 2) {
+    std::fill(entries_.begin(), entries_.end(), Entry{});
+    used_ = 0;
+    cellsUsed_ = 0;
+    return Find(substance, temperature);
+  }
+  ++used_;
+  const expected<validity_threshold> threshold = validity_threshold_at(substance, temperature);
+  entries_[at] = Entry{key, threshold ? threshold->limit : 0.0, threshold && threshold->warned_below, 0};
+  return entries_[at];
+}
+
+std::string_view WarningCells::Made(Entry& e, bool above, substance_id substance, float massFraction,
+                                    float temperature) {
+  if (e.cells == 0) {
+    if (cellsUsed_ == cells_.size()) cells_.emplace_back();
+    Cells& c = cells_[cellsUsed_++];
+    c.madeBelow = c.madeAbove = false;
+    e.cells = static_cast<std::uint32_t>(cellsUsed_);
+  }
+  Cells& c = cells_[e.cells - 1];
+  bool& made = above ? c.madeAbove : c.madeBelow;
+  std::string& cell = above ? c.above : c.below;
+  if (!made) {
+    const expected<std::vector<warning>> w = check_validity(substance, massFraction, temperature);
+    RecordWriter::Escape(format_, w ? join_warnings(*w) : std::string(), cell);
+    made = true;
+  }
+  return cell;
+}
+
+std::string_view WarningCells::Cell(substance_id substance, float massFraction, float temperature,
+                                    const properties& values) {
+  if (!(values.density > 0.0f && values.viscosity > 0.0f && values.surface_tension > 0.0f &&
+        values.heat_capacity > 0.0f && values.thermal_conductivity > 0.0f)) {
+    // Rare: the point's own warnings, values that cannot be true among them.
+    const result r = compute(substance, massFraction, temperature);
+    RecordWriter::Escape(format_, r ? join_warnings(r->warnings) : std::string(), single_);
+    return single_;
+  }
+  Entry& e = Find(substance, temperature);
+  const bool above = static_cast<double>(massFraction) > e.limit;
+  if (!above && !e.warnedBelow) return {};
+  return Made(e, above, substance, massFraction, temperature);
 }
 
 std::uint8_t SubstanceNames::Lookup(std::string_view text) {
@@ -228,10 +265,6 @@ void BlockRows::Compute() {
     outputs.molalities = molalities_;
     outputs.molarities = molarities_;
   }
-  if (settings_.warnings) {
-    warnings_.resize(n);
-    outputs.warnings = warnings_;
-  }
   const std::span<const concentration_unit> units(units_.data(), mixedUnits_ ? n : 1);
   (void)compute_many(substances_, concentrations_, temperatures_, units, outputs);
   if (anyDerived_) ComputeDerived();
@@ -318,11 +351,13 @@ void BlockRows::WriteProperties(std::size_t point) {
     writer_.Float(p.density).Float(p.viscosity).Float(p.surface_tension).Float(p.heat_capacity);
     writer_.Float(p.thermal_conductivity).Null();
   }
-  if (settings_.warnings && !warnings_[point].empty()) {
-    writer_.Written(warningCells_.Cell(static_cast<std::uint8_t>(index_of(substances_[point])), temperatures_[point],
-                                       warnings_[point]));
-  } else {
+  const std::string_view cell =
+      settings_.warnings ? warningCells_.Cell(substances_[point], massFractions_[point], temperatures_[point], p)
+                         : std::string_view();
+  if (cell.empty()) {
     writer_.Null();
+  } else {
+    writer_.Written(cell);
   }
 }
 

@@ -13,6 +13,7 @@
 
 #include <elprops/compute.hpp>
 #include <elprops/text.hpp>
+#include <elprops/validity.hpp>
 
 #include "cli/input/csv_reader.h"
 #include "cli/output/point_output.h"
@@ -78,25 +79,39 @@ class ShortestTexts {
   std::vector<Entry> entries_;
 };
 
-// Warning texts as the record writer writes them, escaped once: the same
-// text comes back for every point of a substance at a temperature. Two
-// texts share each place, so that two keys of the same place do not put
-// each other out in turn.
+// Warning cells as the record writer writes them, made and escaped once
+// per substance and temperature: which warnings a computed point has
+// depends only on them and on whether its mass fraction lies above the
+// limit there (validity_threshold_at), as long as its values can be true.
 class WarningCells {
  public:
-  explicit WarningCells(Format format) : format_(format), entries_(kSize), older_(kSize / 2) {}
-  // `text` (not empty) as a written cell; valid until the next call.
-  std::string_view Cell(std::uint8_t substance, float temperature, std::string_view text);
+  explicit WarningCells(Format format) : format_(format), entries_(kSize) {}
+  // The cell of a computed point; empty when it has no warning. Valid until
+  // the next call.
+  std::string_view Cell(substance_id substance, float massFraction, float temperature, const properties& values);
 
  private:
   static constexpr unsigned kBits = 14;
   static constexpr std::size_t kSize = std::size_t{1} << kBits;
   struct Entry {
-    std::string text, cell;
+    std::uint64_t key = 0;  // 0: empty; a known substance is never 0
+    double limit = 0.0;
+    bool warnedBelow = false;
+    std::uint32_t cells = 0;  // 1 + the slot of the cells, 0: none yet
   };
+  struct Cells {
+    std::string below, above;
+    bool madeBelow = false, madeAbove = false;
+  };
+  Entry& Find(substance_id substance, float temperature);
+  std::string_view Made(Entry& e, bool above, substance_id substance, float massFraction, float temperature);
+
   Format format_;
   std::vector<Entry> entries_;
-  std::vector<std::uint8_t> older_;  // of each pair, the one to put out next
+  std::size_t used_ = 0;
+  std::vector<Cells> cells_;
+  std::size_t cellsUsed_ = 0;
+  std::string single_;  // the cell of a point with a value that cannot be true
 };
 
 // Substances by the name a row gives them, each text looked up once: a
@@ -183,7 +198,6 @@ class BlockRows {
   std::vector<float> massFractions_;
   std::vector<double> molalities_;
   std::vector<double> molarities_;
-  std::vector<std::string> warnings_;
   std::vector<PointReference> references_;  // with settings_.reference
   // Whether the quantities are other than the five, and their derived
   // values when some are derived.
