@@ -61,7 +61,7 @@ for f in "${expected[@]}"; do
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
 if [ -n "$python" ]; then
-  for f in __init__.py _columns.py __init__.pyi py.typed; do
+  for f in __init__.py _arrays.py _columns.py _errors.py _records.py __init__.pyi py.typed; do
     [ -f "$prefix/$python_dir/elprops/$f" ] || fail "no Python package elprops/$f in $python_dir"
   done
   module=$(find "$prefix/$python_dir/elprops" -maxdepth 1 -name '_elprops.*.so' 2>/dev/null | head -n 1)

@@ -32,7 +32,7 @@ unset PYTHONPATH LD_LIBRARY_PATH
   >"$tmp/wheel.log" 2>&1 || { cat "$tmp/wheel.log" >&2; fail "pip wheel"; }
 wheel=$(find "$tmp/wheels" -name 'elprops-*.whl')
 listing=$("$python" -m zipfile -l "$wheel")
-for file in elprops/__init__.pyi elprops/py.typed elprops/_columns.py; do
+for file in elprops/__init__.pyi elprops/py.typed elprops/_columns.py elprops/_records.py elprops/_arrays.py elprops/_errors.py; do
   grep -q "^$file " <<<"$listing" || fail "the wheel lacks $file"
 done
 "$tmp/venv/bin/pip" install --no-index --no-deps "$wheel" >/dev/null || fail "pip install $wheel"
