@@ -91,6 +91,7 @@ class RecordWriter {
   // The separator, or in JSON the opening brace or comma and the key, of
   // the next field.
   void NextField();
+  bool KeyedPiece(std::string_view value);
 
   // In JSON, the opening brace or comma, quoted name and colon of each of
   // the first fields, made once, when the names need no escaping.
@@ -132,7 +133,21 @@ class RecordWriter {
   ++next_;
 }
 
+// A JSON key with its value in one piece of room; false when the field has
+// no key made ahead (or the output is CSV).
+[[gnu::always_inline]] inline bool RecordWriter::KeyedPiece(std::string_view value) {
+  if (!json_ || next_ >= kKeys || keys_[next_].size == 0) return false;
+  assert(next_ < fields_.size());
+  const Key& key = keys_[next_++];
+  char* at = out_.Reserve(kKeyRoom + value.size());
+  std::memcpy(at, key.text, kKeyRoom);
+  std::memcpy(at + key.size, value.data(), value.size());
+  out_.Commit(at + key.size + value.size());
+  return true;
+}
+
 inline RecordWriter& RecordWriter::Written(std::string_view value) {
+  if (KeyedPiece(value)) return *this;
   NextField();
   out_.Append(value);
   return *this;
@@ -140,18 +155,29 @@ inline RecordWriter& RecordWriter::Written(std::string_view value) {
 
 [[gnu::always_inline]] inline RecordWriter& RecordWriter::Float(float value) {
   if (json_ && !std::isfinite(value)) return Null();
+  if (json_ && next_ < kKeys && keys_[next_].size > 0) {
+    // The key and the number in one piece of room.
+    assert(next_ < fields_.size());
+    const Key& key = keys_[next_++];
+    char* at = out_.Reserve(kKeyRoom + elprops::shortest_chars_max);
+    std::memcpy(at, key.text, kKeyRoom);
+    out_.Commit(elprops::shortest_chars(at + key.size, value));
+    return *this;
+  }
   NextField();
   out_.Commit(elprops::shortest_chars(out_.Reserve(elprops::shortest_chars_max), value));
   return *this;
 }
 
 [[gnu::always_inline]] inline RecordWriter& RecordWriter::Null() {
+  if (KeyedPiece("null")) return *this;
   NextField();
   if (json_) out_.Append("null");
   return *this;
 }
 
 inline RecordWriter& RecordWriter::Raw(std::string_view number) {
+  if (KeyedPiece(number)) return *this;
   NextField();
   out_.Append(number);
   return *this;
