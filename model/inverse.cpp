@@ -1,6 +1,7 @@
 #include "model/inverse.h"
 
 #include "model/admissible.h"
+#include "model/number_text.h"
 #include "model/validity.h"
 #include "model/vocabulary.h"
 
@@ -8,7 +9,6 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <vector>
 
@@ -240,9 +240,7 @@ std::string QuantityText(double v) {
   // The most dilute sample is the smallest positive single: its tiny
   // quantities read as 0 in a message.
   if (std::fabs(v) < 1e-30) v = 0.0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%.7g", v);
-  return text;
+  return GeneralText(v, 7);
 }
 
 void Reach::Add(float w, double value) {

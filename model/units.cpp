@@ -1,11 +1,11 @@
 #include "model/units.h"
 
+#include "model/number_text.h"
 #include "model/vocabulary.h"
 
 #include <array>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <utility>
 
 #include "model/inverse.h"
@@ -99,11 +99,7 @@ class FormulaReader {
   std::size_t pos_ = 0;
 };
 
-std::string Number(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.7g", v);
-  return text;
-}
+std::string Number(double v) { return GeneralText(v, 7); }
 
 Conversion Failed(std::string error) {
   Conversion c;
