@@ -132,8 +132,8 @@ result EvaluatePoint(substance_id substance, double concentration, float tempera
 namespace {
 
 // What a thread remembers of the warnings at one substance and temperature:
-// the quick limit, and once one is needed the two texts (in a slot of
-// their own, so that the table itself stays small).
+// the quick limit, and once one is needed a text of either side of it (in a
+// slot of their own, so that the table itself stays small).
 struct WarningEntry {
   std::uint64_t key = 0;  // 0: empty; a known substance is never 0
   double limit = 0.0;
@@ -143,6 +143,7 @@ struct WarningEntry {
 
 struct WarningTexts {
   std::string within, above;
+  bool madeWithin = false, madeAbove = false;
 };
 
 // A flat table with open addressing, emptied when half full, so that a
@@ -156,9 +157,22 @@ class WarningCache {
     WarningEntry& e = Find(substance, temperature);
     const bool above = static_cast<double>(massFraction) > e.limit;
     if (!above && !e.withinWarned) return kNone;
-    if (e.texts == 0) MakeTexts(e, substance, temperature);
-    const WarningTexts& t = texts_[e.texts - 1];
-    return above ? t.above : t.within;
+    if (e.texts == 0) {
+      // The slots of a table emptied before are used again.
+      if (textsUsed_ == texts_.size()) texts_.emplace_back();
+      texts_[textsUsed_].madeWithin = texts_[textsUsed_].madeAbove = false;
+      e.texts = static_cast<std::uint32_t>(++textsUsed_);
+    }
+    WarningTexts& t = texts_[e.texts - 1];
+    bool& made = above ? t.madeAbove : t.madeWithin;
+    std::string& text = above ? t.above : t.within;
+    if (!made) {
+      // Any point of the same side has the same text.
+      text.clear();
+      model::AppendValidityText(text, substance, massFraction, temperature);
+      made = true;
+    }
+    return text;
   }
 
  private:
@@ -183,16 +197,6 @@ class WarningCache {
     const model::ValidityLimit quick = model::ValidityLimitAt(substance, temperature);
     entries_[at] = WarningEntry{key, quick.limit, 0, quick.withinWarned};
     return entries_[at];
-  }
-
-  void MakeTexts(WarningEntry& e, std::uint8_t substance, float temperature) {
-    // The strings of a table emptied before keep their room.
-    if (textsUsed_ == texts_.size()) texts_.emplace_back();
-    WarningTexts& t = texts_[textsUsed_++];
-    const model::ValidityAt validity = model::CheckValidityAt(substance, temperature);
-    t.within = model::JoinWarnings(validity.within);
-    t.above = model::JoinWarnings(validity.above);
-    e.texts = static_cast<std::uint32_t>(textsUsed_);
   }
 
   std::vector<WarningEntry> entries_;

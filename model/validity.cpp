@@ -1,11 +1,11 @@
 #include "model/validity.h"
 
 #include "model/data_text.h"
+#include "model/number_text.h"
 #include "model/vocabulary.h"
 
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <span>
 #include <stdexcept>
 #include <utility>
@@ -60,21 +60,10 @@ std::vector<SolubilityRow> ReadTable() {
   return rows;
 }
 
-std::string Decimal(double value, int significant) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*g", significant, value);
-  return text;
-}
-
 // Four significant digits, as the table gives them, trailing zeros kept.
-std::string Fraction(double value) {
-  char text[32];
-  const int decimals = value >= 0.1 ? 4 : (value >= 0.01 ? 5 : 6);
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
+std::string Fraction(double value) { return FixedText(value, value >= 0.1 ? 4 : (value >= 0.01 ? 5 : 6)); }
 
-std::string Temperature(float t) { return Decimal(static_cast<double>(t), 6) + " °C"; }
+std::string Temperature(float t) { return GeneralText(static_cast<double>(t), 6) + " °C"; }
 
 }  // namespace
 
@@ -135,40 +124,46 @@ std::optional<SolubilityLimit> Solubility(std::uint8_t substance, double tempera
   return std::nullopt;
 }
 
-ValidityAt CheckValidityAt(std::uint8_t substance, float temperature) {
-  ValidityAt validity;
+namespace {
+
+// The warnings and notes of a point, in their order, each handed to `add`
+// as a kind and a text (a view valid during the call): the texts are
+// written straight into what the caller builds of them.
+template <typename Add>
+void WarningsOfPoint(std::uint8_t substance, float massFraction, float temperature, Add&& add) {
   const auto t = static_cast<double>(temperature);
   if (substance >= 1 && substance < kWater) {
-    const std::string formula(CatalogueEntry(substance).Formula);
+    const std::string_view formula = CatalogueEntry(substance).Formula;
     const std::optional<SolubilityLimit> limit = Solubility(substance, t);
+    // Composed in room kept from the thread's earlier texts.
+    thread_local std::string scratch;
+    std::string& text = scratch;
+    text.clear();
     if (!limit) {
-      validity.within.push_back({WarningKind::NoSolubilityData, "no solubility data at this temperature (" +
-                                                                    Temperature(temperature) + ") for " + formula});
+      text.append("no solubility data at this temperature (").append(Temperature(temperature)).append(") for ");
+      add(WarningKind::NoSolubilityData, text.append(formula));
     } else if (limit->status == SolubilityStatus::IllDefined) {
       // The table's note says why, in its first clause ("hydrolyses to ...").
       const std::string_view why = limit->note.substr(0, limit->note.find(';'));
-      validity.within.push_back(
-          {WarningKind::IllDefined, "the solubility of " + formula + " is not well defined: it " + std::string(why)});
-    } else {
-      validity.limit = limit->massFraction;
-      std::string text = "above the solubility of " + formula + " at " + Temperature(temperature) + " (" +
-                         Fraction(limit->massFraction);
-      if (!limit->solid.empty()) text += "; the solid is " + std::string(limit->solid);
-      text += ")";
+      text.append("the solubility of ").append(formula).append(" is not well defined: it ").append(why);
+      add(WarningKind::IllDefined, text);
+    } else if (static_cast<double>(massFraction) > limit->massFraction) {
+      text.append("above the solubility of ").append(formula).append(" at ").append(Temperature(temperature));
+      text.append(" (").append(Fraction(limit->massFraction));
+      if (!limit->solid.empty()) text.append("; the solid is ").append(limit->solid);
+      text += ')';
       if (limit->status == SolubilityStatus::Uncertain) text += "; this limit is uncertain";
-      validity.above.push_back({WarningKind::AboveSolubility, std::move(text)});
+      add(WarningKind::AboveSolubility, text);
     }
   }
   if (t > kBoilingPoint) {
-    const Warning boiling{WarningKind::AboveBoiling,
-                          "above 100 °C the solution boils at atmospheric pressure unless it is kept under "
-                          "pressure, and the correlations are less accurate (/usr/share/doc/elprops/accuracy.md)"};
-    validity.within.push_back(boiling);
-    validity.above.push_back(boiling);
+    add(WarningKind::AboveBoiling,
+        std::string_view("above 100 °C the solution boils at atmospheric pressure unless it is kept under "
+                         "pressure, and the correlations are less accurate (/usr/share/doc/elprops/accuracy.md)"));
   }
-  if (validity.limit == std::numeric_limits<double>::infinity()) validity.above = validity.within;
-  return validity;
 }
+
+}  // namespace
 
 ValidityLimit ValidityLimitAt(std::uint8_t substance, float temperature) {
   ValidityLimit validity;
@@ -186,8 +181,26 @@ ValidityLimit ValidityLimitAt(std::uint8_t substance, float temperature) {
 }
 
 std::vector<Warning> CheckValidity(std::uint8_t substance, float massFraction, float temperature) {
-  ValidityAt validity = CheckValidityAt(substance, temperature);
-  return std::move(static_cast<double>(massFraction) > validity.limit ? validity.above : validity.within);
+  std::vector<Warning> out;
+  WarningsOfPoint(substance, massFraction, temperature, [&out](WarningKind kind, std::string_view text) {
+    out.push_back({kind, std::string(text)});
+  });
+  return out;
+}
+
+void AppendValidityText(std::string& out, std::uint8_t substance, float massFraction, float temperature) {
+  bool first = true;
+  WarningsOfPoint(substance, massFraction, temperature, [&out, &first](WarningKind, std::string_view text) {
+    if (!first) out += "; ";
+    out += text;
+    first = false;
+  });
+}
+
+std::string ValidityText(std::uint8_t substance, float massFraction, float temperature) {
+  std::string out;
+  AppendValidityText(out, substance, massFraction, temperature);
+  return out;
 }
 
 std::vector<Warning> ImpossibleValues(const PropertySet& values) {
@@ -196,8 +209,7 @@ std::vector<Warning> ImpossibleValues(const PropertySet& values) {
                      values.ThermalConductivity};
   for (std::size_t k = 0; k < kPropertyWords.size(); ++k) {
     if (v[k] > 0.0f) continue;
-    char number[32];
-    std::snprintf(number, sizeof number, "%.7g", static_cast<double>(v[k]));
+    const std::string number = GeneralText(static_cast<double>(v[k]), 7);
     out.push_back({WarningKind::NotPhysical, "the " + std::string(kPropertyWords[k].words) + " " + number + " " +
                                                  std::string(kPropertyWords[k].asciiUnit) +
                                                  " cannot be true: the correlation is used beyond its range here"});

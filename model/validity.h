@@ -70,36 +70,29 @@ struct Warning {
 // then temperature. Empty for a point within the table and below 100 °C.
 std::vector<Warning> CheckValidity(std::uint8_t substance, float massFraction, float temperature);
 
-// The warnings and notes of every point of one substance at one
-// temperature, worked out once for many points: a mass fraction above
-// `limit` has those of `above`, any other those of `within`. Without a
-// solubility to compare with (water, no data, an ill-defined one) the limit
-// is infinite.
-struct ValidityAt {
-  double limit = std::numeric_limits<double>::infinity();
-  std::vector<Warning> within;
-  std::vector<Warning> above;
-  [[nodiscard]] const std::vector<Warning>& For(float massFraction) const {
-    return static_cast<double>(massFraction) > limit ? above : within;
-  }
-};
-ValidityAt CheckValidityAt(std::uint8_t substance, float temperature);
+// Those of CheckValidity joined into one line, "; " between them.
+std::string ValidityText(std::uint8_t substance, float massFraction, float temperature);
+// The same appended to `out`, in the room it has.
+void AppendValidityText(std::string& out, std::uint8_t substance, float massFraction, float temperature);
 
-// What CheckValidityAt says without its texts, quickly, for many points:
-// the same limit, and whether a point within it has a warning or note.
+// What CheckValidity says of every point of one substance at one
+// temperature, without its texts, quickly, for many points: a mass fraction
+// above `limit` has the solubility warning; whether a point at or below it
+// has a warning or note all the same. Without a solubility to compare with
+// (water, no data, an ill-defined one) the limit is infinite.
 struct ValidityLimit {
   double limit = std::numeric_limits<double>::infinity();
   bool withinWarned = false;
 };
 ValidityLimit ValidityLimitAt(std::uint8_t substance, float temperature);
 
-// The warnings of a point joined into one line, "; " between them.
 // The warnings of computed values that cannot be true (a density,
 // viscosity, surface tension, heat capacity or thermal conductivity at or
 // below zero); empty for a point whose values all can be. The values stay as
 // computed.
 std::vector<Warning> ImpossibleValues(const PropertySet& values);
 
+// The warnings of a point joined into one line, "; " between them.
 std::string JoinWarnings(const std::vector<Warning>& warnings);
 
 }  // namespace elprops::model
