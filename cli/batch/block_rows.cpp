@@ -1,8 +1,10 @@
 #include "cli/batch/block_rows.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <span>
 
 #include <elprops/substance.hpp>
@@ -87,8 +89,8 @@ std::string_view WarningCells::Made(Entry& e, bool above, substance_id substance
   bool& made = above ? c.madeAbove : c.madeBelow;
   std::string& cell = above ? c.above : c.below;
   if (!made) {
-    const expected<std::vector<warning>> w = check_validity(substance, massFraction, temperature);
-    RecordWriter::Escape(format_, w ? join_warnings(*w) : std::string(), cell);
+    check_validity_many({&substance, 1}, {&massFraction, 1}, {&temperature, 1}, {&text_, 1});
+    RecordWriter::Escape(format_, text_, cell);
     made = true;
   }
   return cell;
@@ -166,6 +168,8 @@ void BlockRows::Read(const Block& block) {
   concentrations_.clear();
   temperatures_.clear();
   units_.clear();
+  concentrationCells_.clear();
+  temperatureCells_.clear();
   mixedUnits_ = false;
   CsvPoint point;
   for (const Block::Line& line : block.lines) {
@@ -188,8 +192,20 @@ void BlockRows::Read(const Block& block) {
       const double concentration =
           fraction ? static_cast<double>(point.concentrationValue.value) : point.concentrationDecimal.value;
       rows_.push_back(AddPoint(substance, concentration, point.temperatureValue.value, unit));
+      AddEchoCells(text, point, fraction);
     }
   }
+}
+
+void BlockRows::AddEchoCells(std::string_view line, const CsvPoint& point, bool fraction) {
+  // A cell that was in quotes is a copy the next line overwrites.
+  const auto echoable = [line](std::string_view cell) {
+    const bool inLine = std::greater_equal<const char*>{}(cell.data(), line.data()) &&
+                        std::less_equal<const char*>{}(cell.data() + cell.size(), line.data() + line.size());
+    return inLine && IsShortestSingleText(cell) ? cell : std::string_view();
+  };
+  concentrationCells_.push_back(fraction ? echoable(point.concentration) : std::string_view());
+  temperatureCells_.push_back(echoable(point.temperature));
 }
 
 BlockRows::Row BlockRows::AddPoint(std::uint8_t substance, double concentration, float temperature,
@@ -307,11 +323,17 @@ void BlockRows::WritePoint(std::size_t point) {
   const float massFraction = massFractions_[point];
   const bool fraction = unit == concentration_unit::mass_fraction;
   if (fraction) {
-    writer_.Raw(concentrationTexts_.Text(computed ? massFraction : given));
+    // The cell as it stands when it is the text of the value taken (not
+    // for water, whose fraction is always 0).
+    const float taken = computed ? massFraction : given;
+    const std::string_view cell = concentrationCells_[point];
+    const bool asGiven = !cell.empty() && std::bit_cast<std::uint32_t>(taken) == std::bit_cast<std::uint32_t>(given);
+    writer_.Raw(asGiven ? cell : concentrationTexts_.Text(taken));
   } else {
     writer_.Double(concentrations_[point]);
   }
-  writer_.Raw(temperatureTexts_.Text(temperatures_[point]));
+  const std::string_view temperatureCell = temperatureCells_[point];
+  writer_.Raw(temperatureCell.empty() ? temperatureTexts_.Text(temperatures_[point]) : temperatureCell);
   if (unitColumns_) {
     writer_.Text(describe(unit).name);
     // A point whose correlations faulted still has the mass fraction it

@@ -111,6 +111,7 @@ class WarningCells {
   std::size_t used_ = 0;
   std::vector<Cells> cells_;
   std::size_t cellsUsed_ = 0;
+  std::string text_;    // a warning text before it is escaped
   std::string single_;  // the cell of a point with a value that cannot be true
 };
 
@@ -159,6 +160,7 @@ class BlockRows {
 
   void Read(const Block& block);
   Row AddPoint(std::uint8_t substance, double concentration, float temperature, concentration_unit unit);
+  void AddEchoCells(std::string_view line, const CsvPoint& point, bool fraction);
   Echo& NewEcho(const CsvPoint& point, std::uint8_t substance);
   Row EchoUnreadable(const CsvPoint& point);
   Row EchoRefused(const CsvPoint& point, std::uint8_t substance, concentration_unit unit);
@@ -191,6 +193,10 @@ class BlockRows {
   std::vector<double> concentrations_;
   std::vector<float> temperatures_;
   std::vector<concentration_unit> units_;
+  // The concentration's and temperature's cells where they can be echoed
+  // as they stand (empty: written from the value), in the block's text.
+  std::vector<std::string_view> concentrationCells_;
+  std::vector<std::string_view> temperatureCells_;
   bool mixedUnits_ = false;
   std::vector<properties> properties_;
   std::vector<error_kind> errors_;

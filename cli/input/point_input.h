@@ -40,6 +40,14 @@ ParsedNumber RoundToSingle(ParsedDecimal decimal);
 // number are ignored; empty text is 0, as an empty input box is.
 ParsedNumber ParseSingle(std::string_view text);
 
+// Whether `text` is exactly what elprops::shortest_chars writes for the
+// single ParseSingle reads from it, so that it can be echoed as it stands:
+// a plain decimal ("20.37", "0.1234", "7") of at most six significant
+// digits and seven before the point, without zeros that shortest text
+// drops, short enough not to be written with an exponent. False may also
+// be said of some such texts; true is never said of any other.
+bool IsShortestSingleText(std::string_view text);
+
 // Blanks and tabs removed from both ends.
 std::string_view TrimBlanks(std::string_view text);
 

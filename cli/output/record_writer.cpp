@@ -42,6 +42,18 @@ std::size_t NextSpecial(std::string_view text, std::size_t from) {
   return from;
 }
 
+// The first quote or control character of `text` from `from` on, or its
+// size: what takes more than copying inside a quoted cell.
+std::size_t NextEscaped(std::string_view text, std::size_t from) {
+  while (from + 8 <= text.size()) {
+    const std::uint64_t w = scan::Word(text, from);
+    if (scan::ByteBelow(w, 0x20) | scan::ByteIs(w, '"')) break;
+    from += 8;
+  }
+  while (from < text.size() && text[from] != '"' && static_cast<unsigned char>(text[from]) >= 0x20) ++from;
+  return from;
+}
+
 // Writes the cell to `out`, an OutputBuffer or a std::string.
 template <typename Out>
 void AppendCsvCell(Out& out, std::string_view text) {
@@ -50,9 +62,16 @@ void AppendCsvCell(Out& out, std::string_view text) {
     out.append(text);
     return;
   }
-  bool quoted = false;
-  for (std::size_t k = special; k < text.size(); ++k) {
-    quoted |= kCsvCharacters[static_cast<unsigned char>(text[k])] == kQuoted;
+  if (text[special] == ',' && NextEscaped(text, special) == text.size()) {
+    // Commas only (a warning's usual text): quoted as it stands.
+    out.append("\"");
+    out.append(text);
+    out.append("\"");
+    return;
+  }
+  bool quoted = kCsvCharacters[static_cast<unsigned char>(text[special])] == kQuoted;
+  for (std::size_t k = NextSpecial(text, special + 1); !quoted && k < text.size(); k = NextSpecial(text, k + 1)) {
+    quoted = kCsvCharacters[static_cast<unsigned char>(text[k])] == kQuoted;
   }
   if (quoted) out.append("\"");
   std::size_t run = 0;

@@ -4,8 +4,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <elprops/compute.hpp>
 #include <elprops/text.hpp>
+#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -91,6 +93,54 @@ TEST(ReadNumberRounding, GoesThroughDoubleBeforeSingle) {
   ASSERT_EQ(direct, std::nextafter(1.0f, 2.0f));
   EXPECT_EQ(ParseSingle(text).value, 1.0f);
   EXPECT_EQ(ParseSingle("1,0000000596046448").value, 1.0f);
+}
+
+// Plain decimals (the common case, read on a quick path) give the double
+// the standard library reads from them, digit for digit: up to sixteen
+// digits, the point anywhere, with a comma as well.
+TEST(ReadNumberPlain, SameDoubleAsTheStandardLibrary) {
+  std::uint64_t state = 12345;
+  for (int k = 0; k < 200000; ++k) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    const int digits = 1 + static_cast<int>((state >> 33) % 16);
+    std::string text = std::to_string(state >> 11).substr(0, static_cast<std::size_t>(digits));
+    const auto point = static_cast<std::size_t>((state >> 20) % static_cast<std::uint64_t>(digits + 1));
+    if (point < text.size()) text.insert(point == 0 ? 0 : point, point == 0 ? "0." : ".");
+    double expected = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), expected);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(ParseDecimal(text).value), std::bit_cast<std::uint64_t>(expected)) << text;
+    if (point < text.size()) {
+      text[text.find('.')] = ',';
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(ParseDecimal(text).value), std::bit_cast<std::uint64_t>(expected)) << text;
+    }
+  }
+}
+
+// A text said to be its own shortest text is what std::to_chars writes for
+// the single it reads as; typical plain texts are said to be so.
+TEST(ReadNumberPlain, ShortestTextAsTheStandardLibraryWritesIt) {
+  const char* const forms[] = {"%.0f", "%.1f", "%.2f", "%.3f", "%.4f", "%.6f", "%.8f", "%.0e", "%.3g", "%.7g"};
+  std::uint64_t state = 7;
+  int echoed = 0;
+  for (int k = 0; k < 100000; ++k) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    const double value = static_cast<double>(state >> 40) / static_cast<double>(1ull << ((state >> 8) % 40));
+    char text[64];
+    std::snprintf(text, sizeof text, forms[(state >> 4) % std::size(forms)], value);
+    const float single = ParseSingle(text).value;
+    char written[32];
+    const std::string_view shortest(written, std::to_chars(written, written + sizeof written, single).ptr);
+    if (IsShortestSingleText(text)) {
+      ++echoed;
+      ASSERT_EQ(shortest, text);
+    }
+  }
+  EXPECT_GT(echoed, 30000);
+  for (const char* text : {"0", "7", "20.37", "0.1234", "120000", "0.0012"})
+    EXPECT_TRUE(IsShortestSingleText(text)) << text;
+  for (const char* text : {"", "0.0", "05", "1.", ".5", "0,5", "-1", "1e3", "1000000", "0.0001", "1.234567", " 1"}) {
+    EXPECT_FALSE(IsShortestSingleText(text)) << '"' << text << '"';
+  }
 }
 
 struct PointRow {
