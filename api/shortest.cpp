@@ -30,6 +30,16 @@ int CountDigits(Unsigned n) {
   return count + (n >= 10) + (n >= 100) + (n >= 1000);
 }
 
+constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
+                                          100000, 1000000, 10000000, 100000000, 1000000000};
+
+// The same for 32 bits without a loop: the bit width gives the count to
+// within one (1233 / 4096 is just above log10(2)).
+int CountDigits(std::uint32_t n) {
+  const int estimate = (std::bit_width(n | 1u) * 1233) >> 12;
+  return estimate + (n >= kPowersOfTen[estimate] ? 1 : 0);
+}
+
 // Writes the digits of n so that they end just before `end`, two at a time.
 template <typename Unsigned>
 void DigitsBefore(char* end, Unsigned n) {
@@ -63,14 +73,11 @@ char* Fixed(char* out, std::uint32_t significand, int count, int exponent) {
     DigitsBefore(out + count, significand);
     return out + count;
   }
-  // The part after the point with a 1 before it, so that its leading
-  // zeros are written too; the point then takes the place of that 1.
-  static constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
-                                                   100000, 1000000, 10000000, 100000000, 1000000000};
-  const std::uint32_t scale = kPowersOfTen[-exponent];  // -exponent < count <= 9
-  DigitsBefore(out + count + 1, significand % scale + scale);
+  // Every digit one place on, then those before the point moved back to
+  // make room for it.
+  DigitsBefore(out + count + 1, significand);
+  for (int k = 0; k < point; ++k) out[k] = out[k + 1];
   out[point] = '.';
-  DigitsBefore(out + point, significand / scale);
   return out + count + 1;
 }
 

@@ -84,6 +84,11 @@ void check_validity_many(std::span<const substance_id> substances, std::span<con
   }
 }
 
+void append_warning_text(std::string& text, substance_id substance, float mass_fraction, float temperature_celsius) {
+  if (!is_known(substance)) return;
+  model::AppendValidityText(text, static_cast<std::uint8_t>(index_of(substance)), mass_fraction, temperature_celsius);
+}
+
 void check_validity_many(std::span<const substance_id> substances, std::span<const float> mass_fractions,
                          std::span<const float> temperatures_celsius, const const_property_columns& values,
                          std::span<std::string> texts) {

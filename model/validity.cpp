@@ -126,40 +126,50 @@ std::optional<SolubilityLimit> Solubility(std::uint8_t substance, double tempera
 
 namespace {
 
-// The warnings and notes of a point, in their order, each handed to `add`
-// as a kind and a text (a view valid during the call): the texts are
-// written straight into what the caller builds of them.
-template <typename Add>
-void WarningsOfPoint(std::uint8_t substance, float massFraction, float temperature, Add&& add) {
+// Appends the warnings and notes of a point to `out` in their order, "; "
+// between them, and tells `begun` the kind and the offset in `out` of each
+// as it begins: the texts are written straight into what the caller keeps.
+template <typename Begun>
+void AppendWarnings(std::string& out, std::uint8_t substance, float massFraction, float temperature, Begun&& begun) {
+  bool first = true;
+  const auto begin = [&](WarningKind kind) -> std::string& {
+    if (!first) out += "; ";
+    first = false;
+    begun(kind, out.size());
+    return out;
+  };
   const auto t = static_cast<double>(temperature);
   if (substance >= 1 && substance < kWater) {
     const std::string_view formula = CatalogueEntry(substance).Formula;
     const std::optional<SolubilityLimit> limit = Solubility(substance, t);
-    // Composed in room kept from the thread's earlier texts.
-    thread_local std::string scratch;
-    std::string& text = scratch;
-    text.clear();
     if (!limit) {
-      text.append("no solubility data at this temperature (").append(Temperature(temperature)).append(") for ");
-      add(WarningKind::NoSolubilityData, text.append(formula));
+      begin(WarningKind::NoSolubilityData)
+          .append("no solubility data at this temperature (")
+          .append(Temperature(temperature))
+          .append(") for ")
+          .append(formula);
     } else if (limit->status == SolubilityStatus::IllDefined) {
       // The table's note says why, in its first clause ("hydrolyses to ...").
       const std::string_view why = limit->note.substr(0, limit->note.find(';'));
-      text.append("the solubility of ").append(formula).append(" is not well defined: it ").append(why);
-      add(WarningKind::IllDefined, text);
+      begin(WarningKind::IllDefined)
+          .append("the solubility of ")
+          .append(formula)
+          .append(" is not well defined: it ")
+          .append(why);
     } else if (static_cast<double>(massFraction) > limit->massFraction) {
+      std::string& text = begin(WarningKind::AboveSolubility);
       text.append("above the solubility of ").append(formula).append(" at ").append(Temperature(temperature));
       text.append(" (").append(Fraction(limit->massFraction));
       if (!limit->solid.empty()) text.append("; the solid is ").append(limit->solid);
       text += ')';
       if (limit->status == SolubilityStatus::Uncertain) text += "; this limit is uncertain";
-      add(WarningKind::AboveSolubility, text);
     }
   }
   if (t > kBoilingPoint) {
-    add(WarningKind::AboveBoiling,
-        std::string_view("above 100 °C the solution boils at atmospheric pressure unless it is kept under "
-                         "pressure, and the correlations are less accurate (/usr/share/doc/elprops/accuracy.md)"));
+    begin(WarningKind::AboveBoiling)
+        .append(
+            "above 100 °C the solution boils at atmospheric pressure unless it is kept under "
+            "pressure, and the correlations are less accurate (/usr/share/doc/elprops/accuracy.md)");
   }
 }
 
@@ -181,20 +191,21 @@ ValidityLimit ValidityLimitAt(std::uint8_t substance, float temperature) {
 }
 
 std::vector<Warning> CheckValidity(std::uint8_t substance, float massFraction, float temperature) {
+  std::string text;
+  std::vector<std::pair<WarningKind, std::size_t>> begins;
+  AppendWarnings(text, substance, massFraction, temperature,
+                 [&begins](WarningKind kind, std::size_t at) { begins.emplace_back(kind, at); });
   std::vector<Warning> out;
-  WarningsOfPoint(substance, massFraction, temperature, [&out](WarningKind kind, std::string_view text) {
-    out.push_back({kind, std::string(text)});
-  });
+  for (std::size_t k = 0; k < begins.size(); ++k) {
+    // Each ends where "; " and the next begin.
+    const std::size_t end = k + 1 < begins.size() ? begins[k + 1].second - 2 : text.size();
+    out.push_back({begins[k].first, text.substr(begins[k].second, end - begins[k].second)});
+  }
   return out;
 }
 
 void AppendValidityText(std::string& out, std::uint8_t substance, float massFraction, float temperature) {
-  bool first = true;
-  WarningsOfPoint(substance, massFraction, temperature, [&out, &first](WarningKind, std::string_view text) {
-    if (!first) out += "; ";
-    out += text;
-    first = false;
-  });
+  AppendWarnings(out, substance, massFraction, temperature, [](WarningKind, std::size_t) {});
 }
 
 std::string ValidityText(std::uint8_t substance, float massFraction, float temperature) {

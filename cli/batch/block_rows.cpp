@@ -89,7 +89,8 @@ std::string_view WarningCells::Made(Entry& e, bool above, substance_id substance
   bool& made = above ? c.madeAbove : c.madeBelow;
   std::string& cell = above ? c.above : c.below;
   if (!made) {
-    check_validity_many({&substance, 1}, {&massFraction, 1}, {&temperature, 1}, {&text_, 1});
+    text_.clear();
+    append_warning_text(text_, substance, massFraction, temperature);
     RecordWriter::Escape(format_, text_, cell);
     made = true;
   }

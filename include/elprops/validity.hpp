@@ -61,6 +61,13 @@ ELPROPS_API std::string join_warnings(const std::vector<warning>& warnings);
 ELPROPS_API void check_validity_many(std::span<const substance_id> substances, std::span<const float> mass_fractions,
                                      std::span<const float> temperatures_celsius, std::span<std::string> texts);
 
+// The same text of one point appended to `text`, in the room it has (no
+// allocation once it is large enough), worked out afresh: for a caller
+// that keeps the texts it needs again itself. Nothing for an unknown
+// substance.
+ELPROPS_API void append_warning_text(std::string& text, substance_id substance, float mass_fraction,
+                                     float temperature_celsius);
+
 // The five properties of many computed points, one column each (a read-only
 // counterpart of property_columns).
 struct const_property_columns {
