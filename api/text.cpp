@@ -3,7 +3,13 @@
 
 #include <elprops/text.hpp>
 
+#include "model/shortest.h"
+
 namespace elprops {
+
+static_assert(shortest_chars_max == model::kShortestCharsMax);
+
+char* shortest_chars(char* out, float value) noexcept { return model::ShortestChars(out, value); }
 
 std::string shortest_text(float value) {
   char text[shortest_chars_max];

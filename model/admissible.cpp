@@ -1,7 +1,8 @@
 #include "model/admissible.h"
 
+#include "model/shortest.h"
+
 #include <cfloat>
-#include <charconv>
 #include <cmath>
 
 #include "model/catalogue.h"
@@ -65,8 +66,8 @@ float SaturationConcentration(float temperature) {
 }
 
 std::string ShortestSingleText(float value) {
-  char buf[32];
-  return std::string(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+  char buf[kShortestCharsMax];
+  return std::string(buf, ShortestChars(buf, value));
 }
 
 }  // namespace elprops::model

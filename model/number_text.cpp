@@ -1,5 +1,7 @@
 #include "model/number_text.h"
 
+#include "model/shortest.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -19,18 +21,17 @@ bool ShortestSingle(char* text, char*& end, float value, int significant) {
       (magnitude != 0.0f && (magnitude < 1e-4f || magnitude >= kTenTo[significant]))) {
     return false;
   }
-  const std::to_chars_result r = std::to_chars(text, end, value);
-  if (r.ec != std::errc{}) return false;
+  char* const written = ShortestChars(text, value);
   int digits = 0;
   bool leading = true;
-  for (const char* c = text; c != r.ptr; ++c) {
+  for (const char* c = text; c != written; ++c) {
     if (*c == 'e') return false;
     if (*c < '0' || *c > '9') continue;
     leading = leading && *c == '0';
     if (!leading) ++digits;
   }
   if (digits > significant) return false;
-  end = r.ptr;
+  end = written;
   return true;
 }
 

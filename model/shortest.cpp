@@ -11,9 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include <elprops/text.hpp>
+#include "model/shortest.h"
 
-namespace elprops {
+namespace elprops::model {
 namespace {
 
 constexpr char kPairs[] =
@@ -30,8 +30,7 @@ int CountDigits(Unsigned n) {
   return count + (n >= 10) + (n >= 100) + (n >= 1000);
 }
 
-constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
-                                          100000, 1000000, 10000000, 100000000, 1000000000};
+constexpr std::uint32_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
 
 // The same for 32 bits without a loop: the bit width gives the count to
 // within one (1233 / 4096 is just above log10(2)).
@@ -101,8 +100,8 @@ char* Scientific(char* out, std::uint32_t significand, int count, int exponent) 
 
 }  // namespace
 
-char* shortest_chars(char* out, float value) noexcept {
-  if (!std::isfinite(value) || value == 0.0f) return std::to_chars(out, out + shortest_chars_max, value).ptr;
+char* ShortestChars(char* out, float value) noexcept {
+  if (!std::isfinite(value) || value == 0.0f) return std::to_chars(out, out + kShortestCharsMax, value).ptr;
   if (std::signbit(value)) {
     *out++ = '-';
     value = -value;
@@ -134,4 +133,4 @@ char* shortest_chars(char* out, float value) noexcept {
   return Fixed(out, decimal.significand, count, decimal.exponent);
 }
 
-}  // namespace elprops
+}  // namespace elprops::model
