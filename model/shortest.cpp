@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "model/shortest.h"
 
@@ -72,11 +73,14 @@ char* Fixed(char* out, std::uint32_t significand, int count, int exponent) {
     DigitsBefore(out + count, significand);
     return out + count;
   }
-  // Every digit one place on, then those before the point moved back to
-  // make room for it.
-  DigitsBefore(out + count + 1, significand);
-  for (int k = 0; k < point; ++k) out[k] = out[k + 1];
+  // The digits (at most nine) written aside, then copied in two moves of
+  // a fixed size around the point: the room of kShortestCharsMax takes the
+  // bytes beyond the text's end, which count for nothing.
+  char digits[24] = {};
+  DigitsBefore(digits + count, significand);
+  std::memcpy(out, digits, 8);
   out[point] = '.';
+  std::memcpy(out + point + 1, digits + point, 16);
   return out + count + 1;
 }
 

@@ -14,7 +14,8 @@ inline constexpr int shortest_chars_max = 32;
 
 // Writes the shortest decimal text that reads back to `value` ("0.1",
 // "1070.6378", "1e-20") at `out`, which must have room for
-// shortest_chars_max characters; returns the end of the text.
+// shortest_chars_max characters (any of which it may use, also beyond the
+// text's end); returns the end of the text.
 ELPROPS_API char* shortest_chars(char* out, float value) noexcept;
 ELPROPS_API std::string shortest_text(float value);
 
