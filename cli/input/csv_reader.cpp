@@ -347,9 +347,15 @@ RowParser::Result RowParser::Parse(std::string_view line, std::size_t lineNumber
   point.unit = unitColumn_ != kNoColumn ? cells_[unitColumn_] : std::string_view();
   point.unitValue.reset();
   point.line = lineNumber;
-  point.concentrationDecimal = decimals_.Get(point.concentration, ParseDecimal);
+  // Plain decimals are read as quickly as they are remembered; others are
+  // remembered, as a file may repeat a few of them.
+  const std::optional<double> plainConcentration = PlainDecimal(point.concentration);
+  point.concentrationDecimal =
+      plainConcentration ? ParsedDecimal{*plainConcentration} : decimals_.Get(point.concentration, ParseDecimal);
   point.concentrationValue = RoundToSingle(point.concentrationDecimal);
-  point.temperatureValue = numbers_.Get(point.temperature, ParseSingle);
+  const std::optional<double> plainTemperature = PlainDecimal(point.temperature);
+  point.temperatureValue =
+      plainTemperature ? RoundToSingle({*plainTemperature}) : numbers_.Get(point.temperature, ParseSingle);
   for (std::size_t k = 1; k < 3; ++k) {
     const ParsedNumber& value = k == 1 ? point.concentrationValue : point.temperatureValue;
     if (value.error == NumberError::NotANumber) {

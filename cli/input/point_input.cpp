@@ -14,33 +14,6 @@ namespace {
 
 bool AsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
-// A plain decimal of at most fifteen digits ("12.34", "0,0815", "7"): its
-// digits as a whole number below 2^53 and the power of ten under them are
-// both exact doubles, so one division rounds the quotient correctly, to the
-// double from_chars gives. Nothing for any other text.
-std::optional<double> PlainDecimal(std::string_view text) {
-  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  if (text.empty() || text.size() > 16) return std::nullopt;
-  std::uint64_t digits = 0;
-  std::size_t count = 0;
-  std::size_t point = text.size();
-  for (std::size_t k = 0; k < text.size(); ++k) {
-    const char c = text[k];
-    if (AsciiDigit(c)) {
-      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-      ++count;
-    } else if ((c == '.' || c == ',') && point == text.size()) {
-      point = k;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (count == 0 || count > 15 || !AsciiDigit(text.front())) return std::nullopt;
-  const std::size_t decimals = point == text.size() ? 0 : text.size() - point - 1;
-  return static_cast<double>(digits) / kPowersOfTen[decimals];
-}
-
 }  // namespace
 
 bool IsShortestSingleText(std::string_view text) {
@@ -78,6 +51,32 @@ std::string_view TrimBlanks(std::string_view text) {
   while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
   while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
   return text.substr(begin, end - begin);
+}
+
+// Its digits as a whole number below 2^53 and the power of ten under them
+// are both exact doubles, so one division rounds the quotient correctly, to
+// the double from_chars gives.
+std::optional<double> PlainDecimal(std::string_view text) {
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  if (text.empty() || text.size() > 16) return std::nullopt;
+  std::uint64_t digits = 0;
+  std::size_t count = 0;
+  std::size_t point = text.size();
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const char c = text[k];
+    if (AsciiDigit(c)) {
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      ++count;
+    } else if ((c == '.' || c == ',') && point == text.size()) {
+      point = k;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (count == 0 || count > 15 || !AsciiDigit(text.front())) return std::nullopt;
+  const std::size_t decimals = point == text.size() ? 0 : text.size() - point - 1;
+  return static_cast<double>(digits) / kPowersOfTen[decimals];
 }
 
 ParsedDecimal ParseDecimal(std::string_view text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace elprops::cli {
@@ -25,6 +26,11 @@ struct ParsedDecimal {
   NumberError error = NumberError::None;
   [[nodiscard]] bool ok() const { return error == NumberError::None; }
 };
+
+// A plain decimal of at most fifteen digits ("12.34", "0,0815", "7", no
+// blanks) as ParseDecimal reads it, on a quick path; nothing for any other
+// text.
+std::optional<double> PlainDecimal(std::string_view text);
 
 // A decimal number typed with a point or a comma as a double (see
 // ParseSingle).
