@@ -59,29 +59,59 @@ void DigitsBefore(char* end, Unsigned n) {
   }
 }
 
+// The eight digits of n < 10^8, zeros leading, as eight characters in
+// the order they are read on a little-endian machine: the two halves of
+// four digits, each split into pairs and the pairs into digits, side by
+// side in one word.
+std::uint64_t EightDigits(std::uint32_t n) {
+  const std::uint64_t halves = (n / 10000) | (std::uint64_t{n % 10000} << 32);
+  const std::uint64_t hundreds = ((halves * 10486) >> 20) & ((0x7Full << 32) | 0x7Full);  // each / 100
+  const std::uint64_t pairs = ((halves - 100 * hundreds) << 16) + hundreds;
+  std::uint64_t tens = ((pairs * 103) >> 10) & ((0xFull << 48) | (0xFull << 32) | (0xFull << 16) | 0xFull);
+  tens += (pairs - 10 * tens) << 8;
+  return tens + 0x3030303030303030ull;
+}
+
 // The `count` digits of `significand` times 10^exponent in fixed notation.
+// On a little-endian machine the digits are made in a word and stored with
+// moves of a fixed size: the room of kShortestCharsMax takes the bytes
+// beyond the text's end, which count for nothing.
 char* Fixed(char* out, std::uint32_t significand, int count, int exponent) {
-  const int point = count + exponent;  // digits before the decimal point
-  if (exponent == 0) {
-    DigitsBefore(out + count, significand);
-    return out + count;
-  }
+  int point = count + exponent;  // digits before the decimal point
   if (point <= 0) {
-    *out++ = '0';
-    *out++ = '.';
-    for (int k = 0; k < -point; ++k) *out++ = '0';
-    DigitsBefore(out + count, significand);
-    return out + count;
+    // At most three zeros after the point, or scientific would be shorter.
+    std::memcpy(out, "0.000000", 8);
+    out += 2 - point;
+    point = count;  // no point among the digits
   }
-  // The digits (at most nine) written aside, then copied in two moves of
-  // a fixed size around the point: the room of kShortestCharsMax takes the
-  // bytes beyond the text's end, which count for nothing.
-  char digits[24] = {};
-  DigitsBefore(digits + count, significand);
-  std::memcpy(out, digits, 8);
-  out[point] = '.';
-  std::memcpy(out + point + 1, digits + point, 16);
-  return out + count + 1;
+  if constexpr (std::endian::native == std::endian::little) {
+    if (count == 9) {
+      *out++ = static_cast<char>('0' + significand / 100000000);
+      significand %= 100000000;
+      count = 8;
+      if (--point == 0) *out++ = '.';
+    }
+    const std::uint64_t digits = EightDigits(significand) >> (8 * (8 - count));
+    if (point <= 0 || point >= count) {
+      std::memcpy(out, &digits, 8);
+      return out + count;
+    }
+    const std::uint64_t before = digits & ((std::uint64_t{1} << (8 * point)) - 1);
+    const std::uint64_t after = digits >> (8 * point);
+    std::memcpy(out, &before, 8);
+    out[point] = '.';
+    std::memcpy(out + point + 1, &after, 8);
+    return out + count + 1;
+  } else {
+    DigitsBefore(out + count + 1, significand);
+    if (point >= count) {
+      for (int k = 0; k < count; ++k) out[k] = out[k + 1];
+      return out + count;
+    }
+    for (int k = 0; k < point; ++k) out[k] = out[k + 1];
+    out[point] = '.';
+    return out + count + 1;
+  }
 }
 
 char* Scientific(char* out, std::uint32_t significand, int count, int exponent) {
