@@ -42,33 +42,34 @@ std::size_t NextSpecial(std::string_view text, std::size_t from) {
   return from;
 }
 
-// The first quote or control character of `text` from `from` on, or its
-// size: what takes more than copying inside a quoted cell.
-std::size_t NextEscaped(std::string_view text, std::size_t from) {
-  while (from + 8 <= text.size()) {
-    const std::uint64_t w = scan::Word(text, from);
-    if (scan::ByteBelow(w, 0x20) | scan::ByteIs(w, '"')) break;
-    from += 8;
+// Whether `text` holds a control character, eight characters at a time.
+bool HasControl(std::string_view text) {
+  std::size_t at = 0;
+  for (; at + 8 <= text.size(); at += 8) {
+    if (scan::ByteBelow(scan::Word(text, at), 0x20) != 0) return true;
   }
-  while (from < text.size() && text[from] != '"' && static_cast<unsigned char>(text[from]) >= 0x20) ++from;
-  return from;
+  for (; at < text.size(); ++at) {
+    if (static_cast<unsigned char>(text[at]) < 0x20) return true;
+  }
+  return false;
 }
 
 // Writes the cell to `out`, an OutputBuffer or a std::string.
 template <typename Out>
 void AppendCsvCell(Out& out, std::string_view text) {
+  // Most cells need nothing, or quotes around them for their commas (a
+  // warning's usual text): found with the C library's quick searches.
+  if (text.find('"') == std::string_view::npos && !HasControl(text)) {
+    if (text.find(',') == std::string_view::npos) {
+      out.append(text);
+    } else {
+      out.append("\"");
+      out.append(text);
+      out.append("\"");
+    }
+    return;
+  }
   std::size_t special = NextSpecial(text, 0);
-  if (special == text.size()) {
-    out.append(text);
-    return;
-  }
-  if (text[special] == ',' && NextEscaped(text, special) == text.size()) {
-    // Commas only (a warning's usual text): quoted as it stands.
-    out.append("\"");
-    out.append(text);
-    out.append("\"");
-    return;
-  }
   bool quoted = kCsvCharacters[static_cast<unsigned char>(text[special])] == kQuoted;
   for (std::size_t k = NextSpecial(text, special + 1); !quoted && k < text.size(); k = NextSpecial(text, k + 1)) {
     quoted = kCsvCharacters[static_cast<unsigned char>(text[k])] == kQuoted;
