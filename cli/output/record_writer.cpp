@@ -45,6 +45,9 @@ std::size_t NextSpecial(std::string_view text, std::size_t from) {
 // Whether `text` holds a control character, eight characters at a time.
 bool HasControl(std::string_view text) {
   std::size_t at = 0;
+  for (; at + 16 <= text.size(); at += 16) {
+    if (scan::Any(scan::BlockAt(text, at) < 0x20)) return true;
+  }
   for (; at + 8 <= text.size(); at += 8) {
     if (scan::ByteBelow(scan::Word(text, at), 0x20) != 0) return true;
   }

@@ -90,6 +90,11 @@ namespace {
 // character, a quote, a backslash or a byte beyond ASCII), eight at a time
 // first.
 std::size_t PlainUpTo(std::string_view text, std::size_t from) {
+  while (from + 16 <= text.size()) {
+    const scan::Block b = scan::BlockAt(text, from);
+    if (scan::Any((b < 0x20) | (b >= 0x80) | (b == '"') | (b == '\\'))) break;
+    from += 16;
+  }
   while (from + 8 <= text.size()) {
     const std::uint64_t w = scan::Word(text, from);
     if (scan::ByteBeyondAscii(w) | scan::ByteBelow(w, 0x20) | scan::ByteIs(w, '"') | scan::ByteIs(w, '\\')) break;

@@ -31,4 +31,25 @@ constexpr std::uint64_t ByteIs(std::uint64_t w, char c) {
 // Non-zero when a byte of the word is beyond ASCII.
 constexpr std::uint64_t ByteBeyondAscii(std::uint64_t w) { return w & kHigh; }
 
+// Sixteen characters at once, as the compiler's vectors (SSE2 or NEON):
+// a block's bytes are compared all together and the block is told apart
+// by whether any comparison held.
+using Block = unsigned char __attribute__((vector_size(16)));
+
+// The sixteen characters of `text` from `at` on (there must be sixteen).
+inline Block BlockAt(std::string_view text, std::size_t at) {
+  Block b;
+  std::memcpy(&b, text.data() + at, sizeof b);
+  return b;
+}
+
+// Whether any byte of a block of comparisons is set.
+template <typename Mask>
+inline bool Any(Mask m) {
+  std::uint64_t half[2];
+  static_assert(sizeof m == sizeof half);
+  std::memcpy(half, &m, sizeof half);
+  return (half[0] | half[1]) != 0;
+}
+
 }  // namespace elprops::cli::scan

@@ -76,6 +76,18 @@ INSTANTIATE_TEST_SUITE_P(
                               R"({"name":"a\u0001\u0009b\u0000c\u001f","x":1,"m":1,"note":null,"raw":12})"}),
     [](const testing::TestParamInfo<RecordRow>& c) { return std::string(c.param.name); });
 
+// A control character anywhere in a long cell is escaped, wherever it
+// falls in the blocks of characters looked at together.
+TEST(Record, ControlCharacterAnywhereInALongCell) {
+  for (const std::size_t at : {0, 7, 15, 16, 17, 31, 39}) {
+    std::string text(40, 'a');
+    text[at] = '\x01';
+    std::string cell = text;
+    cell.replace(at, 1, "\\u0001");
+    EXPECT_EQ(Written(Format::Csv, text, 0.5f, 2.0), "name,x,m,note,raw\n" + cell + ",0.5,2,,12\n") << at;
+  }
+}
+
 // An input cell echoed as it was given: in JSON a number only when it is
 // written as JSON writes one.
 TEST(Record, EchoWritesTheCellAsGiven) {

@@ -33,6 +33,14 @@ TEST_P(Escape, JsonStringAndMessage) {
   AppendJsonString(json, row.input);
   EXPECT_EQ(json, "\"" + row.json + "\"");
   EXPECT_EQ(ErrorLine(row.input), "elprops-cli: " + row.message + "\n");
+  // The same bytes inside a long plain text, wherever they fall in the
+  // blocks that are looked at together.
+  for (const std::size_t before : {1, 7, 16, 29}) {
+    const std::string pad(before, 'x');
+    json.clear();
+    AppendJsonString(json, pad + row.input + std::string(20, 'y'));
+    EXPECT_EQ(json, "\"" + pad + row.json + std::string(20, 'y') + "\"") << before;
+  }
 }
 
 std::string F(int n) {
