@@ -60,14 +60,20 @@ WarningCells::Entry& WarningCells::Find(substance_id substance, float temperatur
   const std::uint64_t key = (std::uint64_t{static_cast<std::uint8_t>(index_of(substance))} << 32) | bits;
   std::size_t at = (key * 0x9E3779B97F4A7C15ull) >> (64 - kBits);
   for (;; at = (at + 1) & (kSize - 1)) {
-    if (entries_[at].key == key) return entries_[at];
+    if (entries_[at].key == key) {
+      ++found_;
+      return entries_[at];
+    }
     if (entries_[at].key == 0) break;
   }
   // Emptied when half full, so that a fine temperature sweep never grows it;
-  // the cells' strings keep their room.
+  // the cells' strings keep their room. Set aside for a while when it
+  // saved less than a lookup in four.
   if (used_ >= kSize / 2) {
     std::fill(entries_.begin(), entries_.end(), Entry{});
+    if (found_ < used_ / 4) unkept_ = kUnkeptRun;
     used_ = 0;
+    found_ = 0;
     cellsUsed_ = 0;
     return Find(substance, temperature);
   }
@@ -97,6 +103,16 @@ std::string_view WarningCells::Made(Entry& e, bool above, substance_id substance
   return cell;
 }
 
+std::string_view WarningCells::Unkept(substance_id substance, float massFraction, float temperature) {
+  const expected<validity_threshold> threshold = validity_threshold_at(substance, temperature);
+  const bool above = static_cast<double>(massFraction) > (threshold ? threshold->limit : 0.0);
+  if (!above && !(threshold && threshold->warned_below)) return {};
+  text_.clear();
+  append_warning_text(text_, substance, massFraction, temperature);
+  RecordWriter::Escape(format_, text_, single_);
+  return single_;
+}
+
 std::string_view WarningCells::Cell(substance_id substance, float massFraction, float temperature,
                                     const properties& values) {
   if (!(values.density > 0.0f && values.viscosity > 0.0f && values.surface_tension > 0.0f &&
@@ -105,6 +121,10 @@ std::string_view WarningCells::Cell(substance_id substance, float massFraction, 
     const result r = compute(substance, massFraction, temperature);
     RecordWriter::Escape(format_, r ? join_warnings(r->warnings) : std::string(), single_);
     return single_;
+  }
+  if (unkept_ > 0) {
+    --unkept_;
+    return Unkept(substance, massFraction, temperature);
   }
   Entry& e = Find(substance, temperature);
   const bool above = static_cast<double>(massFraction) > e.limit;

@@ -106,9 +106,17 @@ class WarningCells {
   Entry& Find(substance_id substance, float temperature);
   std::string_view Made(Entry& e, bool above, substance_id substance, float massFraction, float temperature);
 
+  // A table filled with few lookups found again (a measurement log, where
+  // temperatures seldom come back) is left aside for this many lookups,
+  // then tried again.
+  static constexpr std::size_t kUnkeptRun = 4 * kSize;
+  std::string_view Unkept(substance_id substance, float massFraction, float temperature);
+
   Format format_;
   std::vector<Entry> entries_;
   std::size_t used_ = 0;
+  std::size_t found_ = 0;   // lookups found in the table since it was emptied
+  std::size_t unkept_ = 0;  // lookups still to make without it
   std::vector<Cells> cells_;
   std::size_t cellsUsed_ = 0;
   std::string text_;    // a warning text before it is escaped

@@ -363,15 +363,16 @@ TEST(Batch, StreamsLongInputs) {
 // each text names its own temperature, every row has the warnings that
 // compute() gives its point alone.
 TEST(Batch, AFineTemperatureSweepKeepsEachPointsWarnings) {
-  constexpr int kSteps = 20000;  // each side: over 32,768 temperatures in all
-  std::vector<float> temperatures;
-  std::string input = "substance,concentration,temperature\n";
-  for (int k = -kSteps; k <= kSteps; ++k) {
-    float t = 100.0f;
-    for (int step = 0; step < std::abs(k); ++step) t = std::nextafter(t, k < 0 ? 0.0f : 200.0f);
-    temperatures.push_back(t);
-    input += "NaCl,0.3," + shortest_text(t) + "\n";
+  // Each side: over 65,536 temperatures in all, enough for the table to be
+  // set aside and taken up again.
+  constexpr int kSteps = 40000;
+  std::vector<float> temperatures(2 * kSteps + 1, 100.0f);
+  for (int k = 1; k <= kSteps; ++k) {
+    temperatures[kSteps - k] = std::nextafter(temperatures[kSteps - k + 1], 0.0f);
+    temperatures[kSteps + k] = std::nextafter(temperatures[kSteps + k - 1], 200.0f);
   }
+  std::string input = "substance,concentration,temperature\n";
+  for (const float t : temperatures) input += "NaCl,0.3," + shortest_text(t) + "\n";
   MemorySource source(input);
   Captured c;
   OutputBuffer out([&c](std::string_view data) {
