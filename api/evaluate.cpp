@@ -154,6 +154,13 @@ class WarningCache {
 
   const std::string& Text(std::uint8_t substance, float massFraction, float temperature) {
     static const std::string kNone;
+    if (unkept_ > 0) {
+      // Set aside: each text made afresh.
+      --unkept_;
+      single_.clear();
+      model::AppendValidityText(single_, substance, massFraction, temperature);
+      return single_;
+    }
     WarningEntry& e = Find(substance, temperature);
     const bool above = static_cast<double>(massFraction) > e.limit;
     if (!above && !e.withinWarned) return kNone;
@@ -184,13 +191,20 @@ class WarningCache {
     std::size_t at = (key * 0x9E3779B97F4A7C15ull) >> (64 - kBits);
     for (;; at = (at + 1) & (kSize - 1)) {
       WarningEntry& e = entries_[at];
-      if (e.key == key) return e;
+      if (e.key == key) {
+        ++found_;
+        return e;
+      }
       if (e.key == 0) break;
     }
     if (used_ >= kSize / 2) {
+      // Set aside for a while when it saved less than a lookup in four (a
+      // measurement log, where temperatures seldom come back).
       std::fill(entries_.begin(), entries_.end(), WarningEntry{});
+      if (found_ < used_ / 4) unkept_ = 4 * kSize;
       textsUsed_ = 0;
       used_ = 0;
+      found_ = 0;
       return Find(substance, temperature);
     }
     ++used_;
@@ -201,8 +215,11 @@ class WarningCache {
 
   std::vector<WarningEntry> entries_;
   std::size_t used_ = 0;
+  std::size_t found_ = 0;   // lookups found since the table was emptied
+  std::size_t unkept_ = 0;  // lookups still to make without it
   std::vector<WarningTexts> texts_;
   std::size_t textsUsed_ = 0;
+  std::string single_;  // a text made while the table is set aside
 };
 
 }  // namespace

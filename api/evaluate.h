@@ -55,7 +55,8 @@ std::size_t EvaluatePoints(const PointInputs& in, std::size_t count, const point
 bool AppendImpossibleValues(std::string& text, const properties& values);
 
 // The warning text of a point (check_validity joined), cached per thread by
-// substance and temperature; the substance must be known.
+// substance and temperature; the substance must be known. Valid until the
+// thread's next call.
 const std::string& WarningText(std::uint8_t substance, float massFraction, float temperature);
 
 // The warnings compute() gives the point of an answer of a solve.

@@ -151,22 +151,27 @@ INSTANTIATE_TEST_SUITE_P(
                     ImpossibleCase{"OrdinarySodiumChloride", 17, 0.1f, 20.0f, nullptr}),
     [](const testing::TestParamInfo<ImpossibleCase>& row) { return std::string(row.param.name); });
 
-// The text appended for one point is the joined warnings of the point,
-// after what the string held; nothing for an unknown substance.
-TEST(AppendWarningText, AppendsThePointsJoinedWarnings) {
-  const struct {
-    std::uint8_t substance;
-    float w, t;
-  } points[] = {{17, 0.4f, 20.37f}, {17, 0.1f, 20.0f}, {8, 0.3f, 150.5f},
-                {19, 0.0f, 120.0f}, {1, 0.1f, 99.5f},  {200, 0.1f, 150.0f}};
-  for (const auto& p : points) {
-    const elprops::substance_id id{p.substance};
-    std::string text = "before|";
-    elprops::append_warning_text(text, id, p.w, p.t);
-    // An unknown substance's check fails: nothing is expected of it.
-    const auto warnings = elprops::check_validity(id, p.w, p.t).value_or(std::vector<elprops::warning>{});
-    EXPECT_EQ(text, "before|" + elprops::join_warnings(warnings)) << int{p.substance} << " at " << p.t;
+// The warning text of a point, appended to a string or given for many
+// points whose temperatures never come back (more than the library's table
+// keeps, so that it is set aside and taken up again), is its own check's
+// joined; nothing for an unknown substance.
+TEST(AppendWarningText, EachPointHasItsOwnChecksWarnings) {
+  std::vector<float> t(300000);
+  for (std::size_t k = 0; k < t.size(); ++k) t[k] = 60.0f + static_cast<float>(k) * 0.0005f;
+  const elprops::substance_id nacl{17};
+  const float w = 0.28f;  // above the solubility up to about 90 °C, boiling above 100 °C
+  std::vector<std::string> texts(t.size());
+  elprops::check_validity_many(std::span(&nacl, 1), std::span(&w, 1), t, texts);
+  for (std::size_t k = 0; k < t.size(); k += 7) {
+    std::string appended = "before|";
+    elprops::append_warning_text(appended, nacl, w, t[k]);
+    const std::string joined = elprops::join_warnings(*elprops::check_validity(nacl, w, t[k]));
+    ASSERT_EQ(texts[k], joined) << t[k];
+    ASSERT_EQ(appended, "before|" + joined) << t[k];
   }
+  std::string kept = "kept";
+  elprops::append_warning_text(kept, elprops::substance_id{200}, 0.1f, 150.0f);
+  EXPECT_EQ(kept, "kept");
 }
 
 TEST(PublicVocabulary, NamesReadBack) {
