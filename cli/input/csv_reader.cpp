@@ -260,8 +260,15 @@ bool RowParser::SplitCells(std::string_view line, std::size_t& complete, std::st
       cell = text;
       next = k;
     } else {
-      const void* comma = std::memchr(line.data() + pos, delimiter_, line.size() - pos);
-      next = comma != nullptr ? static_cast<std::size_t>(static_cast<const char*>(comma) - line.data()) : line.size();
+      // Cells are short: a few characters looked at one by one before the
+      // C library's search takes over.
+      next = pos;
+      const std::size_t shortEnd = std::min(line.size(), pos + 16);
+      while (next < shortEnd && line[next] != delimiter_) ++next;
+      if (next == shortEnd && next < line.size()) {
+        const void* comma = std::memchr(line.data() + next, delimiter_, line.size() - next);
+        next = comma != nullptr ? static_cast<std::size_t>(static_cast<const char*>(comma) - line.data()) : line.size();
+      }
       cell = line.substr(pos, next - pos);
     }
     cells_.push_back(cell);
@@ -349,13 +356,15 @@ RowParser::Result RowParser::Parse(std::string_view line, std::size_t lineNumber
   point.line = lineNumber;
   // Plain decimals are read as quickly as they are remembered; others are
   // remembered, as a file may repeat a few of them.
-  const std::optional<double> plainConcentration = PlainDecimal(point.concentration);
+  const std::optional<PlainNumber> plainConcentration = PlainDecimal(point.concentration);
   point.concentrationDecimal =
-      plainConcentration ? ParsedDecimal{*plainConcentration} : decimals_.Get(point.concentration, ParseDecimal);
+      plainConcentration ? ParsedDecimal{plainConcentration->value} : decimals_.Get(point.concentration, ParseDecimal);
   point.concentrationValue = RoundToSingle(point.concentrationDecimal);
-  const std::optional<double> plainTemperature = PlainDecimal(point.temperature);
+  point.concentrationShortest = plainConcentration && plainConcentration->shortest;
+  const std::optional<PlainNumber> plainTemperature = PlainDecimal(point.temperature);
   point.temperatureValue =
-      plainTemperature ? RoundToSingle({*plainTemperature}) : numbers_.Get(point.temperature, ParseSingle);
+      plainTemperature ? RoundToSingle({plainTemperature->value}) : numbers_.Get(point.temperature, ParseSingle);
+  point.temperatureShortest = plainTemperature && plainTemperature->shortest;
   for (std::size_t k = 1; k < 3; ++k) {
     const ParsedNumber& value = k == 1 ? point.concentrationValue : point.temperatureValue;
     if (value.error == NumberError::NotANumber) {
