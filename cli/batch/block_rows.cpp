@@ -103,24 +103,21 @@ std::string_view WarningCells::Made(Entry& e, bool above, substance_id substance
   return cell;
 }
 
-std::string_view WarningCells::Unkept(substance_id substance, float massFraction, float temperature) {
-  const expected<validity_threshold> threshold = validity_threshold_at(substance, temperature);
-  const bool above = static_cast<double>(massFraction) > (threshold ? threshold->limit : 0.0);
-  if (!above && !(threshold && threshold->warned_below)) return {};
+WarningCells::Found WarningCells::Unkept(substance_id substance, float massFraction, float temperature) {
+  // Used once: escaped as it is written, not copied first.
   text_.clear();
   append_warning_text(text_, substance, massFraction, temperature);
-  RecordWriter::Escape(format_, text_, single_);
-  return single_;
+  return {text_, false};
 }
 
-std::string_view WarningCells::Cell(substance_id substance, float massFraction, float temperature,
-                                    const properties& values) {
+WarningCells::Found WarningCells::Cell(substance_id substance, float massFraction, float temperature,
+                                       const properties& values) {
   if (!(values.density > 0.0f && values.viscosity > 0.0f && values.surface_tension > 0.0f &&
         values.heat_capacity > 0.0f && values.thermal_conductivity > 0.0f)) {
     // Rare: the point's own warnings, values that cannot be true among them.
     const result r = compute(substance, massFraction, temperature);
     RecordWriter::Escape(format_, r ? join_warnings(r->warnings) : std::string(), single_);
-    return single_;
+    return {single_};
   }
   if (unkept_ > 0) {
     --unkept_;
@@ -129,7 +126,7 @@ std::string_view WarningCells::Cell(substance_id substance, float massFraction, 
   Entry& e = Find(substance, temperature);
   const bool above = static_cast<double>(massFraction) > e.limit;
   if (!above && !e.warnedBelow) return {};
-  return Made(e, above, substance, massFraction, temperature);
+  return {Made(e, above, substance, massFraction, temperature)};
 }
 
 std::uint8_t SubstanceNames::Lookup(std::string_view text) {
@@ -220,13 +217,14 @@ void BlockRows::Read(const Block& block) {
 
 void BlockRows::AddEchoCells(std::string_view line, const CsvPoint& point, bool fraction) {
   // A cell that was in quotes is a copy the next line overwrites.
-  const auto echoable = [line](std::string_view cell) {
+  const auto echoable = [line](std::string_view cell, bool shortest) {
     const bool inLine = std::greater_equal<const char*>{}(cell.data(), line.data()) &&
                         std::less_equal<const char*>{}(cell.data() + cell.size(), line.data() + line.size());
-    return inLine && IsShortestSingleText(cell) ? cell : std::string_view();
+    return shortest && inLine ? cell : std::string_view();
   };
-  concentrationCells_.push_back(fraction ? echoable(point.concentration) : std::string_view());
-  temperatureCells_.push_back(echoable(point.temperature));
+  concentrationCells_.push_back(fraction ? echoable(point.concentration, point.concentrationShortest)
+                                         : std::string_view());
+  temperatureCells_.push_back(echoable(point.temperature, point.temperatureShortest));
 }
 
 BlockRows::Row BlockRows::AddPoint(std::uint8_t substance, double concentration, float temperature,
@@ -394,13 +392,15 @@ void BlockRows::WriteProperties(std::size_t point) {
     writer_.Float(p.density).Float(p.viscosity).Float(p.surface_tension).Float(p.heat_capacity);
     writer_.Float(p.thermal_conductivity).Null();
   }
-  const std::string_view cell =
+  const WarningCells::Found found =
       settings_.warnings ? warningCells_.Cell(substances_[point], massFractions_[point], temperatures_[point], p)
-                         : std::string_view();
-  if (cell.empty()) {
+                         : WarningCells::Found{};
+  if (found.cell.empty()) {
     writer_.Null();
+  } else if (found.escaped) {
+    writer_.Written(found.cell);
   } else {
-    writer_.Written(cell);
+    writer_.Text(found.cell);
   }
 }
 

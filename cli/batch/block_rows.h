@@ -87,8 +87,13 @@ class WarningCells {
  public:
   explicit WarningCells(Format format) : format_(format), entries_(kSize) {}
   // The cell of a computed point; empty when it has no warning. Valid until
-  // the next call.
-  std::string_view Cell(substance_id substance, float massFraction, float temperature, const properties& values);
+  // the next call. Escaped for the format, or (`escaped` false) the text as
+  // it is, to be escaped as it is written.
+  struct Found {
+    std::string_view cell;
+    bool escaped = true;
+  };
+  Found Cell(substance_id substance, float massFraction, float temperature, const properties& values);
 
  private:
   static constexpr unsigned kBits = 14;
@@ -110,7 +115,7 @@ class WarningCells {
   // temperatures seldom come back) is left aside for this many lookups,
   // then tried again.
   static constexpr std::size_t kUnkeptRun = 4 * kSize;
-  std::string_view Unkept(substance_id substance, float massFraction, float temperature);
+  Found Unkept(substance_id substance, float massFraction, float temperature);
 
   Format format_;
   std::vector<Entry> entries_;

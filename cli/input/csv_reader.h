@@ -126,6 +126,9 @@ struct CsvPoint {
   ParsedNumber concentrationValue;
   ParsedDecimal concentrationDecimal;
   ParsedNumber temperatureValue;
+  // Whether the cells are exactly the shortest texts of their values.
+  bool concentrationShortest = false;
+  bool temperatureShortest = false;
   // The row's own unit; nothing when the cell is empty or there is no
   // unit column (the run's unit applies).
   std::optional<concentration_unit> unitValue;

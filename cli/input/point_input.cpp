@@ -14,36 +14,27 @@ namespace {
 
 bool AsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
-}  // namespace
-
-bool IsShortestSingleText(std::string_view text) {
-  // Six significant digits with a point and an exponent of two digits take
-  // eleven characters: a longer text is written with an exponent.
+// Whether a plain decimal (digits with at most one separator at `point`,
+// its first and last digits other than 0 at `first` and `last`, all three
+// the text's size when there are none) is what shortest_chars writes for
+// the single it reads as.
+bool IsShortest(std::string_view text, std::size_t point, std::size_t first, std::size_t last) {
   const std::size_t n = text.size();
-  if (n == 0 || n > 11) return false;
-  std::size_t point = n;
-  std::size_t first = n;  // the first and last digits that are not 0
-  std::size_t last = n;
-  for (std::size_t k = 0; k < n; ++k) {
-    const char c = text[k];
-    if (c == '.' && point == n) {
-      point = k;
-    } else if (c > '0' && c <= '9') {
-      if (first == n) first = k;
-      last = k;
-    } else if (c != '0') {
-      return false;
-    }
-  }
   if (first == n) return text == "0";
-  // At most seven digits before the point, no zero leading them, none
-  // after the point's last digit.
-  if (point == 0 || point > 7 || (point > 1 && text[0] == '0') || (point < n && last != n - 1)) return false;
+  // A point (not a comma); at most seven digits before it, no zero leading
+  // them, none after its last digit.
+  if (point == 0 || point > 7 || (point < n && (text[point] != '.' || last != n - 1)) ||
+      (point > 1 && text[0] == '0')) {
+    return false;
+  }
+  // At most six significant digits (any six-digit decimal reads back from
+  // the single nearest it), and no longer than with an exponent of two
+  // digits.
   const std::size_t significant = last - first + 1 - (first < point && point < last ? 1 : 0);
-  if (significant > 6) return false;
-  const std::size_t scientific = significant + (significant > 1 ? 1 : 0) + 4;
-  return n <= scientific;
+  return significant <= 6 && n <= significant + (significant > 1 ? 1 : 0) + 4;
 }
+
+}  // namespace
 
 std::string_view TrimBlanks(std::string_view text) {
   std::size_t begin = 0;
@@ -56,33 +47,39 @@ std::string_view TrimBlanks(std::string_view text) {
 // Its digits as a whole number below 2^53 and the power of ten under them
 // are both exact doubles, so one division rounds the quotient correctly, to
 // the double from_chars gives.
-std::optional<double> PlainDecimal(std::string_view text) {
+std::optional<PlainNumber> PlainDecimal(std::string_view text) {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  if (text.empty() || text.size() > 16) return std::nullopt;
+  const std::size_t n = text.size();
+  if (n == 0 || n > 16 || !AsciiDigit(text.front())) return std::nullopt;
   std::uint64_t digits = 0;
-  std::size_t count = 0;
-  std::size_t point = text.size();
-  for (std::size_t k = 0; k < text.size(); ++k) {
+  std::size_t point = n;
+  std::size_t first = n;  // the first and last digits that are not 0
+  std::size_t last = n;
+  for (std::size_t k = 0; k < n; ++k) {
     const char c = text[k];
     if (AsciiDigit(c)) {
       digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-      ++count;
-    } else if ((c == '.' || c == ',') && point == text.size()) {
+      if (c != '0') {
+        if (first == n) first = k;
+        last = k;
+      }
+    } else if ((c == '.' || c == ',') && point == n) {
       point = k;
     } else {
       return std::nullopt;
     }
   }
-  if (count == 0 || count > 15 || !AsciiDigit(text.front())) return std::nullopt;
-  const std::size_t decimals = point == text.size() ? 0 : text.size() - point - 1;
-  return static_cast<double>(digits) / kPowersOfTen[decimals];
+  const std::size_t count = n - (point == n ? 0 : 1);
+  if (count == 0 || count > 15) return std::nullopt;
+  const std::size_t decimals = point == n ? 0 : n - point - 1;
+  return PlainNumber{static_cast<double>(digits) / kPowersOfTen[decimals], IsShortest(text, point, first, last)};
 }
 
 ParsedDecimal ParseDecimal(std::string_view text) {
   text = TrimBlanks(text);
   if (text.empty()) return {};
-  if (const std::optional<double> plain = PlainDecimal(text)) return {*plain};
+  if (const std::optional<PlainNumber> plain = PlainDecimal(text)) return {plain->value};
   // A copy with the decimal comma turned into a point: on the stack for
   // the usual short numbers, on the heap for long ones, which are read as
   // well ("0.1" followed by a hundred zeros is 0.1).

@@ -28,9 +28,16 @@ struct ParsedDecimal {
 };
 
 // A plain decimal of at most fifteen digits ("12.34", "0,0815", "7", no
-// blanks) as ParseDecimal reads it, on a quick path; nothing for any other
-// text.
-std::optional<double> PlainDecimal(std::string_view text);
+// blanks) as ParseDecimal reads it, on a quick path, and whether the text
+// is exactly what elprops::shortest_chars writes for the single it reads as
+// ("20.37", "0.1234", "7": a point, at most six significant digits, no
+// zeros that shortest text drops, short enough to need no exponent), so
+// that it can be echoed as it stands; nothing for any other text.
+struct PlainNumber {
+  double value;
+  bool shortest;
+};
+std::optional<PlainNumber> PlainDecimal(std::string_view text);
 
 // A decimal number typed with a point or a comma as a double (see
 // ParseSingle).
@@ -45,14 +52,6 @@ ParsedNumber RoundToSingle(ParsedDecimal decimal);
 // to the nearest single, as the window's input does. Blanks around the
 // number are ignored; empty text is 0, as an empty input box is.
 ParsedNumber ParseSingle(std::string_view text);
-
-// Whether `text` is exactly what elprops::shortest_chars writes for the
-// single ParseSingle reads from it, so that it can be echoed as it stands:
-// a plain decimal ("20.37", "0.1234", "7") of at most six significant
-// digits and seven before the point, without zeros that shortest text
-// drops, short enough not to be written with an exponent. False may also
-// be said of some such texts; true is never said of any other.
-bool IsShortestSingleText(std::string_view text);
 
 // Blanks and tabs removed from both ends.
 std::string_view TrimBlanks(std::string_view text);
