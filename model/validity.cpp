@@ -208,12 +208,6 @@ void AppendValidityText(std::string& out, std::uint8_t substance, float massFrac
   AppendWarnings(out, substance, massFraction, temperature, [](WarningKind, std::size_t) {});
 }
 
-std::string ValidityText(std::uint8_t substance, float massFraction, float temperature) {
-  std::string out;
-  AppendValidityText(out, substance, massFraction, temperature);
-  return out;
-}
-
 std::vector<Warning> ImpossibleValues(const PropertySet& values) {
   std::vector<Warning> out;
   const float v[] = {values.Density, values.Viscosity, values.SurfaceTension, values.HeatCapacity,

@@ -70,9 +70,8 @@ struct Warning {
 // then temperature. Empty for a point within the table and below 100 °C.
 std::vector<Warning> CheckValidity(std::uint8_t substance, float massFraction, float temperature);
 
-// Those of CheckValidity joined into one line, "; " between them.
-std::string ValidityText(std::uint8_t substance, float massFraction, float temperature);
-// The same appended to `out`, in the room it has.
+// Those of CheckValidity joined into one line, "; " between them, appended
+// to `out` in the room it has.
 void AppendValidityText(std::string& out, std::uint8_t substance, float massFraction, float temperature);
 
 // What CheckValidity says of every point of one substance at one

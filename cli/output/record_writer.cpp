@@ -42,7 +42,8 @@ std::size_t NextSpecial(std::string_view text, std::size_t from) {
   return from;
 }
 
-// Whether `text` holds a control character, eight characters at a time.
+// Whether `text` holds a control character, sixteen characters at a time
+// and then eight.
 bool HasControl(std::string_view text) {
   std::size_t at = 0;
   for (; at + 16 <= text.size(); at += 16) {

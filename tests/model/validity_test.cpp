@@ -208,7 +208,9 @@ TEST(ValidityLimit, AgreesWithThePointCheckForEveryMassFraction) {
         const bool above = static_cast<double>(x) > limit.limit;
         EXPECT_EQ(!one.empty(), above || limit.withinWarned) << x;
         EXPECT_EQ(above, !one.empty() && one.front().kind == WarningKind::AboveSolubility) << x;
-        EXPECT_EQ(ValidityText(s, x, t), JoinWarnings(one)) << x;
+        std::string text;
+        AppendValidityText(text, s, x, t);
+        EXPECT_EQ(text, JoinWarnings(one)) << x;
       }
     }
   }
